@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine:
+#   ./project.sh run   installs what is missing, builds, prepares work/ and starts the program there
+#   ./project.sh test  installs what is missing, builds and runs every test (ctest)
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+build=$root/build
+work=$root/work
+
+install_packages() {
+  local missing=() p
+  while read -r p; do
+    [ -n "$p" ] || continue
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done < "$root/packages.txt"
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" -j"$(nproc)"
+}
+
+# The program looks for db.mdb and temp.xls in its working directory and for firmname.ini
+# beside its executable, and hands the office suite its own folder: so it runs from a
+# folder that holds its own copy of the executable. An existing register is never touched.
+prepare_work() {
+  mkdir -p "$work"
+  install -m 755 "$build/bin/inkassatsiya" "$work/inkassatsiya"
+  [ -f "$work/db.mdb" ] || sqlite3 "$work/db.mdb" < "$root/app/schema.sql"
+  cp "$build/temp.xls" "$work/temp.xls"
+}
+
+case "${1:-run}" in
+  run)
+    install_packages
+    build_all
+    prepare_work
+    cd "$work"
+    exec ./inkassatsiya
+    ;;
+  test)
+    install_packages
+    build_all
+    cd "$build"
+    ctest --output-on-failure -j2
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
