@@ -1,0 +1,89 @@
+#include "qr/encoder/GenericGF.h"
+
+#include <algorithm>
+
+TGenericGFPoly::TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs)
+    : FOwnerField(&field), FCoeffs(std::move(coeffs)) {
+  if (FCoeffs.size() >= 2 && FCoeffs.front() == 0) {
+    const auto firstNonZero = std::find_if(FCoeffs.begin(), FCoeffs.end(), [](int c) { return c != 0; });
+    if (firstNonZero == FCoeffs.end()) {
+      FCoeffs.assign(1, 0);
+    } else {
+      FCoeffs.erase(FCoeffs.begin(), firstNonZero);
+    }
+  }
+}
+
+const TGenericGFPoly* TGenericGFPoly::Create(TGenericGF& field, std::vector<int> coeffs) {
+  // The constructor is private, so make_unique cannot reach it; the field owns the result at once.
+  return field.Adopt(std::unique_ptr<TGenericGFPoly>(new TGenericGFPoly(field, std::move(coeffs))));
+}
+
+const TGenericGFPoly* TGenericGFPoly::Plus(const TGenericGFPoly* other) const {
+  if (other == nullptr || other->FOwnerField != FOwnerField) {
+    return nullptr;
+  }
+  if (IsZeroPoly()) {
+    return other;
+  }
+  if (other->IsZeroPoly()) {
+    return this;
+  }
+  const auto& longer = FCoeffs.size() >= other->FCoeffs.size() ? FCoeffs : other->FCoeffs;
+  const auto& shorter = FCoeffs.size() >= other->FCoeffs.size() ? other->FCoeffs : FCoeffs;
+  std::vector<int> sum(longer);
+  const std::size_t offset = longer.size() - shorter.size();
+  for (std::size_t i = 0; i < shorter.size(); ++i) {
+    sum[offset + i] ^= shorter[i];
+  }
+  return Create(*FOwnerField, std::move(sum));
+}
+
+const TGenericGFPoly* TGenericGFPoly::Times(const TGenericGFPoly* other) const {
+  if (other == nullptr || other->FOwnerField != FOwnerField) {
+    return nullptr;
+  }
+  TGenericGF& field = *FOwnerField;
+  if (IsZeroPoly() || other->IsZeroPoly()) {
+    return field.ZeroPoly();
+  }
+  std::vector<int> product(FCoeffs.size() + other->FCoeffs.size() - 1, 0);
+  for (std::size_t i = 0; i < FCoeffs.size(); ++i) {
+    for (std::size_t j = 0; j < other->FCoeffs.size(); ++j) {
+      product[i + j] ^= field.Product(FCoeffs[i], other->FCoeffs[j]);
+    }
+  }
+  return Create(field, std::move(product));
+}
+
+const TGenericGFPoly* TGenericGFPoly::TimesMonomial(int degree, int coefficient) const {
+  if (degree < 0) {
+    return nullptr;
+  }
+  TGenericGF& field = *FOwnerField;
+  if (coefficient == 0) {
+    return field.ZeroPoly();
+  }
+  std::vector<int> product(FCoeffs.size() + static_cast<std::size_t>(degree), 0);
+  for (std::size_t i = 0; i < FCoeffs.size(); ++i) {
+    product[i] = field.Product(FCoeffs[i], coefficient);
+  }
+  return Create(field, std::move(product));
+}
+
+std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(const TGenericGFPoly* divisor) const {
+  if (divisor == nullptr || divisor->FOwnerField != FOwnerField || divisor->IsZeroPoly()) {
+    return {nullptr, nullptr};
+  }
+  TGenericGF& field = *FOwnerField;
+  const TGenericGFPoly* quotient = field.ZeroPoly();
+  const TGenericGFPoly* remainder = this;
+  const int inverse = field.Inverse(divisor->CoefficientOf(divisor->Degree()));
+  while (remainder->Degree() >= divisor->Degree() && !remainder->IsZeroPoly()) {
+    const int degreeDifference = remainder->Degree() - divisor->Degree();
+    const int scale = field.Product(remainder->CoefficientOf(remainder->Degree()), inverse);
+    quotient = quotient->Plus(field.Monomial(degreeDifference, scale));
+    remainder = remainder->Plus(divisor->TimesMonomial(degreeDifference, scale));
+  }
+  return {quotient, remainder};
+}
