@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QChar>
+
+class TStringGrid;
+
+// The denomination grid of the main window: 4 columns x 17 rows, fixed first row and column.
+// Rows 1..15 hold denomination (column 0), type (1), count (2) and sum (3); row 16 holds
+// "Итого" in column 2 and the total in column 3. Numbers are written in the general number
+// format of texts/NumberFormat.h with the separator current at the time of writing.
+inline constexpr int DenominationFirstRow = 1;
+inline constexpr int DenominationLastRow = 15;
+inline constexpr int DenominationTotalRow = 16;
+inline constexpr int DenominationCountCol = 2;
+inline constexpr int DenominationSumCol = 3;
+
+// Builds the grid: size, widths 50/72/72/72, rows 20 px, headings, denominations, types,
+// counts "0", "Итого"; sums and total empty. Leaves editing off and (1, 1) current, so only
+// the count column is ever editable.
+void SetUpDenominationGrid(TStringGrid& grid);
+
+// The key filter: only digits '0'..'9' and Backspace (8) pass; every other character,
+// Enter included, is to be swallowed.
+bool DenominationKeyPasses(QChar key);
+
+// The editing switch: false for the type column (1) and the sum column (3), true otherwise.
+bool DenominationCellEditable(int col);
+
+// Writes denomination x count into the sum of rows 1..15, then the total of the sums as
+// displayed (each read back from its text) into row 16. Unreadable texts count as 0.
+void RecalculateDenominationGrid(TStringGrid& grid);

@@ -1,0 +1,207 @@
+#include "app/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <iconv.h>
+#include <optional>
+#include <utility>
+#include <vector>
+
+EIniFileException::EIniFileException(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+QString EIniFileException::Message() const { return QString::fromUtf8(what()); }
+
+namespace {
+
+constexpr qsizetype MaxValueLength = 2047;
+// Windows-1251 leaves 0x98 unassigned; Windows reads it as U+0098, and so does this file,
+// so that such a value is written back as it was read.
+constexpr char UnassignedByte = '\x98';
+constexpr char16_t UnassignedChar = 0x98;
+
+class TIconv {
+ public:
+  TIconv(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
+    if (FHandle == reinterpret_cast<iconv_t>(-1)) throw EIniFileException(QStringLiteral("Windows-1251 conversion is not available"));
+  }
+  ~TIconv() { iconv_close(FHandle); }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  // Converts `in`; on a sequence it cannot convert, calls onInvalid(in, out) which consumes
+  // input and appends output, or returns false to give up (the result is then empty).
+  template <typename OnInvalid>
+  std::optional<QByteArray> Convert(const QByteArray& in, OnInvalid onInvalid) {
+    QByteArray out;
+    char buffer[4096];
+    char* inPtr = const_cast<char*>(in.constData());
+    std::size_t inLeft = static_cast<std::size_t>(in.size());
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      std::size_t outLeft = sizeof buffer;
+      const std::size_t result = iconv(FHandle, &inPtr, &inLeft, &outPtr, &outLeft);
+      out.append(buffer, outPtr - buffer);
+      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+      if (!onInvalid(inPtr, inLeft, out)) return std::nullopt;
+    }
+    return out;
+  }
+
+ private:
+  iconv_t FHandle;
+};
+
+QString DecodeCp1251(const QByteArray& bytes) {
+  TIconv converter("UTF-8", "CP1251");
+  const auto utf8 = converter.Convert(bytes, [](char*& in, std::size_t& left, QByteArray& out) {
+    out.append(QString(QChar(UnassignedChar)).toUtf8());
+    ++in;
+    --left;
+    return true;
+  });
+  return QString::fromUtf8(*utf8);
+}
+
+// The Windows-1251 bytes of `text`, or the first character the code page lacks.
+std::pair<std::optional<QByteArray>, char32_t> EncodeCp1251(const QString& text) {
+  TIconv converter("CP1251", "UTF-8");
+  const QByteArray unassigned = QString(QChar(UnassignedChar)).toUtf8();
+  char32_t missing = 0;
+  auto bytes = converter.Convert(text.toUtf8(), [&](char*& in, std::size_t& left, QByteArray& out) {
+    const QByteArray rest(in, static_cast<qsizetype>(left));
+    if (rest.startsWith(unassigned)) {
+      out.append(UnassignedByte);
+      in += unassigned.size();
+      left -= static_cast<std::size_t>(unassigned.size());
+      return true;
+    }
+    missing = QString::fromUtf8(rest).toUcs4().value(0);
+    return false;
+  });
+  return {std::move(bytes), missing};
+}
+
+QByteArray EncodeName(const QString& name) {
+  auto [bytes, missing] = EncodeCp1251(name);
+  Q_ASSERT(bytes);
+  return bytes.value_or(QByteArray());
+}
+
+struct TLine {
+  qsizetype Begin;       // first byte of the line
+  qsizetype ContentEnd;  // first byte of its line ending
+  qsizetype End;         // first byte after its line ending
+};
+
+std::vector<TLine> SplitLines(const QByteArray& file) {
+  std::vector<TLine> lines;
+  for (qsizetype begin = 0; begin < file.size();) {
+    const qsizetype newline = file.indexOf('\n', begin);
+    const qsizetype end = newline < 0 ? file.size() : newline + 1;
+    qsizetype contentEnd = newline < 0 ? file.size() : newline;
+    if (contentEnd > begin && file[contentEnd - 1] == '\r') --contentEnd;
+    lines.push_back({begin, contentEnd, end});
+    begin = end;
+  }
+  return lines;
+}
+
+bool SameName(const QByteArray& bytes, const QString& name) {
+  return QString::compare(DecodeCp1251(bytes.trimmed()), name.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+// Where a key is, or would go, in a file.
+struct TPlace {
+  std::vector<TLine> Lines;
+  std::optional<std::size_t> Section;   // header line of the first matching section
+  std::optional<std::size_t> Key;       // the first matching key line in it
+  std::size_t LastFilled = 0;           // last non-blank line of that section (or its header)
+  QByteArray Value;                     // raw text after '=' of the key line
+};
+
+TPlace Locate(const QByteArray& file, const QString& section, const QString& key) {
+  TPlace place{SplitLines(file), {}, {}, 0, {}};
+  for (std::size_t i = 0; i < place.Lines.size(); ++i) {
+    const TLine& line = place.Lines[i];
+    const QByteArray content = file.mid(line.Begin, line.ContentEnd - line.Begin).trimmed();
+    if (content.startsWith('[')) {
+      if (place.Section) break;
+      const qsizetype close = content.indexOf(']');
+      if (SameName(content.mid(1, close < 0 ? -1 : close - 1), section)) place.Section = place.LastFilled = i;
+      continue;
+    }
+    if (!place.Section) continue;
+    if (!content.isEmpty()) place.LastFilled = i;
+    const qsizetype equals = content.indexOf('=');
+    if (!place.Key && equals >= 0 && SameName(content.left(equals), key)) {
+      place.Key = i;
+      place.Value = content.mid(equals + 1);
+    }
+  }
+  return place;
+}
+
+QString Unquote(QString value) {
+  value = value.trimmed();
+  if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+    value = value.mid(1, value.size() - 2);
+  return value;
+}
+
+QString NativePath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+
+}  // namespace
+
+TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+  QFile file(FPath);
+  if (!file.open(QIODevice::ReadOnly)) return defaultValue;
+  const QByteArray bytes = file.readAll();
+  const TPlace place = Locate(bytes, section, key);
+  if (!place.Key) return defaultValue;
+  return Unquote(DecodeCp1251(place.Value)).left(MaxValueLength);
+}
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  if (value.contains(u'\n') || value.contains(u'\r'))
+    throw EIniFileException(QStringLiteral("Cannot write to %1: the value of \"%2\" has a line break")
+                                .arg(NativePath(FPath), key));
+  const auto [encoded, missing] = EncodeCp1251(value);
+  if (!encoded)
+    throw EIniFileException(
+        QStringLiteral("Cannot write to %1: the value of \"%2\" has the character U+%3, which Windows-1251 lacks")
+            .arg(NativePath(FPath), key, QString::number(missing, 16).toUpper().rightJustified(4, u'0')));
+
+  const EIniFileException unableToWrite(QStringLiteral("Unable to write to %1").arg(NativePath(FPath)));
+  QByteArray file;
+  if (QFileInfo::exists(FPath)) {
+    QFile existing(FPath);
+    if (!QFileInfo(FPath).isWritable() || !existing.open(QIODevice::ReadOnly)) throw unableToWrite;
+    file = existing.readAll();
+  }
+
+  const TPlace place = Locate(file, section, key);
+  const QByteArray eol =
+      place.Lines.empty() || place.Lines.front().ContentEnd == place.Lines.front().End
+          ? QByteArray("\r\n")
+          : file.mid(place.Lines.front().ContentEnd, place.Lines.front().End - place.Lines.front().ContentEnd);
+  const QByteArray entry = EncodeName(key) + '=' + *encoded;
+  if (place.Key) {
+    const TLine& line = place.Lines[*place.Key];
+    file.replace(line.Begin, line.ContentEnd - line.Begin, entry);
+  } else if (place.Section) {
+    const TLine& line = place.Lines[place.LastFilled];
+    if (line.ContentEnd == line.End) file.insert(line.End, eol);
+    file.insert(line.End + (line.ContentEnd == line.End ? eol.size() : 0), entry + eol);
+  } else {
+    if (!file.isEmpty() && !file.endsWith('\n')) file.append(eol);
+    file.append('[' + EncodeName(section) + ']' + eol + entry + eol);
+  }
+
+  QSaveFile out(FPath);
+  out.setDirectWriteFallback(true);
+  if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit()) throw unableToWrite;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// A failure of the settings file; what() is the message in UTF-8, ready for the error box.
+class EIniFileException : public std::runtime_error {
+ public:
+  explicit EIniFileException(const QString& message);
+  QString Message() const;
+};
+
+// Reads and writes string keys of an INI file with the rules of the Windows private-profile
+// functions, on a file whose text is Windows-1251:
+// - section and key names compare case-insensitively, ignoring blanks around them; the first
+//   matching section and, in it, the first matching key win;
+// - a value read back has the blanks around it removed, one pair of matching quotes around it
+//   removed, and is cut to at most 2047 characters; a missing file, section or key gives the
+//   default; a byte Windows-1251 leaves unassigned (0x98) reads as U+0098;
+// - writing replaces the key's line by "key=value" (keeping that line's ending), or adds that
+//   line after the last key line of the section, or adds the section at the end of the file.
+//   Every other byte of the file stays as it was. Added lines end like the file's first line
+//   (CR LF for a new file).
+// The file is opened and closed within each call; nothing is cached.
+class TIniFile {
+ public:
+  explicit TIniFile(QString path);
+
+  const QString& FileName() const { return FPath; }
+
+  QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+
+  // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written,
+  // and refuses (EIniFileException, file untouched) a value with a line break or with a
+  // character Windows-1251 cannot hold, since it would not read back as written.
+  // Preconditions: section and key are non-empty, without line breaks, '=' or ']'.
+  void WriteString(const QString& section, const QString& key, const QString& value);
+
+ private:
+  QString FPath;
+};
