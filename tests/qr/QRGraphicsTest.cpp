@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QColor>
 
+#include <initializer_list>
+
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
@@ -57,6 +59,16 @@ void ExpectFilled(const QImage& image, QRect area, QRgb colour) {
       ASSERT_EQ(image.pixel(x, y), colour) << "pixel " << x << ", " << y;
 }
 
+struct TArea {
+  QRect Area;
+  QRgb Colour;
+};
+
+void ExpectAreas(const QImage& image, std::initializer_list<TArea> areas) {
+  for (const TArea& area : areas)
+    ExpectFilled(image, area.Area, area.Colour);
+}
+
 void Encode(TQRSymbol& symbol, const QString& text, int quietZone = 4) {
   symbol.SetQuietZoneWidth(quietZone);
   symbol.SetText(text);
@@ -92,10 +104,8 @@ TEST(DrawQRSymbol, WideTargetGivesCentredSquareWithOddPixelOnTheRight) {
   // Without keep-square the modules stretch to 4 x 2 pixels.
   const QImage stretched = Paint(symbol, QSize(101, 42), 0, dmRegion, false);
   // 101 mod 21 = 17 leaves 8 pixels on the left and 9 on the right.
-  ExpectFilled(stretched, QRect(0, 0, 8, 42), White);
-  ExpectFilled(stretched, QRect(92, 0, 9, 42), White);
-  ExpectFilled(stretched, QRect(8, 0, 7 * 4, 2), Black);
-  ExpectFilled(stretched, QRect(8 + 7 * 4, 0, 4, 16), White);
+  ExpectAreas(stretched, {{QRect(0, 0, 8, 42), White}, {QRect(92, 0, 9, 42), White},
+                          {QRect(8, 0, 7 * 4, 2), Black}, {QRect(8 + 7 * 4, 0, 4, 16), White}});
 }
 
 TEST(DrawQRSymbol, TallTargetPutsTheOddPixelAtTheBottom) {
@@ -133,13 +143,10 @@ TEST(DrawQRSymbol, StretchedSymbolWithShadow) {
   EXPECT_EQ(image.pixel(3, 3), Black);
   EXPECT_EQ(image.pixel(96, 3), Black);
   EXPECT_EQ(image.pixel(3, 96), Black);
-  ExpectFilled(image, QRect(0, 0, 100, 3), White);
-  ExpectFilled(image, QRect(0, 0, 3, 100), White);
-  ExpectFilled(image, QRect(97, 0, 3, 50), White);
-  ExpectFilled(image, QRect(0, 97, 50, 3), White);
   // Shadow bars (97, 50)-(100, 97) and (50, 97)-(100, 100), right and bottom exclusive.
-  ExpectFilled(image, QRect(97, 50, 3, 47), Black);
-  ExpectFilled(image, QRect(50, 97, 50, 3), Black);
+  ExpectAreas(image, {{QRect(0, 0, 100, 3), White}, {QRect(0, 0, 3, 100), White},
+                      {QRect(97, 0, 3, 50), White}, {QRect(0, 97, 50, 3), White},
+                      {QRect(97, 50, 3, 47), Black}, {QRect(50, 97, 50, 3), Black}});
 }
 
 TEST(DrawQRSymbol, ShadowFollowsTheReducedSquareInRunModes) {
@@ -150,12 +157,9 @@ TEST(DrawQRSymbol, ShadowFollowsTheReducedSquareInRunModes) {
     const QImage image = Paint(symbol, QSize(100, 100), 3, mode, true);
     // (3, 3, 97, 97) is 94 wide; 94 mod 29 = 7 leaves (6, 6)-(93, 93), 3-pixel modules.
     ExpectModules(image, symbol, QPoint(6, 6), 3, QRect(0, 0, 93, 93));
-    ExpectFilled(image, QRect(93, 49, 3, 44), Black);
-    ExpectFilled(image, QRect(49, 93, 47, 3), Black);
-    ExpectFilled(image, QRect(93, 0, 7, 49), White);
-    ExpectFilled(image, QRect(96, 49, 4, 51), White);
-    ExpectFilled(image, QRect(0, 93, 49, 7), White);
-    ExpectFilled(image, QRect(49, 96, 51, 4), White);
+    ExpectAreas(image, {{QRect(93, 49, 3, 44), Black}, {QRect(49, 93, 47, 3), Black},
+                        {QRect(93, 0, 7, 49), White}, {QRect(96, 49, 4, 51), White},
+                        {QRect(0, 93, 49, 7), White}, {QRect(49, 96, 51, 4), White}});
   }
 }
 
