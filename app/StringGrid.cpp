@@ -185,7 +185,7 @@ void TStringGrid::SetEditing(bool on) {
   setEditTriggers(on ? QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                      : QAbstractItemView::NoEditTriggers);
-  if (!on && FEditor) {
+  if (!on && FEditor && state() == EditingState) {
     commitData(FEditor);
     closeEditor(FEditor, QAbstractItemDelegate::NoHint);
   }

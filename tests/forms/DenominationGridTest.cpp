@@ -1,0 +1,199 @@
+#include "app/DenominationGrid.h"
+#include "app/StringGrid.h"
+#include "tests/forms/QStringPrinter.h"
+#include "texts/NumberFormat.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr int CountCol = DenominationCountCol;
+constexpr int SumCol = DenominationSumCol;
+constexpr int TotalRow = DenominationTotalRow;
+
+// The grid as the main window hosts it: the three handlers call the grid's functions.
+class DenominationGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Fresh(); }
+  void TearDown() override { InitDecimalSeparatorFromLocale(); }
+
+  // A new grid under a comma, shown and holding the focus.
+  void Fresh() {
+    SetDecimalSeparator(u',');
+    Recalculations = 0;
+    Grid = std::make_unique<TStringGrid>();
+    QObject::connect(Grid.get(), &TStringGrid::KeyPress, [](QChar& key) {
+      if (!DenominationKeyPasses(key)) key = QChar();
+    });
+    QObject::connect(Grid.get(), &TStringGrid::SelectCell,
+                     [this](int col, int) { Grid->SetEditing(DenominationCellEditable(col)); });
+    QObject::connect(Grid.get(), &TStringGrid::SetEditText, [this](int, int, const QString&) {
+      RecalculateDenominationGrid(*Grid);
+      ++Recalculations;
+    });
+    SetUpDenominationGrid(*Grid);
+    Grid->resize(273, 361);
+    Grid->show();
+    Grid->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Grid.get()));
+    Grid->setFocus();
+  }
+
+  // Real key events to whatever holds the focus: the grid, or its in-place editor once open.
+  static void Type(const QString& keys) {
+    for (const QChar key : keys) {
+      QWidget* target = QApplication::focusWidget();
+      if (key == u'\b')
+        QTest::keyClick(target, Qt::Key_Backspace);
+      else if (key == u'\r')
+        QTest::keyClick(target, Qt::Key_Return);
+      else
+        QTest::keyClick(target, key.toLatin1());
+    }
+  }
+  static QLineEdit* Editor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+
+  void TypeAt(int col, int row, const QString& keys) {
+    Grid->SetCurrentCell(col, row);
+    Type(keys);
+  }
+
+  std::unique_ptr<TStringGrid> Grid;
+  int Recalculations = 0;
+};
+
+TEST_F(DenominationGridTest, StartsWithHeadingsDenominationsZeroCountsAndNoSums) {
+  ASSERT_EQ(Grid->ColCount(), 4);
+  ASSERT_EQ(Grid->RowCount(), 17);
+  EXPECT_EQ(Grid->FixedCols(), 1);
+  EXPECT_EQ(Grid->FixedRows(), 1);
+  const int widths[] = {50, 72, 72, 72};
+  for (int col = 0; col < 4; ++col) EXPECT_EQ(Grid->columnWidth(col), widths[col]);
+  for (int row = 0; row < 17; ++row) EXPECT_EQ(Grid->rowHeight(row), 20);
+
+  const QStringList headings{"Номинал", "Тип", "Кол-во", "Сумма"};
+  for (int col = 0; col < 4; ++col) EXPECT_EQ(Grid->Cells(col, 0), headings[col]);
+  const QStringList denominations{"5000", "2000", "1000", "500", "200", "100", "50", "10",
+                                  "25",   "10",   "5",    "2",   "1",   "0,5", "0,1"};
+  for (int row = 1; row <= 15; ++row) {
+    EXPECT_EQ(Grid->Cells(0, row), denominations[row - 1]);
+    EXPECT_EQ(Grid->Cells(1, row), row <= 8 ? "банкнота" : "монета");
+    EXPECT_EQ(Grid->Cells(CountCol, row), "0");
+    EXPECT_EQ(Grid->Cells(SumCol, row), "");
+  }
+  EXPECT_EQ(Grid->Cells(0, TotalRow), "");
+  EXPECT_EQ(Grid->Cells(1, TotalRow), "");
+  EXPECT_EQ(Grid->Cells(CountCol, TotalRow), "Итого");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "");
+
+  // Fixed cells cannot be selected; the type cell of the first row is current, not editable.
+  EXPECT_FALSE(Grid->model()->flags(Grid->model()->index(0, 2)).testFlag(Qt::ItemIsSelectable));
+  EXPECT_FALSE(Grid->model()->flags(Grid->model()->index(3, 0)).testFlag(Qt::ItemIsSelectable));
+  EXPECT_EQ(Grid->Col(), 1);
+  EXPECT_EQ(Grid->Row(), 1);
+  EXPECT_FALSE(Grid->Editing());
+}
+
+TEST_F(DenominationGridTest, FractionalDenominationsFollowTheSeparator) {
+  SetDecimalSeparator(u'.');
+  SetUpDenominationGrid(*Grid);
+  EXPECT_EQ(Grid->Cells(0, 14), "0.5");
+  EXPECT_EQ(Grid->Cells(0, 15), "0.1");
+  TypeAt(CountCol, 15, "3");
+  EXPECT_EQ(Grid->Cells(SumCol, 15), "0.3");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "0.3");
+}
+
+// Typed into the count column of a fresh grid (under a comma): what the row and the total show.
+TEST_F(DenominationGridTest, ArithmeticThroughTheRealWidget) {
+  const struct {
+    int Row;
+    const char* Keys;  // \b is Backspace
+    const char* Count;
+    const char* Sum;
+    const char* Total;
+  } cases[] = {
+      {15, "3", "3", "0,3", "0,3"},
+      {14, "7", "7", "3,5", "3,5"},
+      {1, "12", "12", "60000", "60000"},
+      {1, "12\b\b", "", "0", "0"},
+      {1, "\b", "", "0", "0"},  // Backspace on a cell not being edited clears it
+      {1, "200000000000", "200000000000", "1E15", "1E15"},
+      {9, "4", "4", "100", "100"},
+      {13, "a-+ ,.e5x6", "56", "56", "56"},  // only digits get through, on the grid and in the editor
+      {2, "\r1\r2", "12", "24000", "24000"},  // Enter neither opens nor closes the editor
+  };
+  for (const auto& c : cases) {
+    Fresh();
+    TypeAt(CountCol, c.Row, QString::fromLatin1(c.Keys));
+    EXPECT_EQ(Grid->Cells(CountCol, c.Row), c.Count) << c.Keys;
+    EXPECT_EQ(Grid->Cells(SumCol, c.Row), c.Sum) << c.Keys;
+    EXPECT_EQ(Grid->Cells(SumCol, TotalRow), c.Total) << c.Keys;
+    for (int row = 1; row <= 15; ++row) {
+      if (row != c.Row) {
+        EXPECT_EQ(Grid->Cells(SumCol, row), "0") << c.Keys << " row " << row;
+      }
+    }
+  }
+}
+
+TEST_F(DenominationGridTest, RecalculatesOnEveryKeystrokeThatChangesTheCell) {
+  TypeAt(CountCol, 3, "25");
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Recalculations, 2);
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "25000");
+  Type("x");
+  EXPECT_EQ(Recalculations, 2);
+  Type("\b");
+  EXPECT_EQ(Recalculations, 3);
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "2000");
+
+  // Moving on keeps every count, and the total adds up the rows.
+  TypeAt(CountCol, 15, "7");
+  EXPECT_EQ(Grid->Cells(CountCol, 3), "2");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "2000,7");
+}
+
+TEST_F(DenominationGridTest, TotalIsTheSumOfTheDisplayedRowSums) {
+  TypeAt(CountCol, 15, "1");
+  TypeAt(CountCol, 14, "1");
+  TypeAt(CountCol, 1, "199999999999");  // 999999999995000, fifteen digits: still written in full
+  EXPECT_EQ(Grid->Cells(SumCol, 1), "999999999995000");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "999999999995001");  // 0,6 lost at fifteen digits
+}
+
+TEST_F(DenominationGridTest, TheTotalLabelCellCanBeOverwrittenButIsNotCounted) {
+  TypeAt(CountCol, 11, "3");
+  TypeAt(CountCol, TotalRow, "99");
+  EXPECT_EQ(Grid->Cells(CountCol, TotalRow), "99");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "15");
+}
+
+TEST_F(DenominationGridTest, OnlyTheCountColumnIsEditable) {
+  for (const int col : {1, 3}) {
+    TypeAt(col, 4, "5");
+    EXPECT_FALSE(Grid->Editing()) << col;
+    EXPECT_EQ(Editor(), nullptr) << col;
+    EXPECT_EQ(Grid->Cells(col, 4), col == 1 ? "банкнота" : "") << col;
+    QTest::keyClick(Grid.get(), Qt::Key_F2);
+    EXPECT_EQ(Editor(), nullptr) << col;
+  }
+  // Arrow keys move like the operator would; the editing switch follows.
+  Grid->SetCurrentCell(1, 4);
+  QTest::keyClick(Grid.get(), Qt::Key_Right);
+  EXPECT_EQ(Grid->Col(), CountCol);
+  EXPECT_TRUE(Grid->Editing());
+  Type("5");
+  EXPECT_EQ(Grid->Cells(CountCol, 4), "5");
+  // Leaving the count column closes the editor; the sum column takes no typing.
+  QTest::keyClick(Grid.get(), Qt::Key_Right);
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(Grid->Editing());
+  EXPECT_EQ(Recalculations, 1);
+}
+
+}  // namespace

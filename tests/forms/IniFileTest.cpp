@@ -1,0 +1,189 @@
+#include "app/IniFile.h"
+#include "tests/forms/QStringPrinter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  QTemporaryDir Dir;
+  QString Path = Dir.filePath("firmname.ini");
+};
+
+TEST_F(IniFileTest, MissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
+  TIniFile ini(Path);
+  EXPECT_EQ(ini.ReadString("user", "name", "dflt"), "dflt");
+  ini.WriteString("user", "name", "");
+  ini.WriteString("user", "acc", "202028100000000000001");
+  EXPECT_EQ(ReadFile(Path), "[user]\r\nname=\r\nacc=202028100000000000001\r\n");
+  EXPECT_EQ(ini.ReadString("user", "name", "dflt"), "");
+  EXPECT_EQ(ini.ReadString("user", "acc", ""), "202028100000000000001");
+  EXPECT_EQ(ini.ReadString("other", "acc", "dflt"), "dflt");
+}
+
+TEST_F(IniFileTest, WritingKeepsEveryOtherByteOfTheFile) {
+  // LF endings, comments, blanks, other sections and keys, names in other cases, a second
+  // "user" section that is never consulted, and no line ending at the very end.
+  QByteArray before =
+      "; settings of the desk\n"
+      "[Printer]\n"
+      "name=Laser 5\n"
+      "\n"
+      "[ USER ]\n"
+      "; firm\n"
+      "  Name = \"Old firm\"  \n"
+      "NAME=second, ignored\n"
+      "city=Тверь\n"
+      "\n"
+      "[other]\n"
+      "acc=999\n"
+      "[user]\n"
+      "acc=shadowed";
+  WriteFile(Path, before.replace("Тверь", "\xD2\xE2\xE5\xF0\xFC"));
+  TIniFile ini(Path);
+  EXPECT_EQ(ini.ReadString("user", "name", ""), "Old firm");
+  EXPECT_EQ(ini.ReadString("User", "CITY", ""), "Тверь");
+  EXPECT_EQ(ini.ReadString("user", "acc", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("printer", "name", ""), "Laser 5");
+
+  ini.WriteString("user", "name", "New firm");
+  ini.WriteString("user", "acc", "40702");
+  ini.WriteString("cash", "acc", "1");
+  const QByteArray after =
+      "; settings of the desk\n"
+      "[Printer]\n"
+      "name=Laser 5\n"
+      "\n"
+      "[ USER ]\n"
+      "; firm\n"
+      "name=New firm\n"
+      "NAME=second, ignored\n"
+      "city=\xD2\xE2\xE5\xF0\xFC\n"
+      "acc=40702\n"
+      "\n"
+      "[other]\n"
+      "acc=999\n"
+      "[user]\n"
+      "acc=shadowed\n"
+      "[cash]\n"
+      "acc=1\n";
+  EXPECT_EQ(ReadFile(Path), after);
+  EXPECT_EQ(ini.ReadString("user", "acc", ""), "40702");
+  EXPECT_EQ(ini.ReadString("other", "acc", ""), "999");
+}
+
+TEST_F(IniFileTest, KeyAddedToTheLastLineOfTheFileGetsItsOwnLine) {
+  WriteFile(Path, "[user]\r\nname=x");
+  TIniFile(Path).WriteString("user", "acc", "1");
+  EXPECT_EQ(ReadFile(Path), "[user]\r\nname=x\r\nacc=1\r\n");
+}
+
+TEST_F(IniFileTest, CyrillicRoundTripInWindows1251) {
+  const QString name = QStringLiteral("ООО «Ромашка» №5, ёЁ");
+  TIniFile ini(Path);
+  ini.WriteString("user", "name", name);
+  EXPECT_EQ(ReadFile(Path), "[user]\r\nname=\xCE\xCE\xCE \xAB\xD0\xEE\xEC\xE0\xF8\xEA\xE0\xBB \xB9"
+                            "5, \xB8\xA8\r\n");
+  EXPECT_EQ(ini.ReadString("user", "name", ""), name);
+  // 0x98 has no character in Windows-1251: it reads as U+0098 and is written back as it was.
+  WriteFile(Path, "[user]\r\nacc=a\x98z\r\n");
+  const QString odd = ini.ReadString("user", "acc", "");
+  EXPECT_EQ(odd, QString("a") + QChar(0x98) + "z");
+  ini.WriteString("user", "acc", odd);
+  EXPECT_EQ(ReadFile(Path), "[user]\r\nacc=a\x98z\r\n");
+}
+
+TEST_F(IniFileTest, ValuesThatWouldNotReadBackAreRefusedAndTheFileIsUntouched) {
+  WriteFile(Path, "[user]\r\nname=Old\r\n");
+  TIniFile ini(Path);
+  const struct {
+    QString Value;
+    const char* Message;
+  } refused[] = {
+      {QStringLiteral("Фирма 日本"), "the value of \"name\" has the character U+65E5, which Windows-1251 lacks"},
+      {QStringLiteral("Фирма 😀"), "the value of \"name\" has the character U+1F600, which Windows-1251 lacks"},
+      {QStringLiteral("a\r\n[evil]"), "the value of \"name\" has a line break"},
+  };
+  for (const auto& r : refused) {
+    try {
+      ini.WriteString("user", "name", r.Value);
+      ADD_FAILURE() << r.Message;
+    } catch (const EIniFileException& error) {
+      EXPECT_EQ(error.Message(), "Cannot write to " + QDir(Dir.path()).absoluteFilePath("firmname.ini") + ": " + r.Message);
+    }
+    EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
+  }
+}
+
+TEST_F(IniFileTest, ValuesAreTrimmedUnquotedAndCutTo2047Characters) {
+  const QByteArray longValue(3000, 'x');
+  WriteFile(Path, "[user]\nq1 = ' a b ' \nq2=\"x\nq3=\"\"\nlong=" + longValue + "\n");
+  TIniFile ini(Path);
+  EXPECT_EQ(ini.ReadString("user", "q1", ""), " a b ");
+  EXPECT_EQ(ini.ReadString("user", "q2", ""), "\"x");
+  EXPECT_EQ(ini.ReadString("user", "q3", "dflt"), "");
+  EXPECT_EQ(ini.ReadString("user", "long", ""), QString(2047, u'x'));
+}
+
+// Places nobody can write to, root included.
+TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPath) {
+  WriteFile(Dir.filePath("plain"), "x");
+  QDir(Dir.path()).mkdir("firmname.ini.d");
+  const QString places[] = {
+      "/proc/firmname.ini",                     // a folder that takes no new files
+      Dir.filePath("plain/firmname.ini"),      // a folder that is a file
+      Dir.filePath("firmname.ini.d"),           // a file that is a folder
+  };
+  for (const QString& place : places) {
+    try {
+      TIniFile(place).WriteString("user", "name", "x");
+      ADD_FAILURE() << place.toStdString();
+    } catch (const EIniFileException& error) {
+      EXPECT_EQ(error.Message(), "Unable to write to " + place);
+    }
+  }
+  // A relative path is reported in full.
+  const QString current = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(Dir.path()));
+  try {
+    TIniFile("plain/firmname.ini").WriteString("user", "name", "x");
+    ADD_FAILURE();
+  } catch (const EIniFileException& error) {
+    EXPECT_EQ(error.Message(), "Unable to write to " + QDir(Dir.path()).absoluteFilePath("plain/firmname.ini"));
+  }
+  QDir::setCurrent(current);
+}
+
+// Permissions stop only a user who is not root.
+TEST_F(IniFileTest, ReadOnlyFolderOrFileRaisesUnableToWrite) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes whatever the permissions say";
+  QDir(Dir.path()).mkdir("ro");
+  const QString inReadOnlyFolder = Dir.filePath("ro/firmname.ini");
+  QFile::setPermissions(Dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
+  WriteFile(Path, "[user]\r\nname=Old\r\n");
+  QFile::setPermissions(Path, QFile::ReadOwner);
+  for (const QString& place : {inReadOnlyFolder, Path}) {
+    EXPECT_THROW(TIniFile(place).WriteString("user", "name", "x"), EIniFileException) << place.toStdString();
+  }
+  EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
+  EXPECT_EQ(TIniFile(inReadOnlyFolder).ReadString("user", "name", "dflt"), "dflt");
+  QFile::setPermissions(Dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace
