@@ -32,18 +32,9 @@ void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErr
     throw EQRMatrixTooLarge();
   }
 
-  TBitArray stream;
-  stream.PushArray(header);
   const int count = mode == TQRMode::Byte ? content.ByteCount() : static_cast<int>(filtered.size());
-  AppendCharCount(count, version->Number(), mode, stream);
-  stream.PushArray(content);
-
-  const int totalCodewords = version->CodewordCount();
-  const TECBlocks& blocks = version->BlocksFor(level);
-  const int dataCodewords = totalCodewords - blocks.ECTotal();
-  PadToCapacity(dataCodewords, stream);
   TBitArray finalBits;
-  InterleaveBlocks(stream, totalCodewords, dataCodewords, blocks.BlockCount(), finalBits);
+  BuildCodewords(header, count, content, mode, *version, level, finalBits);
 
   code.SetLevel(level);
   code.SetQRMode(mode);
@@ -60,6 +51,20 @@ void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErr
   auto modules = std::make_unique<TByteMatrix>(size, size);
   TMatrixUtil().LayOutSymbol(finalBits, *code.Level(), version->Number(), mask, *modules);
   code.SetModules(std::move(modules));
+}
+
+void TEncoder::BuildCodewords(const TBitArray& header, int count, const TBitArray& content, TQRMode mode,
+                              const TVersion& version, const TErrorCorrectionLevel& level,
+                              TBitArray& finalBits) const {
+  TBitArray stream;
+  stream.PushArray(header);
+  AppendCharCount(count, version.Number(), mode, stream);
+  stream.PushArray(content);
+  const int totalCodewords = version.CodewordCount();
+  const TECBlocks& blocks = version.BlocksFor(level);
+  const int dataCodewords = totalCodewords - blocks.ECTotal();
+  PadToCapacity(dataCodewords, stream);
+  InterleaveBlocks(stream, totalCodewords, dataCodewords, blocks.BlockCount(), finalBits);
 }
 
 void TEncoder::AppendModeIndicator(TQRMode mode, TBitArray& bits) const {

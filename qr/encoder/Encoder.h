@@ -59,6 +59,12 @@ public:
 
   // The steps of EncodeSymbol, public so that they can be checked one by one.
 
+  // The codewords of a symbol of version at level, in transmission order:
+  // header (mode indicator), count in the version's field width, content,
+  // terminator and pad codewords, then the blocks' data and check codewords
+  // interleaved. The three parts must fit the version's data capacity.
+  void BuildCodewords(const TBitArray& header, int count, const TBitArray& content, TQRMode mode,
+                      const TVersion& version, const TErrorCorrectionLevel& level, TBitArray& finalBits) const;
   // Pushes the mode's 4-bit indicator.
   void AppendModeIndicator(TQRMode mode, TBitArray& bits) const;
   // Pushes count in CountFieldWidth(mode, versionNo) bits.
