@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+// A process of the office suite that this program started: its own session and process group,
+// so that it outlives the program and can be ended as a whole. The destructor leaves it
+// running (it is the user's office from then on); only Terminate ends it.
+class TOfficeProcess {
+ public:
+  // Starts program (looked up on PATH when it has no slash) with arguments. Returns false when
+  // it cannot be started at all (missing, not executable); the process id is then 0.
+  bool Start(const QString& program, const QStringList& arguments);
+  // The id of the started process, 0 before a successful Start.
+  pid_t Pid() const { return FPid; }
+  // True while the started process has not ended. Collects the exit status of an ended one.
+  bool IsRunning();
+  // The exit code of an ended process, -1 while it runs or when a signal ended it.
+  int ExitCode() const { return FExitCode; }
+  // Ends the process group by SIGTERM and waits up to timeoutMs for the process to end, then
+  // sends SIGKILL. Nothing happens when no process runs.
+  void Terminate(int timeoutMs);
+
+ private:
+  pid_t FPid = 0;
+  bool FEnded = false;
+  int FExitCode = -1;
+};

@@ -1,0 +1,149 @@
+#include "office/OpenOffice.h"
+
+#include <QDir>
+
+#include "office/UnoServer.h"
+
+namespace {
+
+// The characters a file URL carries as they are; everything else is percent-encoded.
+bool IsPlainUrlByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         QByteArrayView("-._~/:").contains(c);
+}
+
+QString AsciiUpper(QString text) {
+  for (QChar& c : text)
+    if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
+  return text;
+}
+
+}  // namespace
+
+QString FileNameToURL(const QString& fileName) {
+  QString path = fileName;
+  QString prefix = "file:///";
+  if (path.startsWith(QLatin1Char('/')))
+    prefix = "file://";
+  else
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  QString url = prefix;
+  for (const char c : path.toUtf8()) {
+    if (IsPlainUrlByte(c))
+      url += QLatin1Char(c);
+    else
+      url += QString("%%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0')).toUpper();
+  }
+  return url;
+}
+
+TVariant MakePropertyValue(const TVariant& serviceManager, const QString& name,
+                           const TVariant& value) {
+  TVariant property = serviceManager.Call("Bridge_GetStruct", {"com.sun.star.beans.PropertyValue"});
+  property.Set("Name", name);
+  property.Set("Value", value);
+  return property;
+}
+
+TOpenOffice::TOpenOffice(std::shared_ptr<TAutomationServer> server) : FServer(std::move(server)) {}
+
+TOpenOffice::~TOpenOffice() = default;
+
+TVariant TOpenOffice::CreateServiceManager() const { return FServer->CreateServiceManager(); }
+
+void TOpenOffice::Connect(bool active) {
+  if (!active) {
+    Clear();
+    return;
+  }
+  try {
+    const TVariant serviceManager = CreateServiceManager();
+    if (serviceManager.IsObject())
+      FDesktop = serviceManager.Call("CreateInstance", {"com.sun.star.frame.Desktop"});
+  } catch (const std::exception&) {
+    FDesktop = TVariant();
+  }
+}
+
+bool TOpenOffice::IsConnected() const { return FDesktop.IsObject(); }
+
+void TOpenOffice::OpenDocument(const QString& fileName, TOOOpenOptions options,
+                               quint8 macroExecutionMode) {
+  if (!fileName.isEmpty() && FindOpenDocument(fileName)) return;
+  const TVariant serviceManager = CreateServiceManager();
+  // The export writes its working copy into the working directory: that file, by its absolute
+  // path, is the one to open, wherever the program itself lies.
+  const QString url = fileName.isEmpty()
+                          ? FNewDocumentURL
+                          : FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
+  const TVariant::TArray properties{
+      MakePropertyValue(serviceManager, "Hidden", options.Hidden),
+      MakePropertyValue(serviceManager, "AsTemplate", options.AsTemplate),
+      MakePropertyValue(serviceManager, "ReadOnly", options.ReadOnly),
+      MakePropertyValue(serviceManager, "MacroExecutionMode", int{macroExecutionMode})};
+  const TVariant document =
+      FDesktop.Call("LoadComponentFromURL", {url, "_blank", 0, TVariant(properties)});
+  if (!document.IsObject()) throw EOffice("The office suite cannot load " + url);
+  FDocument = document;
+  FDocument.Set("Title", "vedomost.xls");
+}
+
+bool TOpenOffice::FindOpenDocument(const QString& fileName) {
+  QString service;
+  if (FDocumentKind == "writer") service = "com.sun.star.text.TextDocument";
+  if (FDocumentKind == "calc") service = "com.sun.star.sheet.SpreadsheetDocument";
+  const QString wanted = AsciiUpper(FileNameToURL(fileName));
+  const TVariant components = FDesktop.Call("GetComponents").Call("CreateEnumeration");
+  while (components.Call("HasMoreElements").ToBool()) {
+    const TVariant component = components.Call("NextElement");
+    if (service.isEmpty() || !component.Call("SupportsService", {service}).ToBool()) continue;
+    if (AsciiUpper(component.Get("URL").ToString()) == wanted) {
+      FDocument = component;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TOpenOffice::Clear() { FDocument = TVariant(); }
+
+void TOpenOffice::StoreDocument(const QString& method, const QString& fileName,
+                                const QString& filterName, bool overwrite) {
+  const TVariant serviceManager = CreateServiceManager();
+  TVariant::TArray properties{MakePropertyValue(serviceManager, "FilterName", filterName)};
+  if (overwrite) properties.push_back(MakePropertyValue(serviceManager, "Overwrite", true));
+  FDocument.Call(method, {FileNameToURL(fileName), TVariant(properties)});
+}
+
+void TOpenOffice::ExportToPDF(const QString& fileName) {
+  StoreDocument("StoreToURL", fileName, FDocumentKind + "_pdf_Export", false);
+}
+
+TOOCalc::TOOCalc(std::shared_ptr<TAutomationServer> server)
+    : TOpenOffice(server), FSheets(new TOOCalcSheets(server)) {
+  FNewDocumentURL = "private:factory/scalc";
+  FDocumentKind = "calc";
+}
+
+TOOCalc::TOOCalc() : TOOCalc(std::make_shared<TUnoServer>()) {}
+
+void TOOCalc::Clear() {
+  TOpenOffice::Clear();
+  FSheets->Clear();
+}
+
+void TOOCalc::SaveDocumentAs(const QString& fileName, const QString& formatName) {
+  QString filter = formatName;
+  if (filter.isEmpty()) {
+    const QString extension = QFileInfo(fileName).suffix().toLower();
+    if (extension == "xls") filter = "MS Excel 97";
+    if (extension == "ods") filter = "calc8";
+    if (filter.isEmpty()) throw EOffice("No file format for " + fileName);
+  }
+  StoreDocument("StoreAsURL", fileName, filter, true);
+}
+
+TOOCalcSheets& TOOCalc::Sheets() {
+  FSheets->FDocument = FDocument;
+  return *FSheets;
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include "office/AutomationServer.h"
+#include "office/CalcSheets.h"
+#include "office/Variant.h"
+
+// How OpenDocument opens a document: hidden (no window), as a template (an untitled copy),
+// read-only.
+struct TOOOpenOptions {
+  bool Hidden = false;
+  bool AsTemplate = false;
+  bool ReadOnly = false;
+};
+
+// The file URL of a path. An absolute path gives a correct URL: "/home/a b/QR.bmp" gives
+// "file:///home/a%20b/QR.bmp", a drive path "C:\Voucher files\QR.bmp" (backslashes as
+// separators) gives "file:///C:/Voucher%20files/QR.bmp". Every character outside letters,
+// digits, "-._~", "/" and ":" is percent-encoded as its UTF-8 bytes (blank %20, '#' %23,
+// '%' %25, Cyrillic letters as two bytes each); in a path rooted at "/" a backslash is an
+// ordinary character (%5C). Any other text is put after "file:///" in the same encoding.
+QString FileNameToURL(const QString& fileName);
+
+// A property value as the suite understands it: a "com.sun.star.beans.PropertyValue" made
+// through Bridge_GetStruct of serviceManager, with Name and Value set.
+TVariant MakePropertyValue(const TVariant& serviceManager, const QString& name,
+                           const TVariant& value);
+
+// The root of the automation wrapper: a connection to the office suite and its current
+// document. Holds references to objects of the suite, never owns them: the documents it opens
+// stay open in the suite.
+//
+// States: created (no desktop, no document) -> Connect(true) -> connected (desktop) ->
+// OpenDocument -> document open -> Connect(false)/Clear -> cleared (desktop kept, no document).
+// Connect(true) failing leaves it not connected (no desktop).
+class TOpenOffice {
+ public:
+  explicit TOpenOffice(std::shared_ptr<TAutomationServer> server);
+  virtual ~TOpenOffice();
+  TOpenOffice(const TOpenOffice&) = delete;
+  TOpenOffice& operator=(const TOpenOffice&) = delete;
+
+  // True: get a fresh service manager and desktop, swallowing every failure (then there is no
+  // desktop). False: Clear. Raises nothing.
+  void Connect(bool active);
+  // True while a desktop is held.
+  bool IsConnected() const;
+  // Makes a document the current one. A non-empty fileName that FindOpenDocument finds is
+  // taken as it is. Otherwise the suite loads, into a new window, a new empty document for an
+  // empty fileName, else the working copy "temp1.xls" of the working directory (fileName only
+  // names what to look for); the document's window title becomes "vedomost.xls". The options
+  // and macroExecutionMode (handed to the suite as they are) apply to the load. Errors of the
+  // suite propagate as EOffice; the current document then stays what it was.
+  virtual void OpenDocument(const QString& fileName, TOOOpenOptions options,
+                            quint8 macroExecutionMode);
+  // Looks among the open documents of this kind for one whose URL equals FileNameToURL of
+  // fileName, ASCII letter case ignored; the first found becomes the current document.
+  bool FindOpenDocument(const QString& fileName);
+  // Drops the current document and every reference the wrapper objects hold; the desktop stays.
+  virtual void Clear();
+  // Stores the current document at fileName (overwriting), in the suite's filter formatName,
+  // or by the extension when formatName is empty: ".xls" "MS Excel 97", ".ods" "calc8".
+  virtual void SaveDocumentAs(const QString& fileName, const QString& formatName) = 0;
+  // Writes a PDF copy of the current document to fileName.
+  virtual void ExportToPDF(const QString& fileName);
+
+ protected:
+  TVariant CreateServiceManager() const;
+  const std::shared_ptr<TAutomationServer>& Server() const { return FServer; }
+  void StoreDocument(const QString& method, const QString& fileName, const QString& filterName,
+                     bool overwrite);
+
+  QString FNewDocumentURL;
+  QString FDocumentKind;
+  TVariant FDesktop;
+  TVariant FDocument;
+
+ private:
+  std::shared_ptr<TAutomationServer> FServer;
+};
+
+// The spreadsheet flavour: documents of kind "calc" and the way to their sheets.
+class TOOCalc : public TOpenOffice {
+ public:
+  // Contacts nothing: the suite is reached first by Connect(true).
+  explicit TOOCalc(std::shared_ptr<TAutomationServer> server);
+  // The product's own LibreOffice (TUnoServer with the program's pipe, the user's profile).
+  TOOCalc();
+  void Clear() override;
+  void SaveDocumentAs(const QString& fileName, const QString& formatName) override;
+  // The sheet collection, now on the current document. Valid as long as this object.
+  TOOCalcSheets& Sheets();
+
+ private:
+  std::unique_ptr<TOOCalcSheets> FSheets;
+};

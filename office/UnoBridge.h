@@ -1,0 +1,124 @@
+#pragma once
+
+// Late binding over UNO: the bridge to one running office and the TAutoObject implementations
+// on top of it. Only office's own sources, its tests and its benchmark include this header; it
+// needs the generated UNO headers (target office_uno).
+
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/lang/XSingleServiceFactory.hpp>
+#include <com/sun/star/reflection/InvocationTargetException.hpp>
+#include <com/sun/star/script/XInvocation2.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <QHash>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+#include "office/Variant.h"
+
+namespace css = com::sun::star;
+
+rtl::OUString ToOUString(const QString& text);
+QString FromOUString(const rtl::OUString& text);
+
+// The UNO runtime of this process (type library, reflection, local Invocation), created on
+// first use; raises EOffice when the office's runtime is not installed.
+css::uno::Reference<css::uno::XComponentContext> LocalContext();
+
+// Runs f and turns every UNO exception it raises into EOffice with the suite's message: an
+// exception inside the office arrives unwrapped from InvocationTargetException, a broken
+// connection as "Binary URP bridge disposed ...".
+[[noreturn]] void RethrowUnoException(const css::uno::Exception& error);
+[[noreturn]] void RethrowUnoException(const css::reflection::InvocationTargetException& error);
+template <class F>
+auto UnoGuard(F&& f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const css::reflection::InvocationTargetException& error) {
+    RethrowUnoException(error);
+  } catch (const css::uno::Exception& error) {
+    RethrowUnoException(error);
+  }
+}
+
+// One URP connection to an office over a named pipe. Objects of the office keep their session
+// alive; when the office goes away the session reports it (IsAlive) and every call raises.
+class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
+ public:
+  // Connects to the pipe; raises css::connection::NoConnectException when nobody listens there.
+  static std::shared_ptr<TUnoSession> Connect(const QString& pipeName);
+  ~TUnoSession();
+  TUnoSession(const TUnoSession&) = delete;
+  TUnoSession& operator=(const TUnoSession&) = delete;
+
+  bool IsAlive() const { return !*FDisposed; }
+  const css::uno::Reference<css::uno::XComponentContext>& RemoteContext() const {
+    return FRemoteContext;
+  }
+  // The office's service manager as a late-bound object (with Bridge_GetStruct).
+  TVariant ServiceManager();
+
+  // Wraps a UNO value: objects and structures become late-bound objects of this session,
+  // sequences arrays, enums and all integer types integers, void Empty.
+  TVariant FromAny(const css::uno::Any& value);
+  // The inverse; raises EOffice for an object that did not come from a UNO session.
+  static css::uno::Any ToAny(const TVariant& value);
+
+  // A late-bound adapter for an object of the office.
+  css::uno::Reference<css::script::XInvocation2> Adapter(
+      const css::uno::Reference<css::uno::XInterface>& object);
+
+ private:
+  TUnoSession() = default;
+  css::uno::Reference<css::bridge::XBridge> FBridge;
+  css::uno::Reference<css::uno::XComponentContext> FRemoteContext;
+  css::uno::Reference<css::lang::XSingleServiceFactory> FInvocation;
+  std::shared_ptr<std::atomic<bool>> FDisposed = std::make_shared<std::atomic<bool>>(false);
+};
+
+// A late-bound object of the office. The adapter and the exact names of the members used are
+// fetched once per object and kept.
+class TUnoObject : public TAutoObject {
+ public:
+  TUnoObject(std::shared_ptr<TUnoSession> session,
+             css::uno::Reference<css::uno::XInterface> object);
+  TVariant Call(const QString& name, const TVariant::TArray& args) override;
+  TVariant Get(const QString& name) override;
+  void Set(const QString& name, const TVariant& value) override;
+  const css::uno::Reference<css::uno::XInterface>& Object() const { return FObject; }
+
+ protected:
+  const std::shared_ptr<TUnoSession>& Session() const { return FSession; }
+
+ private:
+  const rtl::OUString& ExactName(const QString& name);
+  css::script::XInvocation2& Adapter();
+
+  std::shared_ptr<TUnoSession> FSession;
+  css::uno::Reference<css::uno::XInterface> FObject;
+  css::uno::Reference<css::script::XInvocation2> FAdapter;
+  QHash<QString, rtl::OUString> FExactNames;  // by the lower-case name
+};
+
+// A UNO structure (PropertyValue, Point, Size, ...) held locally, its fields read and written by
+// name (Get, Set) without regard to letter case; it has no methods. Handed to the office as the
+// filled structure.
+class TUnoStruct : public TAutoObject {
+ public:
+  // Raises EOffice for an unknown type name.
+  static std::shared_ptr<TUnoStruct> Create(std::shared_ptr<TUnoSession> session,
+                                            const QString& typeName);
+  TUnoStruct(std::shared_ptr<TUnoSession> session, const css::uno::Any& value);
+  TVariant Call(const QString& name, const TVariant::TArray& args) override;
+  TVariant Get(const QString& name) override;
+  void Set(const QString& name, const TVariant& value) override;
+  css::uno::Any Value() const;
+
+ private:
+  rtl::OUString ExactName(const QString& name);
+  std::shared_ptr<TUnoSession> FSession;
+  css::uno::Reference<css::script::XInvocation2> FAdapter;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+#include <sys/types.h>
+
+#include "office/AutomationServer.h"
+
+// How the program reaches its LibreOffice: a named pipe of its own, and how to start the office
+// on it when nothing answers there.
+struct TOfficeLaunch {
+  QString PipeName = "inkassatsiya_office";
+  // The launcher, looked up on PATH (the script, not soffice.bin: it restarts the office when
+  // a new profile asks for it).
+  QString Program = "soffice";
+  // A file URL of a profile folder; empty: the user's own profile.
+  QString ProfileURL;
+  // Without a window (tests); the program itself shows the office's window.
+  bool Headless = false;
+  // How long a started office may take until its pipe answers.
+  std::chrono::milliseconds StartTimeout{30000};
+};
+
+// The service manager of LibreOffice over UNO. The first request connects to the pipe; when
+// nobody listens there it starts the office with an accept string for that pipe and no restore
+// dialog, and waits at most StartTimeout. A second start hands the accept string to an office
+// already running on the same profile. The connection is kept while the office lives and made
+// again after it went away.
+class TUnoServer : public TAutomationServer {
+ public:
+  explicit TUnoServer(TOfficeLaunch launch = {});
+  ~TUnoServer() override;
+  TVariant CreateServiceManager() override;
+
+  // The id of the office process this server started, 0 when it started none.
+  pid_t OfficeProcessId() const;
+  // Ends the office this server started, by its process id (tests and benchmarks).
+  void TerminateOffice();
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
