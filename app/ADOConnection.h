@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+#include "app/Sqlite.h"
+
+// The connection to the register's database file. The file name is resolved against the
+// working directory. The file is opened shared: other processes may read and write it at the
+// same time; their locks are waited for up to BusyTimeoutMs.
+class TADOConnection {
+public:
+  TADOConnection(QString fileName, int busyTimeoutMs);
+
+  // Opens the file; never creates it. Throws EDatabaseError ("unable to open database file"
+  // for a missing or unreadable file). Opening an open connection does nothing.
+  void Open();
+  bool Connected() const { return FDatabase != nullptr; }
+  // The open database. Precondition: Connected().
+  TSqliteDatabase& Database() const { return *FDatabase; }
+
+  const QString& FileName() const { return FFileName; }
+
+private:
+  QString FFileName;
+  int FBusyTimeoutMs;
+  std::unique_ptr<TSqliteDatabase> FDatabase;
+};

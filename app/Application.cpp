@@ -1,0 +1,47 @@
+#include "app/Application.h"
+
+#include <QFontDatabase>
+
+#include "app/Dialogs.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The window's font. Debian ships a Tahoma face with Wine's fonts (fonts-wine), outside the
+  // folders fontconfig searches; without it Qt falls back to a similar sans-serif face.
+  for (const char* face : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+    QFontDatabase::addApplicationFont(QString::fromLatin1(face));
+}
+
+QString TApplication::Title() { return QStringLiteral("ТОРВИ Инкассация 2019"); }
+
+QString ExceptionMessage(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return QString::fromUtf8(e.what());
+  } catch (...) {
+    return QStringLiteral("Unknown exception");
+  }
+}
+
+QString WithFullStop(const QString& message) {
+  if (!message.isEmpty() && message.back() > u'.') return message + u'.';
+  return message;
+}
+
+void TApplication::HandleException(std::exception_ptr error) noexcept {
+  try {
+    ShowMessageBox({Title(), WithFullStop(ExceptionMessage(error)), TMsgDlgType::mtError,
+                    TMsgDlgButtons::mbOK});
+  } catch (...) {
+    // Nothing is left to report a failure of the error box itself to.
+  }
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    HandleException(std::current_exception());
+    return false;
+  }
+}

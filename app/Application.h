@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+
+// The program's application object. Every exception that escapes an event handler ends up in
+// HandleException: the action is abandoned, the error box is shown and the program goes on.
+class TApplication : public QApplication {
+public:
+  TApplication(int& argc, char** argv);
+
+  // "ТОРВИ Инкассация 2019": the main window's caption and the title of every message box.
+  static QString Title();
+
+  // Shows the error box for `error`: its message (what() as UTF-8) with a full stop appended
+  // when the last character's code is above that of the full stop, the application title,
+  // the error icon, an OK button. Never throws.
+  static void HandleException(std::exception_ptr error) noexcept;
+
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// The message of an exception, as the error boxes show it (without the full stop rule).
+QString ExceptionMessage(std::exception_ptr error);
+
+// `message` with a full stop appended when its last character's code is above 0x2E: letters
+// and digits get one, "!", ")" and "." do not; an empty message stays empty.
+QString WithFullStop(const QString& message);
+
+// Runs `handler`; whatever it throws goes to TApplication::HandleException. Wraps the event
+// handlers the window connects to signals, so that no exception unwinds through Qt.
+// Returns false when the handler failed.
+template <class THandler>
+bool Guarded(THandler&& handler) noexcept {
+  try {
+    handler();
+    return true;
+  } catch (...) {
+    TApplication::HandleException(std::current_exception());
+    return false;
+  }
+}

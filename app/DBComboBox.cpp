@@ -1,0 +1,48 @@
+#include "app/DBComboBox.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "app/Application.h"
+#include "app/DataSource.h"
+#include "app/TypedChar.h"
+
+TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
+  connect(this, &QComboBox::activated, this, [this](int index) { Chosen(index); });
+}
+
+QString TDBComboBox::ControlText() const {
+  return currentIndex() < 0 ? QString() : itemText(currentIndex());
+}
+
+void TDBComboBox::ShowFieldText(const QString& text) {
+  setCurrentIndex(findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void TDBComboBox::Chosen(int index) {
+  // An empty data set inserts, which clears the selection: the choice is put back.
+  Edit();
+  if (currentIndex() != index) setCurrentIndex(index);
+  Modified();
+}
+
+void TDBComboBox::keyPressEvent(QKeyEvent* event) {
+  const QChar key = TypedChar(*event);
+  if (key == QChar(27)) {
+    Reset();
+    event->accept();
+    return;
+  }
+  if (!key.isNull() && key >= u' ' && Field() && !FieldAcceptsChar(*Field(), key)) {
+    QApplication::beep();
+    event->accept();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
+}
+
+void TDBComboBox::focusOutEvent(QFocusEvent* event) {
+  QComboBox::focusOutEvent(event);
+  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+}

@@ -1,0 +1,104 @@
+#include "app/DBEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QValidator>
+
+#include "app/Application.h"
+#include "app/DataSource.h"
+#include "app/TypedChar.h"
+
+// Refuses only a change that makes an over-long text longer, the way a typing limit does:
+// a longer value the program shows stays whole, and deleting from it is allowed.
+class TMaxLengthValidator : public QValidator {
+public:
+  explicit TMaxLengthValidator(TDBEdit* edit) : QValidator(edit), FEdit(edit) {
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { FAcceptedLength = text.size(); });
+  }
+  State validate(QString& input, int&) const override {
+    const int limit = FEdit->EffectiveMaxLength();
+    if (FShowing || limit <= 0 || input.size() <= limit || input.size() <= FAcceptedLength) return Acceptable;
+    return Invalid;
+  }
+  // The program puts a stored value in: no limit applies.
+  void SetShowing(bool showing) { FShowing = showing; }
+
+private:
+  TDBEdit* FEdit;
+  qsizetype FAcceptedLength = 0;
+  bool FShowing = false;
+};
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FValidator(new TMaxLengthValidator(this)) {
+  setValidator(FValidator);
+  connect(this, &QLineEdit::textEdited, this, [this] { TextEdited(); });
+}
+
+int TDBEdit::EffectiveMaxLength() const {
+  if (FMaxLength > 0) return FMaxLength;
+  const TFieldDef* field = Field();
+  return field && field->Type == TFieldType::ftWideString ? field->Size : 0;
+}
+
+void TDBEdit::ShowFieldText(const QString& text) {
+  if (text == this->text()) return;
+  FValidator->SetShowing(true);
+  setText(text);
+  FValidator->SetShowing(false);
+}
+
+void TDBEdit::RestoreFocus() {
+  selectAll();
+  setFocus();
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent* event) {
+  QChar key = TypedChar(*event);
+  if (key.isNull()) {
+    // Delete, Shift+Delete and Shift+Insert change the text without typing a character.
+    if (event->key() == Qt::Key_Delete ||
+        (event->key() == Qt::Key_Insert && (event->modifiers() & Qt::ShiftModifier)))
+      Edit();
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  if (OnKeyPress) OnKeyPress(key);
+  if (!key.isNull() && key >= u' ' && Field() && !FieldAcceptsChar(*Field(), key)) {
+    QApplication::beep();
+    key = QChar();
+  }
+  if (key.isNull()) {
+    event->accept();
+    return;
+  }
+  if (key == QChar(27)) {
+    Reset();
+    selectAll();
+    event->accept();
+    return;
+  }
+  if (key >= u' ' || key == QChar(8) || key == QChar(22) || key == QChar(24)) Edit();
+  QLineEdit::keyPressEvent(event);
+}
+
+void TDBEdit::TextEdited() {
+  // Changes that arrive without a key (the context menu, dropping text, undo) still start
+  // the edit; an empty data set inserts, which clears the edit, so the typed text is put back.
+  if (DataSource() && DataSource()->DataSet().Active() &&
+      DataSource()->DataSet().State() == TDataSetState::dsBrowse) {
+    const QString typed = text();
+    const int cursor = cursorPosition();
+    Edit();
+    if (text() != typed) {
+      setText(typed);
+      setCursorPosition(cursor);
+    }
+  }
+  Modified();
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+}

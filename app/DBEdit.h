@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QChar>
+#include <QLineEdit>
+
+#include <functional>
+
+#include "app/FieldDataLink.h"
+
+class TMaxLengthValidator;
+
+// An edit bound to a field of the current record. The first change the operator makes puts
+// the data set in edit mode; the text goes into the field when the edit loses the focus to
+// another control of the window or just before a post; Escape shows the stored value again.
+// A text that does not fit the field keeps the focus in the edit.
+class TDBEdit : public QLineEdit, public TFieldDataLink {
+  Q_OBJECT
+
+public:
+  explicit TDBEdit(QWidget* parent);
+
+  // At most this many characters can be typed or pasted (a longer stored value is still shown
+  // whole). 0, the default, means the field's size for a text field and no limit otherwise.
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int length) { FMaxLength = length; }
+  // The limit in force: MaxLength(), or the field's size when it is 0; 0 means none.
+  int EffectiveMaxLength() const;
+
+  // Called for every typed character (TypedChar) before the edit acts on it; setting the
+  // character to QChar() swallows the key. Keys that type nothing are not reported.
+  std::function<void(QChar& key)> OnKeyPress;
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+private:
+  QString ControlText() const override { return text(); }
+  void ShowFieldText(const QString& text) override;
+  void RestoreFocus() override;
+  void TextEdited();
+
+  TMaxLengthValidator* FValidator;  // owned through Qt parenthood
+  int FMaxLength = 0;
+};

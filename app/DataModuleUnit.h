@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "app/ADOConnection.h"
+#include "app/ADOTable.h"
+#include "app/DataSource.h"
+
+class TForm1;
+
+// The data module: the connection to "db.mdb" in the working directory, the table "Clients"
+// with the seven bag fields, and the data source every data-aware control of the main window
+// is attached to.
+class TForm2 {
+public:
+  // Opens the connection and the table (all rows fetched, the first current), then attaches
+  // the main window's data-aware controls. Throws EDatabaseError when the file is missing or
+  // unreadable or has no table "Clients"; the file is then left untouched and the window
+  // is not attached.
+  explicit TForm2(TForm1& form1);
+  // Detaches the window's controls; a record still being edited is dropped.
+  ~TForm2();
+  TForm2(const TForm2&) = delete;
+  TForm2& operator=(const TForm2&) = delete;
+
+  std::unique_ptr<TADOConnection> ADOConnection1;
+  std::unique_ptr<TADOTable> ADOTable1;
+  std::unique_ptr<TDataSource> DataSource1;
+
+private:
+  TForm1& FForm1;
+};
+
+// The seven fields of a bag record, in the register's column order.
+std::vector<TFieldDef> ClientsFields();

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Every message and error box of the program goes through ShowMessageBox, so that tests can
+// put a recorder in place of the modal boxes and check texts, titles, buttons and order.
+
+enum class TMsgDlgType {
+  mtCustom,       // no icon
+  mtInformation,
+  mtWarning,
+  mtError,
+  mtConfirmation
+};
+
+enum class TMsgDlgButtons { mbOK, mbOKCancel };
+
+enum class TModalResult { mrOk, mrCancel };
+
+struct TMessageBoxRequest {
+  QString Caption;  // window title
+  QString Text;
+  TMsgDlgType Type = TMsgDlgType::mtCustom;
+  TMsgDlgButtons Buttons = TMsgDlgButtons::mbOK;
+};
+
+// Shows a box and waits for the operator. Returns mrCancel only when the box has a Cancel
+// button and the operator chose it (or closed the box).
+using TMessagePresenter = std::function<TModalResult(const TMessageBoxRequest&)>;
+
+// Shows `request` through the current presenter (a modal QMessageBox unless replaced).
+TModalResult ShowMessageBox(const TMessageBoxRequest& request);
+
+// Puts `presenter` in place of the current one and returns the one it replaces; an empty
+// presenter restores the modal QMessageBox.
+TMessagePresenter SetMessagePresenter(TMessagePresenter presenter);
+
+// An operator message: the application title, no icon, an OK button.
+void ShowMessage(const QString& text);

@@ -1,0 +1,51 @@
+#include "app/FieldDataLink.h"
+
+#include "app/DataSource.h"
+
+TFieldDataLink::~TFieldDataLink() {
+  if (FDataSource) FDataSource->RemoveLink(this);
+}
+
+void TFieldDataLink::SetDataSource(TDataSource* source) {
+  if (FDataSource) FDataSource->RemoveLink(this);
+  FDataSource = source;
+  FFieldIndex = source ? source->DataSet().FieldIndex(FDataField) : -1;
+  if (source) source->AddLink(this);
+  Reset();
+}
+
+const TFieldDef* TFieldDataLink::Field() const {
+  return FFieldIndex < 0 ? nullptr : &FDataSource->DataSet().Fields()[FFieldIndex];
+}
+
+void TFieldDataLink::Edit() {
+  if (FDataSource && FDataSource->DataSet().Active()) FDataSource->DataSet().Edit();
+}
+
+void TFieldDataLink::Reset() {
+  const bool shown = FFieldIndex >= 0 && FDataSource->DataSet().Active();
+  ShowFieldText(shown ? FieldDisplayText(FDataSource->DataSet().FieldValue(FFieldIndex)) : QString());
+  FModified = false;
+}
+
+void TFieldDataLink::DataEvent(TDataEvent event, int info) {
+  if (event == TDataEvent::deRecordChange || event == TDataEvent::deDataSetChange ||
+      (event == TDataEvent::deFieldChange && info == FFieldIndex))
+    Reset();
+}
+
+void TFieldDataLink::UpdateData() {
+  if (!FModified || FFieldIndex < 0) return;
+  try {
+    FDataSource->DataSet().SetFieldText(FFieldIndex, ControlText());
+  } catch (...) {
+    RestoreFocus();
+    throw;
+  }
+  FModified = false;
+}
+
+bool StoresOnFocusOut(Qt::FocusReason reason) {
+  return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+         reason != Qt::MenuBarFocusReason;
+}

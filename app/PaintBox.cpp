@@ -1,0 +1,13 @@
+#include "app/PaintBox.h"
+
+#include <QPainter>
+
+#include "app/Application.h"
+
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+  if (!OnPaint) return;
+  QPainter painter(this);
+  Guarded([&] { OnPaint(painter); });
+}

@@ -1,0 +1,125 @@
+#include "app/Sqlite.h"
+
+#include <sqlite3.h>
+
+#include "app/DatabaseError.h"
+
+namespace {
+
+[[noreturn]] void Fail(sqlite3* db) {
+  throw EDatabaseError(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+}  // namespace
+
+void TSqliteDatabase::TCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs) {
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  FDb.reset(db);
+  if (rc != SQLITE_OK) Fail(db);
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, busyTimeoutMs);
+  // Connection settings only: the file itself is not written here.
+  Execute(QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+void TSqliteDatabase::Execute(const QString& sql) {
+  if (sqlite3_exec(Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    Fail(Handle());
+}
+
+qint64 TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(Handle()); }
+
+int TSqliteDatabase::Changes() const { return sqlite3_changes(Handle()); }
+
+void TSqliteStatement::TFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+
+TSqliteStatement::TSqliteStatement(const TSqliteDatabase& db, const QString& sql) : FDb(db) {
+  sqlite3_stmt* stmt = nullptr;
+  const QByteArray utf8 = sql.toUtf8();
+  if (sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK)
+    Fail(db.Handle());
+  FStmt.reset(stmt);
+}
+
+void TSqliteStatement::Bind(int index, const QVariant& value) {
+  sqlite3_stmt* stmt = FStmt.get();
+  int rc = SQLITE_OK;
+  if (!value.isValid() || value.isNull()) {
+    rc = sqlite3_bind_null(stmt, index);
+  } else {
+    switch (value.typeId()) {
+      case QMetaType::Int:
+      case QMetaType::LongLong:
+      case QMetaType::UInt:
+        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+      case QMetaType::Double:
+        rc = sqlite3_bind_double(stmt, index, value.toDouble());
+        break;
+      case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                 SQLITE_TRANSIENT);
+        break;
+      }
+      default: {
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text64(stmt, index, text.constData(), sqlite3_uint64(text.size()),
+                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+      }
+    }
+  }
+  if (rc != SQLITE_OK) Fail(FDb.Handle());
+}
+
+bool TSqliteStatement::Step() {
+  const int rc = sqlite3_step(FStmt.get());
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  // The message of the failed step; reset so that the statement may run again.
+  const QString message = QString::fromUtf8(sqlite3_errmsg(FDb.Handle()));
+  sqlite3_reset(FStmt.get());
+  throw EDatabaseError(message);
+}
+
+QVariant TSqliteStatement::Column(int index) const {
+  sqlite3_stmt* stmt = FStmt.get();
+  switch (sqlite3_column_type(stmt, index)) {
+    case SQLITE_INTEGER:
+      return QVariant(qint64(sqlite3_column_int64(stmt, index)));
+    case SQLITE_FLOAT:
+      return QVariant(sqlite3_column_double(stmt, index));
+    case SQLITE_BLOB: {
+      const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, index));
+      return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, index)));
+    }
+    case SQLITE_TEXT: {
+      const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+      return QVariant(QString::fromUtf8(data, sqlite3_column_bytes(stmt, index)));
+    }
+    default:
+      return QVariant();
+  }
+}
+
+int TSqliteStatement::ColumnCount() const { return sqlite3_column_count(FStmt.get()); }
+
+void TSqliteStatement::Reset() { sqlite3_reset(FStmt.get()); }
+
+TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& db) : FDb(db) {
+  FDb.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+TSqliteTransaction::~TSqliteTransaction() {
+  // A failure may already have ended the transaction inside SQLite.
+  if (!FCommitted && !sqlite3_get_autocommit(FDb.Handle()))
+    sqlite3_exec(FDb.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TSqliteTransaction::Commit() {
+  FDb.Execute(QStringLiteral("COMMIT"));
+  FCommitted = true;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A connection to an existing SQLite file, shared with other processes. Opening never creates
+// the file. Every failure raises EDatabaseError with SQLite's own message.
+class TSqliteDatabase {
+public:
+  // Opens `fileName` (relative names resolve against the working directory) read-write,
+  // waiting up to `busyTimeoutMs` (>= 0) for locks other processes hold, with the rollback
+  // journal synced to disk on every commit.
+  TSqliteDatabase(const QString& fileName, int busyTimeoutMs);
+
+  sqlite3* Handle() const { return FDb.get(); }
+  // Runs SQL without results (no parameters).
+  void Execute(const QString& sql);
+  // Row id of the last successful INSERT on this connection.
+  qint64 LastInsertRowId() const;
+  // Rows changed by the last INSERT, UPDATE or DELETE on this connection.
+  int Changes() const;
+
+private:
+  struct TCloser {
+    void operator()(sqlite3* db) const;
+  };
+  std::unique_ptr<sqlite3, TCloser> FDb;
+};
+
+// A prepared statement. Values cross as QVariant: an invalid QVariant is NULL, integers bind
+// as 64-bit integers, doubles as reals, byte arrays as blobs, everything else as UTF-8 text.
+class TSqliteStatement {
+public:
+  TSqliteStatement(const TSqliteDatabase& db, const QString& sql);
+
+  // Binds parameter `index` (1-based) for the next Step.
+  void Bind(int index, const QVariant& value);
+  // Runs one step: true while a row is available, false when done. Throws on failure.
+  bool Step();
+  // Column `index` (0-based) of the current row, with SQLite's own storage class.
+  QVariant Column(int index) const;
+  int ColumnCount() const;
+  // Makes the statement ready to run again; bindings are kept.
+  void Reset();
+
+private:
+  struct TFinalizer {
+    void operator()(sqlite3_stmt* stmt) const;
+  };
+  const TSqliteDatabase& FDb;
+  std::unique_ptr<sqlite3_stmt, TFinalizer> FStmt;
+};
+
+// A write transaction (BEGIN IMMEDIATE) that rolls back unless committed.
+class TSqliteTransaction {
+public:
+  explicit TSqliteTransaction(TSqliteDatabase& db);
+  TSqliteTransaction(const TSqliteTransaction&) = delete;
+  TSqliteTransaction& operator=(const TSqliteTransaction&) = delete;
+  ~TSqliteTransaction();
+  // Makes the writes durable; throws EDatabaseError when the commit fails (then rolled back).
+  void Commit();
+
+private:
+  TSqliteDatabase& FDb;
+  bool FCommitted = false;
+};

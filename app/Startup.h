@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <memory>
+
+class TForm1;
+class TForm2;
+class TForm4;
+
+// The program's forms, created in start-up order. Destroyed in reverse: the data module
+// first (it detaches the window's controls), then the firm dialog, then the main window.
+struct TForms {
+  std::unique_ptr<TForm1> Form1;
+  std::unique_ptr<TForm4> Form4;
+  std::unique_ptr<TForm2> Form2;
+
+  TForms();
+  TForms(TForms&&) noexcept;
+  TForms& operator=(TForms&&) noexcept;
+  ~TForms();
+};
+
+// Start-up steps 2 to 4: the main window (its FormCreate runs), the hidden firm dialog loading
+// `iniPath`, then the data module opening "db.mdb" in the working directory and attaching the
+// window's controls. Nothing is shown. Throws what the steps throw (EDatabaseError when the
+// register cannot be opened); nothing is created on disk then. Needs the TApplication.
+TForms CreateForms(const QString& iniPath);
+
+// The text of the box for an error that stops start-up:
+// "Exception <class> in module <executable> at <address>.\r\n<message><full stop>\r\n", the
+// full stop only when the message does not already end in one.
+QString StartupErrorText(std::exception_ptr error);
+
+// The whole program: application title, forms, message loop. Returns the exit code: 1 after
+// the "Application Error" box when start-up fails, otherwise the loop's code.
+int RunApplication(int& argc, char** argv);
