@@ -1,5 +1,7 @@
 #include "app/StringGrid.h"
 
+#include "app/TypedChar.h"
+
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -119,28 +121,6 @@ class TStringGridDelegate : public QStyledItemDelegate {
   TStringGrid* FGrid;
 };
 
-namespace {
-
-// The character a key types, as a classic Windows control reports it; QChar() for none.
-QChar TypedChar(const QKeyEvent& event) {
-  const int key = event.key();
-  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return {};
-  const Qt::KeyboardModifiers mods = event.modifiers();
-  if (mods.testFlag(Qt::ControlModifier) && !mods.testFlag(Qt::AltModifier) && key >= Qt::Key_A &&
-      key <= Qt::Key_Z)
-    return QChar(key - Qt::Key_A + 1);
-  if (!event.text().isEmpty()) return event.text().front();
-  switch (key) {
-    case Qt::Key_Backspace: return QChar(8);
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return QChar(13);
-    case Qt::Key_Escape: return QChar(27);
-    default: return {};
-  }
-}
-
-}  // namespace
-
 TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent), FModel(new TStringGridModel(this)) {
   setModel(FModel);
   setItemDelegate(new TStringGridDelegate(this));
@@ -219,6 +199,8 @@ void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
 }
 
 bool TStringGrid::FilterKey(const QKeyEvent& event) {
+  // Tab moves the focus on; it is not typed into the grid.
+  if (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) return false;
   QChar key = TypedChar(event);
   if (key.isNull()) return false;
   emit KeyPress(key);

@@ -4,7 +4,9 @@
 #include "texts/NumberFormat.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -194,6 +196,33 @@ TEST_F(DenominationGridTest, OnlyTheCountColumnIsEditable) {
   EXPECT_EQ(Editor(), nullptr);
   EXPECT_FALSE(Grid->Editing());
   EXPECT_EQ(Recalculations, 1);
+}
+
+TEST_F(DenominationGridTest, ClipboardKeysAreSwallowedAndTabLeavesTheGrid) {
+  QApplication::clipboard()->setText("12abc");
+  TypeAt(CountCol, 5, "4");
+  ASSERT_NE(Editor(), nullptr);
+  QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Grid->Cells(CountCol, 5), "4");
+
+  // In a window with another control, Tab from the editor moves there and keeps the count.
+  QWidget window;
+  Grid->setParent(&window);
+  const auto giveBack = qScopeGuard([this] { Grid->setParent(nullptr); });
+  auto* next = new QLineEdit(&window);
+  next->move(300, 0);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  Grid->SetCurrentCell(CountCol, 6);
+  Type("8");
+  ASSERT_NE(Editor(), nullptr);
+  QTest::keyClick(Editor(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), next);
+  EXPECT_EQ(Grid->Col(), CountCol);
+  EXPECT_EQ(Grid->Row(), 6);
+  EXPECT_EQ(Grid->Cells(CountCol, 6), "8");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "1600");
 }
 
 }  // namespace
