@@ -23,7 +23,9 @@
 #include "app/PaintBox.h"
 #include "app/Reg.h"
 #include "app/StringGrid.h"
+#include "app/WindowVoucherSource.h"
 #include "office/OpenOffice.h"
+#include "office/VoucherExport.h"
 #include "qr/QRGraphics.h"
 #include "qr/QRSymbol.h"
 #include "qr/QR_URL.h"
@@ -192,6 +194,7 @@ void TForm1::ConnectEvents() {
     Guarded([&] { StringGrid1SetEditText(col, row, value); });
   });
   connect(N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
+  connect(N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
   pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
 }
 
@@ -314,3 +317,8 @@ void TForm1::StringGrid1SetEditText(int, int, const QString&) {
 }
 
 void TForm1::N2Click() { FFirmDialog->ShowModally(); }
+
+void TForm1::N3Click() {
+  TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
+  ExportVoucher(*FOffice, source);
+}

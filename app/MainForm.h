@@ -63,6 +63,8 @@ public:
   void StringGrid1SelectCell(int col, int row);
   void StringGrid1SetEditText(int col, int row, const QString& value);
   void N2Click();
+  // Exports the current bag into the office suite (ExportVoucher).
+  void N3Click();
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded

@@ -1,0 +1,244 @@
+// The bag register's data set on real SQLite files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "app/ADOConnection.h"
+#include "app/ADOTable.h"
+#include "app/DataModuleUnit.h"
+#include "app/DatabaseError.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
+
+TBagRow Row(const QString& bag, QVariant package = QVariant(), QVariant symbol = QVariant()) {
+  return {bag, package, QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"), symbol, QStringLiteral("Иванов И.И.")};
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+  void Open(const std::vector<TBagRow>& rows) {
+    CreateClientsDatabase(Db, rows);
+    Table.Open();
+  }
+  QString Message(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const EDatabaseError& e) {
+      return QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("(no error)");
+  }
+
+  TTempWorkDir Dir;
+  QString Db = Dir.Path(QStringLiteral("db.mdb"));
+  TADOConnection Connection{QStringLiteral("db.mdb"), 2000};
+  TADOTable Table{Connection, QStringLiteral("Clients"), ClientsFields()};
+};
+
+TEST_F(StoreTest, OpenFetchesEveryRowWithTheFirstCurrentAndKeepsNulls) {
+  Open({Row(QStringLiteral("1"), 5678, 2), TBagRow(7), Row(QStringLiteral("3"))});
+  EXPECT_EQ(Table.RecordCount(), 3);
+  EXPECT_EQ(Table.RecNo(), 0);
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.Modified());
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Package)), QStringLiteral("5678"));
+  for (int field = Bag; field <= FullName; ++field) EXPECT_FALSE(Table.Value(1, field).isValid()) << field;
+  EXPECT_EQ(FieldDisplayText(Table.Value(1, Recipient)), QString());
+}
+
+TEST_F(StoreTest, OpeningNeverCreatesOrChangesTheFile) {
+  EXPECT_EQ(Message([&] { Table.Open(); }), QStringLiteral("unable to open database file"));
+  EXPECT_TRUE(Dir.Files().isEmpty());
+
+  ExecuteSql(Db, QStringLiteral("CREATE TABLE Other (x)"));
+  QFile file(Db);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray before = file.readAll();
+  file.close();
+  EXPECT_EQ(Message([&] { Table.Open(); }), QStringLiteral("no such table: Clients"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), before);
+  EXPECT_EQ(Dir.Files(), QStringList{QStringLiteral("db.mdb")});
+}
+
+TEST_F(StoreTest, EditAndPostWriteTheRowAndTheModifiedFlagFollowsAssignments) {
+  Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20)});
+  Table.Edit();
+  EXPECT_EQ(Table.State(), TDataSetState::dsEdit);
+  EXPECT_FALSE(Table.Modified());
+  Table.SetFieldText(Package, QStringLiteral("11"));
+  Table.SetFieldText(Recipient, QString());
+  EXPECT_TRUE(Table.Modified());
+  Table.Post();
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.Modified());
+  const std::vector<TBagRow> rows = ReadBags(Db);
+  EXPECT_EQ(rows[0][Package], QVariant(qint64(11)));
+  EXPECT_FALSE(rows[0][Recipient].isValid()) << "an empty text is stored as NULL";
+  EXPECT_EQ(rows[1][Package], QVariant(qint64(20)));
+  // The posted values are the new base for the next change.
+  Table.Edit();
+  Table.SetFieldText(Package, QStringLiteral("12"));
+  Table.Post();
+  EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(qint64(12)));
+}
+
+TEST_F(StoreTest, InsertGoesBeforeTheCurrentRecordAndAnUntouchedOneIsDroppedByTheNext) {
+  Open({Row(QStringLiteral("1")), Row(QStringLiteral("2"))});
+  Table.MoveTo(1);
+  Table.Insert();
+  Table.Insert();
+  EXPECT_EQ(Table.RecordCount(), 3) << "the first untouched new record was dropped";
+  EXPECT_EQ(Table.RecNo(), 1);
+  EXPECT_EQ(Table.State(), TDataSetState::dsInsert);
+  Table.SetFieldText(FullName, QStringLiteral("Петров"));
+  Table.Post();
+  EXPECT_EQ(FieldDisplayText(Table.Value(1, FullName)), QStringLiteral("Петров"));
+  EXPECT_EQ(FieldDisplayText(Table.Value(2, Bag)), QStringLiteral("2"));
+  const std::vector<TBagRow> rows = ReadBags(Db);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2], (TBagRow{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                              QStringLiteral("Петров")}));
+  EXPECT_EQ(QueryValue(Db, QStringLiteral("SELECT ID FROM Clients WHERE \"ФИО\" = 'Петров'")), QVariant(qint64(3)))
+      << "the key is left to the table";
+}
+
+TEST_F(StoreTest, DeleteDropsANewRecordRemovesARowAndRefusesAnEmptyRegister) {
+  Open({Row(QStringLiteral("1")), Row(QStringLiteral("2")), Row(QStringLiteral("3"))});
+  Table.Insert();
+  Table.Delete();
+  EXPECT_EQ(Table.RecordCount(), 3);
+  EXPECT_EQ(ReadBags(Db).size(), 3u);
+
+  Table.MoveTo(1);
+  Table.Delete();
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3")) << "the next row becomes current";
+  Table.Delete();
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1")) << "after the last, the previous";
+  Table.Delete();
+  EXPECT_EQ(Table.RecNo(), -1);
+  EXPECT_TRUE(ReadBags(Db).empty());
+  EXPECT_EQ(Message([&] { Table.Delete(); }), QStringLiteral("Cannot perform this operation on an empty dataset"));
+}
+
+TEST_F(StoreTest, EditOnAnEmptyRegisterInserts) {
+  Open({});
+  Table.Edit();
+  EXPECT_EQ(Table.State(), TDataSetState::dsInsert);
+  EXPECT_EQ(Table.RecordCount(), 1);
+}
+
+TEST_F(StoreTest, MovingPostsChangesUncheckedAndLandsOnTheRowAimedAt) {
+  Open({Row(QStringLiteral("1")), Row(QStringLiteral("2")), Row(QStringLiteral("3"))});
+  Table.Edit();
+  Table.SetFieldText(Bag, QString());
+  Table.MoveTo(2);
+  EXPECT_FALSE(ReadBags(Db)[0][Bag].isValid());
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3"));
+
+  // An untouched new record at index 1 goes; index 2 (bag "2" then) stays the target.
+  Table.MoveTo(1);
+  Table.Insert();
+  ASSERT_EQ(FieldDisplayText(Table.Value(2, Bag)), QStringLiteral("2"));
+  Table.MoveTo(2);
+  EXPECT_EQ(Table.RecordCount(), 3);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("2"));
+}
+
+TEST_F(StoreTest, IntegerFieldsTakeOnlyIntegersAndKeepTheirValueOtherwise) {
+  Open({Row(QStringLiteral("1"), 5)});
+  struct TCase {
+    QString Text;
+    QVariant Stored;  // invalid: refused
+  };
+  const TCase cases[] = {
+      {QStringLiteral("42"), qint64(42)},           {QStringLiteral(" +7"), qint64(7)},
+      {QStringLiteral("-2147483648"), qint64(INT32_MIN)}, {QString(), QVariant()},
+      {QStringLiteral("2147483648"), QVariant()},   {QStringLiteral("1 "), QVariant()},
+      {QStringLiteral("   "), QVariant()},          {QStringLiteral("12a"), QVariant()},
+      {QStringLiteral("-"), QVariant()},
+  };
+  Table.Edit();
+  for (const TCase& c : cases) {
+    Table.SetFieldValue(Package, qint64(5));
+    if (c.Stored.isValid() || c.Text.isEmpty()) {
+      Table.SetFieldText(Package, c.Text);
+      EXPECT_EQ(Table.FieldValue(Package), c.Stored) << c.Text.toStdString();
+    } else {
+      EXPECT_EQ(Message([&] { Table.SetFieldText(Package, c.Text); }),
+                QStringLiteral("'%1' is not a valid integer value for field 'Номер пакета'").arg(c.Text));
+      EXPECT_EQ(Table.FieldValue(Package), QVariant(qint64(5))) << c.Text.toStdString();
+    }
+  }
+}
+
+TEST_F(StoreTest, AChangeByAnotherWriterMakesPostAndDeleteFailWithoutLosingEither) {
+  Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20)});
+  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
+  Table.Edit();
+  Table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
+  const QString changed = QStringLiteral(
+      "Row cannot be located for updating. Some values may have been changed since it was last read.");
+  EXPECT_EQ(Message([&] { Table.Post(); }), changed);
+  EXPECT_EQ(Table.State(), TDataSetState::dsEdit);
+  EXPECT_TRUE(Table.Modified());
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Recipient)), QStringLiteral("ИП Сидоров"));
+  EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(qint64(99)));
+  EXPECT_EQ(ReadBags(Db)[0][Recipient], QVariant(QStringLiteral("ООО Ромашка")));
+
+  Table.Cancel();
+  EXPECT_EQ(Message([&] { Table.Delete(); }),
+            QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it was last read."));
+  EXPECT_EQ(Table.RecordCount(), 2);
+
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '2'"));
+  Table.MoveTo(1);
+  Table.Edit();
+  Table.SetFieldText(Package, QStringLiteral("21"));
+  EXPECT_EQ(Message([&] { Table.Post(); }), changed);
+  EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
+TEST_F(StoreTest, AUniquenessRuleAddedByAnotherProgramRefusesTheDuplicateOnPost) {
+  Open({Row(QStringLiteral("1"))});
+  ExecuteSql(Db, QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
+  Table.Insert();
+  Table.SetFieldText(Bag, QStringLiteral("1"));
+  EXPECT_EQ(Message([&] { Table.Post(); }), QStringLiteral("UNIQUE constraint failed: Clients.Номер сумки"));
+  EXPECT_EQ(Table.State(), TDataSetState::dsInsert);
+  Table.SetFieldText(Bag, QStringLiteral("2"));
+  Table.Post();
+  EXPECT_EQ(ReadBags(Db).size(), 2u);
+}
+
+TEST_F(StoreTest, AValueOfAnotherTypeShowsAndStillMatchesOnPost) {
+  CreateClientsDatabase(Db);
+  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер пакета\", \"Символ\") VALUES ('abc', 2.5)"));
+  Table.Open();
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Package)), QStringLiteral("abc"));
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Петров"));
+  Table.Post();
+  EXPECT_EQ(ReadBags(Db)[0][FullName], QVariant(QStringLiteral("Петров")));
+  EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(QStringLiteral("abc")));
+}
+
+TEST_F(StoreTest, AHundredThousandBagsOpenAndTheLastOneCanBeChanged) {
+  CreateClientsDatabase(Db);
+  InsertGeneratedBags(Db, 100000);
+  Table.Open();
+  ASSERT_EQ(Table.RecordCount(), 100000);
+  Table.MoveTo(99999);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("bag-100000"));
+  Table.Edit();
+  Table.SetFieldText(Package, QStringLiteral("7"));
+  Table.Post();
+  EXPECT_EQ(QueryValue(Db, QStringLiteral("SELECT \"Номер пакета\" FROM Clients WHERE \"Номер сумки\" = 'bag-100000'")),
+            QVariant(qint64(7)));
+}
+
+}  // namespace
