@@ -1,6 +1,6 @@
 #include "app/DenominationGrid.h"
 #include "app/StringGrid.h"
-#include "tests/forms/QStringPrinter.h"
+#include "tests/forms/TestSupport.h"
 #include "texts/NumberFormat.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/IniFile.h"
 #include "app/Reg.h"
 #include "tests/forms/FormsApp.h"
-#include "tests/forms/QStringPrinter.h"
+#include "tests/forms/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,17 +18,6 @@
 namespace {
 
 const QByteArray Defaults = "[user]\r\nname=\r\nacc=202028100000000000001\r\n";
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
 
 class FirmDialogTest : public ::testing::Test {
  protected:

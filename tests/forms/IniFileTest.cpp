@@ -1,5 +1,5 @@
 #include "app/IniFile.h"
-#include "tests/forms/QStringPrinter.h"
+#include "tests/forms/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,17 +8,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
 
 class IniFileTest : public ::testing::Test {
  protected:
