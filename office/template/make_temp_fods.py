@@ -114,7 +114,7 @@ def denomination_list(sheet):
     sheet.put(4, "BA", "DB", "head", "Количество")
     sheet.put(4, "DC", "EV", "head", "Сумма")
     for row in range(5, 20):
-        sheet.put(row, "A", "AZ", "cell")
+        sheet.put(row, "A", "AZ", "cell_center")
         sheet.put(row, "BA", "DB", "cell_right")
         sheet.put(row, "DC", "EV", "cell_right")
     sheet.label(20, "BA", "DB", "Итого", "total_label")
@@ -167,7 +167,7 @@ CELL_STYLES = {
     "box_small": ("7pt", False, "center", "middle", {"all": BORDER}, True, False),
     "cut": ("6pt", False, "center", "bottom", {"bottom": "0.5pt dashed #000000"}, False, False),
     "head": ("8pt", True, "center", "middle", {"all": BORDER}, True, False),
-    "cell": ("9pt", False, "start", "middle", {"all": BORDER}, True, False),
+    "cell_center": ("9pt", False, "center", "middle", {"all": BORDER}, True, False),
     "cell_right": ("9pt", False, "end", "middle", {"all": BORDER}, True, False),
     "total_label": ("9pt", True, "end", "middle", {}, False, False),
     "total": ("9pt", True, "end", "middle", {"all": THICK}, True, False),

@@ -1,0 +1,151 @@
+#include <QClipboard>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <csignal>
+
+#include "office/VoucherExport.h"
+#include "tests/office/OfficeFixture.h"
+#include "tests/office/TestVoucherSource.h"
+
+namespace {
+
+class TExportIntegrationTest : public TOfficeFixture {
+ protected:
+  void ExpectFilled(const TVariant& document) {
+    const QString date = QDate::currentDate().toString("dd.MM.yyyy");
+    for (const TExpectedCell& cell : ExpectedCells(FSource, date))
+      EXPECT_EQ(CellText(document, cell.Sheet, cell.Address), cell.Text)
+          << "sheet " << cell.Sheet << " " << cell.Address.toStdString();
+    for (int sheet : {1, 3})  // rows of the lists that get no entry keep the template's blank
+      EXPECT_EQ(CellText(document, sheet, "A8"), "");
+  }
+
+  TTestVoucherSource FSource;
+};
+
+TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumentOpen) {
+  FSource.UseRealClipboard = true;
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_TRUE(FSource.Messages.empty());
+
+  // The test program lies in the build tree, its working directory elsewhere: the document
+  // shown must be the copy just written into the working directory.
+
+  const std::vector<TVariant> documents = OpenWorkingCopies();
+  ASSERT_EQ(documents.size(), 1u);
+  const TVariant& document = documents[0];
+  EXPECT_EQ(document.Get("Title").ToString(), "vedomost.xls");
+  ExpectFilled(document);
+
+  const TVariant shape = ShapeNamed(document, 2, "Graphic1");
+  ASSERT_TRUE(shape.IsObject());
+  EXPECT_EQ(shape.Call("GetShapeType").ToString(), "com.sun.star.drawing.GraphicObjectShape");
+  EXPECT_EQ(shape.Get("Position").Get("X").ToInt(), 2000);
+  EXPECT_EQ(shape.Get("Position").Get("Y").ToInt(), 23000);
+  EXPECT_EQ(shape.Get("Size").Get("Width").ToInt(), 6400);
+  EXPECT_EQ(shape.Get("Size").Get("Height").ToInt(), 6000);
+  EXPECT_EQ(shape.Get("Transparency").ToInt(), 50);
+  EXPECT_TRUE(shape.Get("Graphic").IsObject());
+  for (int sheet : {0, 1, 3})
+    EXPECT_EQ(ShapeNamed(document, sheet, "Graphic1").Kind(), TVariant::TKind::Null);
+
+  // "QR.bmp": one bit per pixel, 4 pixels per module; the same picture is on the clipboard.
+  const QImage bitmap(FWork.filePath("QR.bmp"));
+  ASSERT_FALSE(bitmap.isNull());
+  EXPECT_EQ(bitmap.depth(), 1);
+  EXPECT_EQ(bitmap.width(), 4 * FSource.Symbol.SymbolSize());
+  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+            bitmap.convertToFormat(QImage::Format_RGB32));
+  EXPECT_TRUE(FOffice->IsConnected());  // Connect(false) keeps the desktop, drops the document
+}
+
+TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
+  ExportVoucher(*FOffice, FSource);
+  FSource.BagData.BagNumber = "004513";
+  ExportVoucher(*FOffice, FSource);
+  const std::vector<TVariant> documents = OpenWorkingCopies();
+  ASSERT_EQ(documents.size(), 2u);
+  QStringList bags;
+  for (const TVariant& document : documents) {
+    EXPECT_EQ(document.Get("Title").ToString(), "vedomost.xls");
+    EXPECT_TRUE(ShapeNamed(document, 2, "Graphic1").IsObject());
+    bags << CellText(document, 0, "AQ6");
+  }
+  bags.sort();
+  EXPECT_EQ(bags, QStringList({"004512", "004513"}));
+}
+
+struct TMissingSuiteCase {
+  const char* Name;
+  QString Program;
+};
+
+class TMissingSuiteTest : public TOfficeFixture,
+                          public ::testing::WithParamInterface<TMissingSuiteCase> {};
+
+TEST_P(TMissingSuiteTest, SaysNoConnectAfterWritingThePictureAndTheCopy) {
+  TOfficeLaunch launch = Launch();
+  launch.Program = GetParam().Program;
+  launch.StartTimeout = std::chrono::milliseconds(1500);
+  TOOCalc office(std::make_shared<TUnoServer>(launch));
+  TTestVoucherSource source;
+  ExportVoucher(office, source);
+  EXPECT_EQ(source.Messages, std::vector<QString>{"no connect"});
+  EXPECT_FALSE(office.IsConnected());
+  EXPECT_TRUE(QFile::exists(FWork.filePath("QR.bmp")));
+  EXPECT_TRUE(QFile::exists(FWork.filePath("temp1.xls")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Suites, TMissingSuiteTest,
+    ::testing::Values(TMissingSuiteCase{"NotInstalled", "/nonexistent/soffice"},
+                      TMissingSuiteCase{"FailsToStart", "/bin/false"},
+                      TMissingSuiteCase{"NeverAnswers", "/bin/true"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(TExportIntegrationTest, SuiteKilledDuringTheExportRaisesAndTheNextExportWorks) {
+  FSource.OnReceiptName = [this] {
+    kill(-FServer->OfficeProcessId(), SIGKILL);
+    FSource.OnReceiptName = nullptr;
+  };
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_THROW(ExportVoucher(*FOffice, FSource), EOffice);
+  EXPECT_LT(timer.elapsed(), 60000);
+
+  FSource.BagData.BagNumber = "004514";
+  ExportVoucher(*FOffice, FSource);
+  const std::vector<TVariant> documents = OpenWorkingCopies();
+  ASSERT_EQ(documents.size(), 1u);
+  ExpectFilled(documents[0]);
+}
+
+TEST_F(TExportIntegrationTest, NameGraphic1TakenOnTheThirdSheetStopsTheExport) {
+  // A template whose third sheet already has a shape "Graphic1" (a rectangle, not a picture).
+  ASSERT_TRUE(QFile::copy("temp.xls", "temp1.xls"));
+  FOffice->Connect(true);
+  FOffice->OpenDocument("temp.xls", TOOOpenOptions{.Hidden = true}, 0);
+  const TVariant document = OpenWorkingCopies().at(0);
+  const TVariant rectangle =
+      document.Call("CreateInstance", {"com.sun.star.drawing.RectangleShape"});
+  document.Call("GetSheets").Call("GetByIndex", {2}).Get("DrawPage").Call("Add", {rectangle});
+  rectangle.Set("Name", "Graphic1");
+  FOffice->SaveDocumentAs(FWork.filePath("temp.xls"), "");
+  document.Call("Close", {true});
+
+  try {
+    ExportVoucher(*FOffice, FSource);
+    FAIL() << "the export went through";
+  } catch (const EOffice& error) {
+    EXPECT_EQ(error.Message(), "Shape with specified name already exist.");
+  }
+  const std::vector<TVariant> documents = OpenWorkingCopies();
+  ASSERT_EQ(documents.size(), 1u);
+  EXPECT_EQ(CellText(documents[0], 2, "DR6"), FSource.TotalText);  // written before the picture
+  EXPECT_EQ(CellText(documents[0], 3, "DC20"), "");                // the last list never came
+}
+
+}  // namespace

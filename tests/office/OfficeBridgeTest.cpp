@@ -1,0 +1,28 @@
+#include <QFile>
+
+#include "tests/office/OfficeFixture.h"
+
+namespace {
+
+using TOfficeBridgeTest = TOfficeFixture;
+
+TEST_F(TOfficeBridgeTest, NewDocumentGetsTitleAndTakesTextsAsTheyAre) {
+  FOffice->Connect(true);
+  ASSERT_TRUE(FOffice->IsConnected());
+  FOffice->OpenDocument("", TOOOpenOptions{}, 0);
+  TOOCalcCell& first = FOffice->Sheets().SheetByIndex(0).CellByName("a1");
+  TOOCalcCell& second = FOffice->Sheets().SheetByIndex(0).CellByName("B2");
+  EXPECT_EQ(&first, &second);
+  second.SetText("00125");
+  FOffice->Sheets().SheetByIndex(0).CellByName("C3").SetText("Сумма #1 100%");
+
+  const TVariant desktop =
+      FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
+  const TVariant document = desktop.Get("CurrentComponent");
+  EXPECT_EQ(document.Get("TITLE").ToString(), "vedomost.xls");
+  EXPECT_EQ(CellText(document, 0, "B2"), "00125");
+  EXPECT_EQ(CellText(document, 0, "C3"), "Сумма #1 100%");
+  EXPECT_TRUE(CellText(document, 0, "A1").isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "office/OpenOffice.h"
+#include "office/UnoServer.h"
+
+// A test with its own headless LibreOffice: a throwaway profile, a pipe of its own, a working
+// directory holding the voucher template "temp.xls". The office starts on the first connection
+// and is ended by its process id after the test.
+class TOfficeFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A launch description for this test's office.
+  TOfficeLaunch Launch() const;
+  // The spreadsheet documents open in this test's office whose file is the working copy.
+  std::vector<TVariant> OpenWorkingCopies();
+  // A cell's text read back through the bridge.
+  static QString CellText(const TVariant& document, int sheet, const QString& address);
+  // The shape of that name on a sheet's drawing layer, Null when there is none.
+  static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
+
+  QTemporaryDir FWork;
+  QTemporaryDir FProfile;
+  QString FPipeName;
+  std::shared_ptr<TUnoServer> FServer;
+  std::unique_ptr<TOOCalc> FOffice;
+
+ private:
+  QString FPreviousFolder;
+};
