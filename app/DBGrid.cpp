@@ -91,14 +91,30 @@ void TDBGrid::SyncCurrent(int column) {
 
 void TDBGrid::DataEvent(TDataEvent event, int info) {
   switch (event) {
+    // While rows come and go the view moves its current index by itself; the data set's
+    // own deScroll that follows puts it on the current record.
     case TDataEvent::deDataSetChange:
+      FSyncing = true;
       FModel->Reset();
+      FSyncing = false;
       ApplyColumnWidths();
       break;
-    case TDataEvent::deBeforeRowInsert: FModel->BeginInsertRow(info); break;
-    case TDataEvent::deRowInserted: FModel->EndInsertRow(); break;
-    case TDataEvent::deBeforeRowDelete: FModel->BeginRemoveRow(info); break;
-    case TDataEvent::deRowDeleted: FModel->EndRemoveRow(); break;
+    case TDataEvent::deBeforeRowInsert:
+      FSyncing = true;
+      FModel->BeginInsertRow(info);
+      break;
+    case TDataEvent::deRowInserted:
+      FModel->EndInsertRow();
+      FSyncing = false;
+      break;
+    case TDataEvent::deBeforeRowDelete:
+      FSyncing = true;
+      FModel->BeginRemoveRow(info);
+      break;
+    case TDataEvent::deRowDeleted:
+      FModel->EndRemoveRow();
+      FSyncing = false;
+      break;
     case TDataEvent::deRowChanged: FModel->RowChanged(info); break;
     case TDataEvent::deScroll:
       SyncCurrent(currentIndex().column());

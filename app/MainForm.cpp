@@ -200,8 +200,11 @@ void TForm1::ConnectEvents() {
 
 void TForm1::SetDataSource(TDataSource* source) {
   FDataSource = source;
-  for (TDBEdit* edit : {DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBEdit6}) edit->SetDataSource(source);
+  // The package number and the cash symbol first: the refreshes that the bag, recipient and
+  // account editors start as they receive their values then describe the whole record.
+  DBEdit6->SetDataSource(source);
   DBComboBox1->SetDataSource(source);
+  for (TDBEdit* edit : {DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5}) edit->SetDataSource(source);
   DBGrid1->SetDataSource(source);
 }
 

@@ -1,0 +1,304 @@
+// The main window on a real register file: what start-up shows, the layout, the bound
+// controls, the register grid and the exception handler.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/ADOTable.h"
+#include "app/Application.h"
+#include "app/DBComboBox.h"
+#include "app/DBEdit.h"
+#include "app/DBGrid.h"
+#include "app/MainForm.h"
+#include "app/StringGrid.h"
+#include "qr/QRSymbol.h"
+#include "tests/app/RunningProgram.h"
+
+namespace {
+
+const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
+                         QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+                         QStringLiteral("Иванов И.И.")};
+const TBagRow Bag77 = {QStringLiteral("77"), 12, QStringLiteral("ИП Петров"),
+                       QStringLiteral("40802810000000000002"), QStringLiteral("500100732259"), 19, QVariant()};
+const TBagRow Bag9 = {QStringLiteral("9"), 1, QStringLiteral("АО Альфа"), QStringLiteral("1"),
+                      QStringLiteral("2"), 32, QStringLiteral("Сидоров")};
+
+TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
+  EXPECT_EQ(w.DBEdit6->text(), QStringLiteral("5678"));
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Иванов И.И."));
+  EXPECT_EQ(w.DBComboBox1->currentText(), QStringLiteral("11"));
+  EXPECT_EQ(w.Label11->text(), QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
+  EXPECT_FALSE(w.Label11->isVisible());
+  EXPECT_EQ(w.QRSymbol().Text(),
+            QStringLiteral("№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
+                           "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:11;\r\n"));
+  EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(w.QRSymbol().EncodedText()).replace(u"\r\n"_qs, u"\n"_qs));
+  EXPECT_FALSE(w.lblQRMetrics->text().isEmpty());
+  EXPECT_EQ(QApplication::focusWidget(), w.DBGrid1);
+  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("►"));
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+}
+
+TEST(MainWindow, AnEmptyRegisterStartsWithoutPayloadAndRefusesDelete) {
+  TRunningProgram program({});
+  TForm1& w = program.Window();
+  EXPECT_TRUE(w.mmoEncodedData->toPlainText().isEmpty());
+  EXPECT_TRUE(w.lblQRMetrics->text().isEmpty());
+  EXPECT_TRUE(w.Label11->text().isEmpty());
+  program.Click(w.Button2);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  const TMessageBoxRequest& box = program.Messages.Boxes[0];
+  EXPECT_EQ(box.Text, QStringLiteral("Cannot perform this operation on an empty dataset."));
+  EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(box.Type, TMsgDlgType::mtError);
+}
+
+TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(w.centralWidget()->size(), QSize(778, 547));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
+  EXPECT_EQ(w.centralWidget()->y(), w.MainMenu1->height()) << "client area below the menu";
+  EXPECT_EQ(w.font().family(), QStringLiteral("Tahoma"));
+  EXPECT_EQ(w.font().pixelSize(), 11);
+  EXPECT_EQ(w.Label2->font().pixelSize(), 15);
+  EXPECT_EQ(w.pos(), QPoint(0, 0));
+
+  struct TPlace {
+    const char* Name;
+    QWidget* Widget;
+    QWidget* Parent;
+    QRect Geometry;
+  };
+  QWidget* client = w.centralWidget();
+  const TPlace places[] = {
+      {"Panel1", w.Panel1, client, {0, -16, 505, 377}},
+      {"Bevel1", w.Bevel1, w.Panel1, {8, 24, 249, 329}},
+      {"DBEdit1", w.DBEdit1, client, {128, 24, 121, 21}},
+      {"DBEdit6", w.DBEdit6, w.Panel1, {126, 72, 121, 21}},
+      {"DBEdit2", w.DBEdit2, client, {128, 88, 121, 21}},
+      {"DBEdit3", w.DBEdit3, client, {128, 120, 121, 21}},
+      {"DBEdit4", w.DBEdit4, client, {128, 152, 121, 21}},
+      {"DBComboBox1", w.DBComboBox1, w.Panel1, {127, 200, 121, 21}},
+      {"DBEdit5", w.DBEdit5, client, {128, 232, 121, 21}},
+      {"Button2", w.Button2, w.Panel1, {16, 304, 65, 33}},
+      {"Button1", w.Button1, w.Panel1, {112, 304, 65, 33}},
+      {"Button3", w.Button3, w.Panel1, {184, 304, 65, 33}},
+      {"pgcQRDetails", w.pgcQRDetails, w.Panel1, {264, 24, 233, 294}},
+      {"StringGrid1", w.StringGrid1, client, {505, 0, 273, 361}},
+      {"DBGrid1", w.DBGrid1, client, {0, 361, 777, 185}},
+      {"Label4", w.Label4, w.Panel1, {32, 128, 105, 41}},
+  };
+  for (const TPlace& place : places) {
+    EXPECT_EQ(place.Widget->parentWidget(), place.Parent) << place.Name;
+    EXPECT_EQ(place.Widget->geometry(), place.Geometry) << place.Name;
+  }
+  struct TLabel {
+    QLabel* Label;
+    QPoint Position;
+    const char16_t* Caption;
+  };
+  const TLabel labels[] = {{w.Label2, {24, 40}, u"Номер сумки"}, {w.Label10, {24, 72}, u"Номер пакета"},
+                           {w.Label3, {32, 104}, u"Получатель"}, {w.Label5, {80, 168}, u"ИНН"},
+                           {w.Label7, {64, 200}, u"Символ"},     {w.Label6, {80, 248}, u"ФИО"}};
+  for (const TLabel& label : labels) {
+    EXPECT_EQ(label.Label->pos(), label.Position) << label.Label->text().toStdString();
+    EXPECT_EQ(label.Label->text(), QString::fromUtf16(label.Caption));
+  }
+  EXPECT_EQ(w.Button1->text(), QStringLiteral("Сохранить"));
+  EXPECT_EQ(w.Button2->text(), QStringLiteral("Удалить"));
+  EXPECT_EQ(w.Button3->text(), QStringLiteral("Добавить"));
+  EXPECT_EQ(w.pgcQRDetails->tabText(0), QStringLiteral("просмотр"));
+  EXPECT_EQ(w.pgcQRDetails->tabText(1), QStringLiteral("закодированная информация"));
+  EXPECT_EQ(w.pgcQRDetails->currentIndex(), 0);
+  EXPECT_EQ(w.lblQRMetrics->height(), 13);
+  EXPECT_TRUE(w.mmoEncodedData->isReadOnly());
+  EXPECT_EQ(w.N2->text(), QStringLiteral("Добавить фирму"));
+  EXPECT_EQ(w.N3->text(), QStringLiteral("Экспорт в эксель"));
+  EXPECT_EQ(w.MainMenu1->actions(), (QList<QAction*>{w.N2, w.N3}));
+
+  EXPECT_EQ(w.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
+  EXPECT_EQ(w.DBEdit3->toolTip(), QStringLiteral("20 цифр"));
+  EXPECT_EQ(w.DBEdit4->toolTip(), QStringLiteral("10 цифр"));
+  EXPECT_EQ(w.DBEdit2->toolTip(),
+            QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
+  EXPECT_EQ(w.DBComboBox1->toolTip(),
+            QStringLiteral("2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
+                           "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
+                           "32 - Прочие поступления"));
+  EXPECT_EQ(w.DBEdit3->EffectiveMaxLength(), 20);
+  EXPECT_EQ(w.DBEdit1->EffectiveMaxLength(), 50);
+  EXPECT_EQ(w.DBEdit5->EffectiveMaxLength(), 100);
+  EXPECT_EQ(w.DBEdit6->EffectiveMaxLength(), 0);
+
+  const QList<QWidget*> expectedOrder = {w.DBGrid1, w.Button1, w.DBComboBox1, w.Button2, w.Button3,
+                                         w.pgcQRDetails, w.DBEdit6, w.DBEdit1, w.DBEdit2, w.DBEdit3,
+                                         w.DBEdit4, w.StringGrid1, w.DBEdit5};
+  QList<QWidget*> order;
+  for (QWidget* next = w.DBGrid1; order.size() < expectedOrder.size(); next = next->nextInFocusChain())
+    if (expectedOrder.contains(next)) order << next;
+  EXPECT_EQ(order, expectedOrder);
+
+  const QAbstractItemModel* grid = w.DBGrid1->model();
+  QStringList titles;
+  for (int column = 0; column < grid->columnCount(); ++column)
+    titles << grid->headerData(column, Qt::Horizontal).toString();
+  EXPECT_EQ(titles, (QStringList{u"Номер сумки"_qs, u"Номер пакета"_qs, u"Получатель"_qs, u"Счет"_qs,
+                                 u"Инн"_qs, u"Символ"_qs, u"ФИО"_qs}));
+  EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+  EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
+  EXPECT_GT(w.DBGrid1->columnWidth(2), w.DBGrid1->columnWidth(0)) << "28 characters against 13";
+}
+
+TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit1, QString());
+  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  program.ClickRow(1);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  const std::vector<TBagRow> bags = ReadBags(program.Db());
+  EXPECT_FALSE(bags[0][0].isValid());
+  EXPECT_EQ(bags[0][6], QVariant(QStringLiteral("Ким")));
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+  EXPECT_EQ(w.Label11->text(), QStringLiteral("Поступления на счета индивидуальных предпринимателей"));
+  EXPECT_TRUE(w.mmoEncodedData->toPlainText().startsWith(QStringLiteral("№ сумки:77;")));
+  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 1);
+  EXPECT_EQ(w.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("►"));
+}
+
+TEST(MainWindow, ASymbolOtherThan2_11_19LeavesTheReceiptNameAsItWas) {
+  TRunningProgram program({Bag1234, Bag9, TBagRow(7)});
+  TForm1& w = program.Window();
+  const QString name11 = w.Label11->text();
+  program.ClickRow(1);
+  EXPECT_EQ(w.Label11->text(), name11) << "32";
+  program.ClickRow(2);
+  EXPECT_EQ(w.Label11->text(), name11) << "no symbol";
+  EXPECT_EQ(w.DBComboBox1->currentIndex(), -1);
+}
+
+TEST(MainWindow, CtrlDeleteInTheGridAsksAndDeletesOnlyOnOk) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  program.ClickRow(0);
+  program.Messages.Answers = {TModalResult::mrCancel};
+  QTest::keyClick(w.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Delete record?"));
+  EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOKCancel);
+  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtConfirmation);
+  EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
+
+  QTest::keyClick(w.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 1);
+}
+
+TEST(MainWindow, AddTwiceGivesOneNewRecordThatLeavingTheGridUntouchedDrops) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  program.ClickRow(1);
+  program.Click(w.Button3);
+  program.Click(w.Button3);
+  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 3);
+  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 1) << "inserted at the current position";
+  EXPECT_EQ(w.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("*"));
+  EXPECT_TRUE(w.DBEdit1->text().isEmpty());
+  program.ClickRow(1);
+  program.Click(w.DBEdit1);
+  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+  EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
+}
+
+TEST(MainWindow, DeleteDropsANewRecordAndRemovesAnExistingOneAtOnce) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  program.Click(w.Button3);
+  program.Click(w.Button2);
+  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
+  program.Click(w.Button2);
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+}
+
+TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  const auto memo = [&] { return w.mmoEncodedData->toPlainText(); };
+  QString before = memo();
+  program.Click(w.DBEdit6);
+  Type(w.DBEdit6, QStringLiteral("9"));
+  EXPECT_EQ(memo(), before) << "package number";
+  program.Click(w.DBEdit5);
+  Type(w.DBEdit5, QStringLiteral("ж"));
+  EXPECT_EQ(memo(), before) << "full name";
+  for (TDBEdit* edit : {w.DBEdit1, w.DBEdit2, w.DBEdit3}) {
+    program.Click(edit);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_NE(memo(), before) << edit->DataField().toStdString();
+    before = memo();
+  }
+  EXPECT_TRUE(memo().contains(QStringLiteral("№ пакета:56789;"))) << "the package number arrives with the next refresh";
+}
+
+TEST(MainWindow, AnotherWritersChangeMakesSaveFailAndKeepsWhatWasTyped) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Другой'"));
+  program.Click(w.Button1);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Text,
+            QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
+  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
+  const TBagRow stored = ReadBags(program.Db())[0];
+  EXPECT_EQ(stored[2], QVariant(QStringLiteral("ООО Ромашка")));
+  EXPECT_EQ(stored[6], QVariant(QStringLiteral("Другой")));
+}
+
+// An object whose event handler fails, to reach the application-wide handler.
+class TFailingObject : public QObject {
+public:
+  bool event(QEvent*) override { throw std::runtime_error("Нет связи"); }
+};
+
+TEST(MainWindow, AnExceptionLeavingAnyHandlerIsShownWithAFullStopAndTheProgramGoesOn) {
+  TMessageRecorder messages;
+  TFailingObject failing;
+  QEvent event(QEvent::User);
+  EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+  ASSERT_EQ(messages.Boxes.size(), 1u);
+  EXPECT_EQ(messages.Boxes[0].Text, QStringLiteral("Нет связи."));
+  EXPECT_EQ(messages.Boxes[0].Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(messages.Boxes[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
+
+  const std::pair<QString, QString> cases[] = {{u"abc"_qs, u"abc."_qs}, {u"5"_qs, u"5."_qs},
+                                               {u"end."_qs, u"end."_qs}, {u"done!"_qs, u"done!"_qs},
+                                               {u"(x)"_qs, u"(x)"_qs},   {QString(), QString()}};
+  for (const auto& [message, shown] : cases) EXPECT_EQ(WithFullStop(message), shown) << message.toStdString();
+}
+
+}  // namespace

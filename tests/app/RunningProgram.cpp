@@ -1,0 +1,46 @@
+#include "tests/app/RunningProgram.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <stdexcept>
+
+#include "app/DBGrid.h"
+#include "app/DataModuleUnit.h"
+#include "app/MainForm.h"
+
+TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
+  CreateClientsDatabase(Db(), bags);
+  Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")));
+  Forms.Form1->show();
+  QApplication::setActiveWindow(Forms.Form1.get());
+  if (!QTest::qWaitForWindowActive(Forms.Form1.get())) throw std::runtime_error("window not active");
+}
+
+TForm1& TRunningProgram::Window() const { return *Forms.Form1; }
+
+TADOTable& TRunningProgram::Register() const { return *Forms.Form2->ADOTable1; }
+
+void TRunningProgram::Click(QWidget* widget) const { QTest::mouseClick(widget, Qt::LeftButton); }
+
+void TRunningProgram::ClickRow(int row) const {
+  TDBGrid* grid = Window().DBGrid1;
+  const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void TRunningProgram::TypeOver(QWidget* edit, const QString& text) const {
+  Click(edit);
+  if (auto* line = qobject_cast<QLineEdit*>(edit)) line->selectAll();
+  if (text.isEmpty())
+    QTest::keyClick(edit, Qt::Key_Backspace);
+  else
+    Type(edit, text);
+}
+
+void Type(QWidget* widget, const QString& text) {
+  // Key codes of letters are their upper-case code points, as a keyboard reports them.
+  for (const QChar c : text)
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include "app/Startup.h"
+#include "tests/app/AppTestSupport.h"
+
+class QWidget;
+class TADOTable;
+class TForm1;
+
+// The program as start-up leaves it, in a temporary working folder holding db.mdb with the
+// given bags, its window shown and active, every box recorded instead of shown.
+class TRunningProgram {
+public:
+  explicit TRunningProgram(const std::vector<TBagRow>& bags);
+
+  TForm1& Window() const;
+  TADOTable& Register() const;
+  QString Db() const { return Dir.Path(QStringLiteral("db.mdb")); }
+
+  // Operator actions, through real mouse and key events.
+  void Click(QWidget* widget) const;
+  void ClickRow(int row) const;
+  // Clicks the edit, selects its text and types `text` over it (empty: Backspace).
+  void TypeOver(QWidget* edit, const QString& text) const;
+
+  TTempWorkDir Dir;
+  TMessageRecorder Messages;
+  TForms Forms;
+};
+
+// Types `text` into the focused `widget` key by key, Cyrillic included.
+void Type(QWidget* widget, const QString& text);
