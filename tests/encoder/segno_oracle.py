@@ -27,7 +27,7 @@ def make(fields):
                         boost_error=False)
     content = data if isinstance(data, bytes) else data.encode("ascii")
     rows = ["".join("1" if m else "0" for m in row) for row in symbol.matrix]
-    return " ".join([str(symbol.version), str(symbol.mask), content.hex() or "-"] + rows)
+    return " ".join([str(symbol.version), str(symbol.mask), content.hex().upper() or "-"] + rows)
 
 
 def main():
