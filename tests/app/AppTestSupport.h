@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "app/Dialogs.h"
@@ -58,3 +59,12 @@ public:
 private:
   TMessagePresenter FPrevious;
 };
+
+// Readable failure messages for Qt values.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QVariant& value, std::ostream* out) {
+  if (!value.isValid())
+    *out << "NULL";
+  else
+    *out << value.typeName() << ' ' << value.toString().toStdString();
+}

@@ -1,0 +1,208 @@
+// Editing a bag: the save checks, the key filters and the cash-symbol list, checked through
+// real key and mouse events and then in the register file itself.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/ADOTable.h"
+#include "app/DBComboBox.h"
+#include "app/DBEdit.h"
+#include "app/MainForm.h"
+#include "tests/app/RunningProgram.h"
+#include "texts/NumberFormat.h"
+
+namespace {
+
+const TBagRow Stored = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
+                        QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 2,
+                        QStringLiteral("Иванов И.И.")};
+const QVariant Null;
+
+using TEditor = TDBEdit* TForm1::*;
+
+struct TSaveScenario {
+  const char* Name;
+  bool AddFirst;                                   // "Добавить" before typing
+  std::vector<std::pair<TEditor, QString>> Typed;  // typed over the editor's text, in order
+  QStringList Messages;                            // the boxes, in order
+  QWidget* (*FocusAtEnd)(const TForm1&);
+  std::vector<TBagRow> Rows;                       // the file afterwards
+};
+
+TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
+  const QString sep = DecimalSeparator();
+  const std::vector<TSaveScenario> scenarios = {
+      {"nothing changed", false, {}, {}, [](const TForm1& w) -> QWidget* { return w.Button1; }, {Stored}},
+      {"new record with only the full name",
+       true,
+       {{&TForm1::DBEdit5, QStringLiteral("Петров")}},
+       {u"Введите номер сумки"_qs, u"Введите номер сейф-пакета"_qs, u"Проверьте номер счета"_qs,
+        u"Проверьте номер ИНН"_qs, u"Введите получателя"_qs},
+       [](const TForm1& w) -> QWidget* { return w.DBEdit2; },
+       {Stored, {Null, Null, Null, Null, Null, Null, u"Петров"_qs}}},
+      {"complete new record",
+       true,
+       {{&TForm1::DBEdit1, u"A-15"_qs},
+        {&TForm1::DBEdit6, u"-42"_qs},
+        {&TForm1::DBEdit2, u"ИП Кузнецов"_qs},
+        {&TForm1::DBEdit3, u"40802810000000000099"_qs},
+        {&TForm1::DBEdit4, u"5001007322"_qs},
+        {&TForm1::DBEdit5, u"Кузнецов"_qs}},
+       {},
+       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       {Stored,
+        {u"A-15"_qs, -42, u"ИП Кузнецов"_qs, u"40802810000000000099"_qs, u"5001007322"_qs, Null,
+         u"Кузнецов"_qs}}},
+      {"account of 19 digits",
+       false,
+       {{&TForm1::DBEdit3, u"4070281090000000000"_qs}},
+       {u"Проверьте номер счета"_qs},
+       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+      {"account of 20 characters with the decimal separator",
+       false,
+       {{&TForm1::DBEdit3, u"4070281090000000000"_qs + sep}},
+       {},
+       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs + sep, u"7701234567"_qs, 2,
+         u"Иванов И.И."_qs}}},
+      {"INN of 12 digits",
+       false,
+       {{&TForm1::DBEdit4, u"770123456789"_qs}},
+       {u"Проверьте номер ИНН"_qs},
+       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"770123456789"_qs, 2, u"Иванов И.И."_qs}}},
+      {"bag number cleared",
+       false,
+       {{&TForm1::DBEdit1, QString()}},
+       {u"Введите номер сумки"_qs},
+       [](const TForm1& w) -> QWidget* { return w.DBEdit1; },
+       {{Null, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+      {"package number and recipient cleared",
+       false,
+       {{&TForm1::DBEdit6, QString()}, {&TForm1::DBEdit2, QString()}},
+       {u"Введите номер сейф-пакета"_qs, u"Введите получателя"_qs},
+       [](const TForm1& w) -> QWidget* { return w.DBEdit2; },
+       {{u"1234"_qs, Null, Null, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+  };
+  for (const TSaveScenario& scenario : scenarios) {
+    SCOPED_TRACE(scenario.Name);
+    TRunningProgram program({Stored});
+    TForm1& w = program.Window();
+    if (scenario.AddFirst) program.Click(w.Button3);
+    for (const auto& [editor, text] : scenario.Typed) program.TypeOver(w.*editor, text);
+    program.Click(w.Button1);
+    EXPECT_EQ(program.Messages.Texts(), scenario.Messages);
+    for (const TMessageBoxRequest& box : program.Messages.Boxes) {
+      EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+      EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOK);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), scenario.FocusAtEnd(w));
+    EXPECT_EQ(ReadBags(program.Db()), scenario.Rows);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  }
+}
+
+TEST(Editing, SaveRefreshesThePayloadBeforePostingAndThenTheReceiptName) {
+  TRunningProgram program({Stored});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit6, QStringLiteral("99"));
+  EXPECT_FALSE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
+  program.Click(w.Button1);
+  EXPECT_TRUE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
+  EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(99)));
+}
+
+TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
+  const QChar saved = DecimalSeparator();
+  for (const QChar separator : {QChar(u','), QChar(u'.')}) {
+    SetDecimalSeparator(separator);
+    TRunningProgram program({Stored});
+    TForm1& w = program.Window();
+    QApplication::clipboard()->setText(QStringLiteral("555"));
+    for (TDBEdit* edit : {w.DBEdit3, w.DBEdit4}) {
+      SCOPED_TRACE(edit->DataField().toStdString() + " with " + QString(separator).toStdString());
+      program.TypeOver(edit, QStringLiteral("1a2,3.4 -+ж"));
+      EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
+      QTest::keyClick(edit, Qt::Key_Backspace);
+      QTest::keyClick(edit, Qt::Key_Escape);  // swallowed: no reset to the stored value
+      QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+      QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+      EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,3") : QStringLiteral("123."));
+      // Keys that type nothing still work.
+      QTest::keyClick(edit, Qt::Key_Home);
+      QTest::keyClick(edit, Qt::Key_Delete);
+      QTest::keyClick(edit, Qt::Key_End);
+      QTest::keyClick(edit, Qt::Key_Left);
+      QTest::keyClick(edit, Qt::Key_Delete);
+      EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("2,") : QStringLiteral("23"));
+    }
+    EXPECT_TRUE(program.Messages.Boxes.empty());
+  }
+  SetDecimalSeparator(saved);
+}
+
+TEST(Editing, EscapeRestoresTheStoredValueAndPasteWorksInTheOtherEditors) {
+  TRunningProgram program({Stored});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit1, QStringLiteral("99"));
+  QTest::keyClick(w.DBEdit1, Qt::Key_Escape);
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
+  QApplication::clipboard()->setText(QStringLiteral("-7"));
+  w.DBEdit1->selectAll();
+  QTest::keyClick(w.DBEdit1, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("-7"));
+  program.Click(w.Button1);
+  EXPECT_EQ(ReadBags(program.Db())[0][0], QVariant(QStringLiteral("-7")));
+}
+
+TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
+  TRunningProgram program({Stored});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit6, QStringLiteral("1a-2 "));
+  EXPECT_EQ(w.DBEdit6->text(), QStringLiteral("1-2"));
+  program.Click(w.DBEdit5);
+  // The message ends in a quote, whose code is below the full stop's: none is appended.
+  EXPECT_EQ(program.Messages.Texts(),
+            QStringList{QStringLiteral("'1-2' is not a valid integer value for field 'Номер пакета'")});
+  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(QApplication::focusWidget(), w.DBEdit6);
+  EXPECT_EQ(program.Register().FieldValue(1), QVariant(qint64(5678)));
+  program.TypeOver(w.DBEdit6, QStringLiteral("12"));
+  program.Click(w.Button1);
+  EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(12)));
+}
+
+TEST(Editing, TheCashSymbolListStoresIntegersAndRefusesItsBlankItem) {
+  TRunningProgram program({Stored});
+  TForm1& w = program.Window();
+  const QString receipt2 = QStringLiteral("Поступления от продажи товаров");
+  EXPECT_EQ(w.Label11->text(), receipt2);
+  w.DBComboBox1->setFocus(Qt::TabFocusReason);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(w.DBComboBox1, Qt::Key_Down);
+  ASSERT_EQ(w.DBComboBox1->currentText(), QStringLiteral("32"));
+  program.Click(w.Button1);
+  EXPECT_EQ(ReadBags(program.Db())[0][5], QVariant(qint64(32)));
+  EXPECT_EQ(w.Label11->text(), receipt2) << "32 leaves the receipt name as it was";
+
+  w.DBComboBox1->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(w.DBComboBox1, Qt::Key_Home);
+  ASSERT_EQ(w.DBComboBox1->currentText(), QStringLiteral("   "));
+  program.Click(w.DBEdit5);
+  EXPECT_EQ(program.Messages.Texts(),
+            QStringList{QStringLiteral("'   ' is not a valid integer value for field 'Символ'")});
+  EXPECT_EQ(QApplication::focusWidget(), w.DBComboBox1);
+  EXPECT_EQ(program.Register().FieldValue(5), QVariant(qint64(32)));
+
+  QTest::keyClick(w.DBComboBox1, Qt::Key_Down);  // "2"
+  program.Click(w.Button1);
+  EXPECT_EQ(ReadBags(program.Db())[0][5], QVariant(qint64(2)));
+  EXPECT_EQ(w.Label11->text(), receipt2);
+}
+
+}  // namespace
