@@ -78,10 +78,23 @@ TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
   EXPECT_EQ(bags, QStringList({"004512", "004513"}));
 }
 
+TEST_F(TExportIntegrationTest, WorksInAFolderWithCyrillicHashAndPercent) {
+  const QString folder = FWork.filePath("Ведомости #1 100%");
+  ASSERT_TRUE(QDir().mkdir(folder));
+  ASSERT_TRUE(QFile::copy("temp.xls", folder + "/temp.xls"));
+  ASSERT_TRUE(QDir::setCurrent(folder));
+  ExportVoucher(*FOffice, FSource);
+  const std::vector<TVariant> documents = OpenWorkingCopies();
+  ASSERT_EQ(documents.size(), 1u);
+  EXPECT_EQ(CellText(documents[0], 0, "AQ6"), FSource.BagData.BagNumber);
+  EXPECT_TRUE(ShapeNamed(documents[0], 2, "Graphic1").Get("Graphic").IsObject());
+}
+
 struct TMissingSuiteCase {
   const char* Name;
   QString Program;
 };
+void PrintTo(const TMissingSuiteCase& c, std::ostream* out) { *out << c.Name; }
 
 class TMissingSuiteTest : public TOfficeFixture,
                           public ::testing::WithParamInterface<TMissingSuiteCase> {};

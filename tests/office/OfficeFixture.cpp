@@ -38,7 +38,7 @@ TOfficeLaunch TOfficeFixture::Launch() const {
 }
 
 std::vector<TVariant> TOfficeFixture::OpenWorkingCopies() {
-  const QString url = FileNameToURL(FWork.filePath("temp1.xls"));
+  const QString url = FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
   const TVariant desktop =
       FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
   const TVariant components = desktop.Call("GetComponents").Call("CreateEnumeration");

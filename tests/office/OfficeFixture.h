@@ -22,7 +22,8 @@ class TOfficeFixture : public ::testing::Test {
 
   // A launch description for this test's office.
   TOfficeLaunch Launch() const;
-  // The spreadsheet documents open in this test's office whose file is the working copy.
+  // The spreadsheet documents open in this test's office whose file is the working copy of the
+  // current working directory.
   std::vector<TVariant> OpenWorkingCopies();
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
