@@ -278,6 +278,28 @@ TEST(MainWindow, AnotherWritersChangeMakesSaveFailAndKeepsWhatWasTyped) {
   EXPECT_EQ(stored[6], QVariant(QStringLiteral("Другой")));
 }
 
+TEST(MainWindow, ACountTypedIntoTheDenominationGridReachesTheTotalAndThePayload) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  program.Click(w.StringGrid1);
+  w.StringGrid1->SetCurrentCell(2, 1);
+  QTest::keyClicks(w.StringGrid1, QStringLiteral("3x"));
+  EXPECT_EQ(w.StringGrid1->Cells(2, 1), QStringLiteral("3"));
+  EXPECT_EQ(w.StringGrid1->Cells(3, 16), QStringLiteral("15000"));
+  EXPECT_TRUE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("Сумма:15000 руб.;")));
+  w.StringGrid1->SetCurrentCell(3, 1);
+  EXPECT_FALSE(w.StringGrid1->Editing()) << "sums are not edited";
+}
+
+TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  w.N3->trigger();
+  EXPECT_EQ(program.Messages.Texts(), QStringList{QStringLiteral("Добавьте фирму")});
+  EXPECT_EQ(program.Messages.Boxes[0].Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
+}
+
 // An object whose event handler fails, to reach the application-wide handler.
 class TFailingObject : public QObject {
 public:
