@@ -46,6 +46,7 @@ void TDBEdit::ShowFieldText(const QString& text) {
   FValidator->SetShowing(true);
   setText(text);
   FValidator->SetShowing(false);
+  setCursorPosition(0);  // a long value shows from its start
 }
 
 void TDBEdit::RestoreFocus() {

@@ -64,7 +64,8 @@ void TDBGrid::ApplyColumnWidths() {
   const QFontMetrics metrics = fontMetrics();
   const std::vector<TFieldDef>& fields = FDataSource->DataSet().Fields();
   for (int column = 0; column < int(fields.size()); ++column) {
-    const int width = fields[column].DisplayWidth * metrics.horizontalAdvance(u'0') + 4;
+    // A display character is as wide as the font's average character, the width of an x.
+    const int width = fields[column].DisplayWidth * metrics.horizontalAdvance(u'x') + 4;
     const int titleWidth = metrics.horizontalAdvance(fields[column].Name) + 4;
     setColumnWidth(column, std::max(width, titleWidth));
   }
