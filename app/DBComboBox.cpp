@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 
 #include "app/Application.h"
 #include "app/DataSource.h"
@@ -25,6 +27,14 @@ void TDBComboBox::Chosen(int index) {
   Edit();
   if (currentIndex() != index) setCurrentIndex(index);
   Modified();
+}
+
+bool TDBComboBox::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && toolTip().contains(u'\r')) {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString(toolTip()).replace(u'\r', u'\n'), this);
+    return true;
+  }
+  return QComboBox::event(event);
 }
 
 void TDBComboBox::keyPressEvent(QKeyEvent* event) {

@@ -16,6 +16,8 @@ public:
   explicit TDBComboBox(QWidget* parent);
 
 protected:
+  // Shows the tooltip with each carriage return as a line break, as classic tooltips do.
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 

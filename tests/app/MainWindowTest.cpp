@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFrame>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -141,6 +143,10 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
             QStringLiteral("2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
                            "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
                            "32 - Прочие поступления"));
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), w.DBComboBox1->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(w.DBComboBox1, &hover);
+  EXPECT_EQ(QToolTip::text().count(u'\n'), 3) << "four lines on the screen";
+  QToolTip::hideText();
   EXPECT_EQ(w.DBEdit3->EffectiveMaxLength(), 20);
   EXPECT_EQ(w.DBEdit1->EffectiveMaxLength(), 50);
   EXPECT_EQ(w.DBEdit5->EffectiveMaxLength(), 100);
