@@ -2,11 +2,6 @@
 
 TBitArray::TBitArray() : FWords(1, 0) {}
 
-bool TBitArray::Bit(int i) const {
-  const auto word = static_cast<unsigned>(i) / 32;
-  return word < FWords.size() && (FWords[word] >> (i % 32) & 1u) != 0;
-}
-
 void TBitArray::Reserve(int bitCount) {
   // Exactly as many words as needed, so that arrays of equal length have equal
   // word counts for XorInPlace; the vector's own capacity growth keeps appends linear.

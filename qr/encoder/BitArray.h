@@ -17,7 +17,10 @@ public:
   int ByteCount() const { return (FBitCount + 7) / 8; }
   // Bit i. Callers keep 0 <= i < BitCount(); indices outside the allocated
   // words read as false rather than touching memory outside the array.
-  bool Bit(int i) const;
+  bool Bit(int i) const {
+    const auto word = static_cast<unsigned>(i) / 32;
+    return word < FWords.size() && (FWords[word] >> (static_cast<unsigned>(i) % 32) & 1u) != 0;
+  }
 
   void PushBit(bool b);
   // Appends the low n bits of value, most significant first. n outside 0..32:

@@ -10,10 +10,7 @@ std::unique_ptr<TGenericGF> TGenericGF::CreateQRField() {
   return std::make_unique<TGenericGF>(0x11D, 256, 0);
 }
 
-void TGenericGF::EnsureTables() {
-  if (FTablesReady) {
-    return;
-  }
+void TGenericGF::BuildTables() {
   FAntilog.assign(static_cast<std::size_t>(FFieldSize), 0);
   FLog.assign(static_cast<std::size_t>(FFieldSize), 0);
   int x = 1;
@@ -49,15 +46,6 @@ int TGenericGF::Inverse(int a) {
     return 0;
   }
   return FAntilog[static_cast<std::size_t>(FFieldSize - FLog[static_cast<std::size_t>(a)] - 1)];
-}
-
-int TGenericGF::Product(int a, int b) {
-  EnsureTables();
-  if (a == 0 || b == 0) {
-    return 0;
-  }
-  const int exponent = (FLog[static_cast<std::size_t>(a)] + FLog[static_cast<std::size_t>(b)]) % (FFieldSize - 1);
-  return FAntilog[static_cast<std::size_t>(exponent)];
 }
 
 const TGenericGFPoly* TGenericGF::Monomial(int degree, int coefficient) {

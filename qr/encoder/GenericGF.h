@@ -22,15 +22,32 @@ public:
   // The QR field: x^8 + x^4 + x^3 + x^2 + 1 (285), 256 elements, first root 0.
   static std::unique_ptr<TGenericGF> CreateQRField();
 
-  void EnsureTables();
+  void EnsureTables() {
+    if (!FTablesReady) {
+      BuildTables();
+    }
+  }
   // alpha^i, 0 <= i < size.
   int Antilog(int i);
   // Discrete logarithm of a, 1 <= a < size (Log(1) = 0).
   int Log(int a);
   // Multiplicative inverse; 0 for 0.
   int Inverse(int a);
-  // a * b in the field; a, b in 0..size-1.
-  int Product(int a, int b);
+  // a * b in the field; a, b in 0..size-1. Inline: Reed-Solomon coding is
+  // mostly products.
+  int Product(int a, int b) {
+    EnsureTables();
+    if (a == 0 || b == 0) {
+      return 0;
+    }
+    // Two logarithms below size - 1 sum to less than 2 * (size - 1): one
+    // subtraction reduces the sum modulo size - 1.
+    int exponent = FLog[static_cast<std::size_t>(a)] + FLog[static_cast<std::size_t>(b)];
+    if (exponent >= FFieldSize - 1) {
+      exponent -= FFieldSize - 1;
+    }
+    return FAntilog[static_cast<std::size_t>(exponent)];
+  }
   // a + b (= a - b): XOR.
   static int Sum(int a, int b) { return a ^ b; }
   // coefficient * x^degree; null for degree < 0, the zero polynomial for coefficient 0.
@@ -44,6 +61,7 @@ public:
 
 private:
   friend class TGenericGFPoly;
+  void BuildTables();
   const TGenericGFPoly* Adopt(std::unique_ptr<TGenericGFPoly> poly);
 
   std::vector<int> FAntilog;

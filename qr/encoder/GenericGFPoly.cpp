@@ -76,14 +76,30 @@ std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(c
     return {nullptr, nullptr};
   }
   TGenericGF& field = *FOwnerField;
-  const TGenericGFPoly* quotient = field.ZeroPoly();
-  const TGenericGFPoly* remainder = this;
-  const int inverse = field.Inverse(divisor->CoefficientOf(divisor->Degree()));
-  while (remainder->Degree() >= divisor->Degree() && !remainder->IsZeroPoly()) {
-    const int degreeDifference = remainder->Degree() - divisor->Degree();
-    const int scale = field.Product(remainder->CoefficientOf(remainder->Degree()), inverse);
-    quotient = quotient->Plus(field.Monomial(degreeDifference, scale));
-    remainder = remainder->Plus(divisor->TimesMonomial(degreeDifference, scale));
+  if (IsZeroPoly() || Degree() < divisor->Degree()) {
+    return {field.ZeroPoly(), this};
   }
-  return {quotient, remainder};
+  // Long division in one working copy: each step subtracts scale * x^d * divisor,
+  // which clears the leading coefficient, and records scale as the quotient's
+  // coefficient of x^d. Only the two results become polynomials of the field.
+  const std::vector<int>& divisorCoeffs = divisor->FCoeffs;
+  const int inverse = field.Inverse(divisorCoeffs.front());
+  std::vector<int> work(FCoeffs);
+  const std::size_t steps = work.size() - divisorCoeffs.size() + 1;
+  std::vector<int> quotient(steps, 0);
+  for (std::size_t i = 0; i < steps; ++i) {
+    if (work[i] == 0) {
+      continue;
+    }
+    const int scale = field.Product(work[i], inverse);
+    quotient[i] = scale;
+    for (std::size_t j = 0; j < divisorCoeffs.size(); ++j) {
+      work[i + j] ^= field.Product(divisorCoeffs[j], scale);
+    }
+  }
+  work.erase(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(steps));
+  if (work.empty()) {
+    work.push_back(0);
+  }
+  return {Create(field, std::move(quotient)), Create(field, std::move(work))};
 }

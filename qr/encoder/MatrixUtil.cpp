@@ -14,6 +14,65 @@ constexpr int VersionInfoGenerator = 0x1F25;  // x^12 + x^11 + x^10 + x^9 + x^8 
 
 bool IsEmpty(const TByteMatrix& matrix, int x, int y) { return matrix.Cell(x, y) == -1; }
 
+// The data mask conditions with i = y (row), j = x (column): true where the
+// module is inverted. NoMask inverts nothing.
+constexpr int NoMask = -1;
+
+template <int Mask>
+bool MaskAt(int x, int y) {
+  if constexpr (Mask == 0) return (x + y) % 2 == 0;
+  if constexpr (Mask == 1) return y % 2 == 0;
+  if constexpr (Mask == 2) return x % 3 == 0;
+  if constexpr (Mask == 3) return (x + y) % 3 == 0;
+  if constexpr (Mask == 4) return (x / 3 + y / 2) % 2 == 0;
+  if constexpr (Mask == 5) return x * y % 3 + x * y % 2 == 0;
+  if constexpr (Mask == 6) return (x * y % 3 + x * y % 2) % 2 == 0;
+  if constexpr (Mask == 7) return (x * y % 3 + (x + y) % 2) % 2 == 0;
+  return false;
+}
+
+constexpr std::array<bool (*)(int, int), 8> MaskConditions{MaskAt<0>, MaskAt<1>, MaskAt<2>, MaskAt<3>,
+                                                           MaskAt<4>, MaskAt<5>, MaskAt<6>, MaskAt<7>};
+
+// The codeword bits in the two-column zigzag from the bottom-right corner, into
+// the cells still empty. One instance per mask keeps the mask test inline in the
+// loop over every cell of the symbol.
+template <int Mask>
+void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
+  const int w = matrix.ColCount();
+  const int h = matrix.RowCount();
+  int index = 0;
+  int direction = -1;
+  int x = w - 1;
+  int y = h - 1;
+  while (x > 0) {
+    if (x == 6) {
+      x = 5;  // the vertical timing pattern
+    }
+    while (y >= 0 && y < h) {
+      for (int column = x; column >= x - 1; --column) {
+        if (!IsEmpty(matrix, column, y)) {
+          continue;
+        }
+        bool b = false;
+        if (index < bits.BitCount()) {
+          b = bits.Bit(index);
+          ++index;
+        }
+        matrix.SetCell(column, y, b != MaskAt<Mask>(column, y));
+      }
+      y += direction;
+    }
+    direction = -direction;
+    y += direction;
+    x -= 2;
+  }
+}
+
+constexpr std::array<void (*)(const TBitArray&, TByteMatrix&), 8> DataBitPlacers{
+    PlaceDataBitsMasked<0>, PlaceDataBitsMasked<1>, PlaceDataBitsMasked<2>, PlaceDataBitsMasked<3>,
+    PlaceDataBitsMasked<4>, PlaceDataBitsMasked<5>, PlaceDataBitsMasked<6>, PlaceDataBitsMasked<7>};
+
 }  // namespace
 
 const std::array<TMatrixUtil::TAlignmentCentres, 40> TMatrixUtil::AlignmentCentreTable{{
@@ -161,36 +220,10 @@ void TMatrixUtil::PlaceVersionInfo(int versionNo, TByteMatrix& matrix) const {
 }
 
 void TMatrixUtil::PlaceDataBits(const TBitArray& bits, int mask, TByteMatrix& matrix) const {
-  const int w = matrix.ColCount();
-  const int h = matrix.RowCount();
-  int index = 0;
-  int direction = -1;
-  int x = w - 1;
-  int y = h - 1;
-  while (x > 0) {
-    if (x == 6) {
-      x = 5;
-    }
-    while (y >= 0 && y < h) {
-      for (int column = x; column >= x - 1; --column) {
-        if (!IsEmpty(matrix, column, y)) {
-          continue;
-        }
-        bool b = false;
-        if (index < bits.BitCount()) {
-          b = bits.Bit(index);
-          ++index;
-        }
-        if (MaskCondition(mask, column, y)) {
-          b = !b;
-        }
-        matrix.SetCell(column, y, b);
-      }
-      y += direction;
-    }
-    direction = -direction;
-    y += direction;
-    x -= 2;
+  if (mask >= 0 && mask < static_cast<int>(DataBitPlacers.size())) {
+    DataBitPlacers[static_cast<std::size_t>(mask)](bits, matrix);
+  } else {
+    PlaceDataBitsMasked<NoMask>(bits, matrix);
   }
 }
 
@@ -226,15 +259,5 @@ int TMatrixUtil::HighestBitPosition(int value) {
 }
 
 bool TMatrixUtil::MaskCondition(int mask, int x, int y) {
-  switch (mask) {
-    case 0: return (x + y) % 2 == 0;
-    case 1: return y % 2 == 0;
-    case 2: return x % 3 == 0;
-    case 3: return (x + y) % 3 == 0;
-    case 4: return (x / 3 + y / 2) % 2 == 0;
-    case 5: return x * y % 3 + x * y % 2 == 0;
-    case 6: return (x * y % 3 + x * y % 2) % 2 == 0;
-    case 7: return (x * y % 3 + (x + y) % 2) % 2 == 0;
-    default: return false;
-  }
+  return mask >= 0 && mask < static_cast<int>(MaskConditions.size()) && MaskConditions[static_cast<std::size_t>(mask)](x, y);
 }
