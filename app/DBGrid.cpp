@@ -139,14 +139,15 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 void TDBGrid::mousePressEvent(QMouseEvent* event) {
   FCellPressed = false;
   const QModelIndex index = indexAt(event->position().toPoint());
-  if (event->button() != Qt::LeftButton || !index.isValid() || !FDataSource) {
+  if (event->button() != Qt::LeftButton || !FDataSource) {
     QTableView::mousePressEvent(event);
     return;
   }
+  event->accept();
+  if (!index.isValid()) return;  // below the last row: the current record stays selected
   // The move comes first, so that a refused browse-mode check leaves the row where it was.
   FCellPressed = Guarded([&] { FDataSource->DataSet().MoveTo(index.row()); });
   SyncCurrent(index.column());
-  event->accept();
 }
 
 void TDBGrid::mouseReleaseEvent(QMouseEvent* event) {

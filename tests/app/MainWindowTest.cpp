@@ -306,6 +306,22 @@ TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
   EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
 }
 
+TEST(MainWindow, ARefusedPostOnAGridClickKeepsTheRowAndTheTypedText) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
+  program.ClickRow(1);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+  EXPECT_EQ(program.Register().RecNo(), 0);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
+  EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+}
+
 // An object whose event handler fails, to reach the application-wide handler.
 class TFailingObject : public QObject {
 public:
