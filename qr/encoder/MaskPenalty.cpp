@@ -19,6 +19,8 @@ constexpr int N4 = 10;
 // (u(i) but not u(i - 1)) marks the run; so the run scores its u positions plus
 // N1 - 1 at its mark. Every u depends on five cells only, so the loops carry
 // no state from cell to cell.
+unsigned Same(std::uint8_t a, std::uint8_t b) { return a == b ? 1u : 0u; }
+
 int UniformFiveScore(unsigned u, unsigned uBefore) { return static_cast<int>(u + (N1 - 1) * (u & (uBefore ^ 1u))); }
 
 int RunPenaltyAlongRows(const TByteMatrix& matrix) {
@@ -26,8 +28,8 @@ int RunPenaltyAlongRows(const TByteMatrix& matrix) {
   int penalty = 0;
   for (const auto& row : matrix.CellRows()) {
     for (std::size_t x = 4; x < row.size(); ++x) {
-      uniform[x] = (row[x] == row[x - 1]) & (row[x - 1] == row[x - 2]) & (row[x - 2] == row[x - 3]) &
-                   (row[x - 3] == row[x - 4]);
+      uniform[x] = static_cast<std::uint8_t>(Same(row[x], row[x - 1]) & Same(row[x - 1], row[x - 2]) &
+                                             Same(row[x - 2], row[x - 3]) & Same(row[x - 3], row[x - 4]));
     }
     for (std::size_t x = 4; x < row.size(); ++x) {
       penalty += UniformFiveScore(uniform[x], uniform[x - 1]);
@@ -48,7 +50,7 @@ int RunPenaltyAlongColumns(const TByteMatrix& matrix) {
     const std::uint8_t* r3 = rows[y - 3].data();
     const std::uint8_t* r4 = rows[y - 4].data();
     for (std::size_t x = 0; x < uniformBefore.size(); ++x) {
-      const unsigned u = (r0[x] == r1[x]) & (r1[x] == r2[x]) & (r2[x] == r3[x]) & (r3[x] == r4[x]);
+      const unsigned u = Same(r0[x], r1[x]) & Same(r1[x], r2[x]) & Same(r2[x], r3[x]) & Same(r3[x], r4[x]);
       penalty += UniformFiveScore(u, uniformBefore[x]);
       uniformBefore[x] = static_cast<std::uint8_t>(u);
     }
