@@ -1,0 +1,157 @@
+// The live voucher payload end to end: keys typed into the real main window on a real register
+// file, the preview rendered to a picture and read back by zbar (a black-box decoder), the
+// memo and the size line compared with what the picture holds.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTest>
+
+#include <algorithm>
+#include <ostream>
+
+#include "app/DBEdit.h"
+#include "app/MainForm.h"
+#include "app/PaintBox.h"
+#include "app/StringGrid.h"
+#include "qr/QRSymbol.h"
+#include "tests/app/RunningProgram.h"
+#include "texts/NumberFormat.h"
+
+// Decoded bytes in failure messages: UTF-8 text with CR and LF spelled out.
+static void PrintTo(const QByteArray& bytes, std::ostream* out) {
+  *out << '"' << QString::fromUtf8(bytes).replace(u'\r', u"\\r"_qs).replace(u'\n', u"\\n"_qs).toStdString() << '"';
+}
+
+namespace {
+
+const TBagRow Bag = {QStringLiteral("1234"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
+                     QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 2,
+                     QStringLiteral("Иванов И.И.")};
+
+// The payload of `Bag` after "Б-2041" was typed as its bag number, with the given total text.
+QString ExpectedPayload(const QString& total) {
+  return QStringLiteral("№ сумки:Б-2041;\r\n"
+                        "№ пакета:5678;\r\n"
+                        "Получатель:ООО «Ёлка-Ъ» №7;\r\n"
+                        "Транзитный счет:40702810900000000001;\r\n"
+                        "Сумма:%1 руб.;\r\n"
+                        "Кассовый символ:2;\r\n")
+      .arg(total);
+}
+
+// What zbar reads from `image`, byte for byte.
+QByteArray Decode(const QImage& image, const QString& path) {
+  if (!image.save(path, "PNG")) return "cannot save " + path.toUtf8();
+  QProcess zbar;
+  zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sbinary"), path});
+  if (!zbar.waitForFinished(30000)) return "zbarimg did not finish";
+  return zbar.readAllStandardOutput();
+}
+
+// The preview as the operator sees it.
+QImage Preview(const TForm1& w) { return w.pbPreview->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// Where the dark modules lie in a rendered preview and how large one module is, measured on
+// the picture alone: the top-left finder pattern is 7 modules wide.
+struct TPaintedSymbol {
+  QRect Dark;       // bounding box of the dark pixels
+  int ModulePx = 0;  // pixels a module side
+  int Modules = 0;   // modules a side without the quiet zone
+};
+
+TPaintedSymbol Measure(const QImage& image) {
+  const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+  TPaintedSymbol symbol;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (dark(x, y)) symbol.Dark |= QRect(x, y, 1, 1);
+  if (symbol.Dark.isEmpty()) return symbol;
+  int finder = 0;
+  while (dark(symbol.Dark.left() + finder, symbol.Dark.top())) ++finder;
+  symbol.ModulePx = finder / 7;
+  if (symbol.ModulePx > 0 && finder % 7 == 0 && symbol.Dark.width() % symbol.ModulePx == 0)
+    symbol.Modules = symbol.Dark.width() / symbol.ModulePx;
+  return symbol;
+}
+
+// The symbol must be centred in the box with whole pixels per module, as large as fits, and
+// the size line under it must name the painted size (quiet zone of 4 modules included).
+void ExpectPaintedLikeTheSizeLine(const TForm1& w, const QImage& preview, const QString& sizeLine) {
+  const TPaintedSymbol painted = Measure(preview);
+  ASSERT_GT(painted.Modules, 0) << "no whole-pixel symbol in the preview";
+  EXPECT_EQ(painted.Dark.height(), painted.Dark.width());
+  const int side = painted.Modules + 8;
+  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("%1x%1 (%2x%2)").arg(side).arg(painted.Modules));
+  EXPECT_EQ(w.lblQRMetrics->text(), sizeLine);
+  EXPECT_EQ(painted.ModulePx, std::min(preview.width(), preview.height()) / side) << "modules as large as fit";
+  const int quiet = 4 * painted.ModulePx;
+  const int leftGap = painted.Dark.left() - quiet;
+  const int rightGap = preview.width() - (painted.Dark.right() + 1 + quiet);
+  const int topGap = painted.Dark.top() - quiet;
+  const int bottomGap = preview.height() - (painted.Dark.bottom() + 1 + quiet);
+  EXPECT_TRUE(rightGap - leftGap == 0 || rightGap - leftGap == 1) << leftGap << " " << rightGap;
+  EXPECT_TRUE(bottomGap - topGap == 0 || bottomGap - topGap == 1) << topGap << " " << bottomGap;
+}
+
+QByteArray Utf8WithBom(const QString& text) { return QByteArray("\xEF\xBB\xBF") + text.toUtf8(); }
+
+// The decimal separator is process-wide; each case puts the previous one back.
+class TSeparator {
+public:
+  explicit TSeparator(QChar separator) : FPrevious(DecimalSeparator()) { SetDecimalSeparator(separator); }
+  ~TSeparator() { SetDecimalSeparator(FPrevious); }
+  TSeparator(const TSeparator&) = delete;
+  TSeparator& operator=(const TSeparator&) = delete;
+
+private:
+  QChar FPrevious;
+};
+
+TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEncodingPerKey) {
+  TRunningProgram program({Bag});
+  TForm1& w = program.Window();
+  int encodings = 0;
+  w.QRSymbol().SetOnAfterRebuild([&](TQRSymbol&) { ++encodings; });
+
+  const QString typed = QStringLiteral("Б-2041");
+  program.TypeOver(w.DBEdit1, typed);
+  ASSERT_EQ(w.DBEdit1->text(), typed);
+  EXPECT_EQ(encodings, typed.size()) << "one encoding per keystroke";
+
+  const QString expected = ExpectedPayload(QString());
+  const QImage preview = Preview(w);
+  EXPECT_EQ(Decode(preview, program.Dir.Path(QStringLiteral("preview.png"))), Utf8WithBom(expected));
+  EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+}
+
+TEST(LivePayload, CountsTypedIntoTheGridBringTheTotalWithTheCurrentSeparator) {
+  struct TCase {
+    QChar Separator;
+    const char16_t* Total;
+  };
+  for (const TCase& c : {TCase{u',', u"15000,7"}, TCase{u'.', u"15000.7"}}) {
+    SCOPED_TRACE(QString(c.Separator).toStdString());
+    TSeparator separator(c.Separator);
+    TRunningProgram program({Bag});
+    TForm1& w = program.Window();
+    program.TypeOver(w.DBEdit1, QStringLiteral("Б-2041"));
+    program.Click(w.StringGrid1);
+    w.StringGrid1->SetCurrentCell(2, 1);  // 3 x 5000
+    QTest::keyClicks(w.StringGrid1, QStringLiteral("3"));
+    w.StringGrid1->SetCurrentCell(2, 15);  // 7 x 0.1
+    QTest::keyClicks(w.StringGrid1, QStringLiteral("7"));
+
+    const QString expected = ExpectedPayload(QString::fromUtf16(c.Total));
+    const QImage preview = Preview(w);
+    EXPECT_EQ(Decode(preview, program.Dir.Path(QStringLiteral("preview.png"))), Utf8WithBom(expected));
+    EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
+  }
+}
+
+}  // namespace
