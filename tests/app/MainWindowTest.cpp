@@ -186,6 +186,11 @@ TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {
   EXPECT_TRUE(w.mmoEncodedData->toPlainText().startsWith(QStringLiteral("№ сумки:77;")));
   EXPECT_EQ(w.DBGrid1->currentIndex().row(), 1);
   EXPECT_EQ(w.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("►"));
+  const int column = w.DBGrid1->currentIndex().column();
+  QTest::keyClick(w.DBGrid1, Qt::Key_Tab);
+  EXPECT_EQ(w.DBGrid1->currentIndex().column(), column + 1) << "Tab moves between columns";
+  EXPECT_EQ(QApplication::focusWidget(), w.DBGrid1);
+  EXPECT_EQ(program.Register().RecNo(), 1);
 }
 
 TEST(MainWindow, ASymbolOtherThan2_11_19LeavesTheReceiptNameAsItWas) {
