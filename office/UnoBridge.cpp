@@ -136,8 +136,10 @@ std::shared_ptr<TUnoSession> TUnoSession::Connect(const QString& pipeName) {
       ->addEventListener(new TDisposeListener(session->FDisposed));
   session->FRemoteContext.set(session->FBridge->getInstance("StarOffice.ComponentContext"),
                               UNO_QUERY_THROW);
-  // Adapters made inside the office inspect their object there: one round trip per adapter.
-  session->FInvocation = InvocationFactory(session->FRemoteContext);
+  // Adapters are made here, not inside the office: exact names then cost no round trip, and a
+  // refusal of the adapter (an unknown method raises an exception the bridge cannot carry)
+  // cannot bring the office down.
+  session->FInvocation = InvocationFactory(local);
   return session;
 }
 

@@ -67,7 +67,7 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
   // The inverse; raises EOffice for an object that did not come from a UNO session.
   static css::uno::Any ToAny(const TVariant& value);
 
-  // A late-bound adapter for an object of the office.
+  // A late-bound adapter for an object of the office, made in this process.
   css::uno::Reference<css::script::XInvocation2> Adapter(
       const css::uno::Reference<css::uno::XInterface>& object);
 
@@ -80,7 +80,7 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
 };
 
 // A late-bound object of the office. The adapter and the exact names of the members used are
-// fetched once per object and kept.
+// made once per object and kept; only the calls themselves go to the office.
 class TUnoObject : public TAutoObject {
  public:
   TUnoObject(std::shared_ptr<TUnoSession> session,

@@ -26,3 +26,29 @@ TEST_F(TOfficeBridgeTest, NewDocumentGetsTitleAndTakesTextsAsTheyAre) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TOfficeBridgeTest, UnknownNamesAndRefusalsOfTheSuiteRaise) {
+  FOffice->Connect(true);
+  FOffice->OpenDocument("", TOOOpenOptions{}, 0);
+  const TVariant desktop =
+      FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
+  const TVariant document = desktop.Get("CurrentComponent");
+  const TVariant sheet = document.Call("getsheets").Call("GETBYINDEX", {0});
+  // "getSheets" is known on this connection now, but the sheet has no such method.
+  try {
+    sheet.Call("GetSheets");
+    FAIL();
+  } catch (const EOffice& error) {
+    EXPECT_EQ(error.Message(), "Method 'GetSheets' not supported by automation object");
+  }
+  EXPECT_THROW(sheet.Get("NoSuchProperty"), EOffice);
+  EXPECT_THROW(document.Call("GetSheets").Call("GetByIndex", {99}), EOffice);
+  EXPECT_THROW(sheet.Call("GetCellRangeByName", {"not an address"}), EOffice);
+  EXPECT_THROW(FOffice->Sheets().SheetByIndex(7), EOffice);
+  FOffice->Sheets().SheetByIndex(0).CellByName("A1").SetText("still fine");
+  EXPECT_EQ(CellText(document, 0, "A1"), "still fine");
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// bench-export: times the whole voucher export through the wrapper against a headless
+// LibreOffice of its own, and the same calls of the suite made by a bare typed client.
+// Last line: "export <ms> ms, bare <ms> ms, ratio <x>" (medians). Targets: ratio <= 1.2,
+// export <= 3000 ms.
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "bench/office/BareExport.h"
+#include "office/UnoBridge.h"
+#include "office/UnoServer.h"
+
+namespace {
+
+class TBenchSource : public TVoucherSource {
+ public:
+  TBenchSource() { FSymbol.SetText("Сумка 004512; ООО Ромашка; 6007,00"); }
+  QString FirmName() const override { return "ООО «Ромашка»"; }
+  QString CashAccount() const override { return "40702810900000012345"; }
+  TVoucherBag Bag() const override {
+    return {"004512", "ПАО Банк", "40702810500000054321", "7701234567", "2", "Иванов И. И."};
+  }
+  TDenominationRow DenominationRow(int row) const override {
+    if (row == 2) return {"2000", "3", "6000"};
+    if (row == 11) return {"1", "7", "7"};
+    return {"", "0", "0"};
+  }
+  QString Total() const override { return "6007"; }
+  QString ReceiptName() const override { return "Поступления от реализации товаров"; }
+  const TQRSymbol& QRSymbol() const override { return FSymbol; }
+  void ShowMessage(const QString& message) override {
+    std::fprintf(stderr, "message: %s\n", qPrintable(message));
+  }
+
+ private:
+  TQRSymbol FSymbol;
+};
+
+void CloseAllDocuments(const css::uno::Reference<css::uno::XComponentContext>& office) {
+  const css::uno::Reference<css::container::XEnumeration> components =
+      css::frame::Desktop::create(office)->getComponents()->createEnumeration();
+  while (components->hasMoreElements())
+    css::uno::Reference<css::util::XCloseable>(components->nextElement(), css::uno::UNO_QUERY_THROW)
+        ->close(true);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  QTemporaryDir work;
+  QTemporaryDir profile;
+  QDir(profile.path()).mkdir("tmp");
+  qputenv("TMPDIR", profile.filePath("tmp").toLocal8Bit());
+  QFile::copy(VOUCHER_TEMPLATE, work.filePath("temp.xls"));
+  QDir::setCurrent(work.path());
+
+  TOfficeLaunch launch;
+  launch.PipeName = "inkassatsiya_bench_" + QUuid::createUuid().toString(QUuid::Id128);
+  launch.ProfileURL = FileNameToURL(profile.path());
+  launch.Headless = true;
+  launch.StartTimeout = std::chrono::seconds(60);
+  auto server = std::make_shared<TUnoServer>(launch);
+  TOOCalc office(server);
+  TBenchSource source;
+  int status = 0;
+  try {
+    server->CreateServiceManager();  // starts the office
+    const std::shared_ptr<TUnoSession> bare = TUnoSession::Connect(launch.PipeName);
+    const auto context = bare->RemoteContext();
+    ExportVoucher(office, source);  // warm-up of both
+    BareExport(context, source);
+    CloseAllDocuments(context);
+
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    std::vector<double> exports, bares;
+    for (int run = 0; run < runs; ++run) {
+      QElapsedTimer timer;
+      timer.start();
+      ExportVoucher(office, source);
+      exports.push_back(timer.nsecsElapsed() / 1e6);
+      CloseAllDocuments(context);
+      timer.start();
+      BareExport(context, source);
+      bares.push_back(timer.nsecsElapsed() / 1e6);
+      CloseAllDocuments(context);
+      std::printf("run %d: export %.1f ms, bare %.1f ms\n", run + 1, exports.back(), bares.back());
+    }
+    const double exportMs = Median(exports);
+    const double bareMs = Median(bares);
+    std::printf("export %.1f ms, bare %.1f ms, ratio %.2f\n", exportMs, bareMs, exportMs / bareMs);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "bench-export: %s\n", error.what());
+    status = 1;
+  } catch (const css::uno::Exception& error) {
+    std::fprintf(stderr, "bench-export: %s\n", qPrintable(FromOUString(error.Message)));
+    status = 1;
+  }
+  server->TerminateOffice();
+  QFile::remove(QString("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(launch.PipeName));
+  return status;
+}
