@@ -53,7 +53,6 @@ public:
   // coefficient * x^degree; null for degree < 0, the zero polynomial for coefficient 0.
   const TGenericGFPoly* Monomial(int degree, int coefficient);
   int FirstRoot() const { return FFirstRoot; }
-  int FieldSize() const { return FFieldSize; }
   const TGenericGFPoly* ZeroPoly();
   const TGenericGFPoly* OnePoly();
   // Number of polynomials the field owns.
@@ -87,7 +86,6 @@ public:
   // stays empty (degree -1).
   static const TGenericGFPoly* Create(TGenericGF& field, std::vector<int> coeffs);
 
-  TGenericGF& Field() const { return *FOwnerField; }
   const std::vector<int>& Coeffs() const { return FCoeffs; }
   int Degree() const { return static_cast<int>(FCoeffs.size()) - 1; }
   // The constant 0; an empty coefficient array counts as zero too.
