@@ -60,6 +60,13 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
             bitmap.convertToFormat(QImage::Format_RGB32));
   EXPECT_TRUE(FOffice->IsConnected());  // Connect(false) keeps the desktop, drops the document
+
+  // The operator prints it: the open document is found again by its file and printed to PDF.
+  ASSERT_TRUE(FOffice->FindOpenDocument(FWork.filePath("temp1.xls")));
+  FOffice->ExportToPDF(FWork.filePath("voucher.pdf"));
+  QFile pdf(FWork.filePath("voucher.pdf"));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_EQ(pdf.read(5), "%PDF-");
 }
 
 TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
