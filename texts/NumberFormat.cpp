@@ -1,7 +1,6 @@
 #include "texts/NumberFormat.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -48,16 +47,45 @@ QString FormatGeneral(double value) {
 }
 
 double ParseNumber(const QString& text) {
-  const QString sep = QRegularExpression::escape(QString(DecimalSeparator()));
-  const QRegularExpression pattern(QStringLiteral(R"(^([+-]?)(\d+(?:%1\d*)?|%1\d+)([eE][+-]?\d+)?$)")
-                                       .arg(sep));
-  const QRegularExpressionMatch match = pattern.match(text.trimmed());
-  if (!match.hasMatch()) return 0;
+  // Hand-scanned rather than matched with a pattern: the grid reads every sum back on every
+  // keystroke, and this runs dozens of times per key.
+  const QString trimmed = text.trimmed();
+  const QChar separator = DecimalSeparator();
+  const qsizetype size = trimmed.size();
+  qsizetype i = 0;
+  std::string number;
+  number.reserve(static_cast<std::size_t>(size));
+  const auto isDigit = [&](qsizetype at) {
+    return at < size && trimmed.at(at) >= u'0' && trimmed.at(at) <= u'9';
+  };
+  const auto takeDigits = [&] {
+    int count = 0;
+    for (; isDigit(i); ++i, ++count) number += static_cast<char>(trimmed.at(i).unicode());
+    return count;
+  };
 
-  QString plain = match.captured(2);
-  plain.replace(DecimalSeparator(), u'.');
-  const std::string number =
-      (match.captured(1) == u"-" ? "-" : "") + plain.toStdString() + match.captured(3).toStdString();
+  if (i < size && (trimmed.at(i) == u'+' || trimmed.at(i) == u'-')) {
+    if (trimmed.at(i) == u'-') number += '-';
+    ++i;
+  }
+  int mantissaDigits = takeDigits();
+  if (i < size && trimmed.at(i) == separator) {
+    number += '.';
+    ++i;
+    mantissaDigits += takeDigits();
+  }
+  if (mantissaDigits == 0) return 0;
+  if (i < size && (trimmed.at(i) == u'e' || trimmed.at(i) == u'E')) {
+    number += 'e';
+    ++i;
+    if (i < size && (trimmed.at(i) == u'+' || trimmed.at(i) == u'-')) {
+      number += static_cast<char>(trimmed.at(i).unicode());
+      ++i;
+    }
+    if (takeDigits() == 0) return 0;
+  }
+  if (i != size) return 0;
+
   double value = 0;
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error != std::errc() || end != number.data() + number.size()) return 0;
