@@ -6,11 +6,16 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/lang/XTypeProvider.hpp>
+#include <com/sun/star/reflection/XIdlReflection.hpp>
 #include <com/sun/star/reflection/theCoreReflection.hpp>
+#include <com/sun/star/script/Converter.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
 #include <typelib/typedescription.hxx>
+
+#include <algorithm>
 
 using css::uno::Any;
 using css::uno::Reference;
@@ -140,6 +145,7 @@ std::shared_ptr<TUnoSession> TUnoSession::Connect(const QString& pipeName) {
   // refusal of the adapter (an unknown method raises an exception the bridge cannot carry)
   // cannot bring the office down.
   session->FInvocation = InvocationFactory(local);
+  session->FConverter = css::script::Converter::create(local);
   return session;
 }
 
@@ -154,6 +160,55 @@ TUnoSession::~TUnoSession() {
 TVariant TUnoSession::ServiceManager() {
   return TVariant(std::make_shared<TUnoServiceManager>(
       shared_from_this(), UnoGuard([&] { return FRemoteContext->getServiceManager(); })));
+}
+
+const std::vector<Reference<css::reflection::XIdlMethod>>& TUnoSession::KnownMethods(
+    const QString& lowerName) {
+  return FMethods[lowerName];
+}
+
+std::vector<Reference<css::reflection::XIdlMethod>> TUnoSession::LearnMethods(
+    const QString& lowerName, const Sequence<css::uno::Type>& types) {
+  const Reference<css::reflection::XIdlReflection> reflection =
+      css::reflection::theCoreReflection::get(LocalContext());
+  const rtl::OUString wanted = ToOUString(lowerName);
+  std::vector<Reference<css::reflection::XIdlMethod>> found;
+  for (const css::uno::Type& type : types) {
+    const Reference<css::reflection::XIdlClass> interface = reflection->forName(type.getTypeName());
+    if (!interface.is()) continue;
+    for (const Reference<css::reflection::XIdlMethod>& method : interface->getMethods()) {
+      if (!method->getName().equalsIgnoreAsciiCase(wanted)) continue;
+      // Only plain in-parameters are called directly; Invocation handles the rest.
+      bool plain = true;
+      for (const css::reflection::ParamInfo& info : method->getParameterInfos())
+        plain = plain && info.aMode == css::reflection::ParamMode_IN;
+      if (plain) found.push_back(method);
+    }
+  }
+  std::vector<Reference<css::reflection::XIdlMethod>>& known = FMethods[lowerName];
+  for (const Reference<css::reflection::XIdlMethod>& method : found) {
+    const auto same = [&](const Reference<css::reflection::XIdlMethod>& other) {
+      return other->getDeclaringClass()->getName() == method->getDeclaringClass()->getName();
+    };
+    if (std::none_of(known.begin(), known.end(), same)) known.push_back(method);
+  }
+  return found;
+}
+
+void TUnoSession::ConvertArguments(css::reflection::XIdlMethod& method,
+                                   Sequence<Any>& args) {
+  const Sequence<Reference<css::reflection::XIdlClass>> parameters = method.getParameterTypes();
+  if (parameters.getLength() != args.getLength())
+    throw EOffice(QString("Method '%1' takes %2 arguments")
+                      .arg(FromOUString(method.getName()))
+                      .arg(parameters.getLength()));
+  Any* arg = args.getArray();
+  for (const Reference<css::reflection::XIdlClass>& parameter : parameters) {
+    const css::uno::Type type(parameter->getTypeClass(), parameter->getName());
+    if (type.getTypeClass() != css::uno::TypeClass_ANY && arg->getValueType() != type)
+      *arg = FConverter->convertTo(*arg, type);
+    ++arg;
+  }
 }
 
 Reference<css::script::XInvocation2> TUnoSession::Adapter(const Reference<XInterface>& object) {
@@ -267,7 +322,41 @@ const rtl::OUString& TUnoObject::ExactName(const QString& name) {
   return *FExactNames.insert(key, UnoGuard([&] { return ::ExactName(Adapter(), name); }));
 }
 
+const TUnoObject::TBoundMethod* TUnoObject::BoundMethod(const QString& name) {
+  const QString key = name.toLower();
+  if (auto found = FBoundMethods.constFind(key); found != FBoundMethods.constEnd())
+    return &*found;
+  const auto bind = [&](const std::vector<Reference<css::reflection::XIdlMethod>>& methods)
+      -> const TBoundMethod* {
+    for (const Reference<css::reflection::XIdlMethod>& method : methods) {
+      const rtl::OUString type = method->getDeclaringClass()->getName();
+      auto known = FInterfaces.find(FromOUString(type));
+      if (known == FInterfaces.end())
+        known = FInterfaces.insert(
+            FromOUString(type),
+            FObject->queryInterface(css::uno::Type(css::uno::TypeClass_INTERFACE, type)));
+      if (known->hasValue()) return &*FBoundMethods.insert(key, TBoundMethod{*known, method});
+    }
+    return nullptr;
+  };
+  return UnoGuard([&]() -> const TBoundMethod* {
+    if (const TBoundMethod* bound = bind(FSession->KnownMethods(key))) return bound;
+    if (!FTypes) {
+      Reference<css::lang::XTypeProvider> provider(FObject, UNO_QUERY);
+      FTypes = provider.is() ? provider->getTypes() : css::uno::Sequence<css::uno::Type>();
+    }
+    return bind(FSession->LearnMethods(key, *FTypes));
+  });
+}
+
 TVariant TUnoObject::Call(const QString& name, const TVariant::TArray& args) {
+  if (const TBoundMethod* bound = BoundMethod(name)) {
+    return FSession->FromAny(UnoGuard([&] {
+      Sequence<Any> converted = ToAnys(args);
+      FSession->ConvertArguments(*bound->Method, converted);
+      return bound->Method->invoke(bound->Interface, converted);
+    }));
+  }
   const rtl::OUString& exact = ExactName(name);
   return FSession->FromAny(UnoGuard([&] { return Invoke(Adapter(), exact, args); }));
 }

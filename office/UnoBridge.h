@@ -8,6 +8,8 @@
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/XSingleServiceFactory.hpp>
 #include <com/sun/star/reflection/InvocationTargetException.hpp>
+#include <com/sun/star/reflection/XIdlMethod.hpp>
+#include <com/sun/star/script/XTypeConverter.hpp>
 #include <com/sun/star/script/XInvocation2.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -16,6 +18,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "office/Variant.h"
 
@@ -71,16 +75,33 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
   css::uno::Reference<css::script::XInvocation2> Adapter(
       const css::uno::Reference<css::uno::XInterface>& object);
 
+  // The interface methods of this name (letter case not significant) seen so far on this
+  // connection, and the way to learn more from an object's interface types.
+  const std::vector<css::uno::Reference<css::reflection::XIdlMethod>>& KnownMethods(
+      const QString& lowerName);
+  // Learns the methods of that name among types; returns them.
+  std::vector<css::uno::Reference<css::reflection::XIdlMethod>> LearnMethods(
+      const QString& lowerName, const css::uno::Sequence<css::uno::Type>& types);
+  // Converts args in place to the parameter types of method, as Invocation would; raises
+  // EOffice when the count differs or a value does not convert.
+  void ConvertArguments(css::reflection::XIdlMethod& method,
+                        css::uno::Sequence<css::uno::Any>& args);
+
  private:
   TUnoSession() = default;
   css::uno::Reference<css::bridge::XBridge> FBridge;
   css::uno::Reference<css::uno::XComponentContext> FRemoteContext;
   css::uno::Reference<css::lang::XSingleServiceFactory> FInvocation;
+  css::uno::Reference<css::script::XTypeConverter> FConverter;
+  QHash<QString, std::vector<css::uno::Reference<css::reflection::XIdlMethod>>> FMethods;
   std::shared_ptr<std::atomic<bool>> FDisposed = std::make_shared<std::atomic<bool>>(false);
 };
 
-// A late-bound object of the office. The adapter and the exact names of the members used are
-// made once per object and kept; only the calls themselves go to the office.
+// A late-bound object of the office. Methods are called directly on the interface that declares
+// them: the interface is found once per connection (from the object's own types the first
+// time), each object is asked for it once, the arguments are converted as Invocation converts
+// them. Properties, and methods no interface of the object declares, go through an Invocation
+// adapter, made once per object; so do the exact names of the properties.
 class TUnoObject : public TAutoObject {
  public:
   TUnoObject(std::shared_ptr<TUnoSession> session,
@@ -101,6 +122,16 @@ class TUnoObject : public TAutoObject {
   css::uno::Reference<css::uno::XInterface> FObject;
   css::uno::Reference<css::script::XInvocation2> FAdapter;
   QHash<QString, rtl::OUString> FExactNames;  // by the lower-case name
+  // A method called directly: the object as its declaring interface, and the method.
+  struct TBoundMethod {
+    css::uno::Any Interface;
+    css::uno::Reference<css::reflection::XIdlMethod> Method;
+  };
+  // The method of that name bound to this object, or null when only the adapter can call it.
+  const TBoundMethod* BoundMethod(const QString& name);
+  QHash<QString, TBoundMethod> FBoundMethods;                  // by the lower-case name
+  QHash<QString, css::uno::Any> FInterfaces;                   // by interface type name
+  std::optional<css::uno::Sequence<css::uno::Type>> FTypes;    // the object's, once asked
 };
 
 // A UNO structure (PropertyValue, Point, Size, ...) held locally, its fields read and written by
