@@ -316,31 +316,34 @@ css::script::XInvocation2& TUnoObject::Adapter() {
   return *FAdapter;
 }
 
-const rtl::OUString& TUnoObject::ExactName(const QString& name) {
+rtl::OUString TUnoObject::ExactName(const QString& name) {
   const QString key = name.toLower();
   if (auto found = FExactNames.constFind(key); found != FExactNames.constEnd()) return *found;
   return *FExactNames.insert(key, UnoGuard([&] { return ::ExactName(Adapter(), name); }));
 }
 
-const TUnoObject::TBoundMethod* TUnoObject::BoundMethod(const QString& name) {
+std::optional<TUnoObject::TBoundMethod> TUnoObject::BoundMethod(const QString& name) {
   const QString key = name.toLower();
-  if (auto found = FBoundMethods.constFind(key); found != FBoundMethods.constEnd())
-    return &*found;
+  if (auto found = FBoundMethods.constFind(key); found != FBoundMethods.constEnd()) return *found;
   const auto bind = [&](const std::vector<Reference<css::reflection::XIdlMethod>>& methods)
-      -> const TBoundMethod* {
+      -> std::optional<TBoundMethod> {
     for (const Reference<css::reflection::XIdlMethod>& method : methods) {
       const rtl::OUString type = method->getDeclaringClass()->getName();
-      auto known = FInterfaces.find(FromOUString(type));
-      if (known == FInterfaces.end())
-        known = FInterfaces.insert(
-            FromOUString(type),
-            FObject->queryInterface(css::uno::Type(css::uno::TypeClass_INTERFACE, type)));
-      if (known->hasValue()) return &*FBoundMethods.insert(key, TBoundMethod{*known, method});
+      const QString typeKey = FromOUString(type);
+      if (!FInterfaces.contains(typeKey))
+        FInterfaces.insert(
+            typeKey, FObject->queryInterface(css::uno::Type(css::uno::TypeClass_INTERFACE, type)));
+      const Any interface = FInterfaces.value(typeKey);
+      if (interface.hasValue()) {
+        const TBoundMethod bound{interface, method};
+        FBoundMethods.insert(key, bound);
+        return bound;
+      }
     }
-    return nullptr;
+    return std::nullopt;
   };
-  return UnoGuard([&]() -> const TBoundMethod* {
-    if (const TBoundMethod* bound = bind(FSession->KnownMethods(key))) return bound;
+  return UnoGuard([&]() -> std::optional<TBoundMethod> {
+    if (std::optional<TBoundMethod> bound = bind(FSession->KnownMethods(key))) return bound;
     if (!FTypes) {
       Reference<css::lang::XTypeProvider> provider(FObject, UNO_QUERY);
       FTypes = provider.is() ? provider->getTypes() : css::uno::Sequence<css::uno::Type>();
@@ -350,24 +353,24 @@ const TUnoObject::TBoundMethod* TUnoObject::BoundMethod(const QString& name) {
 }
 
 TVariant TUnoObject::Call(const QString& name, const TVariant::TArray& args) {
-  if (const TBoundMethod* bound = BoundMethod(name)) {
+  if (const std::optional<TBoundMethod> bound = BoundMethod(name)) {
     return FSession->FromAny(UnoGuard([&] {
       Sequence<Any> converted = ToAnys(args);
       FSession->ConvertArguments(*bound->Method, converted);
       return bound->Method->invoke(bound->Interface, converted);
     }));
   }
-  const rtl::OUString& exact = ExactName(name);
+  const rtl::OUString exact = ExactName(name);
   return FSession->FromAny(UnoGuard([&] { return Invoke(Adapter(), exact, args); }));
 }
 
 TVariant TUnoObject::Get(const QString& name) {
-  const rtl::OUString& exact = ExactName(name);
+  const rtl::OUString exact = ExactName(name);
   return FSession->FromAny(UnoGuard([&] { return Adapter().getValue(exact); }));
 }
 
 void TUnoObject::Set(const QString& name, const TVariant& value) {
-  const rtl::OUString& exact = ExactName(name);
+  const rtl::OUString exact = ExactName(name);
   UnoGuard([&] { Adapter().setValue(exact, TUnoSession::ToAny(value)); });
 }
 

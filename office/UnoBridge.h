@@ -75,11 +75,12 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
   css::uno::Reference<css::script::XInvocation2> Adapter(
       const css::uno::Reference<css::uno::XInterface>& object);
 
-  // The interface methods of this name (letter case not significant) seen so far on this
-  // connection, and the way to learn more from an object's interface types.
+  // The interface methods of this name (letter case not significant) met so far on this
+  // connection, at most one per declaring interface.
   const std::vector<css::uno::Reference<css::reflection::XIdlMethod>>& KnownMethods(
       const QString& lowerName);
-  // Learns the methods of that name among types; returns them.
+  // Finds the methods of that name that the interfaces types declare (those with only
+  // in-parameters), adds them to the known ones and returns them.
   std::vector<css::uno::Reference<css::reflection::XIdlMethod>> LearnMethods(
       const QString& lowerName, const css::uno::Sequence<css::uno::Type>& types);
   // Converts args in place to the parameter types of method, as Invocation would; raises
@@ -115,7 +116,7 @@ class TUnoObject : public TAutoObject {
   const std::shared_ptr<TUnoSession>& Session() const { return FSession; }
 
  private:
-  const rtl::OUString& ExactName(const QString& name);
+  rtl::OUString ExactName(const QString& name);
   css::script::XInvocation2& Adapter();
 
   std::shared_ptr<TUnoSession> FSession;
@@ -127,8 +128,8 @@ class TUnoObject : public TAutoObject {
     css::uno::Any Interface;
     css::uno::Reference<css::reflection::XIdlMethod> Method;
   };
-  // The method of that name bound to this object, or null when only the adapter can call it.
-  const TBoundMethod* BoundMethod(const QString& name);
+  // The method of that name bound to this object; none when only the adapter can call it.
+  std::optional<TBoundMethod> BoundMethod(const QString& name);
   QHash<QString, TBoundMethod> FBoundMethods;                  // by the lower-case name
   QHash<QString, css::uno::Any> FInterfaces;                   // by interface type name
   std::optional<css::uno::Sequence<css::uno::Type>> FTypes;    // the object's, once asked
