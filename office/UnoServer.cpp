@@ -2,11 +2,15 @@
 
 #include <com/sun/star/connection/NoConnectException.hpp>
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
+
+#include <unistd.h>
 
 struct TUnoServer::TImpl {
   TOfficeLaunch Launch;
@@ -65,5 +69,19 @@ pid_t TUnoServer::OfficeProcessId() const { return FImpl->Process.Pid(); }
 
 void TUnoServer::TerminateOffice() {
   FImpl->Session.reset();
+  if (FImpl->Process.Pid() == 0) return;
   FImpl->Process.Terminate(10000);
+  // An office ended this way leaves its pipes' sockets behind: the one it accepted on, and
+  // the one of its profile, named by the MD5 of the profile URL's UTF-16 units.
+  const QString prefix = QString("/tmp/OSL_PIPE_%1_").arg(getuid());
+  QFile::remove(prefix + FImpl->Launch.PipeName);
+  if (!FImpl->Launch.ProfileURL.isEmpty()) {
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(FImpl->Launch.ProfileURL.utf16()),
+                       FImpl->Launch.ProfileURL.size() * 2),
+        QCryptographicHash::Md5);
+    QString hash;
+    for (const char byte : digest) hash += QString::number(static_cast<unsigned char>(byte), 16);
+    QFile::remove(prefix + "SingleOfficeIPC_" + hash);
+  }
 }

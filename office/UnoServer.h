@@ -37,7 +37,8 @@ class TUnoServer : public TAutomationServer {
 
   // The id of the office process this server started, 0 when it started none.
   pid_t OfficeProcessId() const;
-  // Ends the office this server started, by its process id (tests and benchmarks).
+  // Ends the office this server started, by its process id, and removes the sockets it leaves
+  // behind (tests and benchmarks).
   void TerminateOffice();
 
  private:

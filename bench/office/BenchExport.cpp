@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -116,6 +114,5 @@ int main(int argc, char** argv) {
     status = 1;
   }
   server->TerminateOffice();
-  QFile::remove(QString("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(launch.PipeName));
   return status;
 }

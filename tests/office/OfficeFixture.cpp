@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QUuid>
 
-#include <unistd.h>
-
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
   ASSERT_TRUE(FProfile.isValid());
@@ -24,7 +22,6 @@ void TOfficeFixture::SetUp() {
 void TOfficeFixture::TearDown() {
   FOffice.reset();
   FServer->TerminateOffice();
-  QFile::remove(QString("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(FPipeName));
   QDir::setCurrent(FPreviousFolder);
 }
 
