@@ -46,6 +46,9 @@ public:
 
   // The QR symbol of the current voucher payload; lives as long as the window.
   TQRSymbol& QRSymbol() const { return *FQRSymbol; }
+  // For tests: exchanges the office wrapper the export uses with `office` (which then holds
+  // the previous one), so that the export reaches an office of the test's own.
+  void SwapOffice(std::unique_ptr<TOOCalc>& office) { FOffice.swap(office); }
 
   // Creation and show steps.
   void FormCreate();

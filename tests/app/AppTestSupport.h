@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "tests/office/QStringPrinter.h"
 
 // A fresh temporary folder that is the working directory while the object lives.
 class TTempWorkDir {
@@ -60,8 +61,7 @@ private:
   TMessagePresenter FPrevious;
 };
 
-// Readable failure messages for Qt values.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+// Readable failure messages for Qt values (QString's comes from QStringPrinter.h).
 inline void PrintTo(const QVariant& value, std::ostream* out) {
   if (!value.isValid())
     *out << "NULL";

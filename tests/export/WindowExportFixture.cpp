@@ -1,0 +1,57 @@
+#include "tests/export/WindowExportFixture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/DenominationGrid.h"
+#include "app/MainForm.h"
+#include "app/Reg.h"
+#include "app/StringGrid.h"
+
+void TWindowExportTest::TearDown() {
+  // The window and its office wrapper go before the office is ended.
+  FProgram.reset();
+  TOfficeFixture::TearDown();
+}
+
+void TWindowExportTest::StartProgram(const std::vector<TBagRow>& bags,
+                                     std::unique_ptr<TOOCalc> office) {
+  FProgram = std::make_unique<TRunningProgram>(bags);
+  ASSERT_TRUE(QFile::copy(VOUCHER_TEMPLATE, WorkFile("temp.xls")));
+  std::unique_ptr<TOOCalc> wrapper = office ? std::move(office) : std::move(FOffice);
+  // The window's own wrapper, which never contacted an office, comes back and goes.
+  Window().SwapOffice(wrapper);
+}
+
+void TWindowExportTest::ClickMenu(QAction* item) const {
+  QMenuBar* menu = Window().MainMenu1;
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+void TWindowExportTest::EnterFirmName(const QString& name) const {
+  TForm4* dialog = FProgram->Forms.Form4.get();
+  // The dialog is modal: the operator acts once its loop runs.
+  QTimer::singleShot(0, dialog, [this, dialog, name] {
+    FProgram->TypeOver(dialog->Edit1, name);
+    FProgram->Click(dialog->Button1);
+  });
+  ClickMenu(Window().N2);
+  // The main window is active again once the dialog has closed.
+  QApplication::setActiveWindow(&Window());
+  ASSERT_FALSE(dialog->isVisible());
+  ASSERT_EQ(dialog->Edit1->text(), name);
+}
+
+void TWindowExportTest::TypeCount(int row, const QString& count) const {
+  TStringGrid* grid = Window().StringGrid1;
+  const QRect cell = grid->visualRect(grid->model()->index(row, DenominationCountCol));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  // The first key opens the cell's editor, which takes the keys that follow.
+  for (const QChar key : count) Type(QApplication::focusWidget(), QString(key));
+  ASSERT_EQ(grid->Cells(DenominationCountCol, row), count);
+}
