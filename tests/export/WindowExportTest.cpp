@@ -60,7 +60,7 @@ struct TListLine {
 
 class TWindowExport : public TWindowExportTest {
  protected:
-  // The error boxes shown so far, one line each.
+  // The texts of the boxes shown so far, one a line.
   QString BoxesText() const { return Program().Messages.Texts().join(u'\n'); }
 
   // The one working copy open in this test's office.
