@@ -131,6 +131,9 @@ void TForm1::CreateControls() {
   pgcQRDetails->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
   tsPreview = new QWidget;
   pbPreview = new TPaintBox(tsPreview);
+  // pbPreviewPaint fills the whole box before it draws the modules, so the page, the page
+  // control and the panel beneath it need not be painted first on every repaint.
+  pbPreview->setAttribute(Qt::WA_OpaquePaintEvent);
   lblQRMetrics = new QLabel(tsPreview);
   lblQRMetrics->setFixedHeight(13);
   lblQRMetrics->setAlignment(Qt::AlignCenter);

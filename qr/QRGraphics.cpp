@@ -2,6 +2,8 @@
 
 #include <QRegion>
 
+#include <vector>
+
 namespace {
 
 // A rectangle as left, top and exclusive right, bottom edges: the arithmetic of the layout
@@ -59,7 +61,7 @@ void StretchModules(QPainter& painter, const TEdges& r, const TQRSymbol& symbol)
 }
 
 // Paints the modules as whole pixels; returns the square they cover, reduced to a multiple of
-// the symbol size.
+// the symbol size. Reads the module matrix directly: the quiet zone around it has no runs.
 TEdges FillModuleRuns(QPainter& painter, TEdges r, const TQRSymbol& symbol, TQRDrawMode drawMode) {
   const int size = symbol.SymbolSize();
   const int w = r.Width();
@@ -72,25 +74,32 @@ TEdges FillModuleRuns(QPainter& painter, TEdges r, const TQRSymbol& symbol, TQRD
     return r;
 
   const QColor dark = painter.pen().color();
-  QRegion region;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size;) {
-      if (!symbol.IsDark(y, x)) {
+  const std::vector<std::vector<bool>>& modules = symbol.Modules();  // [column][row]
+  const int side = static_cast<int>(modules.size());
+  const int q = symbol.QuietZoneWidth();
+  // Runs in painting order: top to bottom, left to right within a row. They neither overlap
+  // nor touch within a row, which is the banded form that QRegion::setRects expects.
+  std::vector<QRect> runs;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side;) {
+      if (!modules[x][y]) {
         ++x;
         continue;
       }
       const int first = x;
-      while (x < size && symbol.IsDark(y, x))
+      while (x < side && modules[x][y])
         ++x;
-      const QRect run(r.Left + first * moduleWidth, r.Top + y * moduleHeight,
+      const QRect run(r.Left + (q + first) * moduleWidth, r.Top + (q + y) * moduleHeight,
                       (x - first) * moduleWidth, moduleHeight);
       if (drawMode == dmFillRuns)
         painter.fillRect(run, dark);
       else
-        region += run;
+        runs.push_back(run);
     }
   }
-  if (drawMode == dmRegion) {
+  if (drawMode == dmRegion && !runs.empty()) {
+    QRegion region;
+    region.setRects(runs.data(), static_cast<int>(runs.size()));
     painter.setClipRegion(region);
     painter.fillRect(region.boundingRect(), dark);
   }

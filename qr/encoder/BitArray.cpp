@@ -32,10 +32,24 @@ void TBitArray::PushBits(std::uint32_t value, int n) {
 }
 
 void TBitArray::PushArray(const TBitArray& other) {
-  Reserve(FBitCount + other.FBitCount);
-  for (int i = 0; i < other.FBitCount; ++i) {
-    PushBit(other.Bit(i));
+  // Word by word: each word of other lands `shift` bits up, split over two words when
+  // the end of this array is not on a word boundary.
+  const std::vector<std::uint32_t> words(other.FWords);  // other may be this array
+  const int count = other.FBitCount;
+  Reserve(FBitCount + count);
+  const int shift = FBitCount % 32;
+  std::size_t at = static_cast<std::size_t>(FBitCount / 32);
+  for (int i = 0; i < count; i += 32, ++at) {
+    std::uint32_t word = words[static_cast<std::size_t>(i / 32)];
+    if (count - i < 32) {
+      word &= (1u << (count - i)) - 1;
+    }
+    FWords[at] |= word << shift;
+    if (shift != 0 && at + 1 < FWords.size()) {
+      FWords[at + 1] |= word >> (32 - shift);
+    }
   }
+  FBitCount += count;
 }
 
 void TBitArray::ExtractBytes(int bitOffset, std::vector<std::uint8_t>& dest, int destOffset,

@@ -30,6 +30,9 @@ public:
   int RowCount() const { return FRowCount; }
   // Row y is CellRows()[y], ColCount() bytes long; read access without copying.
   const std::vector<std::vector<std::uint8_t>>& CellRows() const { return FCells; }
+  // The ColCount() cells of row y (0 <= y < RowCount(), not checked) for writing in place;
+  // the pointer stays valid as long as the matrix.
+  std::uint8_t* RowCells(int y) { return FCells[static_cast<std::size_t>(y)].data(); }
 
 private:
   std::vector<std::vector<std::uint8_t>> FCells;

@@ -143,10 +143,16 @@ std::vector<std::uint8_t> TEncoder::ComputeBlockEC(const std::vector<std::uint8_
 
 int TEncoder::SelectMask(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
                          TByteMatrix& matrix) const {
+  // The eight trial layouts differ only in the format word and in the data modules that the
+  // mask inverts, so the symbol is laid out once unmasked and each trial masks a copy of it.
+  const TMatrixUtil util;
+  TByteMatrix unmasked(matrix.ColCount(), matrix.RowCount());
+  TByteMatrix dataModules(matrix.ColCount(), matrix.RowCount());
+  util.LayOutUnmasked(bits, level, versionNo, unmasked, dataModules);
   int bestPenalty = INT_MAX;
   int bestMask = -1;
   for (int mask = 0; mask < 8; ++mask) {
-    TMatrixUtil().LayOutSymbol(bits, level, versionNo, mask, matrix);
+    util.ApplyMask(unmasked, dataModules, level, mask, matrix);
     const int penalty = MaskPenalty(matrix);
     if (penalty < bestPenalty) {
       bestPenalty = penalty;

@@ -1,7 +1,10 @@
 // The four mask penalty rules of TEncoder. The symbol is scored eight times per
-// encode, so the scans avoid branches on the cell values, and the columns are
-// followed all at once, row by row, so that both directions read the rows in
-// place and in memory order.
+// encode, so each row is packed once into a bit set (bit x = column x, 1 dark)
+// and every rule tests all positions of a line with a few word operations:
+// along a row by shifting its bits, along the columns by combining whole rows,
+// which moves every column one module at a time in the same operation.
+#include <array>
+#include <bit>
 #include <cstdlib>
 
 #include "qr/encoder/Encoder.h"
@@ -13,132 +16,186 @@ constexpr int N2 = 3;
 constexpr int N3 = 40;
 constexpr int N4 = 10;
 
-// Rule 1: a run of L >= 5 modules of one colour scores N1 + (L - 5). Counted
-// without following runs: with u(i) true where the five modules ending at i are
-// of one colour, such a run holds L - 4 positions with u, the first of which
-// (u(i) but not u(i - 1)) marks the run; so the run scores its u positions plus
-// N1 - 1 at its mark. Every u depends on five cells only, so the loops carry
-// no state from cell to cell.
-unsigned Same(std::uint8_t a, std::uint8_t b) { return a == b ? 1u : 0u; }
+constexpr int WordBits = 64;
+constexpr int LineWords = (TByteMatrix::MaxSide + WordBits - 1) / WordBits;
 
-int UniformFiveScore(unsigned u, unsigned uBefore) { return static_cast<int>(u + (N1 - 1) * (u & (uBefore ^ 1u))); }
+// The modules of one row as bits, or a set of positions along a row. Bits at
+// and beyond the matrix width are 0 in every packed row.
+struct TLine {
+  std::array<std::uint64_t, LineWords> Words{};
 
-int RunPenaltyAlongRows(const TByteMatrix& matrix) {
-  std::vector<std::uint8_t> uniform(static_cast<std::size_t>(matrix.ColCount()), 0);
+  friend TLine operator&(TLine a, const TLine& b) {
+    for (int i = 0; i < LineWords; ++i) a.Words[i] &= b.Words[i];
+    return a;
+  }
+  friend TLine operator|(TLine a, const TLine& b) {
+    for (int i = 0; i < LineWords; ++i) a.Words[i] |= b.Words[i];
+    return a;
+  }
+  friend TLine operator^(TLine a, const TLine& b) {
+    for (int i = 0; i < LineWords; ++i) a.Words[i] ^= b.Words[i];
+    return a;
+  }
+  friend TLine operator~(TLine a) {
+    for (auto& word : a.Words) word = ~word;
+    return a;
+  }
+  int Count() const {
+    int count = 0;
+    for (const auto word : Words) count += std::popcount(word);
+    return count;
+  }
+};
+
+// Bit x of the result is bit x - k of line, 0 for x < k: the module k places to
+// the left moved to x. 0 < k < 64.
+TLine Before(const TLine& line, int k) {
+  TLine moved;
+  for (int i = LineWords - 1; i > 0; --i) moved.Words[i] = line.Words[i] << k | line.Words[i - 1] >> (WordBits - k);
+  moved.Words[0] = line.Words[0] << k;
+  return moved;
+}
+
+// Bit x of the result is bit x + k of line: the module k places to the right
+// moved to x. 0 < k < 64.
+TLine After(const TLine& line, int k) {
+  TLine moved;
+  for (int i = 0; i + 1 < LineWords; ++i) moved.Words[i] = line.Words[i] >> k | line.Words[i + 1] << (WordBits - k);
+  moved.Words[LineWords - 1] = line.Words[LineWords - 1] >> k;
+  return moved;
+}
+
+// Positions first <= x < end; none when end <= first.
+TLine Positions(int first, int end) {
+  TLine positions;
+  for (int x = first; x < end; ++x) positions.Words[x / WordBits] |= std::uint64_t{1} << (x % WordBits);
+  return positions;
+}
+
+struct TPackedRows {
+  std::vector<TLine> Rows;
+  int Width;
+  TLine Columns;  // the positions 0 .. Width - 1
+
+  int Height() const { return static_cast<int>(Rows.size()); }
+  // The dark or the light modules of row y; none for a row outside the matrix.
+  TLine Dark(int y) const { return y >= 0 && y < Height() ? Rows[static_cast<std::size_t>(y)] : TLine{}; }
+  TLine Light(int y) const { return y >= 0 && y < Height() ? ~Rows[static_cast<std::size_t>(y)] & Columns : TLine{}; }
+};
+
+TPackedRows Pack(const TByteMatrix& matrix) {
+  TPackedRows packed{std::vector<TLine>(static_cast<std::size_t>(matrix.RowCount())), matrix.ColCount(),
+                     Positions(0, matrix.ColCount())};
+  for (std::size_t y = 0; y < packed.Rows.size(); ++y) {
+    const std::vector<std::uint8_t>& cells = matrix.CellRows()[y];
+    auto& words = packed.Rows[y].Words;
+    for (std::size_t x = 0; x < cells.size(); ++x) {
+      words[x / WordBits] |= std::uint64_t{cells[x] == 1} << (x % WordBits);
+    }
+  }
+  return packed;
+}
+
+// Rule 1: a run of L >= 5 modules of one colour scores N1 + (L - 5). With u set
+// where the five modules ending there are of one colour, such a run holds L - 4
+// positions in u, the first of which (u there but not one module earlier) marks
+// the run; so a run scores its u positions plus N1 - 1 at its mark.
+int RunScore(const TLine& u, const TLine& uOneEarlier) {
+  return u.Count() + (N1 - 1) * (u & ~uOneEarlier).Count();
+}
+
+int RunPenaltyAlongRows(const TPackedRows& packed) {
+  // The positions whose module equals the one to its left.
+  const TLine hasLeft = Positions(1, packed.Width);
   int penalty = 0;
-  for (const auto& row : matrix.CellRows()) {
-    for (std::size_t x = 4; x < row.size(); ++x) {
-      uniform[x] = static_cast<std::uint8_t>(Same(row[x], row[x - 1]) & Same(row[x - 1], row[x - 2]) &
-                                             Same(row[x - 2], row[x - 3]) & Same(row[x - 3], row[x - 4]));
-    }
-    for (std::size_t x = 4; x < row.size(); ++x) {
-      penalty += UniformFiveScore(uniform[x], uniform[x - 1]);
-    }
+  for (const TLine& row : packed.Rows) {
+    const TLine same = ~(row ^ Before(row, 1)) & hasLeft;
+    const TLine u = same & Before(same, 1) & Before(same, 2) & Before(same, 3);
+    penalty += RunScore(u, Before(u, 1));
   }
   return penalty;
 }
 
-// All columns advance together, one row at a time, reading the rows in place.
-int RunPenaltyAlongColumns(const TByteMatrix& matrix) {
-  const auto& rows = matrix.CellRows();
-  std::vector<std::uint8_t> uniformBefore(static_cast<std::size_t>(matrix.ColCount()), 0);
+int RunPenaltyAlongColumns(const TPackedRows& packed) {
+  // same[y]: the columns whose module in row y equals the one above it.
+  std::vector<TLine> same(packed.Rows.size());
+  for (int y = 1; y < packed.Height(); ++y) same[y] = ~(packed.Dark(y) ^ packed.Dark(y - 1)) & packed.Columns;
   int penalty = 0;
-  for (std::size_t y = 4; y < rows.size(); ++y) {
-    const std::uint8_t* r0 = rows[y].data();
-    const std::uint8_t* r1 = rows[y - 1].data();
-    const std::uint8_t* r2 = rows[y - 2].data();
-    const std::uint8_t* r3 = rows[y - 3].data();
-    const std::uint8_t* r4 = rows[y - 4].data();
-    for (std::size_t x = 0; x < uniformBefore.size(); ++x) {
-      const unsigned u = Same(r0[x], r1[x]) & Same(r1[x], r2[x]) & Same(r2[x], r3[x]) & Same(r3[x], r4[x]);
-      penalty += UniformFiveScore(u, uniformBefore[x]);
-      uniformBefore[x] = static_cast<std::uint8_t>(u);
-    }
+  TLine uAbove;
+  for (int y = 4; y < packed.Height(); ++y) {
+    const TLine u = same[y] & same[y - 1] & same[y - 2] & same[y - 3];
+    penalty += RunScore(u, uAbove);
+    uAbove = u;
   }
   return penalty;
 }
 
 // Rule 3: a finder-like run 1011101 scores N3 once when the four modules after
-// it exist and are light, or else the four before it. The last 15 cells of a line
-// are kept in a bit window (newest lowest): "pattern, four light" reads
-// 10111010000 and "four light, pattern" 00001011101 in the last 11 cells; an
-// occurrence with light on both sides, 000010111010000 in all 15, matched twice
-// and is taken back once. Windows of fewer cells than a match spans are not tested.
-constexpr unsigned PatternThenLight = 0x5D0;  // 10111010000
-constexpr unsigned LightThenPattern = 0x05D;  // 00001011101
-constexpr unsigned LightBothSides = 0x05D0;   // 000010111010000
-
-int FinderMatches(unsigned window, std::size_t cellsSeen) {
-  const unsigned last11 = window & 0x7FF;
-  const int eleven = (last11 == PatternThenLight ? 1 : 0) + (last11 == LightThenPattern ? 1 : 0);
-  return (cellsSeen >= 11 ? eleven : 0) - (cellsSeen >= 15 && window == LightBothSides ? 1 : 0);
-}
-
-int FinderPenaltyAlongRows(const TByteMatrix& matrix) {
+// it exist and are light, or else the four before it. Positions outside the line
+// hold neither a dark nor a light module, so no match reaches past its ends.
+int FinderMatchesAlongRows(const TPackedRows& packed) {
   int matches = 0;
-  for (const auto& row : matrix.CellRows()) {
-    unsigned window = 0;
-    for (std::size_t x = 0; x < row.size(); ++x) {
-      window = (window << 1 | row[x]) & 0x7FFF;
-      matches += FinderMatches(window, x + 1);
-    }
+  for (const TLine& dark : packed.Rows) {
+    const TLine light = ~dark & packed.Columns;
+    const TLine pattern = dark & After(light, 1) & After(dark, 2) & After(dark, 3) & After(dark, 4) &
+                          After(light, 5) & After(dark, 6);
+    const TLine lightAfter = After(light, 7) & After(light, 8) & After(light, 9) & After(light, 10);
+    const TLine lightBefore = Before(light, 1) & Before(light, 2) & Before(light, 3) & Before(light, 4);
+    matches += (pattern & (lightAfter | lightBefore)).Count();
   }
-  return N3 * matches;
+  return matches;
 }
 
-// All columns advance together, one row at a time, reading the rows in place.
-int FinderPenaltyAlongColumns(const TByteMatrix& matrix) {
-  const auto& rows = matrix.CellRows();
-  std::vector<std::uint16_t> windows(static_cast<std::size_t>(matrix.ColCount()), 0);
+int FinderMatchesAlongColumns(const TPackedRows& packed) {
   int matches = 0;
-  for (std::size_t y = 0; y < rows.size(); ++y) {
-    const std::uint8_t* row = rows[y].data();
-    for (std::size_t x = 0; x < windows.size(); ++x) {
-      windows[x] = static_cast<std::uint16_t>((windows[x] << 1 | row[x]) & 0x7FFF);
-      matches += FinderMatches(windows[x], y + 1);
-    }
+  for (int y = 0; y + 6 < packed.Height(); ++y) {
+    const TLine pattern = packed.Dark(y) & packed.Light(y + 1) & packed.Dark(y + 2) & packed.Dark(y + 3) &
+                          packed.Dark(y + 4) & packed.Light(y + 5) & packed.Dark(y + 6);
+    const TLine lightAfter = packed.Light(y + 7) & packed.Light(y + 8) & packed.Light(y + 9) & packed.Light(y + 10);
+    const TLine lightBefore = packed.Light(y - 1) & packed.Light(y - 2) & packed.Light(y - 3) & packed.Light(y - 4);
+    matches += (pattern & (lightAfter | lightBefore)).Count();
   }
-  return N3 * matches;
+  return matches;
 }
 
-}  // namespace
-
-int TEncoder::MaskPenalty(const TByteMatrix& matrix) const {
-  return PenaltyRule1(matrix) + PenaltyRule2(matrix) + PenaltyRule3(matrix) + PenaltyRule4(matrix);
-}
-
-int TEncoder::PenaltyRule1(const TByteMatrix& matrix) const {
-  return RunPenaltyAlongRows(matrix) + RunPenaltyAlongColumns(matrix);
-}
-
-int TEncoder::PenaltyRule2(const TByteMatrix& matrix) const {
-  const auto& rows = matrix.CellRows();
+// Rule 2: the top-left corners of 2 x 2 squares of one colour.
+int BlockCount(const TPackedRows& packed) {
+  const TLine corners = Positions(0, packed.Width - 1);
   int blocks = 0;
-  for (std::size_t y = 0; y + 1 < rows.size(); ++y) {
-    const std::uint8_t* top = rows[y].data();
-    const std::uint8_t* bottom = rows[y + 1].data();
-    for (std::size_t x = 0; x + 1 < rows[y].size(); ++x) {
-      const unsigned v = top[x];
-      blocks += ((v ^ top[x + 1]) | (v ^ bottom[x]) | (v ^ bottom[x + 1])) == 0 ? 1 : 0;
-    }
+  for (std::size_t y = 0; y + 1 < packed.Rows.size(); ++y) {
+    const TLine& top = packed.Rows[y];
+    const TLine& bottom = packed.Rows[y + 1];
+    blocks += (~(top ^ After(top, 1)) & ~(bottom ^ After(bottom, 1)) & ~(top ^ bottom) & corners).Count();
   }
-  return N2 * blocks;
+  return blocks;
 }
 
-int TEncoder::PenaltyRule3(const TByteMatrix& matrix) const {
-  return FinderPenaltyAlongRows(matrix) + FinderPenaltyAlongColumns(matrix);
-}
-
-int TEncoder::PenaltyRule4(const TByteMatrix& matrix) const {
+int BalancePenalty(const TPackedRows& packed) {
   long dark = 0;
-  for (const auto& row : matrix.CellRows()) {
-    for (const std::uint8_t cell : row) {
-      dark += cell == 1 ? 1 : 0;
-    }
-  }
-  const long total = static_cast<long>(matrix.ColCount()) * matrix.RowCount();
+  for (const TLine& row : packed.Rows) dark += row.Count();
+  const long total = static_cast<long>(packed.Width) * packed.Height();
   if (total == 0) {
     return 0;
   }
   return N4 * static_cast<int>(std::labs(20 * dark - 10 * total) / total);
 }
+
+int Rule1(const TPackedRows& packed) { return RunPenaltyAlongRows(packed) + RunPenaltyAlongColumns(packed); }
+int Rule2(const TPackedRows& packed) { return N2 * BlockCount(packed); }
+int Rule3(const TPackedRows& packed) { return N3 * (FinderMatchesAlongRows(packed) + FinderMatchesAlongColumns(packed)); }
+int Rule4(const TPackedRows& packed) { return BalancePenalty(packed); }
+
+}  // namespace
+
+int TEncoder::MaskPenalty(const TByteMatrix& matrix) const {
+  const TPackedRows packed = Pack(matrix);
+  return Rule1(packed) + Rule2(packed) + Rule3(packed) + Rule4(packed);
+}
+
+int TEncoder::PenaltyRule1(const TByteMatrix& matrix) const { return Rule1(Pack(matrix)); }
+
+int TEncoder::PenaltyRule2(const TByteMatrix& matrix) const { return Rule2(Pack(matrix)); }
+
+int TEncoder::PenaltyRule3(const TByteMatrix& matrix) const { return Rule3(Pack(matrix)); }
+
+int TEncoder::PenaltyRule4(const TByteMatrix& matrix) const { return Rule4(Pack(matrix)); }

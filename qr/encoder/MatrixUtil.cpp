@@ -1,5 +1,8 @@
 #include "qr/encoder/MatrixUtil.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // Cells of the first copy of the format word, bit 0 (least significant) first.
@@ -41,6 +44,7 @@ template <int Mask>
 void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
   const int w = matrix.ColCount();
   const int h = matrix.RowCount();
+  const int bitCount = bits.BitCount();
   int index = 0;
   int direction = -1;
   int x = w - 1;
@@ -50,16 +54,17 @@ void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
       x = 5;  // the vertical timing pattern
     }
     while (y >= 0 && y < h) {
+      std::uint8_t* row = matrix.RowCells(y);
       for (int column = x; column >= x - 1; --column) {
-        if (!IsEmpty(matrix, column, y)) {
+        if (row[column] != TByteMatrix::EmptyCell) {
           continue;
         }
         bool b = false;
-        if (index < bits.BitCount()) {
+        if (index < bitCount) {
           b = bits.Bit(index);
           ++index;
         }
-        matrix.SetCell(column, y, b != MaskAt<Mask>(column, y));
+        row[column] = b != MaskAt<Mask>(column, y) ? 1 : 0;
       }
       y += direction;
     }
@@ -68,6 +73,37 @@ void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
     x -= 2;
   }
 }
+
+// Every mask condition repeats after 12 rows and after 12 columns (the periods are 2, 3, 4
+// and 6), so one row of conditions per row class y mod 12 serves the whole matrix.
+constexpr int MaskPeriod = 12;
+
+// matrix = unmasked, inverted where dataModules holds 1 and the mask condition holds.
+template <int Mask>
+void MaskDataModules(const TByteMatrix& unmasked, const TByteMatrix& dataModules, TByteMatrix& matrix) {
+  const int w = matrix.ColCount();
+  const int rowClasses = std::min(MaskPeriod, matrix.RowCount());
+  std::vector<std::vector<std::uint8_t>> inverted(static_cast<std::size_t>(rowClasses),
+                                                  std::vector<std::uint8_t>(static_cast<std::size_t>(w)));
+  for (int y = 0; y < rowClasses; ++y) {
+    for (int x = 0; x < w; ++x) {
+      inverted[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = MaskAt<Mask>(x, y) ? 1 : 0;
+    }
+  }
+  for (int y = 0; y < matrix.RowCount(); ++y) {
+    const std::uint8_t* from = unmasked.CellRows()[static_cast<std::size_t>(y)].data();
+    const std::uint8_t* data = dataModules.CellRows()[static_cast<std::size_t>(y)].data();
+    const std::uint8_t* condition = inverted[static_cast<std::size_t>(y % MaskPeriod)].data();
+    std::uint8_t* to = matrix.RowCells(y);
+    for (int x = 0; x < w; ++x) {
+      to[x] = from[x] ^ (data[x] & condition[x]);
+    }
+  }
+}
+
+constexpr std::array<void (*)(const TByteMatrix&, const TByteMatrix&, TByteMatrix&), 8> DataModuleMaskers{
+    MaskDataModules<0>, MaskDataModules<1>, MaskDataModules<2>, MaskDataModules<3>,
+    MaskDataModules<4>, MaskDataModules<5>, MaskDataModules<6>, MaskDataModules<7>};
 
 constexpr std::array<void (*)(const TBitArray&, TByteMatrix&), 8> DataBitPlacers{
     PlaceDataBitsMasked<0>, PlaceDataBitsMasked<1>, PlaceDataBitsMasked<2>, PlaceDataBitsMasked<3>,
@@ -105,6 +141,28 @@ void TMatrixUtil::LayOutSymbol(const TBitArray& bits, const TErrorCorrectionLeve
   PlaceFormatInfo(level, mask, matrix);
   PlaceVersionInfo(versionNo, matrix);
   PlaceDataBits(bits, mask, matrix);
+}
+
+void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
+                                 TByteMatrix& matrix, TByteMatrix& dataModules) const {
+  matrix.FillAll(TByteMatrix::EmptyCell);
+  PlaceFixedPatterns(versionNo, matrix);
+  PlaceFormatInfo(level, 0, matrix);
+  PlaceVersionInfo(versionNo, matrix);
+  for (int y = 0; y < matrix.RowCount(); ++y) {
+    const std::vector<std::uint8_t>& cells = matrix.CellRows()[static_cast<std::size_t>(y)];
+    std::uint8_t* data = dataModules.RowCells(y);
+    for (std::size_t x = 0; x < cells.size(); ++x) {
+      data[x] = cells[x] == TByteMatrix::EmptyCell ? 1 : 0;
+    }
+  }
+  PlaceDataBitsMasked<NoMask>(bits, matrix);
+}
+
+void TMatrixUtil::ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules,
+                            const TErrorCorrectionLevel& level, int mask, TByteMatrix& matrix) const {
+  DataModuleMaskers[static_cast<std::size_t>(mask)](unmasked, dataModules, matrix);
+  PlaceFormatInfo(level, mask, matrix);
 }
 
 void TMatrixUtil::PlaceFixedPatterns(int versionNo, TByteMatrix& matrix) const {

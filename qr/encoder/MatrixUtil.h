@@ -23,6 +23,17 @@ public:
   void LayOutSymbol(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
                     int mask, TByteMatrix& matrix) const;
 
+  // The layout of LayOutSymbol before any mask: the format word is the one of mask 0 and the
+  // data modules are placed unmasked. dataModules (same size) receives 1 on every cell that
+  // PlaceDataBits writes and 0 on the function patterns and the format and version information.
+  void LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
+                      TByteMatrix& matrix, TByteMatrix& dataModules) const;
+  // Makes matrix the layout of LayOutSymbol with mask 0..7 out of the results of
+  // LayOutUnmasked (all three matrices of one size): the mask's format word, and the data
+  // modules inverted where MaskCondition holds.
+  void ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules, const TErrorCorrectionLevel& level,
+                 int mask, TByteMatrix& matrix) const;
+
   // Finders, separators, dark module, alignment and timing patterns, in that order.
   void PlaceFixedPatterns(int versionNo, TByteMatrix& matrix) const;
   // A 7 x 7 finder with its top-left corner at (x, y).

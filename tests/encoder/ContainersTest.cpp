@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "qr/encoder/BitArray.h"
 #include "qr/encoder/ByteMatrix.h"
 #include "qr/encoder/QRErrors.h"
@@ -54,6 +56,31 @@ TEST(BitArray, AppendsAcrossWordBoundariesAndArrays) {
   joined.PushArray(first);
   EXPECT_EQ(BitString(joined), "1" + std::string(BitString(first)));
   EXPECT_EQ(BitString(first), "101010101010101010101010101010111");
+}
+
+TEST(BitArray, AppendsArraysAtEveryOffsetWithinAWord) {
+  for (const int offset : {0, 1, 7, 31, 32, 33}) {
+    for (const int length : {0, 1, 31, 32, 33, 95}) {
+      std::string expected;
+      TBitArray joined;
+      for (int i = 0; i < offset; ++i) {
+        joined.PushBit(i % 3 == 0);
+        expected += i % 3 == 0 ? '1' : '0';
+      }
+      TBitArray tail;
+      for (int i = 0; i < length; ++i) {
+        tail.PushBit(i % 5 < 2);
+        expected += i % 5 < 2 ? '1' : '0';
+      }
+      joined.PushArray(tail);
+      EXPECT_EQ(BitString(joined), expected) << offset << " + " << length;
+      EXPECT_EQ(joined.WordCount(), std::max(1, (offset + length + 31) / 32)) << offset << " + " << length;
+    }
+  }
+  TBitArray doubled;
+  doubled.PushBits(0x5, 3);
+  doubled.PushArray(doubled);
+  EXPECT_EQ(BitString(doubled), "101101");
 }
 
 TEST(BitArray, ExtractsBytesFirstBitMostSignificant) {

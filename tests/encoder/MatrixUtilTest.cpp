@@ -187,3 +187,24 @@ TEST(MatrixUtil, DataBitsZigzagUpwardFromTheCornerAndSkipColumnSix) {
   }
   EXPECT_EQ(order[lastInPair87 + 1].first, 5);
 }
+
+// The mask trials start from one unmasked layout: masking a copy of it must give
+// exactly the symbol that a full layout with the mask gives.
+TEST(MatrixUtil, MaskedCopyOfTheUnmaskedLayoutIsTheFullLayout) {
+  const TMatrixUtil util;
+  for (int v = 1; v <= 40; ++v) {
+    const int level = v % 4;
+    const TBitArray bits = CodewordsAt(u"MASK TRIAL " + std::u16string(static_cast<std::size_t>(v), u'7'), teAuto, level, v);
+    const int side = 17 + 4 * v;
+    TByteMatrix unmasked(side, side);
+    TByteMatrix dataModules(side, side);
+    util.LayOutUnmasked(bits, LevelOf(level), v, unmasked, dataModules);
+    for (int mask = 0; mask < 8; ++mask) {
+      TByteMatrix masked(side, side);
+      util.ApplyMask(unmasked, dataModules, LevelOf(level), mask, masked);
+      TByteMatrix full(side, side);
+      util.LayOutSymbol(bits, LevelOf(level), v, mask, full);
+      ASSERT_EQ(RowsOf(masked), RowsOf(full)) << "version " << v << " mask " << mask;
+    }
+  }
+}
