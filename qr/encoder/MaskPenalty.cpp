@@ -3,6 +3,7 @@
 // and every rule tests all positions of a line with a few word operations:
 // along a row by shifting its bits, along the columns by combining whole rows,
 // which moves every column one module at a time in the same operation.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdlib>
@@ -40,9 +41,13 @@ struct TLine {
     for (auto& word : a.Words) word = ~word;
     return a;
   }
+  // Without a popcount instruction in the target's baseline std::popcount is a library
+  // call, and most lines tested hold no match at all: empty words are skipped.
   int Count() const {
     int count = 0;
-    for (const auto word : Words) count += std::popcount(word);
+    for (const auto word : Words) {
+      if (word != 0) count += std::popcount(word);
+    }
     return count;
   }
 };
@@ -86,11 +91,15 @@ struct TPackedRows {
 TPackedRows Pack(const TByteMatrix& matrix) {
   TPackedRows packed{std::vector<TLine>(static_cast<std::size_t>(matrix.RowCount())), matrix.ColCount(),
                      Positions(0, matrix.ColCount())};
-  for (std::size_t y = 0; y < packed.Rows.size(); ++y) {
-    const std::vector<std::uint8_t>& cells = matrix.CellRows()[y];
-    auto& words = packed.Rows[y].Words;
-    for (std::size_t x = 0; x < cells.size(); ++x) {
-      words[x / WordBits] |= std::uint64_t{cells[x] == 1} << (x % WordBits);
+  for (int y = 0; y < packed.Height(); ++y) {
+    const std::uint8_t* cells = matrix.CellRows()[static_cast<std::size_t>(y)].data();
+    for (int first = 0; first < packed.Width; first += WordBits) {
+      // Collected from the word's last column down, so that column `first` ends in bit 0.
+      std::uint64_t word = 0;
+      for (int x = std::min(packed.Width, first + WordBits) - 1; x >= first; --x) {
+        word = word << 1 | std::uint64_t{cells[x] == 1};
+      }
+      packed.Rows[static_cast<std::size_t>(y)].Words[static_cast<std::size_t>(first / WordBits)] = word;
     }
   }
   return packed;

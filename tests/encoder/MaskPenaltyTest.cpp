@@ -85,3 +85,30 @@ TEST(MaskPenalty, IsTheSumOfTheFourRules) {
   EXPECT_GT(encoder.PenaltyRule2(m), 0);
   EXPECT_GT(encoder.PenaltyRule3(m), 0);
 }
+
+// The widest symbol's lines span three 64-bit words: runs and finder-like
+// patterns across the word boundaries at 64 and 128, and at the far end.
+TEST(MaskPenalty, LinesOfTheWidestSymbolScoreAcrossWordBoundaries) {
+  std::string alternating(TByteMatrix::MaxSide, '0');
+  for (std::size_t i = 0; i < alternating.size(); i += 2) alternating[i] = '1';
+  const struct {
+    std::size_t at;
+    std::string piece;
+    int rule1, rule2OfTwoRows, rule3;
+  } cases[] = {
+      {60, "1111111", 5, 18, 0},
+      {124, "1111111", 5, 18, 0},
+      {60, "10111010000", 3, 18, 40},
+      {120, "00001011101", 3, 18, 40},
+      {170, "0000000", 6, 21, 0},
+  };
+  const TEncoder encoder;
+  for (const auto& c : cases) {
+    const std::string line = alternating.substr(0, c.at) + c.piece + alternating.substr(c.at + c.piece.size());
+    EXPECT_EQ(encoder.PenaltyRule1(Row(line)), c.rule1) << line;
+    EXPECT_EQ(encoder.PenaltyRule1(MatrixFromRows(Transposed(line))), c.rule1) << line << " as a column";
+    EXPECT_EQ(encoder.PenaltyRule2(MatrixFromRows({line, line})), c.rule2OfTwoRows) << line;
+    EXPECT_EQ(encoder.PenaltyRule3(Row(line)), c.rule3) << line;
+    EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(line))), c.rule3) << line << " as a column";
+  }
+}
