@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QTest>
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
+#include "tests/qr/ZbarDecode.h"
 #include "texts/NumberFormat.h"
 
 // Decoded bytes in failure messages: UTF-8 text with CR and LF spelled out.
@@ -40,15 +40,6 @@ QString ExpectedPayload(const QString& total) {
                         "Сумма:%1 руб.;\r\n"
                         "Кассовый символ:2;\r\n")
       .arg(total);
-}
-
-// What zbar reads from `image`, byte for byte.
-QByteArray Decode(const QImage& image, const QString& path) {
-  if (!image.save(path, "PNG")) return "cannot save " + path.toUtf8();
-  QProcess zbar;
-  zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sbinary"), path});
-  if (!zbar.waitForFinished(30000)) return "zbarimg did not finish";
-  return zbar.readAllStandardOutput();
 }
 
 // The preview as the operator sees it.
@@ -123,7 +114,7 @@ TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEnc
 
   const QString expected = ExpectedPayload(QString());
   const QImage preview = Preview(w);
-  EXPECT_EQ(Decode(preview, program.Dir.Path(QStringLiteral("preview.png"))), Utf8WithBom(expected));
+  EXPECT_EQ(DecodeQRImage(preview), Utf8WithBom(expected));
   EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
   EXPECT_TRUE(program.Messages.Boxes.empty());
@@ -148,7 +139,7 @@ TEST(LivePayload, CountsTypedIntoTheGridBringTheTotalWithTheCurrentSeparator) {
 
     const QString expected = ExpectedPayload(QString::fromUtf16(c.Total));
     const QImage preview = Preview(w);
-    EXPECT_EQ(Decode(preview, program.Dir.Path(QStringLiteral("preview.png"))), Utf8WithBom(expected));
+    EXPECT_EQ(DecodeQRImage(preview), Utf8WithBom(expected));
     EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
   }
