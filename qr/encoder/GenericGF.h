@@ -102,6 +102,12 @@ public:
 
 private:
   TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs);
+  // The discrete logarithm of each coefficient, -1 for 0; the field's tables must be built.
+  static std::vector<int> LogsOf(TGenericGF& field, const std::vector<int>& coeffs);
+  // XORs scale * c_j into target[j] for the coefficients c_j given by logs (as from LogsOf),
+  // scale = alpha^scaleLog with 0 <= scaleLog < size - 1; target has room for logs.size() entries.
+  static void AddScaled(TGenericGF& field, const std::vector<int>& logs, int scaleLog,
+                        std::vector<int>::iterator target);
 
   TGenericGF* FOwnerField;
   std::vector<int> FCoeffs;

@@ -14,6 +14,32 @@ TGenericGFPoly::TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs)
   }
 }
 
+// Long division scales the divisor once per step, so its
+// coefficients are taken as logarithms once (-1 for a zero coefficient) and each
+// product becomes one addition and one table look-up.
+std::vector<int> TGenericGFPoly::LogsOf(TGenericGF& field, const std::vector<int>& coeffs) {
+  std::vector<int> logs(coeffs.size());
+  std::transform(coeffs.begin(), coeffs.end(), logs.begin(), [&field](int c) { return c == 0 ? -1 : field.Log(c); });
+  return logs;
+}
+
+// target[j] += alpha^scaleLog * coefficient j, for the coefficients whose logarithms are logs.
+void TGenericGFPoly::AddScaled(TGenericGF& field, const std::vector<int>& logs, int scaleLog,
+                               std::vector<int>::iterator target) {
+  const int order = field.FFieldSize - 1;
+  for (const int coefficientLog : logs) {
+    if (coefficientLog >= 0) {
+      // Both logarithms are below order: one subtraction reduces their sum.
+      int exponent = coefficientLog + scaleLog;
+      if (exponent >= order) {
+        exponent -= order;
+      }
+      *target ^= field.FAntilog[static_cast<std::size_t>(exponent)];
+    }
+    ++target;
+  }
+}
+
 const TGenericGFPoly* TGenericGFPoly::Create(TGenericGF& field, std::vector<int> coeffs) {
   // The constructor is private, so make_unique cannot reach it; the field owns the result at once.
   return field.Adopt(std::unique_ptr<TGenericGFPoly>(new TGenericGFPoly(field, std::move(coeffs))));
@@ -83,6 +109,7 @@ std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(c
   // which clears the leading coefficient, and records scale as the quotient's
   // coefficient of x^d. Only the two results become polynomials of the field.
   const std::vector<int>& divisorCoeffs = divisor->FCoeffs;
+  const std::vector<int> divisorLogs = LogsOf(field, divisorCoeffs);
   const int inverse = field.Inverse(divisorCoeffs.front());
   std::vector<int> work(FCoeffs);
   const std::size_t steps = work.size() - divisorCoeffs.size() + 1;
@@ -93,9 +120,7 @@ std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(c
     }
     const int scale = field.Product(work[i], inverse);
     quotient[i] = scale;
-    for (std::size_t j = 0; j < divisorCoeffs.size(); ++j) {
-      work[i + j] ^= field.Product(divisorCoeffs[j], scale);
-    }
+    AddScaled(field, divisorLogs, field.Log(scale), work.begin() + static_cast<std::ptrdiff_t>(i));
   }
   work.erase(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(steps));
   if (work.empty()) {
