@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 
 #include "qr/encoder/Encoder.h"
 
@@ -88,18 +89,35 @@ struct TPackedRows {
   TLine Light(int y) const { return y >= 0 && y < Height() ? ~Rows[static_cast<std::size_t>(y)] & Columns : TLine{}; }
 };
 
+// Bit i of the result is set where byte i of the eight cells at `cells` is 1 (dark).
+// The cells are read as one little-endian word; a byte is 1 where its XOR with 1 is
+// zero, which the carry-free test below marks in the byte's top bit. The multiplier then
+// moves the top bit of byte i (shifted down to its bit 0) to bit 56 + i; no two of its
+// partial products meet in one bit, so nothing carries.
+std::uint64_t DarkBitsOfEight(const std::uint8_t* cells) {
+  static_assert(std::endian::native == std::endian::little);
+  constexpr std::uint64_t Ones = 0x0101010101010101;
+  constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7F;
+  std::uint64_t bytes = 0;
+  std::memcpy(&bytes, cells, sizeof bytes);
+  const std::uint64_t differs = bytes ^ Ones;
+  const std::uint64_t nonZero = ((differs & Low7) + Low7) | differs;
+  const std::uint64_t dark = (~nonZero >> 7) & Ones;
+  return dark * 0x0102040810204080 >> 56;
+}
+
 TPackedRows Pack(const TByteMatrix& matrix) {
   TPackedRows packed{std::vector<TLine>(static_cast<std::size_t>(matrix.RowCount())), matrix.ColCount(),
                      Positions(0, matrix.ColCount())};
   for (int y = 0; y < packed.Height(); ++y) {
     const std::uint8_t* cells = matrix.CellRows()[static_cast<std::size_t>(y)].data();
-    for (int first = 0; first < packed.Width; first += WordBits) {
-      // Collected from the word's last column down, so that column `first` ends in bit 0.
-      std::uint64_t word = 0;
-      for (int x = std::min(packed.Width, first + WordBits) - 1; x >= first; --x) {
-        word = word << 1 | std::uint64_t{cells[x] == 1};
-      }
-      packed.Rows[static_cast<std::size_t>(y)].Words[static_cast<std::size_t>(first / WordBits)] = word;
+    TLine& row = packed.Rows[static_cast<std::size_t>(y)];
+    int x = 0;
+    for (; x + 8 <= packed.Width; x += 8) {
+      row.Words[static_cast<std::size_t>(x / WordBits)] |= DarkBitsOfEight(cells + x) << (x % WordBits);
+    }
+    for (; x < packed.Width; ++x) {
+      row.Words[static_cast<std::size_t>(x / WordBits)] |= std::uint64_t{cells[x] == 1} << (x % WordBits);
     }
   }
   return packed;

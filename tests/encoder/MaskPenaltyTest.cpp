@@ -112,3 +112,21 @@ TEST(MaskPenalty, LinesOfTheWidestSymbolScoreAcrossWordBoundaries) {
     EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(line))), c.rule3) << line << " as a column";
   }
 }
+
+// Rows are packed eight cells at a time: only a cell holding exactly 1 is dark, whatever
+// the other bytes of its group hold (an unassigned cell, stray values near 1 or 128).
+TEST(MaskPenalty, OnlyCellsHoldingOneAreDark) {
+  const std::uint8_t others[] = {0, 2, 3, TByteMatrix::EmptyCell, 0x81, 0x7F, 0xFE, 0x80, 0, 0x41};
+  TByteMatrix stray(20, 2);
+  TByteMatrix light(20, 2);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      const bool dark = (x + y) % 2 == 0;
+      stray.SetCell(x, y, dark ? 1 : static_cast<int>(others[x / 2]));
+      light.SetCell(x, y, dark ? 1 : 0);
+    }
+  }
+  const TEncoder encoder;
+  EXPECT_EQ(encoder.PenaltyRule4(stray), 0);
+  EXPECT_EQ(encoder.MaskPenalty(stray), encoder.MaskPenalty(light));
+}
