@@ -41,15 +41,8 @@ void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErr
   code.SetVersionNo(version->Number());
 
   const int size = version->Dimension();
-  int mask = 0;
-  {
-    TByteMatrix scratch(size, size);
-    mask = SelectMask(finalBits, level, version->Number(), scratch);
-  }
-  code.SetMaskNo(mask);
-
   auto modules = std::make_unique<TByteMatrix>(size, size);
-  TMatrixUtil().LayOutSymbol(finalBits, *code.Level(), version->Number(), mask, *modules);
+  code.SetMaskNo(SelectMask(finalBits, level, version->Number(), *modules));
   code.SetModules(std::move(modules));
 }
 
@@ -159,5 +152,6 @@ int TEncoder::SelectMask(const TBitArray& bits, const TErrorCorrectionLevel& lev
       bestMask = mask;
     }
   }
+  util.ApplyMask(unmasked, dataModules, level, bestMask, matrix);
   return bestMask;
 }

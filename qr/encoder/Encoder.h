@@ -86,9 +86,9 @@ public:
   // The ecCount Reed-Solomon check codewords of one block.
   std::vector<std::uint8_t> ComputeBlockEC(const std::vector<std::uint8_t>& dataBytes,
                                            int ecCount) const;
-  // Lays the symbol out with masks 0..7 into the scratch matrix (dimension of
-  // versionNo) and returns the mask with the lowest penalty; the lowest
-  // number wins a tie.
+  // Lays the symbol out with masks 0..7 into matrix (dimension of versionNo) and
+  // returns the mask with the lowest penalty; the lowest number wins a tie. matrix
+  // is left holding the layout with that mask, the symbol's final modules.
   int SelectMask(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
                  TByteMatrix& matrix) const;
 
