@@ -1,9 +1,10 @@
 #include "app/IniFile.h"
 
+#include "app/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <iconv.h>
 #include <optional>
 #include <utility>
@@ -201,7 +202,5 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     file.append('[' + EncodeName(section) + ']' + eol + entry + eol);
   }
 
-  QSaveFile out(FPath);
-  out.setDirectWriteFallback(true);
-  if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit()) throw unableToWrite;
+  if (!ReplaceFile(FPath, file)) throw unableToWrite;
 }

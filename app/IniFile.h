@@ -20,7 +20,10 @@ class EIniFileException : public std::runtime_error {
 // - writing replaces the key's line by "key=value" (keeping that line's ending), or adds that
 //   line after the last key line of the section, or adds the section at the end of the file.
 //   Every other byte of the file stays as it was. Added lines end like the file's first line
-//   (CR LF for a new file).
+//   (CR LF for a new file);
+// - a write replaces the whole file at once (app/FileReplace.h): when it fails, on a full
+//   disk too, the file stays byte for byte as it was; a symbolic link at the path is replaced
+//   by a plain file, never written through.
 // The file is opened and closed within each call; nothing is cached.
 class TIniFile {
  public:
@@ -30,9 +33,10 @@ class TIniFile {
 
   QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
 
-  // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written,
-  // and refuses (EIniFileException, file untouched) a value with a line break or with a
-  // character Windows-1251 cannot hold, since it would not read back as written.
+  // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written
+  // (the file then untouched), and refuses (EIniFileException, file untouched) a value with a
+  // line break or with a character Windows-1251 cannot hold, since it would not read back as
+  // written.
   // Preconditions: section and key are non-empty, without line breaks, '=' or ']'.
   void WriteString(const QString& section, const QString& key, const QString& value);
 

@@ -1,8 +1,10 @@
 #include "app/IniFile.h"
+#include "tests/forms/FaultInjection.h"
 #include "tests/forms/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -173,6 +175,51 @@ TEST_F(IniFileTest, ReadOnlyFolderOrFileRaisesUnableToWrite) {
   EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
   EXPECT_EQ(TIniFile(inReadOnlyFolder).ReadString("user", "name", "dflt"), "dflt");
   QFile::setPermissions(Dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A full disk, for real: a small tmpfs filled to the last page before the write.
+TEST_F(IniFileTest, FullDiskLeavesTheOldFileByteForByte) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root, as CI has";
+  const TSmallDisk disk(Dir.filePath("disk"));
+  const QString path = disk.Path("firmname.ini");
+  const QByteArray old = "[user]\r\nname=Old\r\nacc=1\r\n";
+  WriteFile(path, old);
+  disk.Fill();
+  TIniFile ini(path);
+  try {
+    ini.WriteString("user", "name", QString(1000, u'N'));
+    ADD_FAILURE() << "written to a full disk";
+  } catch (const EIniFileException& error) {
+    EXPECT_EQ(error.Message(), "Unable to write to " + path);
+  }
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "firmname.ini"}));
+}
+
+TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
+  const QString target = Dir.filePath("shared.ini");
+  const struct {
+    const char* Name;
+    QByteArray Target;  // empty: the link dangles
+    QByteArray After;
+  } cases[] = {
+      {"link to another file", "[user]\r\nname=Shared\r\ncity=Tver\r\n", "[user]\r\nname=New\r\ncity=Tver\r\n"},
+      {"dangling link", "", "[user]\r\nname=New\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    QFile::remove(Path);
+    QFile::remove(target);
+    if (!c.Target.isEmpty()) WriteFile(target, c.Target);
+    ASSERT_TRUE(QFile::link(target, Path));
+    TIniFile ini(Path);
+    EXPECT_EQ(ini.ReadString("user", "name", "dflt"), c.Target.isEmpty() ? "dflt" : "Shared");
+    ini.WriteString("user", "name", "New");
+    EXPECT_FALSE(QFileInfo(Path).isSymLink());
+    EXPECT_EQ(ReadFile(Path), c.After);
+    EXPECT_EQ(QFile::exists(target), !c.Target.isEmpty());
+    EXPECT_EQ(ReadFile(target), c.Target);
+  }
 }
 
 }  // namespace
