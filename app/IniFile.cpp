@@ -84,11 +84,46 @@ std::pair<std::optional<QByteArray>, char32_t> EncodeCp1251(const QString& text)
   return {std::move(bytes), missing};
 }
 
-QByteArray EncodeName(const QString& name) {
-  auto [bytes, missing] = EncodeCp1251(name);
-  Q_ASSERT(bytes);
-  return bytes.value_or(QByteArray());
-}
+// The text of the file: Windows-1251, or UTF-8 when the file starts with the UTF-8 byte-order
+// mark (as text editors save it). The mark belongs to no line; it is kept when writing.
+class TFileText {
+ public:
+  explicit TFileText(const QByteArray& file)
+      : FUtf8(file.startsWith(Utf8Bom)), FBody(FUtf8 ? file.mid(Utf8Bom.size()) : file) {}
+
+  QByteArray& Body() { return FBody; }
+  const QByteArray& Body() const { return FBody; }
+  QByteArray File() const { return FUtf8 ? Utf8Bom + FBody : FBody; }
+  const char* EncodingName() const { return FUtf8 ? "UTF-8" : "Windows-1251"; }
+
+  QString Decode(const QByteArray& bytes) const { return FUtf8 ? QString::fromUtf8(bytes) : DecodeCp1251(bytes); }
+
+  // The bytes of `text`, or the first character the encoding cannot hold (for UTF-8, a lone
+  // surrogate).
+  std::pair<std::optional<QByteArray>, char32_t> Encode(const QString& text) const {
+    if (!FUtf8) return EncodeCp1251(text);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        ++i;
+      else if (text[i].isSurrogate())
+        return {std::nullopt, text[i].unicode()};
+    }
+    return {text.toUtf8(), 0};
+  }
+
+  // Names are the program's own (ASCII), which every encoding holds.
+  QByteArray EncodeName(const QString& name) const {
+    auto [bytes, missing] = Encode(name);
+    Q_ASSERT(bytes);
+    return bytes.value_or(QByteArray());
+  }
+
+ private:
+  static inline const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+  bool FUtf8;
+  QByteArray FBody;
+};
 
 struct TLine {
   qsizetype Begin;       // first byte of the line
@@ -109,10 +144,6 @@ std::vector<TLine> SplitLines(const QByteArray& file) {
   return lines;
 }
 
-bool SameName(const QByteArray& bytes, const QString& name) {
-  return QString::compare(DecodeCp1251(bytes.trimmed()), name.trimmed(), Qt::CaseInsensitive) == 0;
-}
-
 // Where a key is, or would go, in a file.
 struct TPlace {
   std::vector<TLine> Lines;
@@ -122,7 +153,11 @@ struct TPlace {
   QByteArray Value;                     // raw text after '=' of the key line
 };
 
-TPlace Locate(const QByteArray& file, const QString& section, const QString& key) {
+TPlace Locate(const TFileText& text, const QString& section, const QString& key) {
+  const QByteArray& file = text.Body();
+  const auto sameName = [&](const QByteArray& bytes, const QString& name) {
+    return QString::compare(text.Decode(bytes.trimmed()), name.trimmed(), Qt::CaseInsensitive) == 0;
+  };
   TPlace place{SplitLines(file), {}, {}, 0, {}};
   for (std::size_t i = 0; i < place.Lines.size(); ++i) {
     const TLine& line = place.Lines[i];
@@ -130,13 +165,13 @@ TPlace Locate(const QByteArray& file, const QString& section, const QString& key
     if (content.startsWith('[')) {
       if (place.Section) break;
       const qsizetype close = content.indexOf(']');
-      if (SameName(content.mid(1, close < 0 ? -1 : close - 1), section)) place.Section = place.LastFilled = i;
+      if (sameName(content.mid(1, close < 0 ? -1 : close - 1), section)) place.Section = place.LastFilled = i;
       continue;
     }
     if (!place.Section) continue;
     if (!content.isEmpty()) place.LastFilled = i;
     const qsizetype equals = content.indexOf('=');
-    if (!place.Key && equals >= 0 && SameName(content.left(equals), key)) {
+    if (!place.Key && equals >= 0 && sameName(content.left(equals), key)) {
       place.Key = i;
       place.Value = content.mid(equals + 1);
     }
@@ -160,36 +195,38 @@ TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
   QFile file(FPath);
   if (!file.open(QIODevice::ReadOnly)) return defaultValue;
-  const QByteArray bytes = file.readAll();
-  const TPlace place = Locate(bytes, section, key);
+  const TFileText text(file.readAll());
+  const TPlace place = Locate(text, section, key);
   if (!place.Key) return defaultValue;
-  return Unquote(DecodeCp1251(place.Value)).left(MaxValueLength);
+  return Unquote(text.Decode(place.Value)).left(MaxValueLength);
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
   if (value.contains(u'\n') || value.contains(u'\r'))
     throw EIniFileException(QStringLiteral("Cannot write to %1: the value of \"%2\" has a line break")
                                 .arg(NativePath(FPath), key));
-  const auto [encoded, missing] = EncodeCp1251(value);
-  if (!encoded)
-    throw EIniFileException(
-        QStringLiteral("Cannot write to %1: the value of \"%2\" has the character U+%3, which Windows-1251 lacks")
-            .arg(NativePath(FPath), key, QString::number(missing, 16).toUpper().rightJustified(4, u'0')));
-
   const EIniFileException unableToWrite(QStringLiteral("Unable to write to %1").arg(NativePath(FPath)));
-  QByteArray file;
+  TFileText text{QByteArray()};
   if (QFileInfo::exists(FPath)) {
     QFile existing(FPath);
     if (!QFileInfo(FPath).isWritable() || !existing.open(QIODevice::ReadOnly)) throw unableToWrite;
-    file = existing.readAll();
+    text = TFileText(existing.readAll());
   }
 
-  const TPlace place = Locate(file, section, key);
+  const auto [encoded, missing] = text.Encode(value);
+  if (!encoded)
+    throw EIniFileException(
+        QStringLiteral("Cannot write to %1: the value of \"%2\" has the character U+%3, which %4 lacks")
+            .arg(NativePath(FPath), key, QString::number(missing, 16).toUpper().rightJustified(4, u'0'),
+                 QString::fromLatin1(text.EncodingName())));
+
+  QByteArray& file = text.Body();
+  const TPlace place = Locate(text, section, key);
   const QByteArray eol =
       place.Lines.empty() || place.Lines.front().ContentEnd == place.Lines.front().End
           ? QByteArray("\r\n")
           : file.mid(place.Lines.front().ContentEnd, place.Lines.front().End - place.Lines.front().ContentEnd);
-  const QByteArray entry = EncodeName(key) + '=' + *encoded;
+  const QByteArray entry = text.EncodeName(key) + '=' + *encoded;
   if (place.Key) {
     const TLine& line = place.Lines[*place.Key];
     file.replace(line.Begin, line.ContentEnd - line.Begin, entry);
@@ -199,8 +236,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     file.insert(line.End + (line.ContentEnd == line.End ? eol.size() : 0), entry + eol);
   } else {
     if (!file.isEmpty() && !file.endsWith('\n')) file.append(eol);
-    file.append('[' + EncodeName(section) + ']' + eol + entry + eol);
+    file.append('[' + text.EncodeName(section) + ']' + eol + entry + eol);
   }
 
-  if (!ReplaceFile(FPath, file)) throw unableToWrite;
+  if (!ReplaceFile(FPath, text.File())) throw unableToWrite;
 }

@@ -11,7 +11,9 @@ class EIniFileException : public std::runtime_error {
 };
 
 // Reads and writes string keys of an INI file with the rules of the Windows private-profile
-// functions, on a file whose text is Windows-1251:
+// functions, on a file whose text is Windows-1251, or UTF-8 when the file starts with the
+// UTF-8 byte-order mark (EF BB BF, as text editors save it; the mark is skipped when reading
+// and kept when writing):
 // - section and key names compare case-insensitively, ignoring blanks around them; the first
 //   matching section and, in it, the first matching key win;
 // - a value read back has the blanks around it removed, one pair of matching quotes around it
@@ -35,8 +37,8 @@ class TIniFile {
 
   // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written
   // (the file then untouched), and refuses (EIniFileException, file untouched) a value with a
-  // line break or with a character Windows-1251 cannot hold, since it would not read back as
-  // written.
+  // line break or with a character the file's encoding cannot hold, since it would not read
+  // back as written.
   // Preconditions: section and key are non-empty, without line breaks, '=' or ']'.
   void WriteString(const QString& section, const QString& key, const QString& value);
 

@@ -222,4 +222,19 @@ TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
   }
 }
 
+TEST_F(IniFileTest, AUtf8ByteOrderMarkMakesTheFileUtf8AndIsKept) {
+  const QByteArray bom = "\xEF\xBB\xBF";
+  WriteFile(Path, bom + QStringLiteral("[user]\r\nname=ООО Ромашка\r\nacc=40702810900000000001\r\n").toUtf8());
+  TIniFile ini(Path);
+  EXPECT_EQ(ini.ReadString("user", "name", ""), "ООО Ромашка");
+  EXPECT_EQ(ini.ReadString("user", "acc", "202028100000000000001"), "40702810900000000001");
+  ini.WriteString("user", "name", QStringLiteral("ИП Ёлкин №2"));
+  EXPECT_EQ(ReadFile(Path), bom + "[user]\r\nname=\xD0\x98\xD0\x9F \xD0\x81\xD0\xBB\xD0\xBA\xD0\xB8\xD0\xBD "
+                                  "\xE2\x84\x96" "2\r\nacc=40702810900000000001\r\n");
+  // A character no encoding of the file holds is refused as before.
+  EXPECT_THROW(ini.WriteString("user", "name", QString(QChar(0xD800))), EIniFileException);
+  ini.WriteString("user", "city", QStringLiteral("日本"));
+  EXPECT_EQ(ini.ReadString("user", "city", ""), QStringLiteral("日本"));
+}
+
 }  // namespace
