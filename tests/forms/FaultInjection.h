@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Faults injected for real; they need root, which CI has.
+// Faults injected for real; both need root, which CI has.
 
 // A tmpfs of 64 KiB mounted on `folder` (created) while the object lives; unmounted on
 // destruction. A failed mount fails the current test.
@@ -21,3 +21,9 @@ class TSmallDisk {
   QString FFolder;
   bool FMounted = false;
 };
+
+// Runs the current test again in a child process of this test program as the unprivileged
+// user "nobody" (uid and gid 65534, no groups, no capabilities), and fails the current test
+// unless the child ran it and it passed. The program is copied to a folder of its own first,
+// so that the child reaches it wherever the build lives.
+void RunThisTestAsNobody();
