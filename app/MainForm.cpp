@@ -30,6 +30,7 @@
 #include "qr/QRSymbol.h"
 #include "qr/QR_URL.h"
 #include "qr/QR_Win1251.h"
+#include "qr/encoder/QRErrors.h"
 #include "texts/NumberFormat.h"
 #include "texts/VoucherPayload.h"
 
@@ -255,7 +256,14 @@ void TForm1::BuildVoucherPayload() {
   FQRSymbol->SetText(ComposeVoucherPayload(
       {DBEdit1->text(), DBEdit6->text(), DBEdit2->text(), DBEdit3->text(),
        StringGrid1->Cells(DenominationSumCol, DenominationTotalRow), DBComboBox1->currentText()}));
-  FQRSymbol->EndUpdate(true);
+  try {
+    FQRSymbol->EndUpdate(true);
+  } catch (const EQRMatrixTooLarge&) {
+    // No QR version holds this record (text another program stored): the preview, the memo
+    // and the export must not go on with the previous record's symbol. The size line says
+    // so instead of a box, which every change of such a record would raise again.
+    FQRSymbol->Clear();
+  }
   lblQRMetrics->setText(QRMetricsLine(FQRSymbol->SymbolSize(), FQRSymbol->QuietZoneWidth()));
 }
 

@@ -71,10 +71,12 @@ public:
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded
-  // text in mmoEncodedData; the memo keeps its text when the rebuild fails.
+  // text in mmoEncodedData (empty when the payload fits no symbol).
   void PayloadRefresh();
   // Composes the payload from the bag editors and the grid total, encodes it once, writes
-  // the size line and repaints the preview (the repaint happens even when encoding fails).
+  // the size line and repaints the preview. A payload that fits no QR version leaves the
+  // symbol empty (SymbolSize() 0, so the preview shows no code and the export refuses) and
+  // the size line saying that the data do not fit; nothing is raised.
   void BuildVoucherPayload();
   // Sets Label11 to the receipt name of the cash symbol selected in DBComboBox1: empty for
   // the blank item, the names of 2, 11 and 19; "32" and no selection leave it as it is.

@@ -9,6 +9,7 @@
 #include <array>
 #include <span>
 
+#include "office/VoucherRefusal.h"
 #include "qr/QRGraphics.h"
 #include "texts/AmountInWords.h"
 #include "texts/NumberFormat.h"
@@ -86,6 +87,10 @@ class TExport {
   void Run() {
     if (FSource.FirmName().isEmpty()) {
       FSource.ShowMessage("Добавьте фирму");
+      return;
+    }
+    if (const QString refusal = VoucherRefusal(FSource.QRSymbol(), FSource.Total()); !refusal.isEmpty()) {
+      FSource.ShowMessage(refusal);
       return;
     }
     WriteQRBitmap();

@@ -96,6 +96,12 @@ void TQRSymbol::Rebuild() {
   Notify(FOnAfterRebuild);
 }
 
+void TQRSymbol::Clear() {
+  FModules.clear();
+  FSymbolSize = 0;
+  FEncodedText.clear();
+}
+
 bool TQRSymbol::IsDark(int row, int column) const {
   const int r = row - FQuietZoneWidth;
   const int c = column - FQuietZoneWidth;

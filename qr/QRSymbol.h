@@ -27,8 +27,8 @@ using TQRSymbolNotify = std::function<void(TQRSymbol& sender)>;
 // The QR symbol the rest of the program sees: a text, its encoding index, error-correction
 // level and quiet zone, and the module matrix of the last successful encoding.
 //
-// Invariants: SymbolSize() is 0 until the first successful rebuild, afterwards
-// Modules().size() + 2 * QuietZoneWidth(). Modules(), SymbolSize() and EncodedText() are
+// Invariants: SymbolSize() is 0 until the first successful rebuild (and after Clear),
+// otherwise Modules().size() + 2 * QuietZoneWidth(). Modules(), SymbolSize() and EncodedText() are
 // replaced together by a successful rebuild; a failed one keeps Modules() and SymbolSize() of
 // the previous symbol and leaves EncodedText() empty.
 class TQRSymbol {
@@ -91,6 +91,11 @@ public:
   // version holds the data: EncodedText() is then empty, the previous symbol stays and
   // OnAfterRebuild is not called.
   void Rebuild();
+
+  // Drops the symbol: SymbolSize() 0, Modules() and EncodedText() empty, as before the first
+  // rebuild. Text, encoding, level, quiet zone and the registry stay. For a holder that must
+  // not go on showing the previous symbol once a rebuild failed.
+  void Clear();
 
   void SetOnBeforeRebuild(TQRSymbolNotify handler) { FOnBeforeRebuild = std::move(handler); }
   void SetOnAfterRebuild(TQRSymbolNotify handler) { FOnAfterRebuild = std::move(handler); }

@@ -18,6 +18,7 @@ QString ComposeVoucherPayload(const TVoucherPayloadFields& fields) {
 }
 
 QString QRMetricsLine(int symbolSize, int quietZoneWidth) {
+  if (symbolSize == 0) return QStringLiteral("Данные не помещаются в QR-код");
   const int inner = symbolSize - 2 * quietZoneWidth;
   return QStringLiteral("%1x%1 (%2x%2)").arg(symbolSize).arg(inner);
 }

@@ -23,6 +23,7 @@ QString ComposeVoucherPayload(const TVoucherPayloadFields& fields);
 
 // The size line shown under the preview: "<size>x<size> (<inner>x<inner>)" where size is the
 // symbol's side with its quiet zone and inner = size - 2 * quietZoneWidth, e.g. 61, 4 gives
-// "61x61 (53x53)". Meant for a built symbol (symbolSize >= 2 * quietZoneWidth); the numbers are
-// written as given in any case.
+// "61x61 (53x53)". A symbolSize of 0, no symbol after an attempt to encode, means that the
+// payload fits no QR version: the line then says so, "Данные не помещаются в QR-код". For any
+// other size the numbers are written as given.
 QString QRMetricsLine(int symbolSize, int quietZoneWidth);

@@ -8,7 +8,9 @@
 #include <QFrame>
 #include <QHelpEvent>
 #include <QToolTip>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +23,8 @@
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
 #include "app/MainForm.h"
+#include "app/PaintBox.h"
+#include "app/Reg.h"
 #include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
@@ -325,6 +329,41 @@ TEST(MainWindow, ARefusedPostOnAGridClickKeepsTheRowAndTheTypedText) {
   EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
   EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+}
+
+// A bag number of 3000 characters, written by another program, fits no QR version.
+TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
+  const TBagRow oversized = {QString(3000, u'8'), 1, QStringLiteral("АО Альфа"), QStringLiteral("40702810900000000003"),
+                             QStringLiteral("7701234567"), 2, QVariant()};
+  TRunningProgram program({Bag1234, oversized});
+  TForm1& w = program.Window();
+  program.ClickRow(1);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(w.QRSymbol().SymbolSize(), 0);
+  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("Данные не помещаются в QR-код"));
+  EXPECT_TRUE(w.mmoEncodedData->toPlainText().isEmpty());
+  const QImage preview = w.pbPreview->grab().toImage();
+  for (int y = 0; y < preview.height(); ++y)
+    for (int x = 0; x < preview.width(); ++x) ASSERT_EQ(preview.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+
+  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  program.Click(w.Button1);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(ReadBags(program.Db())[1][6], QVariant(QStringLiteral("Ким")));
+
+  program.Forms.Form4->Edit1->setText(QStringLiteral("ООО Ромашка"));
+  program.Click(w.StringGrid1);
+  w.StringGrid1->SetCurrentCell(2, 1);
+  QTest::keyClicks(w.StringGrid1, QStringLiteral("3"));
+  w.N3->trigger();
+  EXPECT_EQ(program.Messages.Texts(),
+            QStringList{QStringLiteral("Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
+                                       "Сократите номер сумки, получателя или счет и повторите экспорт.")});
+  EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
+
+  program.ClickRow(0);
+  EXPECT_EQ(w.QRSymbol().SymbolSize(), 61);
+  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
 }
 
 // An object whose event handler fails, to reach the application-wide handler.

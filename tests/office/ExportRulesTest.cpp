@@ -109,6 +109,32 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
   EXPECT_EQ(copy.readAll(), "template");
 }
 
+// Refused before anything is written: the previous bag's QR code would otherwise reach the
+// voucher.
+TEST_F(TExportRulesTest, RefusesWithoutASymbolAndWritesNothing) {
+  const struct {
+    const char* Name;
+    QString Total;
+    QString Message;
+  } cases[] = {
+      {"the payload fits no symbol", "6007",
+       "Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
+       "Сократите номер сумки, получателя или счет и повторите экспорт."},
+      {"no symbol built yet, no total", "", "Заполните сумму!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTestVoucherSource source;
+    source.Symbol.Clear();
+    source.TotalText = c.Total;
+    ExportVoucher(FOffice, source);
+    EXPECT_EQ(source.Messages, std::vector<QString>{c.Message});
+    EXPECT_FALSE(QFile::exists("QR.bmp"));
+    EXPECT_FALSE(QFile::exists("temp1.xls"));
+    EXPECT_TRUE(FWorld.Calls.isEmpty());
+  }
+}
+
 TEST_F(TExportRulesTest, ListsTheRowsWhoseCountComparesAboveZero) {
   // Trimmed of blanks and control characters, compared as text with "0".
   const QString counts[16] = {"",  "0",   "",     " 0 ", "00", "-1", "1",  "\t5",

@@ -203,6 +203,14 @@ TEST(QRSymbol, FailedRebuildKeepsThePreviousSymbol) {
   symbol.SetText(QString(2953, QLatin1Char('a')));
   EXPECT_EQ(after, 2) << "the update counter is untouched by the failure";
   EXPECT_EQ(symbol.SymbolSize(), 177 + 8);
+
+  // A holder that must not show the previous symbol drops it.
+  symbol.Clear();
+  EXPECT_EQ(symbol.SymbolSize(), 0);
+  EXPECT_TRUE(symbol.Modules().empty());
+  EXPECT_TRUE(symbol.EncodedText().isEmpty());
+  EXPECT_FALSE(symbol.IsDark(4, 4)) << "a finder module until then";
+  EXPECT_EQ(symbol.Text(), QString(2953, QLatin1Char('a')));
 }
 
 TEST(QRSymbolRegistry, FillsGapsReplacesAndFallsBackToTheBaseEncoder) {

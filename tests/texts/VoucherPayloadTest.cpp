@@ -31,6 +31,7 @@ TEST(VoucherPayload, MetricsLine) {
   EXPECT_EQ(QRMetricsLine(61, 4), QStringLiteral("61x61 (53x53)"));
   EXPECT_EQ(QRMetricsLine(177, 0), QStringLiteral("177x177 (177x177)"));
   EXPECT_EQ(QRMetricsLine(23, 1), QStringLiteral("23x23 (21x21)"));
+  EXPECT_EQ(QRMetricsLine(0, 4), QStringLiteral("Данные не помещаются в QR-код"));
 }
 
 }  // namespace
