@@ -55,7 +55,8 @@ class TVoucherSource {
 // clipboard and disconnects, leaving the document open in the suite.
 //
 // Shows "Добавьте фирму" (nothing written), a refusal of VoucherRefusal (nothing written: no
-// QR symbol for the current payload), "Заполните сумму!" (after "QR.bmp" and "temp1.xls") or
-// "no connect" through source and returns. Every other failure raises (EOffice for the
+// QR symbol for the current payload, or a total the amount in words does not cover),
+// "Заполните сумму!" (after "QR.bmp" and "temp1.xls") or "no connect" through source and
+// returns. Every other failure raises (EOffice for the
 // suite's and the wrapper's): the export ends there, what is written stays in the open document.
 void ExportVoucher(TOOCalc& office, TVoucherSource& source);

@@ -108,3 +108,5 @@ QString AmountInWords(double amount) {
     return rubles + QString::fromUtf8("00 копеек");
   return rubles + QStringLiteral("%1 ").arg(kopecks, 2, 10, QLatin1Char('0')) + KopeckWord(kopecks);
 }
+
+bool AmountInWordsCovers(double amount) { return amount >= 0 && amount < AmountInWordsLimit; }

@@ -18,3 +18,11 @@
 // group word exists for them and a wrong amount on a voucher is worse than a blank one.
 // Pure function, independent of the locale.
 QString AmountInWords(double amount);
+
+// The amounts a voucher carries in words: finite, 0 <= amount < 10^13 (ten trillion rubles).
+// Below that bound a double still tells every kopeck apart, so the words of any amount written
+// with at most two decimals are exact; above it, and for a negative amount, a voucher must not
+// be written. The denomination grid's count limit keeps its total inside; the export and
+// voucher-tool refuse what lies outside.
+inline constexpr double AmountInWordsLimit = 1e13;
+bool AmountInWordsCovers(double amount);

@@ -46,7 +46,7 @@ QString FormatGeneral(double value) {
   return text.left(e) + u'E' + (negative ? QStringLiteral("-") : QString()) + digits;
 }
 
-double ParseNumber(const QString& text) {
+std::optional<double> TryParseNumber(const QString& text) {
   // Hand-scanned rather than matched with a pattern: the grid reads every sum back on every
   // keystroke, and this runs dozens of times per key.
   const QString trimmed = text.trimmed();
@@ -74,7 +74,7 @@ double ParseNumber(const QString& text) {
     ++i;
     mantissaDigits += takeDigits();
   }
-  if (mantissaDigits == 0) return 0;
+  if (mantissaDigits == 0) return std::nullopt;
   if (i < size && (trimmed.at(i) == u'e' || trimmed.at(i) == u'E')) {
     number += 'e';
     ++i;
@@ -82,12 +82,14 @@ double ParseNumber(const QString& text) {
       number += static_cast<char>(trimmed.at(i).unicode());
       ++i;
     }
-    if (takeDigits() == 0) return 0;
+    if (takeDigits() == 0) return std::nullopt;
   }
-  if (i != size) return 0;
+  if (i != size) return std::nullopt;
 
   double value = 0;
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error != std::errc() || end != number.data() + number.size()) return 0;
+  if (error != std::errc() || end != number.data() + number.size()) return std::nullopt;
   return value;
 }
+
+double ParseNumber(const QString& text) { return TryParseNumber(text).value_or(0); }

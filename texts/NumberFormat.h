@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QString>
 
+#include <optional>
+
 // The one number format of the denomination grid and of every text derived from it:
 // general format with at most 15 significant digits and the process-wide decimal separator.
 // The separator is process-wide state for the user-interface thread only.
@@ -27,5 +29,9 @@ QString FormatGeneral(double value);
 
 // Reads a number written with the current separator: optional blanks around it, an optional
 // sign, digits with at most one separator, an optional exponent ("E" or "e", optional sign,
-// digits). Anything else, an empty text and a value beyond the range of double read as 0.
+// digits). Anything else, an empty text and a value beyond the range of double give nullopt
+// (so "INF" and "NAN" too).
+std::optional<double> TryParseNumber(const QString& text);
+
+// TryParseNumber, where anything it does not read counts as 0.
 double ParseNumber(const QString& text);

@@ -5,9 +5,10 @@
 //   --encoded the encoded text exactly (no line break added). --bmp also writes the picture
 //   the export saves as "QR.bmp": 4 pixels per module, black on white, one bit per pixel.
 // voucher-tool words AMOUNT
-//   Prints the amount (full stop as decimal separator) in Russian words.
-// Exit status: 0 done, 1 the text does not fit any symbol or the picture cannot be written,
-// 2 bad command line.
+//   Prints the amount (full stop as decimal separator) in Russian words; only amounts a
+//   voucher can carry (AmountInWordsCovers: 0 <= AMOUNT < 10^13).
+// Exit status: 0 done, 1 the text does not fit any symbol, the picture cannot be written or
+// the amount is outside the words' range, 2 bad command line.
 
 #include <QImage>
 #include <QString>
@@ -148,6 +149,10 @@ int RunWords(int argc, char* argv[]) {
   const auto amount = ParseNumber<double>(argv[2]);
   if (!amount)
     return Usage();
+  if (!AmountInWordsCovers(*amount)) {
+    std::cerr << "amount out of range: words are written for 0 <= AMOUNT < 10000000000000\n";
+    return ExitFailure;
+  }
   std::cout << AmountInWords(*amount).toStdString() << '\n';
   return 0;
 }

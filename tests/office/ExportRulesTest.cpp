@@ -1,6 +1,8 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include "office/VoucherExport.h"
 #include "tests/office/FakeAutomation.h"
 #include "tests/office/TestVoucherSource.h"
+#include "texts/NumberFormat.h"
 
 namespace {
 
@@ -109,23 +112,34 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
   EXPECT_EQ(copy.readAll(), "template");
 }
 
-// Refused before anything is written: the previous bag's QR code would otherwise reach the
-// voucher.
-TEST_F(TExportRulesTest, RefusesWithoutASymbolAndWritesNothing) {
+// Refused before anything is written: a foreign QR code or a blank amount in words would
+// otherwise reach the voucher.
+TEST_F(TExportRulesTest, RefusesWithoutASymbolOrWithATotalTheWordsDoNotCover) {
+  const QString noSymbol =
+      "Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
+      "Сократите номер сумки, получателя или счет и повторите экспорт.";
+  const auto outOfRange = [](const QString& total) {
+    return "Итоговая сумма «" + total +
+           "» не может быть записана прописью, экспорт отменён.\n"
+           "Допускаются суммы от 0 до 9 999 999 999 999,99 руб.: проверьте количества в таблице номиналов.";
+  };
   const struct {
     const char* Name;
+    bool Symbol;
     QString Total;
     QString Message;
   } cases[] = {
-      {"the payload fits no symbol", "6007",
-       "Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
-       "Сократите номер сумки, получателя или счет и повторите экспорт."},
-      {"no symbol built yet, no total", "", "Заполните сумму!"},
+      {"the payload fits no symbol", false, "6007", noSymbol},
+      {"no symbol built yet, no total", false, "", "Заполните сумму!"},
+      {"ten trillion", true, "10000000000000", outOfRange("10000000000000")},
+      {"exponent", true, "5E15", outOfRange("5E15")},
+      {"infinite", true, "INF", outOfRange("INF")},
+      {"negative", true, "-1", outOfRange("-1")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TTestVoucherSource source;
-    source.Symbol.Clear();
+    if (!c.Symbol) source.Symbol.Clear();
     source.TotalText = c.Total;
     ExportVoucher(FOffice, source);
     EXPECT_EQ(source.Messages, std::vector<QString>{c.Message});
@@ -133,6 +147,16 @@ TEST_F(TExportRulesTest, RefusesWithoutASymbolAndWritesNothing) {
     EXPECT_FALSE(QFile::exists("temp1.xls"));
     EXPECT_TRUE(FWorld.Calls.isEmpty());
   }
+
+  // The largest total the grid can reach is exported with its words.
+  SetDecimalSeparator(u'.');
+  const auto restore = qScopeGuard([] { InitDecimalSeparatorFromLocale(); });
+  FSource.TotalText = "8903599991096.4";
+  ExportVoucher(FOffice, FSource);
+  EXPECT_TRUE(FSource.Messages.empty());
+  EXPECT_EQ(WritesOn("Ведомость").filter(QRegularExpression("^W18=")),
+            QStringList{"W18=восемь триллионов девятьсот три миллиарда пятьсот девяносто девять миллионов "
+                        "девятьсот девяносто одна тысяча девяносто шесть рублей 40 копеек"});
 }
 
 TEST_F(TExportRulesTest, ListsTheRowsWhoseCountComparesAboveZero) {

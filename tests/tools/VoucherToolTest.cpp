@@ -14,6 +14,19 @@ TEST(VoucherTool, WordsPrintsTheAmountInWords) {
   EXPECT_EQ(RunTool({"words", "0"}).Out, QByteArray("00 копеек\n"));
 }
 
+// What no voucher can carry in words is refused, not printed as an empty line.
+TEST(VoucherTool, WordsRefusesAmountsOutsideTheWordsRange) {
+  for (const char* amount : {"nan", "inf", "-inf", "1e15", "1e300", "10000000000000", "-0.01"}) {
+    const TRun run = RunTool({"words", amount});
+    EXPECT_EQ(run.ExitCode, 1) << amount;
+    EXPECT_EQ(run.Err, QByteArray("amount out of range: words are written for 0 <= AMOUNT < 10000000000000\n")) << amount;
+    EXPECT_TRUE(run.Out.isEmpty()) << amount;
+  }
+  EXPECT_EQ(RunTool({"words", "9999999999999.99"}).Out,
+            QByteArray("девять триллионов девятьсот девяносто девять миллиардов девятьсот девяносто девять "
+                       "миллионов девятьсот девяносто девять тысяч девятьсот девяносто девять рублей 99 копеек\n"));
+}
+
 TEST(VoucherTool, BadCommandLinesGiveUsageAndExitTwo) {
   const QStringList bad[] = {
       {},
