@@ -3,34 +3,15 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QValidator>
 
 #include "app/Application.h"
 #include "app/DataSource.h"
 #include "app/TypedChar.h"
+#include "app/TypingFilter.h"
 
-// Refuses only a change that makes an over-long text longer, the way a typing limit does:
-// a longer value the program shows stays whole, and deleting from it is allowed.
-class TMaxLengthValidator : public QValidator {
-public:
-  explicit TMaxLengthValidator(TDBEdit* edit) : QValidator(edit), FEdit(edit) {
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { FAcceptedLength = text.size(); });
-  }
-  State validate(QString& input, int&) const override {
-    const int limit = FEdit->EffectiveMaxLength();
-    if (FShowing || limit <= 0 || input.size() <= limit || input.size() <= FAcceptedLength) return Acceptable;
-    return Invalid;
-  }
-  // The program puts a stored value in: no limit applies.
-  void SetShowing(bool showing) { FShowing = showing; }
-
-private:
-  TDBEdit* FEdit;
-  qsizetype FAcceptedLength = 0;
-  bool FShowing = false;
-};
-
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), FValidator(new TMaxLengthValidator(this)) {
+TDBEdit::TDBEdit(QWidget* parent)
+    : QLineEdit(parent),
+      FValidator(new TTypingFilter(this, [this](QChar c) { return FilterChar(c); }, [this] { return EffectiveMaxLength(); })) {
   setValidator(FValidator);
   connect(this, &QLineEdit::textEdited, this, [this] { TextEdited(); });
 }
@@ -39,6 +20,11 @@ int TDBEdit::EffectiveMaxLength() const {
   if (FMaxLength > 0) return FMaxLength;
   const TFieldDef* field = Field();
   return field && field->Type == TFieldType::ftWideString ? field->Size : 0;
+}
+
+QChar TDBEdit::FilterChar(QChar c) const {
+  if (OnKeyPress) OnKeyPress(c);
+  return c.isNull() || (Field() && !FieldAcceptsChar(*Field(), c)) ? QChar() : c;
 }
 
 void TDBEdit::ShowFieldText(const QString& text) {

@@ -7,7 +7,7 @@
 
 #include "app/FieldDataLink.h"
 
-class TMaxLengthValidator;
+class TTypingFilter;
 
 // An edit bound to a field of the current record. The first change the operator makes puts
 // the data set in edit mode; the text goes into the field when the edit loses the focus to
@@ -20,7 +20,8 @@ public:
   explicit TDBEdit(QWidget* parent);
 
   // At most this many characters can be typed or pasted (a longer stored value is still shown
-  // whole). 0, the default, means the field's size for a text field and no limit otherwise.
+  // whole); a paste keeps what fits of the characters OnKeyPress and the field admit.
+  // 0, the default, means the field's size for a text field and no limit otherwise.
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int length) { FMaxLength = length; }
   // The limit in force: MaxLength(), or the field's size when it is 0; 0 means none.
@@ -39,7 +40,9 @@ private:
   void ShowFieldText(const QString& text) override;
   void RestoreFocus() override;
   void TextEdited();
+  // A character after OnKeyPress and the field's rule; QChar() when either refuses it.
+  QChar FilterChar(QChar c) const;
 
-  TMaxLengthValidator* FValidator;  // owned through Qt parenthood
+  TTypingFilter* FValidator;  // owned through Qt parenthood
   int FMaxLength = 0;
 };

@@ -35,6 +35,7 @@ void SetUpDenominationGrid(TStringGrid& grid) {
   }
   grid.SetCells(DenominationCountCol, DenominationTotalRow, QStringLiteral("Итого"));
 
+  grid.SetEditLimit(DenominationCountMaxDigits);
   grid.SetEditing(false);
   grid.SetCurrentCell(TypeCol, DenominationFirstRow);
 }

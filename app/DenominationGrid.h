@@ -14,9 +14,15 @@ inline constexpr int DenominationTotalRow = 16;
 inline constexpr int DenominationCountCol = 2;
 inline constexpr int DenominationSumCol = 3;
 
+// The most digits a count can have. Even every row at 999 999 999 keeps the total below 10^13,
+// where the total's fifteen digits and its amount in words are exact to the kopeck
+// (AmountInWordsCovers); a longer count could reach totals the voucher cannot carry.
+inline constexpr int DenominationCountMaxDigits = 9;
+
 // Builds the grid: size, widths 50/72/72/72, rows 20 px, headings, denominations, types,
-// counts "0", "Итого"; sums and total empty. Leaves editing off and (1, 1) current, so only
-// the count column is ever editable.
+// counts "0", "Итого"; sums and total empty; at most DenominationCountMaxDigits characters in
+// the cell editor. Leaves editing off and (1, 1) current, so only the count column is ever
+// editable.
 void SetUpDenominationGrid(TStringGrid& grid);
 
 // The key filter: only digits '0'..'9' and Backspace (8) pass; every other character,

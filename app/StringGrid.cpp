@@ -1,6 +1,7 @@
 #include "app/StringGrid.h"
 
 #include "app/TypedChar.h"
+#include "app/TypingFilter.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -98,11 +99,21 @@ class TStringGridDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
+    editor->setValidator(new TTypingFilter(
+        editor, [grid = FGrid](QChar c) { return grid->FilterChar(c); }, [grid = FGrid] { return grid->EditLimit(); }));
     const QPersistentModelIndex cell(index);
     QObject::connect(editor, &QLineEdit::textEdited, FGrid,
                      [grid = FGrid, cell](const QString& text) { grid->EditorTextEdited(cell, text); });
     FGrid->EditorOpened(editor);
     return editor;
+  }
+
+  // The cell's text goes into the editor as it is; the typing rules are for the operator.
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    auto* filter = dynamic_cast<TTypingFilter*>(const_cast<QValidator*>(static_cast<QLineEdit*>(editor)->validator()));
+    if (filter) filter->SetShowing(true);
+    QStyledItemDelegate::setEditorData(editor, index);
+    if (filter) filter->SetShowing(false);
   }
 
  protected:
@@ -205,6 +216,11 @@ bool TStringGrid::FilterKey(const QKeyEvent& event) {
   if (key.isNull()) return false;
   emit KeyPress(key);
   return key.isNull();
+}
+
+QChar TStringGrid::FilterChar(QChar c) {
+  emit KeyPress(c);
+  return c;
 }
 
 void TStringGrid::EditorOpened(QWidget* editor) { FEditor = editor; }

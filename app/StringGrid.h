@@ -45,6 +45,11 @@ class TStringGrid : public QTableView {
   bool Editing() const;
   void SetEditing(bool on);
 
+  // At most this many characters can be typed or pasted into the in-place editor; 0, the
+  // default, means no limit. A paste keeps what fits of the characters KeyPress lets through.
+  int EditLimit() const { return FEditLimit; }
+  void SetEditLimit(int chars) { FEditLimit = chars; }
+
   // The current cell, (-1, -1) when there is none. SetCurrentCell emits SelectCell.
   // Precondition of SetCurrentCell: (col, row) is a non-fixed cell of the grid.
   int Col() const;
@@ -72,11 +77,14 @@ class TStringGrid : public QTableView {
   friend class TStringGridDelegate;
   // Reports a typed key through KeyPress; true when the key was swallowed.
   bool FilterKey(const QKeyEvent& event);
+  // Reports a pasted character through KeyPress: the character to insert, QChar() to drop it.
+  QChar FilterChar(QChar c);
   void EditorOpened(QWidget* editor);
   void EditorTextEdited(const QModelIndex& index, const QString& text);
 
   TStringGridModel* FModel;  // owned through Qt parenthood
   QPointer<QWidget> FEditor;  // the open in-place editor, owned by the view
   bool FEditing = false;
+  int FEditLimit = 0;
   bool FForwardingKey = false;  // the view hands a key it already reported to a new editor
 };

@@ -12,6 +12,7 @@
 #include "app/ADOTable.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
+#include "app/Field.h"
 #include "app/MainForm.h"
 #include "tests/app/RunningProgram.h"
 #include "texts/NumberFormat.h"
@@ -159,6 +160,51 @@ TEST(Editing, EscapeRestoresTheStoredValueAndPasteWorksInTheOtherEditors) {
   EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("-7"));
   program.Click(w.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][0], QVariant(QStringLiteral("-7")));
+}
+
+// Shift+Insert pastes even where Ctrl+V is swallowed; the paste keeps what the editor admits.
+TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
+  const QChar saved = DecimalSeparator();
+  SetDecimalSeparator(u',');
+  const struct {
+    const char* Name;
+    TEditor Editor;
+    QString Clipboard;
+    QString Pasted;
+  } cases[] = {
+      {"account with blanks", &TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs, u"40702810900000000007"_qs},
+      {"account of 22 digits", &TForm1::DBEdit3, u"4070281090000000000299"_qs, u"40702810900000000002"_qs},
+      {"account with the separator", &TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs},
+      {"INN with a label and a hyphen", &TForm1::DBEdit4, u"ИНН 5001-007322"_qs, u"5001007322"_qs},
+      {"bag number past its 50 characters", &TForm1::DBEdit1, QString(60, u'7'), QString(50, u'7')},
+      {"package number with blanks", &TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs},
+      {"recipient with a line break", &TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs, u"ОООРомашка"_qs},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRunningProgram program({Stored});
+    TDBEdit* edit = program.Window().*c.Editor;
+    QApplication::clipboard()->setText(c.Clipboard);
+    program.Click(edit);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(edit->text(), c.Pasted);
+    program.Click(program.Window().Button1);
+    const int field = program.Register().FieldIndex(edit->DataField());
+    EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), c.Pasted);
+  }
+  SetDecimalSeparator(saved);
+}
+
+TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {
+  TRunningProgram program({Stored});
+  TDBEdit* account = program.Window().DBEdit3;
+  program.TypeOver(account, u"1234567890"_qs);
+  account->setCursorPosition(5);
+  QApplication::clipboard()->setText(u"ab 9 8 7 6 5 4 3 2 1 0 9 8"_qs);
+  QTest::keyClick(account, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(account->text(), u"12345987654321067890"_qs);
+  EXPECT_EQ(account->cursorPosition(), 15);
 }
 
 TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {

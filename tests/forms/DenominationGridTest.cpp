@@ -124,7 +124,7 @@ TEST_F(DenominationGridTest, ArithmeticThroughTheRealWidget) {
       {1, "12", "12", "60000", "60000"},
       {1, "12\b\b", "", "0", "0"},
       {1, "\b", "", "0", "0"},  // Backspace on a cell not being edited clears it
-      {1, "200000000000", "200000000000", "1E15", "1E15"},
+      {1, "2000000000", "200000000", "1000000000000", "1000000000000"},  // nine digits at most
       {9, "4", "4", "100", "100"},
       {13, "a-+ ,.e5x6", "56", "56", "56"},  // only digits get through, on the grid and in the editor
       {2, "\r1\r2", "12", "24000", "24000"},  // Enter neither opens nor closes the editor
@@ -160,12 +160,31 @@ TEST_F(DenominationGridTest, RecalculatesOnEveryKeystrokeThatChangesTheCell) {
   EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "2000,7");
 }
 
-TEST_F(DenominationGridTest, TotalIsTheSumOfTheDisplayedRowSums) {
-  TypeAt(CountCol, 15, "1");
-  TypeAt(CountCol, 14, "1");
-  TypeAt(CountCol, 1, "199999999999");  // 999999999995000, fifteen digits: still written in full
-  EXPECT_EQ(Grid->Cells(SumCol, 1), "999999999995000");
-  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "999999999995001");  // 0,6 lost at fifteen digits
+// Nine digits a count: even then the total keeps its kopecks within fifteen digits.
+TEST_F(DenominationGridTest, TheLargestCountsStillGiveAnExactTotal) {
+  for (int row = 1; row <= 15; ++row) TypeAt(CountCol, row, "9999999999");
+  EXPECT_EQ(Grid->Cells(CountCol, 1), "999999999");
+  EXPECT_EQ(Grid->Cells(SumCol, 1), "4999999995000");
+  EXPECT_EQ(Grid->Cells(SumCol, 15), "99999999,9");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "8903599991096,4");
+}
+
+// Shift+Insert pastes (Ctrl+V is swallowed): digits only, as many as fit.
+TEST_F(DenominationGridTest, APasteKeepsTheDigitsThatFit) {
+  TypeAt(CountCol, 2, "5");
+  ASSERT_NE(Editor(), nullptr);
+  QApplication::clipboard()->setText("12 34x");
+  QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Grid->Cells(CountCol, 2), "51234");
+  QApplication::clipboard()->setText("9 876 543 210");
+  QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Grid->Cells(CountCol, 2), "512349876");
+  EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "1024699752000");
+  // The label cell opens with its own text, whatever the typing rules.
+  Grid->SetCurrentCell(CountCol, TotalRow);
+  QTest::keyClick(Grid.get(), Qt::Key_F2);
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Editor()->text(), "Итого");
 }
 
 TEST_F(DenominationGridTest, TheTotalLabelCellCanBeOverwrittenButIsNotCounted) {
