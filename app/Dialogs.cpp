@@ -1,6 +1,7 @@
 #include "app/Dialogs.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
 
@@ -17,12 +18,24 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
     case TMsgDlgType::mtError: icon = QMessageBox::Critical; break;
     case TMsgDlgType::mtConfirmation: icon = QMessageBox::Question; break;
   }
-  const QMessageBox::StandardButtons buttons = request.Buttons == TMsgDlgButtons::mbOKCancel
-                                                   ? QMessageBox::Ok | QMessageBox::Cancel
-                                                   : QMessageBox::StandardButtons(QMessageBox::Ok);
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  if (request.Buttons == TMsgDlgButtons::mbOKCancel) buttons = QMessageBox::Ok | QMessageBox::Cancel;
+  if (request.Buttons == TMsgDlgButtons::mbYesNoCancel) buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   QMessageBox box(icon, request.Caption, request.Text, buttons);
   box.setTextFormat(Qt::PlainText);
-  return box.exec() == QMessageBox::Ok ? TModalResult::mrOk : TModalResult::mrCancel;
+  if (request.Buttons == TMsgDlgButtons::mbYesNoCancel) {
+    // Qt's own captions follow its translations, which the program does not load.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setEscapeButton(QMessageBox::Cancel);
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return TModalResult::mrOk;
+    case QMessageBox::Yes: return TModalResult::mrYes;
+    case QMessageBox::No: return TModalResult::mrNo;
+    default: return TModalResult::mrCancel;
+  }
 }
 
 TMessagePresenter& Presenter() {

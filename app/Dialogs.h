@@ -15,9 +15,10 @@ enum class TMsgDlgType {
   mtConfirmation
 };
 
-enum class TMsgDlgButtons { mbOK, mbOKCancel };
+// mbYesNoCancel shows "Да", "Нет" and "Отмена".
+enum class TMsgDlgButtons { mbOK, mbOKCancel, mbYesNoCancel };
 
-enum class TModalResult { mrOk, mrCancel };
+enum class TModalResult { mrOk, mrCancel, mrYes, mrNo };
 
 struct TMessageBoxRequest {
   QString Caption;  // window title
@@ -26,8 +27,8 @@ struct TMessageBoxRequest {
   TMsgDlgButtons Buttons = TMsgDlgButtons::mbOK;
 };
 
-// Shows a box and waits for the operator. Returns mrCancel only when the box has a Cancel
-// button and the operator chose it (or closed the box).
+// Shows a box and waits for the operator. Returns the button chosen: mrOk, mrYes or mrNo, or
+// mrCancel when the box has a Cancel button and the operator chose it (or closed the box).
 using TMessagePresenter = std::function<TModalResult(const TMessageBoxRequest&)>;
 
 // Shows `request` through the current presenter (a modal QMessageBox unless replaced).

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -11,6 +12,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <iterator>
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
@@ -233,6 +237,41 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() { ReceiptNameUpdate(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  Guarded([&] { canClose = FormCloseQuery(); });
+  if (canClose)
+    QMainWindow::closeEvent(event);
+  else
+    event->ignore();
+}
+
+bool TForm1::FormCloseQuery() {
+  if (!FDataSource || !HasUnsavedChange()) return true;
+  TADOTable& dataSet = FDataSource->DataSet();
+  switch (ShowMessageBox({TApplication::Title(), QStringLiteral("Сохранить изменения?"),
+                          TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbYesNoCancel})) {
+    case TModalResult::mrYes:
+      // The focused editor's text first, as the click on "Сохранить" stores it.
+      dataSet.UpdateRecord();
+      Button1Click();
+      return true;
+    case TModalResult::mrNo:
+      dataSet.Cancel();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TForm1::HasUnsavedChange() const {
+  const TADOTable& dataSet = FDataSource->DataSet();
+  if (dataSet.State() == TDataSetState::dsBrowse) return false;
+  const TFieldDataLink* editors[] = {DBEdit1, DBEdit6, DBEdit2, DBEdit3, DBEdit4, DBComboBox1, DBEdit5};
+  return dataSet.Modified() ||
+         std::any_of(std::begin(editors), std::end(editors), [](const TFieldDataLink* e) { return e->IsModified(); });
+}
 
 void TForm1::ReceiptNameUpdate() {
   switch (DBComboBox1->currentIndex()) {

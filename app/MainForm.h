@@ -53,6 +53,11 @@ public:
   // Creation and show steps.
   void FormCreate();
   void FormShow();
+  // Whether the window may close. With a typed change of the current record not yet saved it
+  // asks "Сохранить изменения?": Да saves with the checks of "Сохранить" (true once saved; a
+  // failed save raises and the window stays), Нет drops the change (true), Отмена keeps the
+  // window open (false).
+  bool FormCloseQuery();
 
   // Event handlers.
   void Button1Click();
@@ -118,10 +123,13 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   void CreateControls();
   void ConnectEvents();
+  // The current record is being edited and a field or a bound editor holds a change.
+  bool HasUnsavedChange() const;
 
   std::unique_ptr<TQRSymbol> FQRSymbol;
   std::unique_ptr<TOOCalc> FOffice;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -205,6 +206,51 @@ TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {
   QTest::keyClick(account, Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(account->text(), u"12345987654321067890"_qs);
   EXPECT_EQ(account->cursorPosition(), 15);
+}
+
+// Closing the window asks before a typed change is lost.
+TEST(Editing, ClosingWithATypedChangeAsksToSave) {
+  const bool quits = QGuiApplication::quitOnLastWindowClosed();
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  const TBagRow typed = {u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2, u"Ким"_qs};
+  const struct {
+    const char* Name;
+    bool Type;
+    TModalResult Answer;
+    bool Closed;
+    QStringList Boxes;
+    TBagRow Row;  // the file afterwards
+  } cases[] = {
+      {"Да saves with the checks", true, TModalResult::mrYes, true,
+       {u"Сохранить изменения?"_qs, u"Проверьте номер счета"_qs}, typed},
+      {"Нет drops the change", true, TModalResult::mrNo, true, {u"Сохранить изменения?"_qs}, Stored},
+      {"Отмена keeps the window and the typing", true, TModalResult::mrCancel, false, {u"Сохранить изменения?"_qs}, Stored},
+      {"nothing typed closes at once", false, TModalResult::mrCancel, true, {}, Stored},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRunningProgram program({Stored});
+    TForm1& w = program.Window();
+    if (c.Type) {
+      program.TypeOver(w.DBEdit3, u"4070281090000000000"_qs);
+      program.TypeOver(w.DBEdit5, u"Ким"_qs);  // still in the editor, not yet in the field
+    }
+    program.Messages.Answers = {c.Answer};
+    EXPECT_EQ(w.close(), c.Closed);
+    EXPECT_EQ(program.Messages.Texts(), c.Boxes);
+    if (!c.Boxes.isEmpty()) {
+      EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbYesNoCancel);
+      EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtConfirmation);
+      EXPECT_EQ(program.Messages.Boxes[0].Caption, u"ТОРВИ Инкассация 2019"_qs);
+    }
+    EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{c.Row});
+    EXPECT_EQ(w.isVisible(), !c.Closed);
+    if (!c.Closed) {
+      EXPECT_EQ(w.DBEdit5->text(), u"Ким"_qs);
+      EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    }
+  }
+  QGuiApplication::setQuitOnLastWindowClosed(quits);
 }
 
 TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
