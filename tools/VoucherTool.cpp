@@ -4,6 +4,7 @@
 //   symbol as SymbolSize lines of '#' (dark) and '.' (light), quiet zone included, or with
 //   --encoded the encoded text exactly (no line break added). --bmp also writes the picture
 //   the export saves as "QR.bmp": 4 pixels per module, black on white, one bit per pixel.
+//   --encoding takes the registered indices 0 to 7, --quiet-zone 0 to 100 modules.
 // voucher-tool words AMOUNT
 //   Prints the amount (full stop as decimal separator) in Russian words; only amounts a
 //   voucher can carry (AmountInWordsCovers: 0 <= AMOUNT < 10^13).
@@ -32,6 +33,9 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 constexpr int BitmapModuleSize = 4;
+// Wider than any use, and small enough that the picture's side (4 pixels a module) stays far
+// from overflowing.
+constexpr int MaxQuietZone = 100;
 
 struct TQROptions {
   int Encoding = teAuto;
@@ -42,7 +46,7 @@ struct TQROptions {
 };
 
 int Usage() {
-  std::cerr << "usage: voucher-tool qr [--encoding N] [--level L|M|Q|H] [--quiet-zone N] "
+  std::cerr << "usage: voucher-tool qr [--encoding 0..7] [--level L|M|Q|H] [--quiet-zone 0..100] "
                "[--bmp FILE] [--encoded] | voucher-tool words AMOUNT\n";
   return ExitUsage;
 }
@@ -76,7 +80,7 @@ std::optional<TQROptions> ParseQROptions(int argc, char* argv[]) {
     const std::string_view value = argv[++i];
     if (option == "--encoding") {
       const auto encoding = ParseNumber<int>(value);
-      if (!encoding)
+      if (!encoding || *encoding < teAuto || *encoding > teWin1251)
         return std::nullopt;
       options.Encoding = *encoding;
     } else if (option == "--level") {
@@ -86,7 +90,7 @@ std::optional<TQROptions> ParseQROptions(int argc, char* argv[]) {
       options.Level = *level;
     } else if (option == "--quiet-zone") {
       const auto width = ParseNumber<int>(value);
-      if (!width || *width < 0)
+      if (!width || *width < 0 || *width > MaxQuietZone)
         return std::nullopt;
       options.QuietZone = *width;
     } else if (option == "--bmp") {

@@ -38,6 +38,10 @@ TEST(VoucherTool, BadCommandLinesGiveUsageAndExitTwo) {
       {"qr", "--level"},
       {"qr", "--encoding", "7a"},
       {"qr", "--quiet-zone", "-1"},
+      {"qr", "--quiet-zone", "101"},
+      {"qr", "--quiet-zone", "2147483647"},
+      {"qr", "--encoding", "8"},
+      {"qr", "--encoding", "-1"},
       {"qr", "--colour", "red"},
   };
   for (const QStringList& arguments : bad) {
@@ -66,6 +70,11 @@ TEST(VoucherTool, QrPrintsTheModulesWithTheQuietZone) {
 TEST(VoucherTool, QrOptions) {
   const TRun bare = RunTool({"qr", "--quiet-zone", "0"}, "HELLO");
   EXPECT_EQ(bare.Out.split('\n').first(), QByteArray("#######.") + bare.Out.mid(8, 5) + ".#######");
+
+  const TRun widest = RunTool({"qr", "--quiet-zone", "100"}, "HELLO");
+  EXPECT_EQ(widest.ExitCode, 0);
+  EXPECT_EQ(widest.Out.count('\n'), 221) << "21 modules and 100 on each side";
+  EXPECT_EQ(widest.Out.split('\n')[100].mid(100, 8), QByteArray("#######."));
 
   const TRun levelH = RunTool({"qr", "--level", "H", "--quiet-zone", "1"}, "HELLO WORLD 1234567890");
   EXPECT_EQ(levelH.Out.indexOf('\n'), 29 + 2) << "version 3 at level H, 1 at L";
