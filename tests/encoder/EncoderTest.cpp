@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "qr/encoder/MatrixUtil.h"
 #include "tests/encoder/EncoderTestSupport.h"
 
 namespace {
