@@ -249,10 +249,11 @@ int PenaltyAsSegnoScoresIt(const TByteMatrix& symbol) {
 }
 
 int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
+  const TUnmaskedLayout layout(CodewordsAt(content.Text(), content.Encoding, level, versionNo), level, versionNo);
   int best = -1;
   int bestPenalty = 0;
   for (int mask = 0; mask < 8; ++mask) {
-    const int penalty = PenaltyAsSegnoScoresIt(*SymbolAt(content.Text(), content.Encoding, level, versionNo, mask));
+    const int penalty = PenaltyAsSegnoScoresIt(layout.Masked(mask));
     if (best < 0 || penalty < bestPenalty) {
       best = mask;
       bestPenalty = penalty;
@@ -268,16 +269,18 @@ int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
 TEST(EncoderOracle, MaskPenaltyMatchesThePlainRulesOnEveryForcedSymbolAndMask) {
   const TEncoder encoder;
   for (const TCase& c : ForcedCases()) {
+    const TUnmaskedLayout layout(CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level,
+                                 c.Version);
     for (int mask = 0; mask < 8; ++mask) {
-      const auto symbol = SymbolAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version, mask);
-      const std::vector<int> plain{TPlainPenalty::Rule1(*symbol), TPlainPenalty::Rule2(*symbol),
-                                   TPlainPenalty::Rule3(*symbol, false), TPlainPenalty::Rule4(*symbol)};
-      const std::vector<int> packed{encoder.PenaltyRule1(*symbol), encoder.PenaltyRule2(*symbol),
-                                    encoder.PenaltyRule3(*symbol), encoder.PenaltyRule4(*symbol)};
+      const TByteMatrix symbol = layout.Masked(mask);
+      const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
+                                   TPlainPenalty::Rule3(symbol, false), TPlainPenalty::Rule4(symbol)};
+      const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
+                                    encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
       const std::string where = "version " + std::to_string(c.Version) + " level " + LevelNames[c.Level] +
                                 " mask " + std::to_string(mask);
       ASSERT_EQ(packed, plain) << where;
-      ASSERT_EQ(encoder.MaskPenalty(*symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
+      ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
     }
   }
 }
