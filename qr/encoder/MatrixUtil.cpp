@@ -18,30 +18,23 @@ constexpr int VersionInfoGenerator = 0x1F25;  // x^12 + x^11 + x^10 + x^9 + x^8 
 bool IsEmpty(const TByteMatrix& matrix, int x, int y) { return matrix.Cell(x, y) == -1; }
 
 // The data mask conditions with i = y (row), j = x (column): true where the
-// module is inverted. NoMask inverts nothing.
-constexpr int NoMask = -1;
-
+// module is inverted.
 template <int Mask>
 bool MaskAt(int x, int y) {
+  static_assert(Mask >= 0 && Mask < 8);
   if constexpr (Mask == 0) return (x + y) % 2 == 0;
-  if constexpr (Mask == 1) return y % 2 == 0;
-  if constexpr (Mask == 2) return x % 3 == 0;
-  if constexpr (Mask == 3) return (x + y) % 3 == 0;
-  if constexpr (Mask == 4) return (x / 3 + y / 2) % 2 == 0;
-  if constexpr (Mask == 5) return x * y % 3 + x * y % 2 == 0;
-  if constexpr (Mask == 6) return (x * y % 3 + x * y % 2) % 2 == 0;
-  if constexpr (Mask == 7) return (x * y % 3 + (x + y) % 2) % 2 == 0;
-  return false;
+  else if constexpr (Mask == 1) return y % 2 == 0;
+  else if constexpr (Mask == 2) return x % 3 == 0;
+  else if constexpr (Mask == 3) return (x + y) % 3 == 0;
+  else if constexpr (Mask == 4) return (x / 3 + y / 2) % 2 == 0;
+  else if constexpr (Mask == 5) return x * y % 3 + x * y % 2 == 0;
+  else if constexpr (Mask == 6) return (x * y % 3 + x * y % 2) % 2 == 0;
+  else return (x * y % 3 + (x + y) % 2) % 2 == 0;
 }
 
-constexpr std::array<bool (*)(int, int), 8> MaskConditions{MaskAt<0>, MaskAt<1>, MaskAt<2>, MaskAt<3>,
-                                                           MaskAt<4>, MaskAt<5>, MaskAt<6>, MaskAt<7>};
-
-// The codeword bits in the two-column zigzag from the bottom-right corner, into
-// the cells still empty. One instance per mask keeps the mask test inline in the
-// loop over every cell of the symbol.
-template <int Mask>
-void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
+// The codeword bits, unmasked, in the two-column zigzag from the bottom-right corner, into
+// the cells still empty; cells beyond the stream get 0.
+void PlaceDataBits(const TBitArray& bits, TByteMatrix& matrix) {
   const int w = matrix.ColCount();
   const int h = matrix.RowCount();
   const int bitCount = bits.BitCount();
@@ -64,7 +57,7 @@ void PlaceDataBitsMasked(const TBitArray& bits, TByteMatrix& matrix) {
           b = bits.Bit(index);
           ++index;
         }
-        row[column] = b != MaskAt<Mask>(column, y) ? 1 : 0;
+        row[column] = b ? 1 : 0;
       }
       y += direction;
     }
@@ -105,10 +98,6 @@ constexpr std::array<void (*)(const TByteMatrix&, const TByteMatrix&, TByteMatri
     MaskDataModules<0>, MaskDataModules<1>, MaskDataModules<2>, MaskDataModules<3>,
     MaskDataModules<4>, MaskDataModules<5>, MaskDataModules<6>, MaskDataModules<7>};
 
-constexpr std::array<void (*)(const TBitArray&, TByteMatrix&), 8> DataBitPlacers{
-    PlaceDataBitsMasked<0>, PlaceDataBitsMasked<1>, PlaceDataBitsMasked<2>, PlaceDataBitsMasked<3>,
-    PlaceDataBitsMasked<4>, PlaceDataBitsMasked<5>, PlaceDataBitsMasked<6>, PlaceDataBitsMasked<7>};
-
 }  // namespace
 
 const std::array<TMatrixUtil::TAlignmentCentres, 40> TMatrixUtil::AlignmentCentreTable{{
@@ -134,15 +123,6 @@ const std::array<TMatrixUtil::TAlignmentCentres, 40> TMatrixUtil::AlignmentCentr
     {6, 26, 54, 82, 110, 138, 166},     {6, 30, 58, 86, 114, 142, 170},
 }};
 
-void TMatrixUtil::LayOutSymbol(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
-                               int mask, TByteMatrix& matrix) const {
-  matrix.FillAll(TByteMatrix::EmptyCell);
-  PlaceFixedPatterns(versionNo, matrix);
-  PlaceFormatInfo(level, mask, matrix);
-  PlaceVersionInfo(versionNo, matrix);
-  PlaceDataBits(bits, mask, matrix);
-}
-
 void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
                                  TByteMatrix& matrix, TByteMatrix& dataModules) const {
   matrix.FillAll(TByteMatrix::EmptyCell);
@@ -156,7 +136,7 @@ void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLe
       data[x] = cells[x] == TByteMatrix::EmptyCell ? 1 : 0;
     }
   }
-  PlaceDataBitsMasked<NoMask>(bits, matrix);
+  PlaceDataBits(bits, matrix);
 }
 
 void TMatrixUtil::ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules,
@@ -277,14 +257,6 @@ void TMatrixUtil::PlaceVersionInfo(int versionNo, TByteMatrix& matrix) const {
   }
 }
 
-void TMatrixUtil::PlaceDataBits(const TBitArray& bits, int mask, TByteMatrix& matrix) const {
-  if (mask >= 0 && mask < static_cast<int>(DataBitPlacers.size())) {
-    DataBitPlacers[static_cast<std::size_t>(mask)](bits, matrix);
-  } else {
-    PlaceDataBitsMasked<NoMask>(bits, matrix);
-  }
-}
-
 void TMatrixUtil::FormatInfoBits(const TErrorCorrectionLevel& level, int mask, TBitArray& bits) const {
   const int type = level.FormatBits() << 3 | mask;
   bits.PushBits(static_cast<std::uint32_t>(type), 5);
@@ -314,8 +286,4 @@ int TMatrixUtil::HighestBitPosition(int value) {
     ++position;
   }
   return position;
-}
-
-bool TMatrixUtil::MaskCondition(int mask, int x, int y) {
-  return mask >= 0 && mask < static_cast<int>(MaskConditions.size()) && MaskConditions[static_cast<std::size_t>(mask)](x, y);
 }

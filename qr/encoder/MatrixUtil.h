@@ -17,20 +17,17 @@ public:
   using TAlignmentCentres = std::array<int, 7>;
   static const std::array<TAlignmentCentres, 40> AlignmentCentreTable;
 
-  // The whole layout: clears the matrix to empty cells, then fixed patterns,
-  // format information, version information (7 and up) and the data bits.
-  // Afterwards every cell is 0 or 1.
-  void LayOutSymbol(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
-                    int mask, TByteMatrix& matrix) const;
-
-  // The layout of LayOutSymbol before any mask: the format word is the one of mask 0 and the
-  // data modules are placed unmasked. dataModules (same size) receives 1 on every cell that
-  // PlaceDataBits writes and 0 on the function patterns and the format and version information.
+  // The symbol laid out before any mask: clears the matrix to empty cells, then the fixed
+  // patterns, the format word of mask 0, the version information (7 and up) and the codeword
+  // bits, unmasked, in the two-column zigzag from the bottom-right corner into the cells still
+  // empty; cells beyond the stream get 0. Afterwards every cell is 0 or 1. dataModules (same
+  // size) receives 1 on every cell that took a data bit and 0 on the function patterns and the
+  // format and version information.
   void LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
                       TByteMatrix& matrix, TByteMatrix& dataModules) const;
-  // Makes matrix the layout of LayOutSymbol with mask 0..7 out of the results of
-  // LayOutUnmasked (all three matrices of one size): the mask's format word, and the data
-  // modules inverted where MaskCondition holds.
+  // Makes matrix the finished symbol with mask 0..7 out of the results of LayOutUnmasked (all
+  // three matrices of one size): the mask's format word, and the data modules inverted where
+  // the mask's condition (the standard's data mask pattern) holds.
   void ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules, const TErrorCorrectionLevel& level,
                  int mask, TByteMatrix& matrix) const;
 
@@ -54,9 +51,6 @@ public:
   void PlaceFormatInfo(const TErrorCorrectionLevel& level, int mask, TByteMatrix& matrix) const;
   // Both copies of the 18-bit version word; nothing below version 7.
   void PlaceVersionInfo(int versionNo, TByteMatrix& matrix) const;
-  // The codeword bits in the two-column zigzag from the bottom-right corner,
-  // into empty cells only, masked; cells beyond the stream get 0 before masking.
-  void PlaceDataBits(const TBitArray& bits, int mask, TByteMatrix& matrix) const;
 
   // Appends the 15-bit format word (masked with 0x5412), most significant first.
   void FormatInfoBits(const TErrorCorrectionLevel& level, int mask, TBitArray& bits) const;
@@ -67,6 +61,4 @@ public:
   static int BCHRemainder(int value, int generator);
   // 0 for 0, else the position of the highest set bit counted from 1.
   static int HighestBitPosition(int value);
-  // True where mask 0..7 inverts the module at (x, y); false for other masks.
-  static bool MaskCondition(int mask, int x, int y);
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "qr/encoder/MatrixUtil.h"
 #include "tests/encoder/EncoderTestSupport.h"
 
 namespace {
@@ -237,28 +236,39 @@ TEST(Encoder, RaisesWhenVersionFortyCannotHoldTheData) {
   EXPECT_THROW(Encode(std::u16string(1277, u'b'), teAuto, 3), EQRMatrixTooLarge);
 }
 
-// The version is chosen with the count width of a provisional choice made with
-// the narrowest width; for every payload the chosen version must still hold the
-// stream with its own, possibly wider, count field.
+// The count field widens from version 10 and again from 27, so the version is chosen with the
+// width of a first choice made with the narrowest field. At each widening, the most characters
+// the lower version holds (the standard's capacity table) stay there, and one more moves up
+// exactly one version. In the byte rows at 26 and the numeric ones at Q and H, one character
+// more still makes 26 the first choice: only the wider field pushes the symbol to 27.
 TEST(Encoder, TheChosenVersionHoldsItsOwnCountField) {
-  for (int level = 0; level < 4; ++level) {
-    std::vector<int> capacityBits;  // by version number - 1
-    for (int v = 1; v <= 40; ++v) {
-      const auto version = TVersion::VersionByNumber(v);
-      capacityBits.push_back(8 * (version->CodewordCount() - version->BlocksFor(LevelOf(level)).ECTotal()));
-    }
-    const auto smallest = [&capacityBits](int bits) {
-      const auto fit = std::lower_bound(capacityBits.begin(), capacityBits.end(), bits);
-      return fit == capacityBits.end() ? 0 : static_cast<int>(fit - capacityBits.begin()) + 1;
-    };
-    for (const TQRMode mode : {TQRMode::Numeric, TQRMode::Alphanumeric, TQRMode::Byte, TQRMode::Kanji}) {
-      for (int payload = 0; payload <= capacityBits.back(); ++payload) {
-        const int provisional = smallest(4 + CountFieldWidth(mode, 1) + payload);
-        const int chosen = provisional == 0 ? 0 : smallest(4 + CountFieldWidth(mode, provisional) + payload);
-        if (chosen == 0) break;
-        ASSERT_LE(4 + CountFieldWidth(mode, chosen) + payload, capacityBits[static_cast<std::size_t>(chosen - 1)])
-            << "mode " << static_cast<int>(mode) << " level " << level << " payload " << payload;
-      }
+  const struct {
+    int level;
+    TQRMode mode;
+    int largest;  // characters at `version`; one more needs version + 1
+    int version;
+  } cases[] = {
+      {0, TQRMode::Numeric, 552, 9},       {0, TQRMode::Numeric, 3283, 26},
+      {1, TQRMode::Numeric, 432, 9},       {1, TQRMode::Numeric, 2544, 26},
+      {2, TQRMode::Numeric, 312, 9},       {2, TQRMode::Numeric, 1804, 26},
+      {3, TQRMode::Numeric, 235, 9},       {3, TQRMode::Numeric, 1425, 26},
+      {0, TQRMode::Alphanumeric, 335, 9},  {0, TQRMode::Alphanumeric, 1990, 26},
+      {1, TQRMode::Alphanumeric, 262, 9},  {1, TQRMode::Alphanumeric, 1542, 26},
+      {2, TQRMode::Alphanumeric, 189, 9},  {2, TQRMode::Alphanumeric, 1094, 26},
+      {3, TQRMode::Alphanumeric, 143, 9},  {3, TQRMode::Alphanumeric, 864, 26},
+      {0, TQRMode::Byte, 230, 9},          {0, TQRMode::Byte, 1367, 26},
+      {1, TQRMode::Byte, 180, 9},          {1, TQRMode::Byte, 1059, 26},
+      {2, TQRMode::Byte, 130, 9},          {2, TQRMode::Byte, 751, 26},
+      {3, TQRMode::Byte, 98, 9},           {3, TQRMode::Byte, 593, 26},
+  };
+  for (const auto& c : cases) {
+    const char16_t character = c.mode == TQRMode::Numeric ? u'7' : c.mode == TQRMode::Alphanumeric ? u'Z' : u'z';
+    for (const int extra : {0, 1}) {
+      const std::size_t length = static_cast<std::size_t>(c.largest + extra);
+      const TQRCode code = Encode(std::u16string(length, character), teAuto, c.level);
+      EXPECT_EQ(code.QRMode(), c.mode) << length;
+      EXPECT_EQ(code.VersionNo(), c.version + extra)
+          << "mode " << static_cast<int>(c.mode) << " level " << c.level << ", " << length << " characters";
     }
   }
 }

@@ -61,12 +61,22 @@ TBitArray CodewordsAt(const std::u16string& text, int encoding, int levelOrdinal
   return codewords;
 }
 
+TUnmaskedLayout::TUnmaskedLayout(const TBitArray& codewords, int levelOrdinal, int versionNo)
+    : Level(LevelOf(levelOrdinal)), Modules(17 + 4 * versionNo, 17 + 4 * versionNo),
+      DataModules(17 + 4 * versionNo, 17 + 4 * versionNo) {
+  TMatrixUtil().LayOutUnmasked(codewords, Level, versionNo, Modules, DataModules);
+}
+
+TByteMatrix TUnmaskedLayout::Masked(int mask) const {
+  TByteMatrix symbol(Modules.ColCount(), Modules.RowCount());
+  TMatrixUtil().ApplyMask(Modules, DataModules, Level, mask, symbol);
+  return symbol;
+}
+
 std::unique_ptr<TByteMatrix> SymbolAt(const std::u16string& text, int encoding, int levelOrdinal,
                                       int versionNo, int mask) {
-  const TBitArray codewords = CodewordsAt(text, encoding, levelOrdinal, versionNo);
-  auto matrix = std::make_unique<TByteMatrix>(17 + 4 * versionNo, 17 + 4 * versionNo);
-  TMatrixUtil().LayOutSymbol(codewords, LevelOf(levelOrdinal), versionNo, mask, *matrix);
-  return matrix;
+  const TUnmaskedLayout layout(CodewordsAt(text, encoding, levelOrdinal, versionNo), levelOrdinal, versionNo);
+  return std::make_unique<TByteMatrix>(layout.Masked(mask));
 }
 
 TQRCode Encode(const std::u16string& text, int encoding, int levelOrdinal) {

@@ -26,7 +26,19 @@ std::vector<std::string> RowsOf(const TByteMatrix& matrix);
 // in the given encoding at versionNo, without choosing a version.
 TBitArray CodewordsAt(const std::u16string& text, int encoding, int levelOrdinal, int versionNo);
 
-// The symbol of those codewords laid out with the mask.
+// The unmasked layout of codewords at versionNo (TMatrixUtil::LayOutUnmasked), from which
+// the encoder's mask trials make their symbols.
+struct TUnmaskedLayout {
+  TErrorCorrectionLevel Level;
+  TByteMatrix Modules;
+  TByteMatrix DataModules;  // 1 where a mask may invert the module
+
+  TUnmaskedLayout(const TBitArray& codewords, int levelOrdinal, int versionNo);
+  // The finished symbol with mask 0..7 (TMatrixUtil::ApplyMask).
+  TByteMatrix Masked(int mask) const;
+};
+
+// The symbol of those codewords with mask 0..7, made as the encoder's mask trials make it.
 std::unique_ptr<TByteMatrix> SymbolAt(const std::u16string& text, int encoding, int levelOrdinal,
                                       int versionNo, int mask);
 

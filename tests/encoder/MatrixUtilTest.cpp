@@ -136,7 +136,8 @@ TEST(MatrixUtil, VersionInformationFromSeven) {
   }
 }
 
-// The cells left for data hold every codeword bit plus the standard's 0, 3, 4 or 7 remainder bits.
+// The cells left for data hold every codeword bit plus the standard's 0, 3, 4 or 7 remainder
+// bits; the unmasked layout marks exactly those as data modules and fills them (0 without bits).
 TEST(MatrixUtil, DataRegionHoldsAllCodewordsOfEveryVersion) {
   for (int v = 1; v <= 40; ++v) {
     const TByteMatrix m = FunctionPatterns(v);
@@ -147,30 +148,30 @@ TEST(MatrixUtil, DataRegionHoldsAllCodewordsOfEveryVersion) {
     const int remainder = v == 1 ? 0 : v <= 6 ? 7 : v <= 13 ? 0 : v <= 20 ? 3 : v <= 27 ? 4 : v <= 34 ? 3 : 0;
     EXPECT_EQ(empty, 8 * TVersion::VersionByNumber(v)->CodewordCount() + remainder) << "version " << v;
 
-    TByteMatrix full(m.ColCount(), m.RowCount());
-    TBitArray noBits;
-    TMatrixUtil().LayOutSymbol(noBits, LevelOf(v % 4), v, v % 8, full);
-    for (const auto& row : full.CellRows()) {
-      EXPECT_TRUE(std::all_of(row.begin(), row.end(), [](std::uint8_t c) { return c <= 1; })) << v;
+    const TUnmaskedLayout layout(TBitArray(), 0, v);
+    for (int y = 0; y < m.RowCount(); ++y) {
+      for (int x = 0; x < m.ColCount(); ++x) {
+        const bool data = m.Cell(x, y) == -1;
+        ASSERT_EQ(layout.DataModules.Cell(x, y), data ? 1 : 0) << "version " << v << " at " << x << "," << y;
+        ASSERT_EQ(layout.Modules.Cell(x, y), data ? 0 : m.Cell(x, y)) << "version " << v << " at " << x << "," << y;
+      }
     }
   }
 }
 
 // Bit k of the stream is the only one set: the one cell that differs from the
-// bare mask is where bit k went.
+// layout without bits is where bit k went.
 TEST(MatrixUtil, DataBitsZigzagUpwardFromTheCornerAndSkipColumnSix) {
   const int bitCount = 8 * 26;
+  const TUnmaskedLayout bare(TBitArray(), 0, 1);
   std::vector<std::pair<int, int>> order;
   for (int k = 0; k < bitCount; ++k) {
     TBitArray bits;
     for (int i = 0; i < bitCount; ++i) bits.PushBit(i == k);
-    TByteMatrix m = FunctionPatterns(1);
-    TMatrixUtil().PlaceDataBits(bits, 3, m);
-    TByteMatrix bare = FunctionPatterns(1);
-    TMatrixUtil().PlaceDataBits(TBitArray(), 3, bare);
+    const TUnmaskedLayout m(bits, 0, 1);
     for (int y = 0; y < 21; ++y) {
       for (int x = 0; x < 21; ++x) {
-        if (m.Cell(x, y) != bare.Cell(x, y)) order.emplace_back(x, y);
+        if (m.Modules.Cell(x, y) != bare.Modules.Cell(x, y)) order.emplace_back(x, y);
       }
     }
   }
@@ -188,23 +189,36 @@ TEST(MatrixUtil, DataBitsZigzagUpwardFromTheCornerAndSkipColumnSix) {
   EXPECT_EQ(order[lastInPair87 + 1].first, 5);
 }
 
-// The mask trials start from one unmasked layout: masking a copy of it must give
-// exactly the symbol that a full layout with the mask gives.
-TEST(MatrixUtil, MaskedCopyOfTheUnmaskedLayoutIsTheFullLayout) {
-  const TMatrixUtil util;
+// A mask trial inverts exactly the data modules where the mask's condition of the standard
+// holds (i the row, j the column) and writes the mask's format word; nothing else changes.
+// Every version, so rows and columns far past any period the masking may rely on.
+TEST(MatrixUtil, MaskInvertsTheDataModulesWhereItsConditionHolds) {
+  const std::array<bool (*)(int, int), 8> conditions{
+      [](int i, int j) { return (i + j) % 2 == 0; },
+      [](int i, int) { return i % 2 == 0; },
+      [](int, int j) { return j % 3 == 0; },
+      [](int i, int j) { return (i + j) % 3 == 0; },
+      [](int i, int j) { return (i / 2 + j / 3) % 2 == 0; },
+      [](int i, int j) { return i * j % 2 + i * j % 3 == 0; },
+      [](int i, int j) { return (i * j % 2 + i * j % 3) % 2 == 0; },
+      [](int i, int j) { return ((i + j) % 2 + i * j % 3) % 2 == 0; },
+  };
   for (int v = 1; v <= 40; ++v) {
     const int level = v % 4;
-    const TBitArray bits = CodewordsAt(u"MASK TRIAL " + std::u16string(static_cast<std::size_t>(v), u'7'), teAuto, level, v);
+    const TUnmaskedLayout layout(
+        CodewordsAt(u"MASK TRIAL " + std::u16string(static_cast<std::size_t>(v), u'7'), teAuto, level, v), level, v);
     const int side = 17 + 4 * v;
-    TByteMatrix unmasked(side, side);
-    TByteMatrix dataModules(side, side);
-    util.LayOutUnmasked(bits, LevelOf(level), v, unmasked, dataModules);
     for (int mask = 0; mask < 8; ++mask) {
-      TByteMatrix masked(side, side);
-      util.ApplyMask(unmasked, dataModules, LevelOf(level), mask, masked);
-      TByteMatrix full(side, side);
-      util.LayOutSymbol(bits, LevelOf(level), v, mask, full);
-      ASSERT_EQ(RowsOf(masked), RowsOf(full)) << "version " << v << " mask " << mask;
+      TByteMatrix expected = layout.Modules;
+      TMatrixUtil().PlaceFormatInfo(LevelOf(level), mask, expected);
+      for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+          if (layout.DataModules.Cell(j, i) == 1 && conditions[static_cast<std::size_t>(mask)](i, j)) {
+            expected.SetCell(j, i, 1 - expected.Cell(j, i));
+          }
+        }
+      }
+      ASSERT_EQ(RowsOf(layout.Masked(mask)), RowsOf(expected)) << "version " << v << " mask " << mask;
     }
   }
 }

@@ -231,31 +231,6 @@ namespace {
 // are in place (those cells, dark module included, still light), and counts the
 // light quiet zone as part of the symbol for the finder-like patterns of rule 3.
 // Our encoder scores the finished symbol and only modules inside it.
-int Rule3WithLightOutside(const TByteMatrix& m) {
-  static const int pattern[7] = {1, 0, 1, 1, 1, 0, 1};
-  const int side = m.ColCount();
-  int penalty = 0;
-  for (const bool alongRows : {true, false}) {
-    for (int line = 0; line < side; ++line) {
-      const auto cell = [&](int along) {
-        if (along < 0 || along >= side) return 0;
-        return alongRows ? m.Cell(along, line) : m.Cell(line, along);
-      };
-      const auto light = [&](int from) {
-        for (int k = from; k < from + 4; ++k)
-          if (cell(k) != 0) return false;
-        return true;
-      };
-      for (int i = 0; i + 7 <= side; ++i) {
-        bool match = true;
-        for (int k = 0; k < 7 && match; ++k) match = cell(i + k) == pattern[k];
-        if (match && (light(i + 7) || light(i - 4))) penalty += 40;
-      }
-    }
-  }
-  return penalty;
-}
-
 int PenaltyAsSegnoScoresIt(const TByteMatrix& symbol) {
   const int side = symbol.ColCount();
   TByteMatrix bare(symbol.ColCount(), symbol.RowCount());
@@ -269,16 +244,16 @@ int PenaltyAsSegnoScoresIt(const TByteMatrix& symbol) {
       bare.SetCell(x, y, cell);
     }
   }
-  const TEncoder encoder;
-  return encoder.PenaltyRule1(bare) + encoder.PenaltyRule2(bare) + Rule3WithLightOutside(bare) +
-         encoder.PenaltyRule4(bare);
+  return TPlainPenalty::Rule1(bare) + TPlainPenalty::Rule2(bare) + TPlainPenalty::Rule3(bare, true) +
+         TPlainPenalty::Rule4(bare);
 }
 
 int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
+  const TUnmaskedLayout layout(CodewordsAt(content.Text(), content.Encoding, level, versionNo), level, versionNo);
   int best = -1;
   int bestPenalty = 0;
   for (int mask = 0; mask < 8; ++mask) {
-    const int penalty = PenaltyAsSegnoScoresIt(*SymbolAt(content.Text(), content.Encoding, level, versionNo, mask));
+    const int penalty = PenaltyAsSegnoScoresIt(layout.Masked(mask));
     if (best < 0 || penalty < bestPenalty) {
       best = mask;
       bestPenalty = penalty;
@@ -288,6 +263,27 @@ int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
 }
 
 }  // namespace
+
+// The encoder's packed penalty rules against the plain ones, on all eight masks of every
+// version at every level: symbols of every width, so every word boundary of a packed line.
+TEST(EncoderOracle, MaskPenaltyMatchesThePlainRulesOnEveryForcedSymbolAndMask) {
+  const TEncoder encoder;
+  for (const TCase& c : ForcedCases()) {
+    const TUnmaskedLayout layout(CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level,
+                                 c.Version);
+    for (int mask = 0; mask < 8; ++mask) {
+      const TByteMatrix symbol = layout.Masked(mask);
+      const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
+                                   TPlainPenalty::Rule3(symbol, false), TPlainPenalty::Rule4(symbol)};
+      const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
+                                    encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
+      const std::string where = "version " + std::to_string(c.Version) + " level " + LevelNames[c.Level] +
+                                " mask " + std::to_string(mask);
+      ASSERT_EQ(packed, plain) << where;
+      ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
+    }
+  }
+}
 
 // The version is segno's. The mask is segno's once the symbols are scored as segno
 // scores them (see PenaltyAsSegnoScoresIt); symbols that segno pads differently

@@ -1,0 +1,91 @@
+#include "app/store/PgConnection.h"
+
+#include <libpq-fe.h>
+
+#include "app/DatabaseError.h"
+
+namespace {
+
+QString ConnectionMessage(const PGconn* connection) {
+  return QString::fromUtf8(PQerrorMessage(connection)).trimmed();
+}
+
+}  // namespace
+
+void TPgConnection::TFinisher::operator()(pg_conn* connection) const { PQfinish(connection); }
+
+TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds) {
+  // The whole string is expanded in place of "dbname". Parameters listed before it are
+  // defaults the string may override; those after it hold whatever the string says.
+  const QByteArray timeout = QByteArray::number(connectTimeoutSeconds);
+  const QByteArray expanded = conninfo.toUtf8();
+  const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname", "client_encoding",
+                                  nullptr};
+  const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8", nullptr};
+  FConnection.reset(PQconnectdbParams(keywords, values, 1));
+  if (!FConnection) throw EDatabaseError(QStringLiteral("out of memory"));
+  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+}
+
+TPgResult TPgConnection::Execute(const QString& sql, const std::vector<QVariant>& parameters) {
+  std::vector<QByteArray> texts;
+  texts.reserve(parameters.size());
+  std::vector<const char*> values;
+  values.reserve(parameters.size());
+  for (const QVariant& parameter : parameters) {
+    if (!parameter.isValid() || parameter.isNull()) {
+      values.push_back(nullptr);
+    } else {
+      texts.push_back(parameter.toString().toUtf8());
+      values.push_back(texts.back().constData());
+    }
+  }
+  PGresult* raw = PQexecParams(FConnection.get(), sql.toUtf8().constData(), static_cast<int>(values.size()),
+                               nullptr, values.data(), nullptr, nullptr, 0);
+  if (!raw) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  TPgResult result(raw);
+  const ExecStatusType status = PQresultStatus(raw);
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    throw EDatabaseError(QString::fromUtf8(PQresultErrorMessage(raw)).trimmed(),
+                         QString::fromUtf8(PQresultErrorField(raw, PG_DIAG_SQLSTATE)));
+  }
+  return result;
+}
+
+bool TPgConnection::IsConnected() const { return PQstatus(FConnection.get()) == CONNECTION_OK; }
+
+void TPgConnection::Reset() {
+  PQreset(FConnection.get());
+  if (!IsConnected()) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+}
+
+void TPgConnection::Listen(const QString& channel) {
+  const QByteArray name = channel.toUtf8();
+  const std::unique_ptr<char, decltype(&PQfreemem)> quoted(
+      PQescapeIdentifier(FConnection.get(), name.constData(), static_cast<std::size_t>(name.size())), PQfreemem);
+  if (!quoted) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  Execute(QStringLiteral("LISTEN ") + QString::fromUtf8(quoted.get()));
+}
+
+int TPgConnection::Socket() const { return PQsocket(FConnection.get()); }
+
+std::vector<TPgNotification> TPgConnection::ConsumeNotifications() {
+  if (!PQconsumeInput(FConnection.get())) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  std::vector<TPgNotification> notifications;
+  while (PGnotify* raw = PQnotifies(FConnection.get())) {
+    const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);
+    notifications.push_back(
+        {QString::fromUtf8(notification->relname), QString::fromUtf8(notification->extra), notification->be_pid});
+  }
+  return notifications;
+}
+
+QString TPgConnection::Host() const { return QString::fromUtf8(PQhost(FConnection.get())); }
+
+QString TPgConnection::Port() const { return QString::fromUtf8(PQport(FConnection.get())); }
+
+QString TPgConnection::DatabaseName() const { return QString::fromUtf8(PQdb(FConnection.get())); }
+
+QString TPgConnection::UserName() const { return QString::fromUtf8(PQuser(FConnection.get())); }
+
+int TPgConnection::BackendPid() const { return PQbackendPID(FConnection.get()); }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QProcess;
+
+// A throw-away PostgreSQL cluster for tests: a fresh folder under /tmp holds its data and the
+// only socket it listens on (no TCP), so parallel runs never meet. The server refuses to run
+// as root, so under root the folder and the server belong to the "postgres" user. The
+// superuser is "postgres", trusted on the socket.
+//
+// The folder goes with the object: a guardian process, started first, stops the server and
+// removes the folder once this process closes its end of a pipe, which happens on
+// destruction and also when the process dies without unwinding (a crash, a kill).
+class TPgTestCluster {
+public:
+  // initdb and start; throws std::runtime_error with the failing tool's output.
+  TPgTestCluster();
+  ~TPgTestCluster();
+  TPgTestCluster(const TPgTestCluster&) = delete;
+  TPgTestCluster& operator=(const TPgTestCluster&) = delete;
+
+  // The socket folder: libpq's host parameter for this server.
+  const QString& SocketDir() const { return FDir; }
+  // "host=<SocketDir> dbname=<dbname> user=<user>".
+  QString ConnInfo(const QString& dbname, const QString& user) const;
+
+  // Creates database dbname and runs app/schema-postgresql.sql in it with psql as the
+  // administrator does, then creates the login role deskRole in the desks' group role.
+  void CreateRegister(const QString& dbname, const QString& deskRole) const;
+  // Runs SQL through psql as the superuser in dbname, stopping at the first error; throws
+  // std::runtime_error with psql's output when it fails.
+  void Psql(const QString& dbname, const QString& sql) const;
+  // Replaces the client authentication rules (pg_hba.conf) and has the server read them.
+  void SetAuthentication(const QString& rules) const;
+  // Stops the server, ending every session, and starts it again; returns once it accepts
+  // connections.
+  void Restart() const;
+
+private:
+  void RunAsOwner(const QString& program, const QStringList& arguments) const;
+
+  QString FDir;
+  std::unique_ptr<QProcess> FGuardian;
+};
+
+// One cluster for the whole test program, holding the register database "register" with
+// the login role "desk"; created before the first test and removed after the last.
+class TPgTestEnvironment : public testing::Environment {
+public:
+  static constexpr const char* RegisterDatabase = "register";
+  static constexpr const char* DeskRole = "desk";
+
+  void SetUp() override;
+  void TearDown() override;
+  // The running cluster; only between SetUp and TearDown.
+  static const TPgTestCluster& Cluster();
+};
