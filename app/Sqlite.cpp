@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "app/DatabaseError.h"
+#include "app/StoredText.h"
 
 namespace {
 
@@ -44,11 +45,22 @@ TSqliteStatement::TSqliteStatement(const TSqliteDatabase& db, const QString& sql
   FStmt.reset(stmt);
 }
 
+namespace {
+
+int BindText(sqlite3_stmt* stmt, int index, const QByteArray& bytes) {
+  return sqlite3_bind_text64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT,
+                             SQLITE_UTF8);
+}
+
+}  // namespace
+
 void TSqliteStatement::Bind(int index, const QVariant& value) {
   sqlite3_stmt* stmt = FStmt.get();
   int rc = SQLITE_OK;
   if (!value.isValid() || value.isNull()) {
     rc = sqlite3_bind_null(stmt, index);
+  } else if (value.metaType() == QMetaType::fromType<TStoredText>()) {
+    rc = BindText(stmt, index, value.value<TStoredText>().Bytes);
   } else {
     switch (value.typeId()) {
       case QMetaType::Int:
@@ -65,11 +77,8 @@ void TSqliteStatement::Bind(int index, const QVariant& value) {
                                  SQLITE_TRANSIENT);
         break;
       }
-      default: {
-        const QByteArray text = value.toString().toUtf8();
-        rc = sqlite3_bind_text64(stmt, index, text.constData(), sqlite3_uint64(text.size()),
-                                 SQLITE_TRANSIENT, SQLITE_UTF8);
-      }
+      default:
+        rc = BindText(stmt, index, value.toString().toUtf8());
     }
   }
   if (rc != SQLITE_OK) Fail(FDb.Handle());
@@ -98,7 +107,9 @@ QVariant TSqliteStatement::Column(int index) const {
     }
     case SQLITE_TEXT: {
       const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-      return QVariant(QString::fromUtf8(data, sqlite3_column_bytes(stmt, index)));
+      const QByteArrayView bytes(data, sqlite3_column_bytes(stmt, index));
+      if (!bytes.isValidUtf8()) return QVariant::fromValue(TStoredText{bytes.toByteArray()});
+      return QVariant(QString::fromUtf8(bytes));
     }
     default:
       return QVariant();

@@ -33,7 +33,8 @@ private:
 };
 
 // A prepared statement. Values cross as QVariant: an invalid QVariant is NULL, integers bind
-// as 64-bit integers, doubles as reals, byte arrays as blobs, everything else as UTF-8 text.
+// as 64-bit integers, doubles as reals, byte arrays as blobs, a TStoredText as text of its
+// very bytes, everything else as UTF-8 text.
 class TSqliteStatement {
 public:
   TSqliteStatement(const TSqliteDatabase& db, const QString& sql);
@@ -42,7 +43,8 @@ public:
   void Bind(int index, const QVariant& value);
   // Runs one step: true while a row is available, false when done. Throws on failure.
   bool Step();
-  // Column `index` (0-based) of the current row, with SQLite's own storage class.
+  // Column `index` (0-based) of the current row, with SQLite's own storage class; text that
+  // is not valid UTF-8 comes as a TStoredText.
   QVariant Column(int index) const;
   int ColumnCount() const;
   // Makes the statement ready to run again; bindings are kept.

@@ -227,6 +227,36 @@ TEST_F(StoreTest, AValueOfAnotherTypeShowsAndStillMatchesOnPost) {
   EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(QStringLiteral("abc")));
 }
 
+TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnlessChanged) {
+  CreateClientsDatabase(Db);
+  // "1", a stray byte, "2"; "ООО " and half a character: bytes another program left.
+  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\", \"Получатель\", \"ФИО\") VALUES "
+                                "(CAST(X'31FF32' AS TEXT), CAST(X'D09ED09ED09E20D0' AS TEXT), 'Петров'),"
+                                "(CAST(X'FE' AS TEXT), 'ИП Ким', NULL)"));
+  const QString stored = QStringLiteral(
+      "SELECT typeof(\"Номер сумки\") || ' ' || hex(\"Номер сумки\") || ' ' || hex(\"Получатель\") || ' ' || "
+      "\"ФИО\" FROM Clients WHERE rowid = 1");
+  Table.Open();
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1\uFFFD2"));
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Recipient)), QStringLiteral("ООО \uFFFD"));
+
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Сидоров"));
+  Table.Post();
+  EXPECT_EQ(QueryValue(Db, stored), QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0 Сидоров")));
+
+  // Once more from what the post read back, then the operator's own text replaces the bytes.
+  Table.Edit();
+  Table.SetFieldText(Recipient, QStringLiteral("ООО Ромашка"));
+  Table.Post();
+  EXPECT_EQ(QueryValue(Db, stored),
+            QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0A0D0BED0BCD0B0D188D0BAD0B0 Сидоров")));
+
+  Table.MoveTo(1);
+  Table.Delete();
+  EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
 TEST_F(StoreTest, AHundredThousandBagsOpenAndTheLastOneCanBeChanged) {
   CreateClientsDatabase(Db);
   InsertGeneratedBags(Db, 100000);
