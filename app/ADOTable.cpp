@@ -48,9 +48,24 @@ void TADOTable::BindValues(TSqliteStatement& statement, int firstParameter,
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
 }
 
+// An unknown double-quoted name must never be read as a string, which SQLite would do for a
+// missing column: every column is looked for before the first row is read.
+void TADOTable::CheckColumns() const {
+  TSqliteStatement info(FConnection.Database(), QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+  info.Bind(1, FTableName);
+  QStringList columns;
+  while (info.Step()) columns << info.Column(0).toString();
+  if (columns.isEmpty()) throw EDatabaseError(QStringLiteral("no such table: %1").arg(FTableName));
+  for (const TFieldDef& field : FFields)
+    if (std::none_of(columns.begin(), columns.end(),
+                     [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
+      throw EDatabaseError(QStringLiteral("no such column: %1").arg(field.Name));
+}
+
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
+  CheckColumns();
   TSqliteStatement select(FConnection.Database(),
                           QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(), Quoted(FTableName)));
   const int fieldCount = int(FFields.size());

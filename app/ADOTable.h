@@ -29,8 +29,10 @@ public:
   TADOTable(const TADOTable&) = delete;
   TADOTable& operator=(const TADOTable&) = delete;
 
-  // Opens the connection if needed and fetches all rows; the first becomes current. Throws
-  // EDatabaseError when the file or the table cannot be read.
+  // Opens the connection if needed, checks that the table has every field's column (names
+  // compared as the database compares them) and fetches all rows; the first becomes current.
+  // Throws EDatabaseError when the file or the table cannot be read ("no such table: <name>",
+  // or "no such column: <name>" for the first missing column); the file is not written then.
   void Open();
   bool Active() const { return FActive; }
 
@@ -95,6 +97,7 @@ private:
   };
 
   void Notify(TDataEvent event, int info = 0);
+  void CheckColumns() const;
   QString ColumnList() const;
   QString MatchCondition(int firstParameter) const;
   void BindValues(class TSqliteStatement& statement, int firstParameter,

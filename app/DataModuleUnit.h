@@ -15,8 +15,8 @@ class TForm2 {
 public:
   // Opens the connection and the table (all rows fetched, the first current), then attaches
   // the main window's data-aware controls. Throws EDatabaseError when the file is missing or
-  // unreadable or has no table "Clients"; the file is then left untouched and the window
-  // is not attached.
+  // unreadable or has no table "Clients" or lacks one of its columns; the file is then left
+  // untouched and the window is not attached.
   explicit TForm2(TForm1& form1);
   // Detaches the window's controls; a record still being edited is dropped.
   ~TForm2();

@@ -22,8 +22,14 @@ TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs) {
   if (rc != SQLITE_OK) Fail(db);
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, busyTimeoutMs);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Connection settings only: the file itself is not written here.
   Execute(QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+bool TSqliteDatabase::SameName(const QString& a, const QString& b) {
+  return sqlite3_stricmp(a.toUtf8().constData(), b.toUtf8().constData()) == 0;
 }
 
 void TSqliteDatabase::Execute(const QString& sql) {

@@ -9,7 +9,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // A connection to an existing SQLite file, shared with other processes. Opening never creates
-// the file. Every failure raises EDatabaseError with SQLite's own message.
+// the file. Every failure raises EDatabaseError with SQLite's own message. A double-quoted
+// name is always a name: one that the table does not have is an error, never read as a string.
 class TSqliteDatabase {
 public:
   // Opens `fileName` (relative names resolve against the working directory) read-write,
@@ -18,6 +19,9 @@ public:
   TSqliteDatabase(const QString& fileName, int busyTimeoutMs);
 
   sqlite3* Handle() const { return FDb.get(); }
+  // True when SQLite takes `a` and `b` for the same table or column name: letters compared
+  // without case in ASCII only.
+  static bool SameName(const QString& a, const QString& b);
   // Runs SQL without results (no parameters).
   void Execute(const QString& sql);
   // Row id of the last successful INSERT on this connection.

@@ -26,6 +26,13 @@ TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
       {"no db.mdb", [](const QString&) {}, "unable to open database file."},
       {"no table Clients", [](const QString& db) { ExecuteSql(db, QStringLiteral("CREATE TABLE Bags (x)")); },
        "no such table: Clients."},
+      // Read as it was, every row would show the column's name as its bag number.
+      {"no column \"Номер сумки\"",
+       [](const QString& db) {
+         ExecuteSql(db, QStringLiteral("CREATE TABLE Clients (\"Номер пакета\", \"Получатель\", \"Счет\", "
+                                       "\"Инн\", \"Символ\", \"ФИО\"); INSERT INTO Clients DEFAULT VALUES"));
+       },
+       "no such column: Номер сумки."},
       {"not a database",
        [](const QString& db) {
          QFile file(db);
