@@ -51,15 +51,19 @@ void TADOTable::BindValues(TSqliteStatement& statement, int firstParameter,
 // An unknown double-quoted name must never be read as a string, which SQLite would do for a
 // missing column: every column is looked for before the first row is read.
 void TADOTable::CheckColumns() const {
-  TSqliteStatement info(FConnection.Database(), QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+  TSqliteDatabase& db = FConnection.Database();
+  TSqliteStatement info(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
   info.Bind(1, FTableName);
   QStringList columns;
   while (info.Step()) columns << info.Column(0).toString();
-  if (columns.isEmpty()) throw EDatabaseError(QStringLiteral("no such table: %1").arg(FTableName));
+  if (columns.isEmpty())
+    throw EDatabaseError(TDatabaseFailure::dfNoTable, QStringLiteral("no such table: %1").arg(FTableName),
+                         db.FileName(), FTableName);
   for (const TFieldDef& field : FFields)
     if (std::none_of(columns.begin(), columns.end(),
                      [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
-      throw EDatabaseError(QStringLiteral("no such column: %1").arg(field.Name));
+      throw EDatabaseError(TDatabaseFailure::dfNoColumn, QStringLiteral("no such column: %1").arg(field.Name),
+                           db.FileName(), field.Name);
 }
 
 void TADOTable::Open() {

@@ -31,8 +31,8 @@ public:
 
   // Opens the connection if needed, checks that the table has every field's column (names
   // compared as the database compares them) and fetches all rows; the first becomes current.
-  // Throws EDatabaseError when the file or the table cannot be read ("no such table: <name>",
-  // or "no such column: <name>" for the first missing column); the file is not written then.
+  // Throws EDatabaseError when the file or the table cannot be read (dfNoTable, or dfNoColumn
+  // naming the first missing column); the file is not written then.
   void Open();
   bool Active() const { return FActive; }
 

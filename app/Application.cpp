@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 
+#include "app/DatabaseError.h"
 #include "app/Dialogs.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -23,6 +24,16 @@ QString ExceptionMessage(std::exception_ptr error) {
   }
 }
 
+QString ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EDatabaseError& e) {
+    return DatabaseErrorText(e);
+  } catch (...) {
+    return ExceptionMessage(error);
+  }
+}
+
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back() > u'.') return message + u'.';
   return message;
@@ -30,8 +41,7 @@ QString WithFullStop(const QString& message) {
 
 void TApplication::HandleException(std::exception_ptr error) noexcept {
   try {
-    ShowMessageBox({Title(), WithFullStop(ExceptionMessage(error)), TMsgDlgType::mtError,
-                    TMsgDlgButtons::mbOK});
+    ShowMessageBox({Title(), WithFullStop(ErrorText(error)), TMsgDlgType::mtError, TMsgDlgButtons::mbOK});
   } catch (...) {
     // Nothing is left to report a failure of the error box itself to.
   }

@@ -14,16 +14,20 @@ public:
   // "ТОРВИ Инкассация 2019": the main window's caption and the title of every message box.
   static QString Title();
 
-  // Shows the error box for `error`: its message (what() as UTF-8) with a full stop appended
-  // when the last character's code is above that of the full stop, the application title,
-  // the error icon, an OK button. Never throws.
+  // Shows the error box for `error`: its operator's text (ErrorText) with a full stop
+  // appended when the last character's code is above that of the full stop, the application
+  // title, the error icon, an OK button. Never throws.
   static void HandleException(std::exception_ptr error) noexcept;
 
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The message of an exception, as the error boxes show it (without the full stop rule).
+// The message of an exception: what() as UTF-8.
 QString ExceptionMessage(std::exception_ptr error);
+// What the operator reads of an exception (without the full stop rule): a database failure's
+// Russian sentence with its technical message on a second line (DatabaseErrorText), otherwise
+// the message.
+QString ErrorText(std::exception_ptr error);
 
 // `message` with a full stop appended when its last character's code is above 0x2E: letters
 // and digits get one, "!", ")" and "." do not; an empty message stays empty.

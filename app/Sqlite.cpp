@@ -1,5 +1,7 @@
 #include "app/Sqlite.h"
 
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include "app/DatabaseError.h"
@@ -7,19 +9,31 @@
 
 namespace {
 
-[[noreturn]] void Fail(sqlite3* db) {
-  throw EDatabaseError(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
+TDatabaseFailure FailureOf(int code) {
+  switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return TDatabaseFailure::dfLocked;
+    case SQLITE_READONLY: return TDatabaseFailure::dfReadOnly;
+    case SQLITE_CANTOPEN: return TDatabaseFailure::dfCannotOpen;
+    case SQLITE_NOTADB: return TDatabaseFailure::dfNotADatabase;
+    case SQLITE_CORRUPT: return TDatabaseFailure::dfCorrupt;
+    case SQLITE_FULL: return TDatabaseFailure::dfDiskFull;
+    case SQLITE_IOERR: return TDatabaseFailure::dfIoError;
+    case SQLITE_CONSTRAINT: return TDatabaseFailure::dfConstraint;
+    default: return TDatabaseFailure::dfOther;
+  }
 }
 
 }  // namespace
 
 void TSqliteDatabase::TCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
-TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs) {
+TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs)
+    : FFileName(QFileInfo(fileName).absoluteFilePath()) {
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
   FDb.reset(db);
-  if (rc != SQLITE_OK) Fail(db);
+  if (rc != SQLITE_OK) Fail(rc);
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, busyTimeoutMs);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -28,13 +42,18 @@ TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs) {
   Execute(QStringLiteral("PRAGMA synchronous = FULL"));
 }
 
+void TSqliteDatabase::Fail(int code) const {
+  const char* message = FDb ? sqlite3_errmsg(FDb.get()) : sqlite3_errstr(code);
+  throw EDatabaseError(FailureOf(code), QString::fromUtf8(message), FFileName);
+}
+
 bool TSqliteDatabase::SameName(const QString& a, const QString& b) {
   return sqlite3_stricmp(a.toUtf8().constData(), b.toUtf8().constData()) == 0;
 }
 
 void TSqliteDatabase::Execute(const QString& sql) {
-  if (sqlite3_exec(Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-    Fail(Handle());
+  const int rc = sqlite3_exec(Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc);
 }
 
 qint64 TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(Handle()); }
@@ -46,8 +65,8 @@ void TSqliteStatement::TFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite
 TSqliteStatement::TSqliteStatement(const TSqliteDatabase& db, const QString& sql) : FDb(db) {
   sqlite3_stmt* stmt = nullptr;
   const QByteArray utf8 = sql.toUtf8();
-  if (sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK)
-    Fail(db.Handle());
+  const int rc = sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) db.Fail(rc);
   FStmt.reset(stmt);
 }
 
@@ -87,7 +106,7 @@ void TSqliteStatement::Bind(int index, const QVariant& value) {
         rc = BindText(stmt, index, value.toString().toUtf8());
     }
   }
-  if (rc != SQLITE_OK) Fail(FDb.Handle());
+  if (rc != SQLITE_OK) FDb.Fail(rc);
 }
 
 bool TSqliteStatement::Step() {
@@ -97,7 +116,7 @@ bool TSqliteStatement::Step() {
   // The message of the failed step; reset so that the statement may run again.
   const QString message = QString::fromUtf8(sqlite3_errmsg(FDb.Handle()));
   sqlite3_reset(FStmt.get());
-  throw EDatabaseError(message);
+  throw EDatabaseError(FailureOf(rc), message, FDb.FileName());
 }
 
 QVariant TSqliteStatement::Column(int index) const {

@@ -9,7 +9,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // A connection to an existing SQLite file, shared with other processes. Opening never creates
-// the file. Every failure raises EDatabaseError with SQLite's own message. A double-quoted
+// the file. Every failure raises EDatabaseError with SQLite's own message, its kind
+// (TDatabaseFailure) and the file's full path. A double-quoted
 // name is always a name: one that the table does not have is an error, never read as a string.
 class TSqliteDatabase {
 public:
@@ -19,6 +20,11 @@ public:
   TSqliteDatabase(const QString& fileName, int busyTimeoutMs);
 
   sqlite3* Handle() const { return FDb.get(); }
+  // The file's full path, as the operator's messages name it.
+  const QString& FileName() const { return FFileName; }
+  // Throws EDatabaseError for `code`, a failed call's result code, with the connection's
+  // message for it.
+  [[noreturn]] void Fail(int code) const;
   // True when SQLite takes `a` and `b` for the same table or column name: letters compared
   // without case in ASCII only.
   static bool SameName(const QString& a, const QString& b);
@@ -33,6 +39,7 @@ private:
   struct TCloser {
     void operator()(sqlite3* db) const;
   };
+  QString FFileName;
   std::unique_ptr<sqlite3, TCloser> FDb;
 };
 

@@ -31,7 +31,8 @@ TForms CreateForms(const QString& iniPath);
 
 // The text of the box for an error that stops start-up:
 // "Exception <class> in module <executable> at <address>.\r\n<message><full stop>\r\n", the
-// full stop only when the message does not already end in one.
+// full stop only when the message does not already end in one; for a database failure the
+// operator's Russian sentence (DatabaseFailureText) and "\r\n" come first.
 QString StartupErrorText(std::exception_ptr error);
 
 // The whole program: application title, forms, message loop. Returns the exit code: 1 after

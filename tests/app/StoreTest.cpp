@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 #include "app/ADOConnection.h"
 #include "app/ADOTable.h"
 #include "app/DataModuleUnit.h"
@@ -255,6 +257,130 @@ TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnless
   Table.MoveTo(1);
   Table.Delete();
   EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
+// Each way the store can fail, caused for real where the machine allows it, with the kind the
+// engine's code maps to and what the operator reads of it (%1: the file's full path).
+TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine) {
+  struct TCase {
+    const char* Name;
+    std::function<void(const QString& db, TADOTable& table)> Cause;
+    TDatabaseFailure Failure;
+    const char16_t* Text;
+  };
+  const auto createTable = [](const QString& columns) {
+    return [columns](const QString& db, TADOTable& table) {
+      ExecuteSql(db, QStringLiteral("CREATE TABLE Clients (%1)").arg(columns));
+      table.Open();
+    };
+  };
+  const auto reported = [](TDatabaseFailure failure, const char* message) {
+    return [failure, message](const QString& db, TADOTable&) {
+      throw EDatabaseError(failure, QString::fromUtf8(message), db);
+    };
+  };
+  const TCase cases[] = {
+      {"no file", [](const QString&, TADOTable& table) { table.Open(); }, TDatabaseFailure::dfCannotOpen,
+       u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу из папки с "
+       u"файлом db.mdb или проверьте права на него.\nunable to open database file"},
+      {"not a database",
+       [](const QString& db, TADOTable& table) {
+         QFile file(db);
+         file.open(QIODevice::WriteOnly);
+         file.write(QByteArray(4096, 'x'));
+         file.close();
+         table.Open();
+       },
+       TDatabaseFailure::dfNotADatabase,
+       u"Файл %1 не является базой данных программы. Восстановите db.mdb из резервной копии.\n"
+       u"file is not a database"},
+      {"no table Clients",
+       [](const QString& db, TADOTable& table) {
+         ExecuteSql(db, QStringLiteral("CREATE TABLE Bags (x)"));
+         table.Open();
+       },
+       TDatabaseFailure::dfNoTable,
+       u"В базе данных %1 нет таблицы Clients. Проверьте, что это файл db.mdb этой программы.\n"
+       u"no such table: Clients"},
+      {"a column missing",
+       createTable(QStringLiteral("\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", \"ФИО\"")),
+       TDatabaseFailure::dfNoColumn,
+       u"В базе данных %1 в таблице сумок нет столбца «Символ». Верните столбец или возьмите файл db.mdb этой "
+       u"программы.\nno such column: Символ"},
+      // SQLite matches names without case in ASCII only: to it this is another column.
+      {"a column in capitals",
+       createTable(QStringLiteral("\"НОМЕР СУМКИ\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", "
+                                  "\"Символ\", \"ФИО\"")),
+       TDatabaseFailure::dfNoColumn,
+       u"В базе данных %1 в таблице сумок нет столбца «Номер сумки». Верните столбец или возьмите файл db.mdb "
+       u"этой программы.\nno such column: Номер сумки"},
+      {"locked by another desk",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         table.Open();
+         TWriteLock lock(db);
+         table.Edit();
+         table.SetFieldText(FullName, QStringLiteral("Ким"));
+         table.Post();
+       },
+       TDatabaseFailure::dfLocked,
+       u"База данных %1 занята другой программой или другим рабочим местом. Подождите немного и повторите "
+       u"действие.\ndatabase is locked"},
+      {"a unique bag number",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         ExecuteSql(db, QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
+         table.Open();
+         table.Insert();
+         table.SetFieldText(Bag, QStringLiteral("1"));
+         table.Post();
+       },
+       TDatabaseFailure::dfConstraint,
+       u"База данных %1 не приняла запись: она нарушает правило таблицы (например, такой номер сумки уже есть). "
+       u"Исправьте данные и сохраните снова.\nUNIQUE constraint failed: Clients.Номер сумки"},
+      {"delete in an empty register",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db);
+         table.Open();
+         table.Delete();
+       },
+       TDatabaseFailure::dfDataSet, u"Cannot perform this operation on an empty dataset"},
+      {"disk full", reported(TDatabaseFailure::dfDiskFull, "database or disk is full"),
+       TDatabaseFailure::dfDiskFull,
+       u"На диске с базой данных %1 не хватает места, изменения не сохранены. Освободите место и повторите.\n"
+       u"database or disk is full"},
+      {"disk error", reported(TDatabaseFailure::dfIoError, "disk I/O error"), TDatabaseFailure::dfIoError,
+       u"Ошибка диска при работе с базой данных %1. Проверьте диск и повторите действие.\ndisk I/O error"},
+      {"a damaged page of the table",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         QFile file(db);
+         file.open(QIODevice::ReadWrite);
+         file.seek(4096);  // the second page: the table's rows
+         file.write(QByteArray(100, '\xFF'));
+         file.close();
+         table.Open();
+       },
+       TDatabaseFailure::dfCorrupt,
+       u"База данных %1 повреждена. Восстановите db.mdb из резервной копии.\ndatabase disk image is malformed"},
+      {"anything else", reported(TDatabaseFailure::dfOther, "out of memory"), TDatabaseFailure::dfOther,
+       u"Ошибка базы данных %1. Повторите действие; если ошибка не уходит, обратитесь к администратору.\n"
+       u"out of memory"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempWorkDir dir;
+    const QString db = dir.Path(QStringLiteral("db.mdb"));
+    TADOConnection connection(QStringLiteral("db.mdb"), 50);
+    TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
+    try {
+      c.Cause(db, table);
+      ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Failure(), c.Failure);
+      EXPECT_EQ(DatabaseErrorText(e), QString::fromUtf16(c.Text).replace(QStringLiteral("%1"), db));
+    }
+  }
 }
 
 TEST_F(StoreTest, AHundredThousandBagsOpenAndTheLastOneCanBeChanged) {
