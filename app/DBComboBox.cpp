@@ -40,7 +40,7 @@ bool TDBComboBox::event(QEvent* event) {
 void TDBComboBox::keyPressEvent(QKeyEvent* event) {
   const QChar key = TypedChar(*event);
   if (key == QChar(27)) {
-    Reset();
+    CancelEdit();
     event->accept();
     return;
   }

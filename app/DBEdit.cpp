@@ -56,6 +56,13 @@ void TDBEdit::RestoreFocus() {
 
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
   QChar key = TypedChar(*event);
+  // Escape is the edit's own key, never a character for the key filter.
+  if (key == QChar(27)) {
+    CancelEdit();
+    selectAll();
+    event->accept();
+    return;
+  }
   if (key.isNull()) {
     // Delete, Shift+Delete and Shift+Insert change the text without typing a character.
     if (event->key() == Qt::Key_Delete ||
@@ -70,12 +77,6 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
     key = QChar();
   }
   if (key.isNull()) {
-    event->accept();
-    return;
-  }
-  if (key == QChar(27)) {
-    Reset();
-    selectAll();
     event->accept();
     return;
   }

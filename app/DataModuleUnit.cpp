@@ -1,6 +1,7 @@
 #include "app/DataModuleUnit.h"
 
 #include "app/MainForm.h"
+#include "app/RecordConflict.h"
 
 namespace {
 
@@ -30,6 +31,10 @@ TForm2::TForm2(TForm1& form1)
   ADOConnection1->Open();
   ADOTable1->Open();
   FForm1.SetDataSource(DataSource1.get());
+  FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
 }
 
-TForm2::~TForm2() { FForm1.SetDataSource(nullptr); }
+TForm2::~TForm2() {
+  TApplication::SetOnException(std::move(FPreviousOnException));
+  FForm1.SetDataSource(nullptr);
+}

@@ -4,13 +4,15 @@
 
 #include "app/ADOConnection.h"
 #include "app/ADOTable.h"
+#include "app/Application.h"
 #include "app/DataSource.h"
 
 class TForm1;
 
 // The data module: the connection to "db.mdb" in the working directory, the table "Clients"
 // with the seven bag fields, and the data source every data-aware control of the main window
-// is attached to.
+// is attached to. While it lives, a post or delete refused because another desk changed or
+// deleted the bag is resolved with the operator (RecordConflictHandler).
 class TForm2 {
 public:
   // Opens the connection and the table (all rows fetched, the first current), then attaches
@@ -18,7 +20,8 @@ public:
   // unreadable or has no table "Clients" or lacks one of its columns; the file is then left
   // untouched and the window is not attached.
   explicit TForm2(TForm1& form1);
-  // Detaches the window's controls; a record still being edited is dropped.
+  // Detaches the window's controls; a record still being edited is dropped. The exception
+  // handler it replaced is back.
   ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;
@@ -29,6 +32,7 @@ public:
 
 private:
   TForm1& FForm1;
+  TExceptionHandler FPreviousOnException;
 };
 
 // The seven fields of a bag record, in the register's column order.

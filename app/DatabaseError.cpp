@@ -14,6 +14,13 @@ __attribute__((noinline)) EDatabaseError::EDatabaseError(TDatabaseFailure failur
       FSubject(subject),
       FAddress(__builtin_return_address(0)) {}
 
+ERecordConflict::ERecordConflict(TDatabaseFailure failure, const QString& message, const QString& database)
+    : EDatabaseError(failure, message, database) {}
+
+bool ERecordConflict::RowDeleted() const {
+  return Failure() == TDatabaseFailure::dfDeletedOnPost || Failure() == TDatabaseFailure::dfDeletedOnDelete;
+}
+
 QString DatabaseFailureText(TDatabaseFailure failure, const QString& database, const QString& subject) {
   switch (failure) {
     case TDatabaseFailure::dfDataSet:
@@ -54,6 +61,17 @@ QString DatabaseFailureText(TDatabaseFailure failure, const QString& database, c
       return QStringLiteral("База данных %1 не приняла запись: она нарушает правило таблицы "
                             "(например, такой номер сумки уже есть). Исправьте данные и сохраните снова.")
           .arg(database);
+    case TDatabaseFailure::dfChangedOnPost:
+      return QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: "
+                            "ваши изменения не сохранены.");
+    case TDatabaseFailure::dfDeletedOnPost:
+      return QStringLiteral("Эту сумку удалили на другом рабочем месте, пока вы её правили: "
+                            "ваши изменения не сохранены.");
+    case TDatabaseFailure::dfChangedOnDelete:
+      return QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она не удалена. "
+                            "Проверьте её новые данные и удалите снова, если нужно.");
+    case TDatabaseFailure::dfDeletedOnDelete:
+      return QStringLiteral("Эту сумку уже удалили на другом рабочем месте.");
     case TDatabaseFailure::dfOther:
       break;
   }

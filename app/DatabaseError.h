@@ -20,7 +20,11 @@ enum class TDatabaseFailure {
   dfReadOnly,         // the database (or, for a file, its folder) cannot be written
   dfDiskFull,
   dfIoError,          // reading or writing failed below the database
-  dfConstraint        // a rule of the table refused the values (e.g. a unique bag number)
+  dfConstraint,       // a rule of the table refused the values (e.g. a unique bag number)
+  dfChangedOnPost,    // the row being posted was changed elsewhere since it was read
+  dfDeletedOnPost,    // the row being posted was deleted elsewhere
+  dfChangedOnDelete,  // the row being deleted was changed elsewhere since it was read
+  dfDeletedOnDelete   // the row being deleted was already deleted elsewhere
 };
 
 // A failure of the bag register's store: opening, reading, posting or deleting, or a text a
@@ -47,6 +51,16 @@ private:
   QString FDatabase;
   QString FSubject;
   const void* FAddress;
+};
+
+// A post or delete refused because another desk changed or deleted the row since this data
+// set read it (Failure() is one of dfChangedOnPost, dfDeletedOnPost, dfChangedOnDelete,
+// dfDeletedOnDelete). Nothing was written; the record keeps its mode and its changes.
+class ERecordConflict : public EDatabaseError {
+public:
+  ERecordConflict(TDatabaseFailure failure, const QString& message, const QString& database);
+  // True when the row is no longer in the table.
+  bool RowDeleted() const;
 };
 
 // The Russian sentence that tells the operator what happened and what to do, naming

@@ -1,7 +1,9 @@
 #include "app/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
+#include <iterator>
 #include <utility>
 
 #include "app/Application.h"
@@ -22,6 +24,9 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
                                                    : QMessageBox::StandardButtons(QMessageBox::Ok);
   QMessageBox box(icon, request.Caption, request.Text, buttons);
   box.setTextFormat(Qt::PlainText);
+  const QMessageBox::StandardButton order[] = {QMessageBox::Ok, QMessageBox::Cancel};
+  for (qsizetype i = 0; i < request.ButtonCaptions.size() && i < qsizetype(std::size(order)); ++i)
+    if (QAbstractButton* button = box.button(order[i])) button->setText(request.ButtonCaptions[i]);
   return box.exec() == QMessageBox::Ok ? TModalResult::mrOk : TModalResult::mrCancel;
 }
 

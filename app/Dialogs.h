@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,6 +25,9 @@ struct TMessageBoxRequest {
   QString Text;
   TMsgDlgType Type = TMsgDlgType::mtCustom;
   TMsgDlgButtons Buttons = TMsgDlgButtons::mbOK;
+  // Texts for the buttons in place of the standard ones, in the order OK, Cancel; fewer
+  // leave the rest standard.
+  QStringList ButtonCaptions = {};
 };
 
 // Shows a box and waits for the operator. Returns mrCancel only when the box has a Cancel

@@ -28,6 +28,15 @@ void TFieldDataLink::Reset() {
   FModified = false;
 }
 
+void TFieldDataLink::CancelEdit() {
+  if (FModified || !FDataSource) {
+    Reset();
+    return;
+  }
+  TADOTable& dataSet = FDataSource->DataSet();
+  if (dataSet.Active() && dataSet.State() != TDataSetState::dsBrowse) dataSet.RefreshRecord();
+}
+
 void TFieldDataLink::DataEvent(TDataEvent event, int info) {
   if (event == TDataEvent::deRecordChange || event == TDataEvent::deDataSetChange ||
       (event == TDataEvent::deFieldChange && info == FFieldIndex))

@@ -36,6 +36,10 @@ public:
   bool IsModified() const { return FModified; }
   // Shows the field's value again and forgets the operator's change.
   void Reset();
+  // Escape in the control: a change of the control not yet stored is forgotten (Reset);
+  // without one, the record's changes are dropped and its stored values read again, as by
+  // Escape in the register (TADOTable::RefreshRecord). Throws what that throws.
+  void CancelEdit();
 
   void DataEvent(TDataEvent event, int info) override;
   // Stores the changed text into the field. On a conversion error the control keeps its

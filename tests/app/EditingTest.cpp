@@ -130,7 +130,6 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
       program.TypeOver(edit, QStringLiteral("1a2,3.4 -+ж"));
       EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
       QTest::keyClick(edit, Qt::Key_Backspace);
-      QTest::keyClick(edit, Qt::Key_Escape);  // swallowed: no reset to the stored value
       QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
       QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
       EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,3") : QStringLiteral("123."));
@@ -147,13 +146,30 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
   SetDecimalSeparator(saved);
 }
 
-TEST(Editing, EscapeRestoresTheStoredValueAndPasteWorksInTheOtherEditors) {
+TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInTheOtherEditors) {
   TRunningProgram program({Stored});
   TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit1, QStringLiteral("99"));
-  QTest::keyClick(w.DBEdit1, Qt::Key_Escape);
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
+  for (TDBEdit* edit : {w.DBEdit1, w.DBEdit3, w.DBEdit4}) {
+    program.TypeOver(edit, QStringLiteral("99"));
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->text(), FieldDisplayText(Stored[program.Register().FieldIndex(edit->DataField())]))
+        << edit->DataField().toStdString();
+  }
+  // The full name is stored into the record as the focus leaves it: the first Escape in the
+  // account editor forgets the account, the second the whole record's changes.
+  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  program.TypeOver(w.DBEdit3, QStringLiteral("123"));
+  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(w.DBEdit3->text(), QStringLiteral("40702810900000000001"));
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
+  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Иванов И.И."));
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Stored});
+
   QApplication::clipboard()->setText(QStringLiteral("-7"));
+  program.Click(w.DBEdit1);
   w.DBEdit1->selectAll();
   QTest::keyClick(w.DBEdit1, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("-7"));

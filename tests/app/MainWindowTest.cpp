@@ -272,21 +272,113 @@ TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
   EXPECT_TRUE(memo().contains(QStringLiteral("№ пакета:56789;"))) << "the package number arrives with the next refresh";
 }
 
-TEST(MainWindow, AnotherWritersChangeMakesSaveFailAndKeepsWhatWasTyped) {
+TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditing) {
   TRunningProgram program({Bag1234});
   TForm1& w = program.Window();
   program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
   ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Другой'"));
+  program.Messages.Answers = {TModalResult::mrCancel};
   program.Click(w.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Text,
-            QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
-  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
+  const TMessageBoxRequest box = program.Messages.Boxes[0];
+  EXPECT_EQ(box.Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения "
+                                     "не сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) "
+                                     "или продолжить правку?"));
+  EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(box.Type, TMsgDlgType::mtWarning);
+  EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOKCancel);
+  EXPECT_EQ(box.ButtonCaptions, (QStringList{u"Загрузить"_qs, u"Продолжить правку"_qs}));
+  // Keep editing: nothing of the typing is lost.
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
   EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
+
+  // "Добавить" meets the same refusal; this time the bag is reloaded, and then it adds.
+  program.Click(w.Button3);
+  ASSERT_EQ(program.Messages.Boxes.size(), 2u);
+  EXPECT_EQ(program.Messages.Boxes[1].Text, box.Text);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Другой"));
+  program.Click(w.Button3);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
+  EXPECT_EQ(program.Messages.Boxes.size(), 2u);
   const TBagRow stored = ReadBags(program.Db())[0];
   EXPECT_EQ(stored[2], QVariant(QStringLiteral("ООО Ромашка")));
   EXPECT_EQ(stored[6], QVariant(QStringLiteral("Другой")));
+}
+
+TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTheRegister) {
+  struct TWayOut {
+    const char* Name;
+    void (*Act)(TRunningProgram& program);
+    int Boxes;  // in all, the first refusal included
+  };
+  const TWayOut ways[] = {
+      {"Убрать из списка at the next click",
+       [](TRunningProgram& program) {
+         program.Messages.Answers = {TModalResult::mrOk};
+         program.ClickRow(1);
+       },
+       2},
+      {"Убрать из списка at the next arrow key",
+       [](TRunningProgram& program) {
+         program.Messages.Answers = {TModalResult::mrOk};
+         QTest::keyClick(program.Window().DBGrid1, Qt::Key_Down);
+       },
+       2},
+      {"Escape in the register",
+       [](TRunningProgram& program) { QTest::keyClick(program.Window().DBGrid1, Qt::Key_Escape); }, 1},
+      {"Escape in the account editor",
+       [](TRunningProgram& program) {
+         program.Click(program.Window().DBEdit3);
+         QTest::keyClick(program.Window().DBEdit3, Qt::Key_Escape);
+       },
+       1},
+  };
+  for (const TWayOut& way : ways) {
+    SCOPED_TRACE(way.Name);
+    TRunningProgram program({Bag1234, Bag77});
+    TForm1& w = program.Window();
+    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
+    program.Messages.Answers = {TModalResult::mrCancel};
+    program.ClickRow(1);
+    ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+    EXPECT_EQ(program.Messages.Boxes[0].Text,
+              QStringLiteral("Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
+                             "сохранены.\nУбрать сумку из списка (всё набранное пропадёт) или продолжить правку?"));
+    EXPECT_EQ(program.Messages.Boxes[0].ButtonCaptions, (QStringList{u"Убрать из списка"_qs, u"Продолжить правку"_qs}));
+    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
+    EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
+
+    way.Act(program);
+    EXPECT_EQ(program.Messages.Boxes.size(), std::size_t(way.Boxes));
+    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 1);
+    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+    EXPECT_EQ(w.DBEdit5->text(), QString());
+    EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  }
+}
+
+TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDeletes) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
+  program.Click(w.Button2);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "
+                                                           "не удалена. Проверьте её новые данные и удалите снова, "
+                                                           "если нужно."));
+  EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Лютик"));
+  EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
+  program.Click(w.Button2);
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u);
 }
 
 TEST(MainWindow, ACountTypedIntoTheDenominationGridReachesTheTotalAndThePayload) {
@@ -309,22 +401,6 @@ TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
   EXPECT_EQ(program.Messages.Texts(), QStringList{QStringLiteral("Добавьте фирму")});
   EXPECT_EQ(program.Messages.Boxes[0].Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
-}
-
-TEST(MainWindow, ARefusedPostOnAGridClickKeepsTheRowAndTheTypedText) {
-  TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
-  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
-  program.ClickRow(1);
-  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
-  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
-  EXPECT_EQ(program.Register().RecNo(), 0);
-  EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
-  EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
-  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
 }
 
 // An object whose event handler fails, to reach the application-wide handler.

@@ -259,6 +259,38 @@ TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnless
   EXPECT_EQ(ReadBags(Db).size(), 1u);
 }
 
+TEST_F(StoreTest, RefreshRecordDropsTheChangesAndReadsTheRowAgainOrLetsAGoneRowLeave) {
+  Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20), Row(QStringLiteral("3"), 30)});
+  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
+  Table.Edit();
+  Table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
+  EXPECT_TRUE(Table.RefreshRecord());
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.Modified());
+  EXPECT_EQ(Table.FieldValue(Package), QVariant(qint64(99)));
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Recipient)), QStringLiteral("ООО Ромашка"));
+  Table.Edit();
+  Table.SetFieldText(Package, QStringLiteral("11"));
+  Table.Post();
+  EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(qint64(11))) << "the reloaded row is the new base";
+
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" IN ('2', '3')"));
+  Table.MoveTo(1);
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Ким"));
+  EXPECT_FALSE(Table.RefreshRecord());
+  EXPECT_EQ(Table.RecordCount(), 2);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3")) << "the next row";
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.RefreshRecord());
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1")) << "after the last, the previous";
+
+  Table.Insert();
+  EXPECT_TRUE(Table.RefreshRecord());
+  EXPECT_EQ(Table.RecordCount(), 1) << "a new record is dropped";
+  EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
 // Each way the store can fail, caused for real where the machine allows it, with the kind the
 // engine's code maps to and what the operator reads of it (%1: the file's full path).
 TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine) {
@@ -274,11 +306,27 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
       table.Open();
     };
   };
+  const auto change = [](const char* elsewhere, bool deleting) {
+    return [elsewhere, deleting](const QString& db, TADOTable& table) {
+      CreateClientsDatabase(db, {Row(QStringLiteral("1"), 10)});
+      table.Open();
+      ExecuteSql(db, QString::fromUtf8(elsewhere));
+      if (deleting) {
+        table.Delete();
+      } else {
+        table.Edit();
+        table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
+        table.Post();
+      }
+    };
+  };
   const auto reported = [](TDatabaseFailure failure, const char* message) {
     return [failure, message](const QString& db, TADOTable&) {
       throw EDatabaseError(failure, QString::fromUtf8(message), db);
     };
   };
+  const char* updateElsewhere = "UPDATE Clients SET \"ФИО\" = 'Другой'";
+  const char* deleteElsewhere = "DELETE FROM Clients";
   const TCase cases[] = {
       {"no file", [](const QString&, TADOTable& table) { table.Open(); }, TDatabaseFailure::dfCannotOpen,
        u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу из папки с "
@@ -338,6 +386,19 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
        TDatabaseFailure::dfConstraint,
        u"База данных %1 не приняла запись: она нарушает правило таблицы (например, такой номер сумки уже есть). "
        u"Исправьте данные и сохраните снова.\nUNIQUE constraint failed: Clients.Номер сумки"},
+      {"post of a bag changed elsewhere", change(updateElsewhere, false), TDatabaseFailure::dfChangedOnPost,
+       u"Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
+      {"post of a bag deleted elsewhere", change(deleteElsewhere, false), TDatabaseFailure::dfDeletedOnPost,
+       u"Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
+      {"delete of a bag changed elsewhere", change(updateElsewhere, true), TDatabaseFailure::dfChangedOnDelete,
+       u"Эту сумку изменили на другом рабочем месте, поэтому она не удалена. Проверьте её новые данные и удалите "
+       u"снова, если нужно.\n"
+       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
+      {"delete of a bag deleted elsewhere", change(deleteElsewhere, true), TDatabaseFailure::dfDeletedOnDelete,
+       u"Эту сумку уже удалили на другом рабочем месте.\n"
+       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
       {"delete in an empty register",
        [](const QString& db, TADOTable& table) {
          CreateClientsDatabase(db);
