@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QToolTip>
 
-#include "app/Application.h"
 #include "app/DataSource.h"
 #include "app/TypedChar.h"
 
@@ -54,5 +53,5 @@ void TDBComboBox::keyPressEvent(QKeyEvent* event) {
 
 void TDBComboBox::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);
-  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+  StoreOnFocusOut(*this, event->reason());
 }

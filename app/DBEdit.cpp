@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-#include "app/Application.h"
 #include "app/DataSource.h"
 #include "app/TypedChar.h"
 
@@ -102,5 +101,5 @@ void TDBEdit::TextEdited() {
 
 void TDBEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+  StoreOnFocusOut(*this, event->reason());
 }

@@ -13,7 +13,8 @@ class TMaxLengthValidator;
 // the data set in edit mode; the text goes into the field when the edit loses the focus to
 // another control of the window or just before a post; Escape shows the stored value again,
 // and without a change of its own cancels the record's edit (TFieldDataLink::CancelEdit).
-// A text that does not fit the field keeps the focus in the edit.
+// A text that does not fit the field keeps the focus in the edit, and the click that tried to
+// take it away does nothing else (StoreOnFocusOut).
 class TDBEdit : public QLineEdit, public TFieldDataLink {
   Q_OBJECT
 

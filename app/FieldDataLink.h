@@ -61,3 +61,10 @@ private:
 // True when a bound control losing the focus for `reason` stores its change: the focus moves
 // to another control of the window. A box, a popup or the menu opening does not store.
 bool StoresOnFocusOut(Qt::FocusReason reason);
+
+// What a bound control does as it loses the focus for `reason`: stores `link`'s change when
+// StoresOnFocusOut. A failure is shown in the error box (the control keeps the focus), and when
+// a mouse press moved the focus, that press goes no further: the click that caused the failure
+// neither moves the register nor presses a button, so one failure shows one box. Needs the
+// QApplication.
+void StoreOnFocusOut(TFieldDataLink& link, Qt::FocusReason reason);

@@ -194,6 +194,53 @@ TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
   EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(12)));
 }
 
+// The editor's store as it loses the focus fails and shows its box; the click that took the
+// focus away must not make the same store fail again (and show a second box) nor act.
+TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNothing) {
+  struct TCase {
+    const char* Name;
+    void (*Spoil)(TRunningProgram& program);
+    QWidget* (*Editor)(const TForm1&);
+    const char16_t* Message;
+    bool ClickRow;  // otherwise "Добавить"
+  };
+  const auto packageNumber = [](TRunningProgram& program) {
+    program.TypeOver(program.Window().DBEdit6, QStringLiteral("500001-"));
+  };
+  const auto blankSymbol = [](TRunningProgram& program) {
+    TDBComboBox* list = program.Window().DBComboBox1;
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Home);
+  };
+  const auto packageEditor = [](const TForm1& w) -> QWidget* { return w.DBEdit6; };
+  const auto symbolList = [](const TForm1& w) -> QWidget* { return w.DBComboBox1; };
+  const char16_t* packageMessage = u"'500001-' is not a valid integer value for field 'Номер пакета'";
+  const char16_t* symbolMessage = u"'   ' is not a valid integer value for field 'Символ'";
+  const TCase cases[] = {
+      {"package number, then another row", packageNumber, packageEditor, packageMessage, true},
+      {"package number, then Добавить", packageNumber, packageEditor, packageMessage, false},
+      {"blank symbol, then another row", blankSymbol, symbolList, symbolMessage, true},
+      {"blank symbol, then Добавить", blankSymbol, symbolList, symbolMessage, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRunningProgram program({Stored, TBagRow(7)});
+    TForm1& w = program.Window();
+    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    c.Spoil(program);
+    if (c.ClickRow)
+      program.ClickRow(1);
+    else
+      program.Click(w.Button3);
+    EXPECT_EQ(program.Messages.Texts(), QStringList{QString::fromUtf16(c.Message)});
+    EXPECT_EQ(QApplication::focusWidget(), c.Editor(w));
+    EXPECT_EQ(program.Register().RecNo(), 0);
+    EXPECT_EQ(program.Register().RecordCount(), 2);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(ReadBags(program.Db())[0], Stored) << "nothing posted";
+  }
+}
+
 TEST(Editing, TheCashSymbolListStoresIntegersAndRefusesItsBlankItem) {
   TRunningProgram program({Stored});
   TForm1& w = program.Window();
