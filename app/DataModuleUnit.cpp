@@ -1,11 +1,12 @@
 #include "app/DataModuleUnit.h"
 
+#include "app/DatabaseWait.h"
 #include "app/MainForm.h"
 #include "app/RecordConflict.h"
 
 namespace {
 
-// How long a post waits for another program that holds the file locked.
+// How long a call waits for another program that holds the file locked.
 constexpr int BusyTimeoutMs = 5000;
 
 }  // namespace
@@ -24,7 +25,7 @@ std::vector<TFieldDef> ClientsFields() {
 }
 
 TForm2::TForm2(TForm1& form1)
-    : ADOConnection1(std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs)),
+    : ADOConnection1(std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs, &ShowDatabaseWait)),
       ADOTable1(std::make_unique<TADOTable>(*ADOConnection1, QStringLiteral("Clients"), ClientsFields())),
       DataSource1(std::make_unique<TDataSource>(*ADOTable1)),
       FForm1(form1) {

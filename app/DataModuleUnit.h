@@ -11,8 +11,9 @@ class TForm1;
 
 // The data module: the connection to "db.mdb" in the working directory, the table "Clients"
 // with the seven bag fields, and the data source every data-aware control of the main window
-// is attached to. While it lives, a post or delete refused because another desk changed or
-// deleted the bag is resolved with the operator (RecordConflictHandler).
+// is attached to. While it lives, a wait for a lock held by another desk shows in the windows
+// (ShowDatabaseWait) and a post or delete refused because another desk changed or deleted the
+// bag is resolved with the operator (RecordConflictHandler).
 class TForm2 {
 public:
   // Opens the connection and the table (all rows fetched, the first current), then attaches

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <thread>
+
 #include "app/DatabaseError.h"
 #include "app/StoredText.h"
 
@@ -24,22 +26,57 @@ TDatabaseFailure FailureOf(int code) {
   }
 }
 
+// How long the busy handler sleeps between two looks at the lock.
+constexpr std::chrono::milliseconds BusyPoll{10};
+
 }  // namespace
+
+// One call into SQLite on a connection: the lock wait it may contain starts afresh and is
+// reported over when the call returns, however it returns.
+class TSqliteCall {
+public:
+  explicit TSqliteCall(TSqliteDatabase& db) : FDb(db) { FDb.FWaitStart.reset(); }
+  ~TSqliteCall() {
+    FDb.FWaitStart.reset();
+    if (FDb.FWaitShown) {
+      FDb.FWaitShown = false;
+      FDb.FBusyWait(false);
+    }
+  }
+  TSqliteCall(const TSqliteCall&) = delete;
+  TSqliteCall& operator=(const TSqliteCall&) = delete;
+
+private:
+  TSqliteDatabase& FDb;
+};
 
 void TSqliteDatabase::TCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
-TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs)
-    : FFileName(QFileInfo(fileName).absoluteFilePath()) {
+TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
+    : FFileName(QFileInfo(fileName).absoluteFilePath()), FBusyTimeoutMs(busyTimeoutMs), FBusyWait(std::move(wait)) {
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
   FDb.reset(db);
   if (rc != SQLITE_OK) Fail(rc);
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, busyTimeoutMs);
+  sqlite3_busy_handler(db, &BusyHandler, this);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Connection settings only: the file itself is not written here.
   Execute(QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+int TSqliteDatabase::BusyHandler(void* self, int) {
+  auto& db = *static_cast<TSqliteDatabase*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  if (!db.FWaitStart) db.FWaitStart = now;
+  if (now - *db.FWaitStart >= std::chrono::milliseconds(db.FBusyTimeoutMs)) return 0;
+  if (db.FBusyWait) {
+    db.FWaitShown = true;
+    db.FBusyWait(true);
+  }
+  std::this_thread::sleep_for(BusyPoll);
+  return 1;
 }
 
 void TSqliteDatabase::Fail(int code) const {
@@ -52,6 +89,7 @@ bool TSqliteDatabase::SameName(const QString& a, const QString& b) {
 }
 
 void TSqliteDatabase::Execute(const QString& sql) {
+  TSqliteCall call(*this);
   const int rc = sqlite3_exec(Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) Fail(rc);
 }
@@ -62,7 +100,8 @@ int TSqliteDatabase::Changes() const { return sqlite3_changes(Handle()); }
 
 void TSqliteStatement::TFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
-TSqliteStatement::TSqliteStatement(const TSqliteDatabase& db, const QString& sql) : FDb(db) {
+TSqliteStatement::TSqliteStatement(TSqliteDatabase& db, const QString& sql) : FDb(db) {
+  TSqliteCall call(FDb);
   sqlite3_stmt* stmt = nullptr;
   const QByteArray utf8 = sql.toUtf8();
   const int rc = sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr);
@@ -110,6 +149,7 @@ void TSqliteStatement::Bind(int index, const QVariant& value) {
 }
 
 bool TSqliteStatement::Step() {
+  TSqliteCall call(FDb);
   const int rc = sqlite3_step(FStmt.get());
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
@@ -151,8 +191,10 @@ TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& db) : FDb(db) {
 
 TSqliteTransaction::~TSqliteTransaction() {
   // A failure may already have ended the transaction inside SQLite.
-  if (!FCommitted && !sqlite3_get_autocommit(FDb.Handle()))
+  if (!FCommitted && !sqlite3_get_autocommit(FDb.Handle())) {
+    TSqliteCall call(FDb);
     sqlite3_exec(FDb.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 void TSqliteTransaction::Commit() {

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
@@ -21,11 +22,30 @@
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
 #include "app/MainForm.h"
+#include "app/PaintBox.h"
 #include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 
 namespace {
+
+// Counts the events of one type that reach a widget while it lives.
+class TEventCounter : public QObject {
+public:
+  TEventCounter(QWidget* widget, QEvent::Type type, int& count) : FType(type), FCount(count) {
+    widget->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == FType) ++FCount;
+    return false;
+  }
+
+private:
+  QEvent::Type FType;
+  int& FCount;
+};
 
 const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
                          QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
@@ -379,6 +399,45 @@ TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDele
   program.Click(w.Button2);
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
   EXPECT_EQ(program.Messages.Boxes.size(), 1u);
+}
+
+// Another desk holds the file for a while: the save waits for it with the wait cursor, the
+// window goes on repainting meanwhile, and the save then goes through.
+TEST(MainWindow, ASaveWaitingForAnotherDesksLockKeepsTheWindowPaintedAndThenSaves) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
+  TWriteLock lock(program.Db());
+  int paints = 0;
+  TEventCounter counter(w.pbPreview, QEvent::Paint, paints);
+  // Ticks come only while the wait lets the event loop run; a few of them, then the other desk
+  // is done.
+  int waitingTicks = 0;
+  int paintsDuring = 0;
+  Qt::CursorShape cursor = Qt::ArrowCursor;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const QCursor* shown = QApplication::overrideCursor();
+    if (!shown || waitingTicks == 6) return;
+    cursor = shown->shape();
+    ++waitingTicks;
+    if (waitingTicks == 2) {
+      paintsDuring = -paints;
+      w.pbPreview->update();
+    } else if (waitingTicks == 6) {
+      paintsDuring += paints;
+      lock.Release();
+    }
+  });
+  tick.start(50);
+  program.Click(w.Button1);
+  tick.stop();
+  EXPECT_EQ(waitingTicks, 6);
+  EXPECT_EQ(cursor, Qt::WaitCursor);
+  EXPECT_GT(paintsDuring, 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(ReadBags(program.Db())[0][2], QVariant(QStringLiteral("ИП Сидоров")));
 }
 
 TEST(MainWindow, ACountTypedIntoTheDenominationGridReachesTheTotalAndThePayload) {
