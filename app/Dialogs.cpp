@@ -27,6 +27,8 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
   const QMessageBox::StandardButton order[] = {QMessageBox::Ok, QMessageBox::Cancel};
   for (qsizetype i = 0; i < request.ButtonCaptions.size() && i < qsizetype(std::size(order)); ++i)
     if (QAbstractButton* button = box.button(order[i])) button->setText(request.ButtonCaptions[i]);
+  if (request.Default == TModalResult::mrCancel && box.button(QMessageBox::Cancel))
+    box.setDefaultButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok ? TModalResult::mrOk : TModalResult::mrCancel;
 }
 

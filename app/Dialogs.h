@@ -28,6 +28,8 @@ struct TMessageBoxRequest {
   // Texts for the buttons in place of the standard ones, in the order OK, Cancel; fewer
   // leave the rest standard.
   QStringList ButtonCaptions = {};
+  // The button Enter presses.
+  TModalResult Default = TModalResult::mrOk;
 };
 
 // Shows a box and waits for the operator. Returns mrCancel only when the box has a Cancel

@@ -16,10 +16,10 @@ void ResolveRecordConflict(const ERecordConflict& conflict, TADOTable& dataSet) 
       deleted ? QStringLiteral("Убрать сумку из списка (всё набранное пропадёт) или продолжить правку?")
               : QStringLiteral("Загрузить сохранённые данные сумки (всё набранное пропадёт) или продолжить правку?");
   const QString reload = deleted ? QStringLiteral("Убрать из списка") : QStringLiteral("Загрузить");
-  // Closing the box keeps the typing: nothing is lost by a box dismissed in haste.
+  // Enter or closing the box keeps the typing: nothing is lost by a box dismissed in haste.
   if (ShowMessageBox({TApplication::Title(), happened + u'\n' + question, TMsgDlgType::mtWarning,
-                      TMsgDlgButtons::mbOKCancel, {reload, QStringLiteral("Продолжить правку")}}) ==
-      TModalResult::mrOk)
+                      TMsgDlgButtons::mbOKCancel, {reload, QStringLiteral("Продолжить правку")},
+                      TModalResult::mrCancel}) == TModalResult::mrOk)
     dataSet.RefreshRecord();
 }
 

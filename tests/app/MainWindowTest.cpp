@@ -308,6 +308,7 @@ TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditin
   EXPECT_EQ(box.Type, TMsgDlgType::mtWarning);
   EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOKCancel);
   EXPECT_EQ(box.ButtonCaptions, (QStringList{u"Загрузить"_qs, u"Продолжить правку"_qs}));
+  EXPECT_EQ(box.Default, TModalResult::mrCancel) << "Enter keeps the typing";
   // Keep editing: nothing of the typing is lost.
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
   EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
