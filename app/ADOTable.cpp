@@ -155,7 +155,8 @@ std::optional<std::vector<QVariant>> TADOTable::ReadRow(qint64 rowId) const {
 
 // A write that touched no row: the row is still there with other values, or gone.
 ERecordConflict TADOTable::Conflict(qint64 rowId, bool deleting) const {
-  TSqliteStatement find(FConnection.Database(), QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(FTableName)));
+  TSqliteStatement find(FConnection.Database(),
+                        QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(FTableName)));
   find.Bind(1, rowId);
   const bool deleted = !find.Step();
   const TDatabaseFailure failure =

@@ -8,7 +8,8 @@
 QString FieldDisplayText(const QVariant& value) {
   if (!value.isValid() || value.isNull()) return QString();
   if (value.typeId() == QMetaType::LongLong) return QString::number(value.toLongLong());
-  if (value.metaType() == QMetaType::fromType<TStoredText>()) return QString::fromUtf8(value.value<TStoredText>().Bytes);
+  if (value.metaType() == QMetaType::fromType<TStoredText>())
+    return QString::fromUtf8(value.value<TStoredText>().Bytes);
   return value.toString();
 }
 

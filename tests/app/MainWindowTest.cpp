@@ -388,7 +388,8 @@ TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTh
 TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDeletes) {
   TRunningProgram program({Bag1234, Bag77});
   TForm1& w = program.Window();
-  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
+  ExecuteSql(program.Db(),
+             QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
   program.Click(w.Button2);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "

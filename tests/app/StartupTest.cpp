@@ -74,7 +74,8 @@ TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
     const QString sentence = QString::fromUtf16(failure.Sentence).replace(QStringLiteral("%1"), db);
     const QRegularExpression expected(
         QStringLiteral("^%1\r\nException EDatabaseError in module startup_probe at [0-9A-F]{16}\\.\r\n%2\r\n$")
-            .arg(QRegularExpression::escape(sentence), QRegularExpression::escape(QString::fromUtf8(failure.Message))));
+            .arg(QRegularExpression::escape(sentence),
+                 QRegularExpression::escape(QString::fromUtf8(failure.Message))));
     EXPECT_TRUE(expected.match(text).hasMatch()) << text.toStdString();
 
     EXPECT_EQ(dir.Files(), filesBefore) << "nothing created";
