@@ -8,13 +8,14 @@
 
 // The connection to the register's database file. The file name is resolved against the
 // working directory. The file is opened shared: other processes may read and write it at the
-// same time; their locks are waited for up to BusyTimeoutMs.
+// same time; their locks are waited for up to BusyTimeoutMs in each call, with `wait` told of
+// the wait (see TBusyWait).
 class TADOConnection {
 public:
-  TADOConnection(QString fileName, int busyTimeoutMs);
+  TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait = {});
 
-  // Opens the file; never creates it. Throws EDatabaseError ("unable to open database file"
-  // for a missing or unreadable file). Opening an open connection does nothing.
+  // Opens the file; never creates it. Throws EDatabaseError (dfCannotOpen, "unable to open
+  // database file", for a missing or unreadable file). Opening an open connection does nothing.
   void Open();
   bool Connected() const { return FDatabase != nullptr; }
   // The open database. Precondition: Connected().
@@ -25,5 +26,6 @@ public:
 private:
   QString FFileName;
   int FBusyTimeoutMs;
+  TBusyWait FBusyWait;
   std::unique_ptr<TSqliteDatabase> FDatabase;
 };

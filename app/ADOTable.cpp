@@ -48,9 +48,28 @@ void TADOTable::BindValues(TSqliteStatement& statement, int firstParameter,
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
 }
 
+// An unknown double-quoted name must never be read as a string, which SQLite would do for a
+// missing column: every column is looked for before the first row is read.
+void TADOTable::CheckColumns() const {
+  TSqliteDatabase& db = FConnection.Database();
+  TSqliteStatement info(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+  info.Bind(1, FTableName);
+  QStringList columns;
+  while (info.Step()) columns << info.Column(0).toString();
+  if (columns.isEmpty())
+    throw EDatabaseError(TDatabaseFailure::dfNoTable, QStringLiteral("no such table: %1").arg(FTableName),
+                         db.FileName(), FTableName);
+  for (const TFieldDef& field : FFields)
+    if (std::none_of(columns.begin(), columns.end(),
+                     [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
+      throw EDatabaseError(TDatabaseFailure::dfNoColumn, QStringLiteral("no such column: %1").arg(field.Name),
+                           db.FileName(), field.Name);
+}
+
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
+  CheckColumns();
   TSqliteStatement select(FConnection.Database(),
                           QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(), Quoted(FTableName)));
   const int fieldCount = int(FFields.size());
@@ -124,14 +143,27 @@ void TADOTable::Insert() {
   Notify(TDataEvent::deRecordChange);
 }
 
-std::vector<QVariant> TADOTable::ReadRow(qint64 rowId, const std::vector<QVariant>& fallback) const {
+std::optional<std::vector<QVariant>> TADOTable::ReadRow(qint64 rowId) const {
   TSqliteStatement select(FConnection.Database(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
                                                       .arg(ColumnList(), Quoted(FTableName)));
   select.Bind(1, rowId);
-  if (!select.Step()) return fallback;  // a trigger of someone else's may have moved it away
+  if (!select.Step()) return std::nullopt;
   std::vector<QVariant> values;
   for (int i = 0; i < int(FFields.size()); ++i) values.push_back(select.Column(i));
   return values;
+}
+
+// A write that touched no row: the row is still there with other values, or gone.
+ERecordConflict TADOTable::Conflict(qint64 rowId, bool deleting) const {
+  TSqliteStatement find(FConnection.Database(),
+                        QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(FTableName)));
+  find.Bind(1, rowId);
+  const bool deleted = !find.Step();
+  const TDatabaseFailure failure =
+      deleting ? (deleted ? TDatabaseFailure::dfDeletedOnDelete : TDatabaseFailure::dfChangedOnDelete)
+               : (deleted ? TDatabaseFailure::dfDeletedOnPost : TDatabaseFailure::dfChangedOnPost);
+  return ERecordConflict(failure, deleting ? RowChangedForDelete : RowChangedForUpdate,
+                         FConnection.Database().FileName());
 }
 
 void TADOTable::WriteRecord() {
@@ -159,9 +191,10 @@ void TADOTable::WriteRecord() {
     update.Bind(fieldCount + 1, rowId);
     BindValues(update, fieldCount + 2, record.Values);
     update.Step();
-    if (db.Changes() == 0) throw EDatabaseError(RowChangedForUpdate);
+    if (db.Changes() == 0) throw Conflict(rowId, false);
   }
-  std::vector<QVariant> stored = ReadRow(rowId, FBuffer);
+  // A trigger of someone else's may have moved the row away: then it keeps what was written.
+  std::vector<QVariant> stored = ReadRow(rowId).value_or(FBuffer);
   transaction.Commit();
   record.RowId = rowId;
   record.Values = std::move(stored);
@@ -214,13 +247,31 @@ void TADOTable::Delete() {
   remove.Bind(1, record.RowId);
   BindValues(remove, 2, record.Values);
   remove.Step();
-  if (db.Changes() == 0) throw EDatabaseError(RowChangedForDelete);
+  if (db.Changes() == 0) throw Conflict(record.RowId, true);
+  RemoveCurrentRow();
+}
+
+void TADOTable::RemoveCurrentRow() {
   FState = TDataSetState::dsBrowse;
   FModified = false;
   RemoveRow(FRecNo);
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
   Notify(TDataEvent::deRecordChange);
+}
+
+bool TADOTable::RefreshRecord() {
+  Cancel();
+  if (FRecords.empty()) return true;
+  std::optional<std::vector<QVariant>> stored = ReadRow(FRecords[FRecNo].RowId);
+  if (!stored) {
+    RemoveCurrentRow();
+    return false;
+  }
+  FRecords[FRecNo].Values = std::move(*stored);
+  Notify(TDataEvent::deRowChanged, FRecNo);
+  Notify(TDataEvent::deRecordChange);
+  return true;
 }
 
 void TADOTable::CheckBrowseMode() {

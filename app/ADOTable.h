@@ -3,19 +3,23 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
 #include <vector>
 
 #include "app/ADOConnection.h"
+#include "app/DatabaseError.h"
 #include "app/DataLink.h"
 #include "app/Field.h"
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
 // A table opened by name with a static cursor: every row is fetched at Open, in the order the
-// database delivers it, and later changes by other processes are not seen. Optimistic
-// locking: a post or delete touches the row only while it still holds the values fetched (or
-// last posted) by this data set; otherwise EDatabaseError is raised and nothing changes on
-// either side.
+// database delivers it, and later changes by other processes are not seen until RefreshRecord.
+// Optimistic locking: a post or delete touches the row only while it still holds exactly the
+// values fetched (or last posted) by this data set, compared as the database holds them
+// (text that is not UTF-8 included, see TStoredText); otherwise ERecordConflict is raised,
+// telling a row changed elsewhere from one deleted elsewhere, and nothing changes on either
+// side.
 //
 // Invariants: 0 <= RecNo() < RecordCount(), or RecNo() == -1 exactly when RecordCount() == 0.
 // In dsInsert the current row is the new one, not yet in the table. Modified() is false in
@@ -29,8 +33,10 @@ public:
   TADOTable(const TADOTable&) = delete;
   TADOTable& operator=(const TADOTable&) = delete;
 
-  // Opens the connection if needed and fetches all rows; the first becomes current. Throws
-  // EDatabaseError when the file or the table cannot be read.
+  // Opens the connection if needed, checks that the table has every field's column (names
+  // compared as the database compares them) and fetches all rows; the first becomes current.
+  // Throws EDatabaseError when the file or the table cannot be read (dfNoTable, or dfNoColumn
+  // naming the first missing column); the file is not written then.
   void Open();
   bool Active() const { return FActive; }
 
@@ -65,15 +71,22 @@ public:
   // data set is empty), in insert mode.
   void Insert();
   // Stores the links' pending changes; writes an edited or inserted record and returns to
-  // browse mode. A database refusal (changed or deleted row, constraint) raises EDatabaseError
-  // and leaves the mode, the buffer and the modified flag as they were.
+  // browse mode. A database refusal raises EDatabaseError (ERecordConflict for a row changed
+  // or deleted elsewhere) and leaves the mode, the buffer and the modified flag as they were.
   void Post();
   // Drops the changes of the current record; a new record disappears.
   void Cancel();
   // Drops a new record; otherwise deletes the current row from the table at once and makes
   // the next (or, for the last, the previous) row current. Empty data set: EDatabaseError
-  // "Cannot perform this operation on an empty dataset".
+  // "Cannot perform this operation on an empty dataset". A row changed or deleted elsewhere:
+  // ERecordConflict, and the register keeps the row.
   void Delete();
+  // Drops the current record's changes as Cancel does, then reads the current row again from
+  // the table: its stored values replace what the data set held. A row deleted elsewhere
+  // leaves the register and the next (or, for the last, the previous) row becomes current;
+  // then the result is false. Nothing happens on an empty data set. Throws EDatabaseError
+  // when the table cannot be read; the changes are dropped all the same.
+  bool RefreshRecord();
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
   void CheckBrowseMode();
@@ -95,13 +108,17 @@ private:
   };
 
   void Notify(TDataEvent event, int info = 0);
+  void CheckColumns() const;
   QString ColumnList() const;
   QString MatchCondition(int firstParameter) const;
   void BindValues(class TSqliteStatement& statement, int firstParameter,
                   const std::vector<QVariant>& values) const;
-  std::vector<QVariant> ReadRow(qint64 rowId, const std::vector<QVariant>& fallback) const;
+  // The row's stored values; none when the table no longer has it.
+  std::optional<std::vector<QVariant>> ReadRow(qint64 rowId) const;
+  ERecordConflict Conflict(qint64 rowId, bool deleting) const;
   void WriteRecord();
   void RemoveRow(int row);
+  void RemoveCurrentRow();
 
   TADOConnection& FConnection;
   QString FTableName;

@@ -2,7 +2,19 @@
 
 #include <QFontDatabase>
 
+#include <utility>
+
+#include "app/DatabaseError.h"
 #include "app/Dialogs.h"
+
+namespace {
+
+TExceptionHandler& OnException() {
+  static TExceptionHandler handler;
+  return handler;
+}
+
+}  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The window's font. Debian ships a Tahoma face with Wine's fonts (fonts-wine), outside the
@@ -23,18 +35,45 @@ QString ExceptionMessage(std::exception_ptr error) {
   }
 }
 
+QString ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const EDatabaseError& e) {
+    return DatabaseErrorText(e);
+  } catch (...) {
+    return ExceptionMessage(error);
+  }
+}
+
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back() > u'.') return message + u'.';
   return message;
 }
 
-void TApplication::HandleException(std::exception_ptr error) noexcept {
+void TApplication::ShowException(std::exception_ptr error) noexcept {
   try {
-    ShowMessageBox({Title(), WithFullStop(ExceptionMessage(error)), TMsgDlgType::mtError,
-                    TMsgDlgButtons::mbOK});
+    ShowMessageBox({Title(), WithFullStop(ErrorText(error)), TMsgDlgType::mtError, TMsgDlgButtons::mbOK});
   } catch (...) {
     // Nothing is left to report a failure of the error box itself to.
   }
+}
+
+void TApplication::HandleException(std::exception_ptr error) noexcept {
+  // A copy: the handler may replace itself.
+  const TExceptionHandler handler = OnException();
+  if (!handler) {
+    ShowException(error);
+    return;
+  }
+  try {
+    handler(error);
+  } catch (...) {
+    ShowException(std::current_exception());
+  }
+}
+
+TExceptionHandler TApplication::SetOnException(TExceptionHandler handler) {
+  return std::exchange(OnException(), std::move(handler));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QToolTip>
 
-#include "app/Application.h"
 #include "app/DataSource.h"
 #include "app/TypedChar.h"
 
@@ -40,7 +39,7 @@ bool TDBComboBox::event(QEvent* event) {
 void TDBComboBox::keyPressEvent(QKeyEvent* event) {
   const QChar key = TypedChar(*event);
   if (key == QChar(27)) {
-    Reset();
+    CancelEdit();
     event->accept();
     return;
   }
@@ -54,5 +53,5 @@ void TDBComboBox::keyPressEvent(QKeyEvent* event) {
 
 void TDBComboBox::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);
-  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+  StoreOnFocusOut(*this, event->reason());
 }

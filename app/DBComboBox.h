@@ -8,7 +8,8 @@
 // equals the field's text, or no selection when there is none. Choosing an item puts the data
 // set in edit mode; the item's text goes into the field when the list loses the focus to
 // another control of the window or just before a post (no selection stores NULL). Escape shows
-// the stored value again.
+// the stored value again, and without a change of its own cancels the record's edit
+// (TFieldDataLink::CancelEdit).
 class TDBComboBox : public QComboBox, public TFieldDataLink {
   Q_OBJECT
 

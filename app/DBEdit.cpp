@@ -4,7 +4,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include "app/Application.h"
 #include "app/DataSource.h"
 #include "app/TypedChar.h"
 #include "app/TypingFilter.h"
@@ -42,6 +41,13 @@ void TDBEdit::RestoreFocus() {
 
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
   QChar key = TypedChar(*event);
+  // Escape is the edit's own key, never a character for the key filter.
+  if (key == QChar(27)) {
+    CancelEdit();
+    selectAll();
+    event->accept();
+    return;
+  }
   if (key.isNull()) {
     // Delete, Shift+Delete and Shift+Insert change the text without typing a character.
     if (event->key() == Qt::Key_Delete ||
@@ -56,12 +62,6 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
     key = QChar();
   }
   if (key.isNull()) {
-    event->accept();
-    return;
-  }
-  if (key == QChar(27)) {
-    Reset();
-    selectAll();
     event->accept();
     return;
   }
@@ -87,5 +87,5 @@ void TDBEdit::TextEdited() {
 
 void TDBEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (StoresOnFocusOut(event->reason())) Guarded([this] { UpdateData(); });
+  StoreOnFocusOut(*this, event->reason());
 }

@@ -11,8 +11,10 @@ class TTypingFilter;
 
 // An edit bound to a field of the current record. The first change the operator makes puts
 // the data set in edit mode; the text goes into the field when the edit loses the focus to
-// another control of the window or just before a post; Escape shows the stored value again.
-// A text that does not fit the field keeps the focus in the edit.
+// another control of the window or just before a post; Escape shows the stored value again,
+// and without a change of its own cancels the record's edit (TFieldDataLink::CancelEdit).
+// A text that does not fit the field keeps the focus in the edit, and the click that tried to
+// take it away does nothing else (StoreOnFocusOut).
 class TDBEdit : public QLineEdit, public TFieldDataLink {
   Q_OBJECT
 
@@ -28,7 +30,8 @@ public:
   int EffectiveMaxLength() const;
 
   // Called for every typed character (TypedChar) before the edit acts on it; setting the
-  // character to QChar() swallows the key. Keys that type nothing are not reported.
+  // character to QChar() swallows the key. Keys that type nothing, and Escape, are not
+  // reported.
   std::function<void(QChar& key)> OnKeyPress;
 
 protected:

@@ -159,6 +159,12 @@ void TDBGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    if (FDataSource && FDataSource->DataSet().State() != TDataSetState::dsBrowse)
+      Guarded([this] { FDataSource->DataSet().RefreshRecord(); });
+    return;
+  }
   if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
     event->accept();
     if (!FDataSource || FDataSource->DataSet().IsEmpty()) return;

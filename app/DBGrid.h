@@ -12,8 +12,10 @@ class TDBGridModel;
 // indicator column, whole-row selection and no editing in cells. The grid's current row is
 // the data set's current record: a click or a key that moves the row moves the record (with
 // the data set's browse-mode check; a failure keeps the row). Tab moves between columns.
-// Ctrl+Delete asks "Delete record?" (OK / Cancel) and deletes on OK. An untouched new record
-// is dropped when the focus leaves the grid for another control.
+// Ctrl+Delete asks "Delete record?" (OK / Cancel) and deletes on OK. Escape drops the changes
+// of the record being edited or inserted and reads its stored values again
+// (TADOTable::RefreshRecord): a bag deleted elsewhere leaves the register. An untouched new
+// record is dropped when the focus leaves the grid for another control.
 class TDBGrid : public QTableView, public TDataLink {
   Q_OBJECT
 

@@ -1,10 +1,12 @@
 #include "app/DataModuleUnit.h"
 
+#include "app/DatabaseWait.h"
 #include "app/MainForm.h"
+#include "app/RecordConflict.h"
 
 namespace {
 
-// How long a post waits for another program that holds the file locked.
+// How long a call waits for another program that holds the file locked.
 constexpr int BusyTimeoutMs = 5000;
 
 }  // namespace
@@ -23,13 +25,17 @@ std::vector<TFieldDef> ClientsFields() {
 }
 
 TForm2::TForm2(TForm1& form1)
-    : ADOConnection1(std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs)),
+    : ADOConnection1(std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs, &ShowDatabaseWait)),
       ADOTable1(std::make_unique<TADOTable>(*ADOConnection1, QStringLiteral("Clients"), ClientsFields())),
       DataSource1(std::make_unique<TDataSource>(*ADOTable1)),
       FForm1(form1) {
   ADOConnection1->Open();
   ADOTable1->Open();
   FForm1.SetDataSource(DataSource1.get());
+  FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
 }
 
-TForm2::~TForm2() { FForm1.SetDataSource(nullptr); }
+TForm2::~TForm2() {
+  TApplication::SetOnException(std::move(FPreviousOnException));
+  FForm1.SetDataSource(nullptr);
+}

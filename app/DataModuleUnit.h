@@ -4,21 +4,25 @@
 
 #include "app/ADOConnection.h"
 #include "app/ADOTable.h"
+#include "app/Application.h"
 #include "app/DataSource.h"
 
 class TForm1;
 
 // The data module: the connection to "db.mdb" in the working directory, the table "Clients"
 // with the seven bag fields, and the data source every data-aware control of the main window
-// is attached to.
+// is attached to. While it lives, a wait for a lock held by another desk shows in the windows
+// (ShowDatabaseWait) and a post or delete refused because another desk changed or deleted the
+// bag is resolved with the operator (RecordConflictHandler).
 class TForm2 {
 public:
   // Opens the connection and the table (all rows fetched, the first current), then attaches
   // the main window's data-aware controls. Throws EDatabaseError when the file is missing or
-  // unreadable or has no table "Clients"; the file is then left untouched and the window
-  // is not attached.
+  // unreadable or has no table "Clients" or lacks one of its columns; the file is then left
+  // untouched and the window is not attached.
   explicit TForm2(TForm1& form1);
-  // Detaches the window's controls; a record still being edited is dropped.
+  // Detaches the window's controls; a record still being edited is dropped. The exception
+  // handler it replaced is back.
   ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;
@@ -29,6 +33,7 @@ public:
 
 private:
   TForm1& FForm1;
+  TExceptionHandler FPreviousOnException;
 };
 
 // The seven fields of a bag record, in the register's column order.

@@ -1,8 +1,10 @@
 #include "app/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <iterator>
 #include <utility>
 
 #include "app/Application.h"
@@ -30,6 +32,11 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     box.setEscapeButton(QMessageBox::Cancel);
   }
+  const QMessageBox::StandardButton order[] = {QMessageBox::Ok, QMessageBox::Cancel};
+  for (qsizetype i = 0; i < request.ButtonCaptions.size() && i < qsizetype(std::size(order)); ++i)
+    if (QAbstractButton* button = box.button(order[i])) button->setText(request.ButtonCaptions[i]);
+  if (request.Default == TModalResult::mrCancel && box.button(QMessageBox::Cancel))
+    box.setDefaultButton(QMessageBox::Cancel);
   switch (box.exec()) {
     case QMessageBox::Ok: return TModalResult::mrOk;
     case QMessageBox::Yes: return TModalResult::mrYes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -25,6 +26,11 @@ struct TMessageBoxRequest {
   QString Text;
   TMsgDlgType Type = TMsgDlgType::mtCustom;
   TMsgDlgButtons Buttons = TMsgDlgButtons::mbOK;
+  // Texts for the buttons in place of the standard ones, in the order OK, Cancel; fewer
+  // leave the rest standard.
+  QStringList ButtonCaptions = {};
+  // The button Enter presses.
+  TModalResult Default = TModalResult::mrOk;
 };
 
 // Shows a box and waits for the operator. Returns the button chosen: mrOk, mrYes or mrNo, or

@@ -3,10 +3,13 @@
 #include <limits>
 
 #include "app/DatabaseError.h"
+#include "app/StoredText.h"
 
 QString FieldDisplayText(const QVariant& value) {
   if (!value.isValid() || value.isNull()) return QString();
   if (value.typeId() == QMetaType::LongLong) return QString::number(value.toLongLong());
+  if (value.metaType() == QMetaType::fromType<TStoredText>())
+    return QString::fromUtf8(value.value<TStoredText>().Bytes);
   return value.toString();
 }
 

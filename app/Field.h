@@ -21,7 +21,8 @@ struct TFieldDef {
 
 // The text a bound control or the grid shows for a stored value: empty for NULL, the decimal
 // number for an integer, the stored text otherwise (a value someone else stored with another
-// type shows as SQLite would convert it to text).
+// type shows as SQLite would convert it to text; a TStoredText with U+FFFD for the bytes that
+// are not UTF-8).
 QString FieldDisplayText(const QVariant& value);
 
 // Converts a control's text into a value of `field`. Empty text gives NULL. A text field keeps

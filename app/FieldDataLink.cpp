@@ -1,6 +1,33 @@
 #include "app/FieldDataLink.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include "app/Application.h"
 #include "app/DataSource.h"
+
+namespace {
+
+// Swallows the mouse press being delivered, once: the one whose focus change a control refused.
+// Lives until the event loop comes round, so that no later press is touched.
+class TPressSwallower : public QObject {
+public:
+  explicit TPressSwallower(QObject* parent) : QObject(parent) {}
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (FSwallowed || (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+      return false;
+    FSwallowed = true;
+    return true;
+  }
+
+private:
+  bool FSwallowed = false;
+};
+
+}  // namespace
 
 TFieldDataLink::~TFieldDataLink() {
   if (FDataSource) FDataSource->RemoveLink(this);
@@ -28,6 +55,15 @@ void TFieldDataLink::Reset() {
   FModified = false;
 }
 
+void TFieldDataLink::CancelEdit() {
+  if (FModified || !FDataSource) {
+    Reset();
+    return;
+  }
+  TADOTable& dataSet = FDataSource->DataSet();
+  if (dataSet.Active() && dataSet.State() != TDataSetState::dsBrowse) dataSet.RefreshRecord();
+}
+
 void TFieldDataLink::DataEvent(TDataEvent event, int info) {
   if (event == TDataEvent::deRecordChange || event == TDataEvent::deDataSetChange ||
       (event == TDataEvent::deFieldChange && info == FFieldIndex))
@@ -48,4 +84,12 @@ void TFieldDataLink::UpdateData() {
 bool StoresOnFocusOut(Qt::FocusReason reason) {
   return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
          reason != Qt::MenuBarFocusReason;
+}
+
+void StoreOnFocusOut(TFieldDataLink& link, Qt::FocusReason reason) {
+  if (!StoresOnFocusOut(reason) || Guarded([&] { link.UpdateData(); }) || reason != Qt::MouseFocusReason) return;
+  // The press that moved the focus is still on its way to the clicked control.
+  auto* swallower = new TPressSwallower(QCoreApplication::instance());
+  QCoreApplication::instance()->installEventFilter(swallower);
+  QTimer::singleShot(0, swallower, &QObject::deleteLater);
 }

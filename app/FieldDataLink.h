@@ -36,6 +36,10 @@ public:
   bool IsModified() const { return FModified; }
   // Shows the field's value again and forgets the operator's change.
   void Reset();
+  // Escape in the control: a change of the control not yet stored is forgotten (Reset);
+  // without one, the record's changes are dropped and its stored values read again, as by
+  // Escape in the register (TADOTable::RefreshRecord). Throws what that throws.
+  void CancelEdit();
 
   void DataEvent(TDataEvent event, int info) override;
   // Stores the changed text into the field. On a conversion error the control keeps its
@@ -57,3 +61,10 @@ private:
 // True when a bound control losing the focus for `reason` stores its change: the focus moves
 // to another control of the window. A box, a popup or the menu opening does not store.
 bool StoresOnFocusOut(Qt::FocusReason reason);
+
+// What a bound control does as it loses the focus for `reason`: stores `link`'s change when
+// StoresOnFocusOut. A failure is shown in the error box (the control keeps the focus), and when
+// a mouse press moved the focus, that press goes no further: the click that caused the failure
+// neither moves the register nor presses a button, so one failure shows one box. Needs the
+// QApplication.
+void StoreOnFocusOut(TFieldDataLink& link, Qt::FocusReason reason);

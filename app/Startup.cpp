@@ -42,11 +42,13 @@ QString ClassName(const std::type_info& type) {
 QString StartupErrorText(std::exception_ptr error) {
   QString className = QStringLiteral("Exception");
   const void* address = nullptr;
+  QString sentence;
   try {
     std::rethrow_exception(error);
   } catch (const EDatabaseError& e) {
     className = ClassName(typeid(e));
     address = e.Address();
+    sentence = DatabaseFailureText(e.Failure(), e.Database(), e.Subject());
   } catch (const std::exception& e) {
     className = ClassName(typeid(e));
   } catch (...) {
@@ -54,10 +56,12 @@ QString StartupErrorText(std::exception_ptr error) {
   const QString message = ExceptionMessage(error);
   const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
   const QString fullStop = message.endsWith(u'.') ? QString() : QStringLiteral(".");
-  return QStringLiteral("Exception %1 in module %2 at %3.\r\n%4%5\r\n")
-      .arg(className, module,
-           QStringLiteral("%1").arg(quintptr(address), int(sizeof(void*) * 2), 16, QChar(u'0')).toUpper(),
-           message, fullStop);
+  const QString technical =
+      QStringLiteral("Exception %1 in module %2 at %3.\r\n%4%5\r\n")
+          .arg(className, module,
+               QStringLiteral("%1").arg(quintptr(address), int(sizeof(void*) * 2), 16, QChar(u'0')).toUpper(),
+               message, fullStop);
+  return sentence.isEmpty() ? technical : sentence + QStringLiteral("\r\n") + technical;
 }
 
 int RunApplication(int& argc, char** argv) {

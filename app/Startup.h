@@ -25,12 +25,14 @@ struct TForms {
 // Start-up steps 2 to 4: the main window (its FormCreate runs), the hidden firm dialog loading
 // `iniPath`, then the data module opening "db.mdb" in the working directory and attaching the
 // window's controls. Nothing is shown. Throws what the steps throw (EDatabaseError when the
-// register cannot be opened); nothing is created on disk then. Needs the TApplication.
+// register cannot be opened or lacks a column); nothing is created on disk then. Needs the
+// TApplication.
 TForms CreateForms(const QString& iniPath);
 
 // The text of the box for an error that stops start-up:
 // "Exception <class> in module <executable> at <address>.\r\n<message><full stop>\r\n", the
-// full stop only when the message does not already end in one.
+// full stop only when the message does not already end in one; for a database failure the
+// operator's Russian sentence (DatabaseFailureText) and "\r\n" come first.
 QString StartupErrorText(std::exception_ptr error);
 
 // The whole program: application title, forms, message loop. Returns the exit code: 1 after

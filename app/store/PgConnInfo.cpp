@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/DatabaseError.h"
+#include "app/store/PgError.h"
 
 TPgConnInfo::TPgConnInfo(const QString& conninfo) {
   char* error = nullptr;
@@ -14,7 +14,7 @@ TPgConnInfo::TPgConnInfo(const QString& conninfo) {
     // Without a message libpq ran out of memory.
     const QString message = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
     PQfreemem(error);
-    throw EDatabaseError(message);
+    throw PgError(message);
   }
   for (const PQconninfoOption* option = options.get(); option->keyword; ++option) {
     if (option->val) FValues.emplace(QString::fromUtf8(option->keyword), QString::fromUtf8(option->val));

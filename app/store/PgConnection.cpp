@@ -2,7 +2,7 @@
 
 #include <libpq-fe.h>
 
-#include "app/DatabaseError.h"
+#include "app/store/PgError.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds)
                                   nullptr};
   const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8", nullptr};
   FConnection.reset(PQconnectdbParams(keywords, values, 1));
-  if (!FConnection) throw EDatabaseError(QStringLiteral("out of memory"));
-  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  if (!FConnection) throw PgError(QStringLiteral("out of memory"));
+  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw PgError(ConnectionMessage(FConnection.get()));
 }
 
 TPgResult TPgConnection::Execute(const QString& sql, const std::vector<QVariant>& parameters) {
@@ -42,11 +42,11 @@ TPgResult TPgConnection::Execute(const QString& sql, const std::vector<QVariant>
   }
   PGresult* raw = PQexecParams(FConnection.get(), sql.toUtf8().constData(), static_cast<int>(values.size()),
                                nullptr, values.data(), nullptr, nullptr, 0);
-  if (!raw) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  if (!raw) throw PgError(ConnectionMessage(FConnection.get()));
   TPgResult result(raw);
   const ExecStatusType status = PQresultStatus(raw);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    throw EDatabaseError(QString::fromUtf8(PQresultErrorMessage(raw)).trimmed(),
+    throw PgError(QString::fromUtf8(PQresultErrorMessage(raw)).trimmed(),
                          QString::fromUtf8(PQresultErrorField(raw, PG_DIAG_SQLSTATE)));
   }
   return result;
@@ -56,21 +56,21 @@ bool TPgConnection::IsConnected() const { return PQstatus(FConnection.get()) == 
 
 void TPgConnection::Reset() {
   PQreset(FConnection.get());
-  if (!IsConnected()) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  if (!IsConnected()) throw PgError(ConnectionMessage(FConnection.get()));
 }
 
 void TPgConnection::Listen(const QString& channel) {
   const QByteArray name = channel.toUtf8();
   const std::unique_ptr<char, decltype(&PQfreemem)> quoted(
       PQescapeIdentifier(FConnection.get(), name.constData(), static_cast<std::size_t>(name.size())), PQfreemem);
-  if (!quoted) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  if (!quoted) throw PgError(ConnectionMessage(FConnection.get()));
   Execute(QStringLiteral("LISTEN ") + QString::fromUtf8(quoted.get()));
 }
 
 int TPgConnection::Socket() const { return PQsocket(FConnection.get()); }
 
 std::vector<TPgNotification> TPgConnection::ConsumeNotifications() {
-  if (!PQconsumeInput(FConnection.get())) throw EDatabaseError(ConnectionMessage(FConnection.get()));
+  if (!PQconsumeInput(FConnection.get())) throw PgError(ConnectionMessage(FConnection.get()));
   std::vector<TPgNotification> notifications;
   while (PGnotify* raw = PQnotifies(FConnection.get())) {
     const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);

@@ -1,6 +1,6 @@
 #include "app/store/PgTransaction.h"
 
-#include "app/DatabaseError.h"
+#include "app/store/PgError.h"
 #include "app/store/PgConnection.h"
 
 namespace {
@@ -26,7 +26,7 @@ void TPgTransaction::Commit() {
   FEnded = true;
   const TPgResult result = FConnection.Execute(QStringLiteral("COMMIT"));
   if (result.CommandStatus() != QStringLiteral("COMMIT")) {
-    throw EDatabaseError(QStringLiteral("The transaction was rolled back: a statement in it had failed."),
+    throw PgError(QStringLiteral("The transaction was rolled back: a statement in it had failed."),
                          InFailedTransaction);
   }
 }

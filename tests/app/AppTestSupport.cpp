@@ -138,6 +138,21 @@ QVariant QueryValue(const QString& path, const QString& sql) {
   return value;
 }
 
+TWriteLock::TWriteLock(const QString& path) {
+  TDb db = OpenDb(path, SQLITE_OPEN_READWRITE);
+  Exec(db.get(), QStringLiteral("BEGIN EXCLUSIVE"));
+  FDb = db.release();
+}
+
+TWriteLock::~TWriteLock() { Release(); }
+
+void TWriteLock::Release() {
+  if (!FDb) return;
+  sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(FDb);
+  FDb = nullptr;
+}
+
 TMessageRecorder::TMessageRecorder() {
   FPrevious = SetMessagePresenter([this](const TMessageBoxRequest& request) {
     Boxes.push_back(request);

@@ -41,6 +41,20 @@ void ExecuteSql(const QString& path, const QString& sql);
 // Result of a one-value query, through a connection of its own.
 QVariant QueryValue(const QString& path, const QString& sql);
 
+// A connection of its own to `path` that holds the write lock (BEGIN EXCLUSIVE), as another
+// desk in the middle of a write does, until Release or its end.
+class TWriteLock {
+public:
+  explicit TWriteLock(const QString& path);
+  ~TWriteLock();
+  TWriteLock(const TWriteLock&) = delete;
+  TWriteLock& operator=(const TWriteLock&) = delete;
+  void Release();
+
+private:
+  struct sqlite3* FDb = nullptr;
+};
+
 // Takes the place of the modal boxes while it lives: records every box and answers from a
 // queue of results (OK when the queue is empty).
 class TMessageRecorder {

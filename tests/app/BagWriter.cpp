@@ -1,6 +1,7 @@
 // Posts new bags into db.mdb of the working directory through the register's data set,
 // writing the bag number to standard output after each post has returned: "bag-<n>\n".
-// Argument: how many bags (until killed, in practice).
+// Arguments: how many bags (until killed, in practice), the number of the first. A refused post
+// ends it with exit code 1 and the operator's text of the failure on standard error.
 #include <QString>
 
 #include <cstdio>
@@ -9,22 +10,28 @@
 #include "app/ADOConnection.h"
 #include "app/ADOTable.h"
 #include "app/DataModuleUnit.h"
+#include "app/DatabaseError.h"
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
   const QString first = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("0");
   TADOConnection connection(QStringLiteral("db.mdb"), 5000);
   TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
-  table.Open();
-  for (int n = first.toInt(); n < first.toInt() + count; ++n) {
-    const QString bag = QStringLiteral("bag-%1").arg(n);
-    table.Insert();
-    table.SetFieldText(0, bag);
-    table.SetFieldText(2, QStringLiteral("Получатель %1 ").repeated(10).arg(n));
-    table.SetFieldText(6, QStringLiteral("ФИО %1").arg(n));
-    table.Post();
-    std::printf("%s\n", bag.toUtf8().constData());
-    std::fflush(stdout);
+  try {
+    table.Open();
+    for (int n = first.toInt(); n < first.toInt() + count; ++n) {
+      const QString bag = QStringLiteral("bag-%1").arg(n);
+      table.Insert();
+      table.SetFieldText(0, bag);
+      table.SetFieldText(2, QStringLiteral("Получатель %1 ").repeated(10).arg(n));
+      table.SetFieldText(6, QStringLiteral("ФИО %1").arg(n));
+      table.Post();
+      std::printf("%s\n", bag.toUtf8().constData());
+      std::fflush(stdout);
+    }
+  } catch (const EDatabaseError& e) {
+    std::fprintf(stderr, "%s\n", DatabaseErrorText(e).toUtf8().constData());
+    return 1;
   }
   return 0;
 }

@@ -132,7 +132,6 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
       program.TypeOver(edit, QStringLiteral("1a2,3.4 -+ж"));
       EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
       QTest::keyClick(edit, Qt::Key_Backspace);
-      QTest::keyClick(edit, Qt::Key_Escape);  // swallowed: no reset to the stored value
       QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
       QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
       EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,3") : QStringLiteral("123."));
@@ -149,13 +148,30 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
   SetDecimalSeparator(saved);
 }
 
-TEST(Editing, EscapeRestoresTheStoredValueAndPasteWorksInTheOtherEditors) {
+TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInTheOtherEditors) {
   TRunningProgram program({Stored});
   TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit1, QStringLiteral("99"));
-  QTest::keyClick(w.DBEdit1, Qt::Key_Escape);
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
+  for (TDBEdit* edit : {w.DBEdit1, w.DBEdit3, w.DBEdit4}) {
+    program.TypeOver(edit, QStringLiteral("99"));
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->text(), FieldDisplayText(Stored[program.Register().FieldIndex(edit->DataField())]))
+        << edit->DataField().toStdString();
+  }
+  // The full name is stored into the record as the focus leaves it: the first Escape in the
+  // account editor forgets the account, the second the whole record's changes.
+  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  program.TypeOver(w.DBEdit3, QStringLiteral("123"));
+  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(w.DBEdit3->text(), QStringLiteral("40702810900000000001"));
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
+  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Иванов И.И."));
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Stored});
+
   QApplication::clipboard()->setText(QStringLiteral("-7"));
+  program.Click(w.DBEdit1);
   w.DBEdit1->selectAll();
   QTest::keyClick(w.DBEdit1, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("-7"));
@@ -268,6 +284,53 @@ TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
   program.TypeOver(w.DBEdit6, QStringLiteral("12"));
   program.Click(w.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(12)));
+}
+
+// The editor's store as it loses the focus fails and shows its box; the click that took the
+// focus away must not make the same store fail again (and show a second box) nor act.
+TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNothing) {
+  struct TCase {
+    const char* Name;
+    void (*Spoil)(TRunningProgram& program);
+    QWidget* (*Editor)(const TForm1&);
+    const char16_t* Message;
+    bool ClickRow;  // otherwise "Добавить"
+  };
+  const auto packageNumber = [](TRunningProgram& program) {
+    program.TypeOver(program.Window().DBEdit6, QStringLiteral("500001-"));
+  };
+  const auto blankSymbol = [](TRunningProgram& program) {
+    TDBComboBox* list = program.Window().DBComboBox1;
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Home);
+  };
+  const auto packageEditor = [](const TForm1& w) -> QWidget* { return w.DBEdit6; };
+  const auto symbolList = [](const TForm1& w) -> QWidget* { return w.DBComboBox1; };
+  const char16_t* packageMessage = u"'500001-' is not a valid integer value for field 'Номер пакета'";
+  const char16_t* symbolMessage = u"'   ' is not a valid integer value for field 'Символ'";
+  const TCase cases[] = {
+      {"package number, then another row", packageNumber, packageEditor, packageMessage, true},
+      {"package number, then Добавить", packageNumber, packageEditor, packageMessage, false},
+      {"blank symbol, then another row", blankSymbol, symbolList, symbolMessage, true},
+      {"blank symbol, then Добавить", blankSymbol, symbolList, symbolMessage, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRunningProgram program({Stored, TBagRow(7)});
+    TForm1& w = program.Window();
+    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    c.Spoil(program);
+    if (c.ClickRow)
+      program.ClickRow(1);
+    else
+      program.Click(w.Button3);
+    EXPECT_EQ(program.Messages.Texts(), QStringList{QString::fromUtf16(c.Message)});
+    EXPECT_EQ(QApplication::focusWidget(), c.Editor(w));
+    EXPECT_EQ(program.Register().RecNo(), 0);
+    EXPECT_EQ(program.Register().RecordCount(), 2);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(ReadBags(program.Db())[0], Stored) << "nothing posted";
+  }
 }
 
 TEST(Editing, TheCashSymbolListStoresIntegersAndRefusesItsBlankItem) {

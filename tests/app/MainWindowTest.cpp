@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
@@ -30,6 +31,24 @@
 #include "tests/app/RunningProgram.h"
 
 namespace {
+
+// Counts the events of one type that reach a widget while it lives.
+class TEventCounter : public QObject {
+public:
+  TEventCounter(QWidget* widget, QEvent::Type type, int& count) : FType(type), FCount(count) {
+    widget->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == FType) ++FCount;
+    return false;
+  }
+
+private:
+  QEvent::Type FType;
+  int& FCount;
+};
 
 const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
                          QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
@@ -276,21 +295,154 @@ TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
   EXPECT_TRUE(memo().contains(QStringLiteral("№ пакета:56789;"))) << "the package number arrives with the next refresh";
 }
 
-TEST(MainWindow, AnotherWritersChangeMakesSaveFailAndKeepsWhatWasTyped) {
+TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditing) {
   TRunningProgram program({Bag1234});
   TForm1& w = program.Window();
   program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
   ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Другой'"));
+  program.Messages.Answers = {TModalResult::mrCancel};
   program.Click(w.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Text,
-            QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
-  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
+  const TMessageBoxRequest box = program.Messages.Boxes[0];
+  EXPECT_EQ(box.Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения "
+                                     "не сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) "
+                                     "или продолжить правку?"));
+  EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(box.Type, TMsgDlgType::mtWarning);
+  EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOKCancel);
+  EXPECT_EQ(box.ButtonCaptions, (QStringList{u"Загрузить"_qs, u"Продолжить правку"_qs}));
+  EXPECT_EQ(box.Default, TModalResult::mrCancel) << "Enter keeps the typing";
+  // Keep editing: nothing of the typing is lost.
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
   EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
+
+  // "Добавить" meets the same refusal; this time the bag is reloaded, and then it adds.
+  program.Click(w.Button3);
+  ASSERT_EQ(program.Messages.Boxes.size(), 2u);
+  EXPECT_EQ(program.Messages.Boxes[1].Text, box.Text);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
+  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Другой"));
+  program.Click(w.Button3);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
+  EXPECT_EQ(program.Messages.Boxes.size(), 2u);
   const TBagRow stored = ReadBags(program.Db())[0];
   EXPECT_EQ(stored[2], QVariant(QStringLiteral("ООО Ромашка")));
   EXPECT_EQ(stored[6], QVariant(QStringLiteral("Другой")));
+}
+
+TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTheRegister) {
+  struct TWayOut {
+    const char* Name;
+    void (*Act)(TRunningProgram& program);
+    int Boxes;  // in all, the first refusal included
+  };
+  const TWayOut ways[] = {
+      {"Убрать из списка at the next click",
+       [](TRunningProgram& program) {
+         program.Messages.Answers = {TModalResult::mrOk};
+         program.ClickRow(1);
+       },
+       2},
+      {"Убрать из списка at the next arrow key",
+       [](TRunningProgram& program) {
+         program.Messages.Answers = {TModalResult::mrOk};
+         QTest::keyClick(program.Window().DBGrid1, Qt::Key_Down);
+       },
+       2},
+      {"Escape in the register",
+       [](TRunningProgram& program) { QTest::keyClick(program.Window().DBGrid1, Qt::Key_Escape); }, 1},
+      {"Escape in the account editor",
+       [](TRunningProgram& program) {
+         program.Click(program.Window().DBEdit3);
+         QTest::keyClick(program.Window().DBEdit3, Qt::Key_Escape);
+       },
+       1},
+  };
+  for (const TWayOut& way : ways) {
+    SCOPED_TRACE(way.Name);
+    TRunningProgram program({Bag1234, Bag77});
+    TForm1& w = program.Window();
+    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
+    program.Messages.Answers = {TModalResult::mrCancel};
+    program.ClickRow(1);
+    ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+    EXPECT_EQ(program.Messages.Boxes[0].Text,
+              QStringLiteral("Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
+                             "сохранены.\nУбрать сумку из списка (всё набранное пропадёт) или продолжить правку?"));
+    EXPECT_EQ(program.Messages.Boxes[0].ButtonCaptions, (QStringList{u"Убрать из списка"_qs, u"Продолжить правку"_qs}));
+    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
+    EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
+
+    way.Act(program);
+    EXPECT_EQ(program.Messages.Boxes.size(), std::size_t(way.Boxes));
+    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 1);
+    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+    EXPECT_EQ(w.DBEdit5->text(), QString());
+    EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  }
+}
+
+TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDeletes) {
+  TRunningProgram program({Bag1234, Bag77});
+  TForm1& w = program.Window();
+  ExecuteSql(program.Db(),
+             QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
+  program.Click(w.Button2);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "
+                                                           "не удалена. Проверьте её новые данные и удалите снова, "
+                                                           "если нужно."));
+  EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Лютик"));
+  EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
+  program.Click(w.Button2);
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u);
+}
+
+// Another desk holds the file for a while: the save waits for it with the wait cursor, the
+// window goes on repainting meanwhile, and the save then goes through.
+TEST(MainWindow, ASaveWaitingForAnotherDesksLockKeepsTheWindowPaintedAndThenSaves) {
+  TRunningProgram program({Bag1234});
+  TForm1& w = program.Window();
+  program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
+  TWriteLock lock(program.Db());
+  int paints = 0;
+  TEventCounter counter(w.pbPreview, QEvent::Paint, paints);
+  // Ticks come only while the wait lets the event loop run; a few of them, then the other desk
+  // is done.
+  int waitingTicks = 0;
+  int paintsDuring = 0;
+  Qt::CursorShape cursor = Qt::ArrowCursor;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const QCursor* shown = QApplication::overrideCursor();
+    if (!shown || waitingTicks == 6) return;
+    cursor = shown->shape();
+    ++waitingTicks;
+    if (waitingTicks == 2) {
+      paintsDuring = -paints;
+      w.pbPreview->update();
+    } else if (waitingTicks == 6) {
+      paintsDuring += paints;
+      lock.Release();
+    }
+  });
+  tick.start(50);
+  program.Click(w.Button1);
+  tick.stop();
+  EXPECT_EQ(waitingTicks, 6);
+  EXPECT_EQ(cursor, Qt::WaitCursor);
+  EXPECT_GT(paintsDuring, 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+  EXPECT_EQ(ReadBags(program.Db())[0][2], QVariant(QStringLiteral("ИП Сидоров")));
 }
 
 TEST(MainWindow, ACountTypedIntoTheDenominationGridReachesTheTotalAndThePayload) {
@@ -313,22 +465,6 @@ TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
   EXPECT_EQ(program.Messages.Texts(), QStringList{QStringLiteral("Добавьте фирму")});
   EXPECT_EQ(program.Messages.Boxes[0].Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
-}
-
-TEST(MainWindow, ARefusedPostOnAGridClickKeepsTheRowAndTheTypedText) {
-  TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
-  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
-  program.ClickRow(1);
-  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
-  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
-  EXPECT_EQ(program.Register().RecNo(), 0);
-  EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
-  EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
-  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
 }
 
 // A bag number of 3000 characters, written by another program, fits no QR version.

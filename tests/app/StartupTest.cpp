@@ -13,7 +13,8 @@ namespace {
 struct TStartupFailure {
   const char* Name;
   void (*Prepare)(const QString& db);
-  const char* Message;  // as the box shows it, full stop included
+  const char16_t* Sentence;  // the operator's, first; %1: the file's full path
+  const char* Message;       // the technical one, as the box shows it, full stop included
 };
 
 QByteArray FileBytes(const QString& path) {
@@ -23,15 +24,29 @@ QByteArray FileBytes(const QString& path) {
 
 TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
   const TStartupFailure failures[] = {
-      {"no db.mdb", [](const QString&) {}, "unable to open database file."},
+      {"no db.mdb", [](const QString&) {},
+       u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу из папки с "
+       u"файлом db.mdb или проверьте права на него.",
+       "unable to open database file."},
       {"no table Clients", [](const QString& db) { ExecuteSql(db, QStringLiteral("CREATE TABLE Bags (x)")); },
+       u"В базе данных %1 нет таблицы Clients. Проверьте, что это файл db.mdb этой программы.",
        "no such table: Clients."},
+      // Read as it was, every row would show the column's name as its bag number.
+      {"no column \"Номер сумки\"",
+       [](const QString& db) {
+         ExecuteSql(db, QStringLiteral("CREATE TABLE Clients (\"Номер пакета\", \"Получатель\", \"Счет\", "
+                                       "\"Инн\", \"Символ\", \"ФИО\"); INSERT INTO Clients DEFAULT VALUES"));
+       },
+       u"В базе данных %1 в таблице сумок нет столбца «Номер сумки». Верните столбец или возьмите файл db.mdb "
+       u"этой программы.",
+       "no such column: Номер сумки."},
       {"not a database",
        [](const QString& db) {
          QFile file(db);
          file.open(QIODevice::WriteOnly);
          file.write(QByteArray(4096, 'x'));
        },
+       u"Файл %1 не является базой данных программы. Восстановите db.mdb из резервной копии.",
        "file is not a database."},
   };
   for (const TStartupFailure& failure : failures) {
@@ -56,9 +71,11 @@ TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
     EXPECT_EQ(box[0], QStringLiteral("Application Error"));
     EXPECT_EQ(box[1].toInt(), int(TMsgDlgType::mtError));
     const QString text = QString::fromUtf8(boxes[0]).section(u'\n', 2);
+    const QString sentence = QString::fromUtf16(failure.Sentence).replace(QStringLiteral("%1"), db);
     const QRegularExpression expected(
-        QStringLiteral("^Exception EDatabaseError in module startup_probe at [0-9A-F]{16}\\.\r\n%1\r\n$")
-            .arg(QRegularExpression::escape(QString::fromUtf8(failure.Message))));
+        QStringLiteral("^%1\r\nException EDatabaseError in module startup_probe at [0-9A-F]{16}\\.\r\n%2\r\n$")
+            .arg(QRegularExpression::escape(sentence),
+                 QRegularExpression::escape(QString::fromUtf8(failure.Message))));
     EXPECT_TRUE(expected.match(text).hasMatch()) << text.toStdString();
 
     EXPECT_EQ(dir.Files(), filesBefore) << "nothing created";

@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 #include "app/ADOConnection.h"
 #include "app/ADOTable.h"
 #include "app/DataModuleUnit.h"
@@ -225,6 +227,221 @@ TEST_F(StoreTest, AValueOfAnotherTypeShowsAndStillMatchesOnPost) {
   Table.Post();
   EXPECT_EQ(ReadBags(Db)[0][FullName], QVariant(QStringLiteral("Петров")));
   EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(QStringLiteral("abc")));
+}
+
+TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnlessChanged) {
+  CreateClientsDatabase(Db);
+  // "1", a stray byte, "2"; "ООО " and half a character: bytes another program left.
+  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\", \"Получатель\", \"ФИО\") VALUES "
+                                "(CAST(X'31FF32' AS TEXT), CAST(X'D09ED09ED09E20D0' AS TEXT), 'Петров'),"
+                                "(CAST(X'FE' AS TEXT), 'ИП Ким', NULL)"));
+  const QString stored = QStringLiteral(
+      "SELECT typeof(\"Номер сумки\") || ' ' || hex(\"Номер сумки\") || ' ' || hex(\"Получатель\") || ' ' || "
+      "\"ФИО\" FROM Clients WHERE rowid = 1");
+  Table.Open();
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1\uFFFD2"));
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Recipient)), QStringLiteral("ООО \uFFFD"));
+
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Сидоров"));
+  Table.Post();
+  EXPECT_EQ(QueryValue(Db, stored), QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0 Сидоров")));
+
+  // Once more from what the post read back, then the operator's own text replaces the bytes.
+  Table.Edit();
+  Table.SetFieldText(Recipient, QStringLiteral("ООО Ромашка"));
+  Table.Post();
+  EXPECT_EQ(QueryValue(Db, stored),
+            QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0A0D0BED0BCD0B0D188D0BAD0B0 Сидоров")));
+
+  Table.MoveTo(1);
+  Table.Delete();
+  EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
+TEST_F(StoreTest, RefreshRecordDropsTheChangesAndReadsTheRowAgainOrLetsAGoneRowLeave) {
+  Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20), Row(QStringLiteral("3"), 30)});
+  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
+  Table.Edit();
+  Table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
+  EXPECT_TRUE(Table.RefreshRecord());
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.Modified());
+  EXPECT_EQ(Table.FieldValue(Package), QVariant(qint64(99)));
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Recipient)), QStringLiteral("ООО Ромашка"));
+  Table.Edit();
+  Table.SetFieldText(Package, QStringLiteral("11"));
+  Table.Post();
+  EXPECT_EQ(ReadBags(Db)[0][Package], QVariant(qint64(11))) << "the reloaded row is the new base";
+
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" IN ('2', '3')"));
+  Table.MoveTo(1);
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Ким"));
+  EXPECT_FALSE(Table.RefreshRecord());
+  EXPECT_EQ(Table.RecordCount(), 2);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3")) << "the next row";
+  EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
+  EXPECT_FALSE(Table.RefreshRecord());
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1")) << "after the last, the previous";
+
+  Table.Insert();
+  EXPECT_TRUE(Table.RefreshRecord());
+  EXPECT_EQ(Table.RecordCount(), 1) << "a new record is dropped";
+  EXPECT_EQ(ReadBags(Db).size(), 1u);
+}
+
+// Each way the store can fail, caused for real where the machine allows it, with the kind the
+// engine's code maps to and what the operator reads of it (%1: the file's full path).
+TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine) {
+  struct TCase {
+    const char* Name;
+    std::function<void(const QString& db, TADOTable& table)> Cause;
+    TDatabaseFailure Failure;
+    const char16_t* Text;
+  };
+  const auto createTable = [](const QString& columns) {
+    return [columns](const QString& db, TADOTable& table) {
+      ExecuteSql(db, QStringLiteral("CREATE TABLE Clients (%1)").arg(columns));
+      table.Open();
+    };
+  };
+  const auto change = [](const char* elsewhere, bool deleting) {
+    return [elsewhere, deleting](const QString& db, TADOTable& table) {
+      CreateClientsDatabase(db, {Row(QStringLiteral("1"), 10)});
+      table.Open();
+      ExecuteSql(db, QString::fromUtf8(elsewhere));
+      if (deleting) {
+        table.Delete();
+      } else {
+        table.Edit();
+        table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
+        table.Post();
+      }
+    };
+  };
+  const auto reported = [](TDatabaseFailure failure, const char* message) {
+    return [failure, message](const QString& db, TADOTable&) {
+      throw EDatabaseError(failure, QString::fromUtf8(message), db);
+    };
+  };
+  const char* updateElsewhere = "UPDATE Clients SET \"ФИО\" = 'Другой'";
+  const char* deleteElsewhere = "DELETE FROM Clients";
+  const TCase cases[] = {
+      {"no file", [](const QString&, TADOTable& table) { table.Open(); }, TDatabaseFailure::dfCannotOpen,
+       u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу из папки с "
+       u"файлом db.mdb или проверьте права на него.\nunable to open database file"},
+      {"not a database",
+       [](const QString& db, TADOTable& table) {
+         QFile file(db);
+         file.open(QIODevice::WriteOnly);
+         file.write(QByteArray(4096, 'x'));
+         file.close();
+         table.Open();
+       },
+       TDatabaseFailure::dfNotADatabase,
+       u"Файл %1 не является базой данных программы. Восстановите db.mdb из резервной копии.\n"
+       u"file is not a database"},
+      {"no table Clients",
+       [](const QString& db, TADOTable& table) {
+         ExecuteSql(db, QStringLiteral("CREATE TABLE Bags (x)"));
+         table.Open();
+       },
+       TDatabaseFailure::dfNoTable,
+       u"В базе данных %1 нет таблицы Clients. Проверьте, что это файл db.mdb этой программы.\n"
+       u"no such table: Clients"},
+      {"a column missing",
+       createTable(QStringLiteral("\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", \"ФИО\"")),
+       TDatabaseFailure::dfNoColumn,
+       u"В базе данных %1 в таблице сумок нет столбца «Символ». Верните столбец или возьмите файл db.mdb этой "
+       u"программы.\nno such column: Символ"},
+      // SQLite matches names without case in ASCII only: to it this is another column.
+      {"a column in capitals",
+       createTable(QStringLiteral("\"НОМЕР СУМКИ\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", "
+                                  "\"Символ\", \"ФИО\"")),
+       TDatabaseFailure::dfNoColumn,
+       u"В базе данных %1 в таблице сумок нет столбца «Номер сумки». Верните столбец или возьмите файл db.mdb "
+       u"этой программы.\nno such column: Номер сумки"},
+      {"locked by another desk",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         table.Open();
+         TWriteLock lock(db);
+         table.Edit();
+         table.SetFieldText(FullName, QStringLiteral("Ким"));
+         table.Post();
+       },
+       TDatabaseFailure::dfLocked,
+       u"База данных %1 занята другой программой или другим рабочим местом. Подождите немного и повторите "
+       u"действие.\ndatabase is locked"},
+      {"a unique bag number",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         ExecuteSql(db, QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
+         table.Open();
+         table.Insert();
+         table.SetFieldText(Bag, QStringLiteral("1"));
+         table.Post();
+       },
+       TDatabaseFailure::dfConstraint,
+       u"База данных %1 не приняла запись: она нарушает правило таблицы (например, такой номер сумки уже есть). "
+       u"Исправьте данные и сохраните снова.\nUNIQUE constraint failed: Clients.Номер сумки"},
+      {"post of a bag changed elsewhere", change(updateElsewhere, false), TDatabaseFailure::dfChangedOnPost,
+       u"Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
+      {"post of a bag deleted elsewhere", change(deleteElsewhere, false), TDatabaseFailure::dfDeletedOnPost,
+       u"Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
+      {"delete of a bag changed elsewhere", change(updateElsewhere, true), TDatabaseFailure::dfChangedOnDelete,
+       u"Эту сумку изменили на другом рабочем месте, поэтому она не удалена. Проверьте её новые данные и удалите "
+       u"снова, если нужно.\n"
+       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
+      {"delete of a bag deleted elsewhere", change(deleteElsewhere, true), TDatabaseFailure::dfDeletedOnDelete,
+       u"Эту сумку уже удалили на другом рабочем месте.\n"
+       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
+      {"delete in an empty register",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db);
+         table.Open();
+         table.Delete();
+       },
+       TDatabaseFailure::dfDataSet, u"Cannot perform this operation on an empty dataset"},
+      {"disk full", reported(TDatabaseFailure::dfDiskFull, "database or disk is full"),
+       TDatabaseFailure::dfDiskFull,
+       u"На диске с базой данных %1 не хватает места, изменения не сохранены. Освободите место и повторите.\n"
+       u"database or disk is full"},
+      {"disk error", reported(TDatabaseFailure::dfIoError, "disk I/O error"), TDatabaseFailure::dfIoError,
+       u"Ошибка диска при работе с базой данных %1. Проверьте диск и повторите действие.\ndisk I/O error"},
+      {"a damaged page of the table",
+       [](const QString& db, TADOTable& table) {
+         CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
+         QFile file(db);
+         file.open(QIODevice::ReadWrite);
+         file.seek(4096);  // the second page: the table's rows
+         file.write(QByteArray(100, '\xFF'));
+         file.close();
+         table.Open();
+       },
+       TDatabaseFailure::dfCorrupt,
+       u"База данных %1 повреждена. Восстановите db.mdb из резервной копии.\ndatabase disk image is malformed"},
+      {"anything else", reported(TDatabaseFailure::dfOther, "out of memory"), TDatabaseFailure::dfOther,
+       u"Ошибка базы данных %1. Повторите действие; если ошибка не уходит, обратитесь к администратору.\n"
+       u"out of memory"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempWorkDir dir;
+    const QString db = dir.Path(QStringLiteral("db.mdb"));
+    TADOConnection connection(QStringLiteral("db.mdb"), 50);
+    TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
+    try {
+      c.Cause(db, table);
+      ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Failure(), c.Failure);
+      EXPECT_EQ(DatabaseErrorText(e), QString::fromUtf16(c.Text).replace(QStringLiteral("%1"), db));
+    }
+  }
 }
 
 TEST_F(StoreTest, AHundredThousandBagsOpenAndTheLastOneCanBeChanged) {
