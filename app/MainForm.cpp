@@ -15,9 +15,11 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
+#include "app/CashSymbols.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
@@ -118,8 +120,7 @@ void TForm1::CreateControls() {
   Label7 = NewLabel(Panel1, 64, 200, QStringLiteral("Символ"));
   DBComboBox1 = new TDBComboBox(Panel1);
   DBComboBox1->setGeometry(127, 200, 121, 21);
-  DBComboBox1->addItems({QStringLiteral("   "), QStringLiteral("2"), QStringLiteral("11"),
-                         QStringLiteral("19"), QStringLiteral("32")});
+  DBComboBox1->addItems(CashSymbolItems());
   DBComboBox1->SetDataField(QStringLiteral("Символ"));
   DBComboBox1->setCurrentIndex(-1);
   Label6 = NewLabel(Panel1, 80, 248, QStringLiteral("ФИО"));
@@ -218,11 +219,7 @@ void TForm1::SetDataSource(TDataSource* source) {
 
 void TForm1::FormCreate() {
   FOffice = std::make_unique<TOOCalc>();
-  DBComboBox1->setToolTip(QStringLiteral(
-      "2 - Поступления от продажи товаров\r"
-      "11 - Поступления от реализации платных услуг (выполненных работ) \r"
-      "19 - Поступления на счета индивидуальных предпринимателей\r"
-      "32 - Прочие поступления"));
+  DBComboBox1->setToolTip(CashSymbolHint());
   DBEdit2->setToolTip(QStringLiteral(
       "Указывается точное краткое наименование организации (уточняйте в банке)"));
   FQRSymbol = std::make_unique<TQRSymbol>();
@@ -274,15 +271,7 @@ bool TForm1::HasUnsavedChange() const {
 }
 
 void TForm1::ReceiptNameUpdate() {
-  switch (DBComboBox1->currentIndex()) {
-    case 0: Label11->setText(QString()); break;
-    case 1: Label11->setText(QStringLiteral("Поступления от продажи товаров")); break;
-    case 2:
-      Label11->setText(QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
-      break;
-    case 3: Label11->setText(QStringLiteral("Поступления на счета индивидуальных предпринимателей")); break;
-    default: break;
-  }
+  if (const std::optional<QString> name = ReceiptNameForItem(DBComboBox1->currentIndex())) Label11->setText(*name);
 }
 
 void TForm1::BuildVoucherPayload() {

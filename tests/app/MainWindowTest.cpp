@@ -20,6 +20,7 @@
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
+#include "app/CashSymbols.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
@@ -167,6 +168,9 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
             QStringLiteral("2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
                            "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
                            "32 - Прочие поступления"));
+  QStringList items;
+  for (int i = 0; i < w.DBComboBox1->count(); ++i) items << w.DBComboBox1->itemText(i);
+  EXPECT_EQ(items, (QStringList{u"   "_qs, u"2"_qs, u"11"_qs, u"19"_qs, u"32"_qs}));
   QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), w.DBComboBox1->mapToGlobal(QPoint(5, 5)));
   QApplication::sendEvent(w.DBComboBox1, &hover);
   EXPECT_EQ(QToolTip::text().count(u'\n'), 3) << "four lines on the screen";
@@ -193,6 +197,23 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
   EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
   EXPECT_GT(w.DBGrid1->columnWidth(2), w.DBGrid1->columnWidth(0)) << "28 characters against 13";
+}
+
+// Which receipt name the voucher carries for the item chosen in the cash-symbol list.
+TEST(CashSymbols, OnlyTheBlankItem2_11And19SetTheReceiptName) {
+  const struct {
+    int Index;
+    std::optional<QString> Name;  // none: the name shown stays
+  } cases[] = {
+      {-1, std::nullopt},
+      {0, u""_qs},
+      {1, u"Поступления от продажи товаров"_qs},
+      {2, u"Поступления от реализации платных услуг (выполненных работ)"_qs},
+      {3, u"Поступления на счета индивидуальных предпринимателей"_qs},
+      {4, std::nullopt},
+      {5, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReceiptNameForItem(c.Index), c.Name) << c.Index;
 }
 
 TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {
