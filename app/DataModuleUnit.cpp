@@ -1,5 +1,6 @@
 #include "app/DataModuleUnit.h"
 
+#include "app/BagFields.h"
 #include "app/DatabaseWait.h"
 #include "app/MainForm.h"
 #include "app/RecordConflict.h"
@@ -14,13 +15,13 @@ constexpr int BusyTimeoutMs = 5000;
 std::vector<TFieldDef> ClientsFields() {
   const Qt::Alignment left = Qt::AlignLeft;
   return {
-      {QStringLiteral("Номер сумки"), TFieldType::ftWideString, 50, 13, left},
-      {QStringLiteral("Номер пакета"), TFieldType::ftInteger, 0, 10, left},
-      {QStringLiteral("Получатель"), TFieldType::ftWideString, 255, 28, left},
-      {QStringLiteral("Счет"), TFieldType::ftWideString, 255, 29, left},
-      {QStringLiteral("Инн"), TFieldType::ftWideString, 255, 21, left},
-      {QStringLiteral("Символ"), TFieldType::ftInteger, 0, 9, Qt::AlignRight},
-      {QStringLiteral("ФИО"), TFieldType::ftWideString, 100, 23, left},
+      {BagFieldName(TBagField::BagNumber), TFieldType::ftWideString, 50, 13, left},
+      {BagFieldName(TBagField::PackageNumber), TFieldType::ftInteger, 0, 10, left},
+      {BagFieldName(TBagField::Recipient), TFieldType::ftWideString, 255, 28, left},
+      {BagFieldName(TBagField::Account), TFieldType::ftWideString, 255, 29, left},
+      {BagFieldName(TBagField::Inn), TFieldType::ftWideString, 255, 21, left},
+      {BagFieldName(TBagField::CashSymbol), TFieldType::ftInteger, 0, 9, Qt::AlignRight},
+      {BagFieldName(TBagField::FullName), TFieldType::ftWideString, 100, 23, left},
   };
 }
 

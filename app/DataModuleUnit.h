@@ -36,5 +36,6 @@ private:
   TExceptionHandler FPreviousOnException;
 };
 
-// The seven fields of a bag record, in the register's column order.
+// The seven fields of a bag record, in the register's column order: the definition of the
+// field `f` stands at index int(f) and carries the name BagFieldName(f).
 std::vector<TFieldDef> ClientsFields();

@@ -19,6 +19,7 @@
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
+#include "app/BagFields.h"
 #include "app/CashSymbols.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
@@ -110,7 +111,7 @@ void TForm1::CreateControls() {
 
   Label2 = NewLabel(Panel1, 24, 40, QStringLiteral("Номер сумки"));
   Label10 = NewLabel(Panel1, 24, 72, QStringLiteral("Номер пакета"));
-  DBEdit6 = NewDBEdit(Panel1, {126, 72, 121, 21}, QStringLiteral("Номер пакета"));
+  DBEdit6 = NewDBEdit(Panel1, {126, 72, 121, 21}, BagFieldName(TBagField::PackageNumber));
   Label3 = NewLabel(Panel1, 32, 104, QStringLiteral("Получатель"));
   Label4 = NewLabel(Panel1, 32, 128, QStringLiteral("Расчетный счет"));
   Label4->setWordWrap(true);
@@ -121,7 +122,7 @@ void TForm1::CreateControls() {
   DBComboBox1 = new TDBComboBox(Panel1);
   DBComboBox1->setGeometry(127, 200, 121, 21);
   DBComboBox1->addItems(CashSymbolItems());
-  DBComboBox1->SetDataField(QStringLiteral("Символ"));
+  DBComboBox1->SetDataField(BagFieldName(TBagField::CashSymbol));
   DBComboBox1->setCurrentIndex(-1);
   Label6 = NewLabel(Panel1, 80, 248, QStringLiteral("ФИО"));
   Button2 = NewButton(Panel1, {16, 304, 65, 33}, QStringLiteral("Удалить"));
@@ -161,15 +162,15 @@ void TForm1::CreateControls() {
   pgcQRDetails->setCurrentIndex(0);
 
   // Created after Panel1, so that they lie on top of it.
-  DBEdit1 = NewDBEdit(client, {128, 24, 121, 21}, QStringLiteral("Номер сумки"));
+  DBEdit1 = NewDBEdit(client, {128, 24, 121, 21}, BagFieldName(TBagField::BagNumber));
   DBEdit1->setToolTip(QStringLiteral("Является уникальным "));
-  DBEdit2 = NewDBEdit(client, {128, 88, 121, 21}, QStringLiteral("Получатель"));
-  DBEdit3 = NewDBEdit(client, {128, 120, 121, 21}, QStringLiteral("Счет"));
+  DBEdit2 = NewDBEdit(client, {128, 88, 121, 21}, BagFieldName(TBagField::Recipient));
+  DBEdit3 = NewDBEdit(client, {128, 120, 121, 21}, BagFieldName(TBagField::Account));
   DBEdit3->SetMaxLength(20);
   DBEdit3->setToolTip(QStringLiteral("20 цифр"));
-  DBEdit4 = NewDBEdit(client, {128, 152, 121, 21}, QStringLiteral("Инн"));
+  DBEdit4 = NewDBEdit(client, {128, 152, 121, 21}, BagFieldName(TBagField::Inn));
   DBEdit4->setToolTip(QStringLiteral("10 цифр"));
-  DBEdit5 = NewDBEdit(client, {128, 232, 121, 21}, QStringLiteral("ФИО"));
+  DBEdit5 = NewDBEdit(client, {128, 232, 121, 21}, BagFieldName(TBagField::FullName));
 
   StringGrid1 = new TStringGrid(client);
   StringGrid1->setGeometry(505, 0, 273, 361);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "app/ADOTable.h"
+#include "app/BagFields.h"
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
@@ -18,14 +19,14 @@ QString TWindowVoucherSource::FirmName() const { return FFirmDialog.Edit1->text(
 
 QString TWindowVoucherSource::CashAccount() const { return FFirmDialog.Edit2->text(); }
 
-QString TWindowVoucherSource::FieldText(const char16_t* name) const {
-  const int field = FRegister.FieldIndex(QString::fromUtf16(name));
+QString TWindowVoucherSource::FieldText(TBagField name) const {
+  const int field = FRegister.FieldIndex(BagFieldName(name));
   return field < 0 ? QString() : FieldDisplayText(FRegister.FieldValue(field));
 }
 
 TVoucherBag TWindowVoucherSource::Bag() const {
-  return {FieldText(u"Номер сумки"), FieldText(u"Получатель"), FieldText(u"Счет"),
-          FieldText(u"Инн"),         FieldText(u"Символ"),     FieldText(u"ФИО")};
+  return {FieldText(TBagField::BagNumber), FieldText(TBagField::Recipient),  FieldText(TBagField::Account),
+          FieldText(TBagField::Inn),       FieldText(TBagField::CashSymbol), FieldText(TBagField::FullName)};
 }
 
 TDenominationRow TWindowVoucherSource::DenominationRow(int row) const {

@@ -3,6 +3,7 @@
 #include "office/VoucherExport.h"
 
 class TADOTable;
+enum class TBagField;
 class TForm1;
 class TForm4;
 
@@ -23,7 +24,7 @@ public:
   void ShowMessage(const QString& message) override;
 
 private:
-  QString FieldText(const char16_t* name) const;
+  QString FieldText(TBagField name) const;
 
   const TForm1& FWindow;
   const TForm4& FFirmDialog;

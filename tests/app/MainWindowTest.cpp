@@ -20,10 +20,12 @@
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
+#include "app/BagFields.h"
 #include "app/CashSymbols.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
+#include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
 #include "app/PaintBox.h"
 #include "app/Reg.h"
@@ -197,6 +199,23 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
   EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
   EXPECT_GT(w.DBGrid1->columnWidth(2), w.DBGrid1->columnWidth(0)) << "28 characters against 13";
+}
+
+// app/schema.sql, which every new register is made from, declares the program's fields.
+TEST(BagFields, TheSchemaDeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) {
+  TTempWorkDir dir;
+  CreateClientsDatabase(dir.Path(u"db.mdb"_qs));
+  QStringList expected{u"ID INTEGER"_qs};
+  const std::vector<TFieldDef> fields = ClientsFields();
+  ASSERT_EQ(fields.size(), std::size_t(BagFieldCount));
+  for (int i = 0; i < BagFieldCount; ++i) {
+    const TFieldDef& field = fields[i];
+    EXPECT_EQ(field.Name, BagFieldName(TBagField(i)));
+    expected << field.Name + (field.Type == TFieldType::ftInteger ? u" INTEGER"_qs : u" VARCHAR(%1)"_qs.arg(field.Size));
+  }
+  EXPECT_EQ(QueryValue(dir.Path(u"db.mdb"_qs),
+                       u"SELECT group_concat(name || ' ' || type, '|') FROM pragma_table_info('Clients')"_qs),
+            expected.join(u'|'));
 }
 
 // Which receipt name the voucher carries for the item chosen in the cash-symbol list.
