@@ -28,6 +28,7 @@
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
 #include "app/PaintBox.h"
+#include "app/SaveChecks.h"
 #include "app/Reg.h"
 #include "app/StringGrid.h"
 #include "app/WindowVoucherSource.h"
@@ -263,6 +264,19 @@ bool TForm1::FormCloseQuery() {
   }
 }
 
+QWidget* TForm1::BagEditor(TBagField field) const {
+  switch (field) {
+    case TBagField::BagNumber: return DBEdit1;
+    case TBagField::PackageNumber: return DBEdit6;
+    case TBagField::Recipient: return DBEdit2;
+    case TBagField::Account: return DBEdit3;
+    case TBagField::Inn: return DBEdit4;
+    case TBagField::CashSymbol: return DBComboBox1;
+    case TBagField::FullName: return DBEdit5;
+  }
+  return nullptr;
+}
+
 bool TForm1::HasUnsavedChange() const {
   const TADOTable& dataSet = FDataSource->DataSet();
   if (dataSet.State() == TDataSetState::dsBrowse) return false;
@@ -311,19 +325,10 @@ void TForm1::Button1Click() {
   TADOTable& dataSet = FDataSource->DataSet();
   if (!dataSet.Modified()) return;
   // The checks only warn: the record is saved whatever they find.
-  if (DBEdit1->text().isEmpty()) {
-    ShowMessage(QStringLiteral("Введите номер сумки"));
-    DBEdit1->setFocus();
-  }
-  if (DBEdit6->text().isEmpty()) {
-    ShowMessage(QStringLiteral("Введите номер сейф-пакета"));
-    DBEdit6->setFocus();
-  }
-  if (DBEdit3->text().size() != 20) ShowMessage(QStringLiteral("Проверьте номер счета"));
-  if (DBEdit4->text().size() != 10) ShowMessage(QStringLiteral("Проверьте номер ИНН"));
-  if (DBEdit2->text().isEmpty()) {
-    ShowMessage(QStringLiteral("Введите получателя"));
-    DBEdit2->setFocus();
+  const TBagTexts texts{DBEdit1->text(), DBEdit6->text(), DBEdit2->text(), DBEdit3->text(), DBEdit4->text()};
+  for (const TSaveWarning& warning : SaveWarnings(texts)) {
+    ShowMessage(warning.Message);
+    if (warning.Focus) BagEditor(*warning.Focus)->setFocus();
   }
   PayloadRefresh();
   dataSet.Post();

@@ -14,6 +14,7 @@ class QPainter;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+enum class TBagField;
 class TDataSource;
 class TDBComboBox;
 class TDBEdit;
@@ -128,6 +129,8 @@ protected:
 private:
   void CreateControls();
   void ConnectEvents();
+  // The editor bound to `field`.
+  QWidget* BagEditor(TBagField field) const;
   // The current record is being edited and a field or a bound editor holds a change.
   bool HasUnsavedChange() const;
 

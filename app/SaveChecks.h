@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+#include "app/BagFields.h"
+
+// The texts of the bag editors that the save checks read, as the editors display them.
+struct TBagTexts {
+  QString BagNumber;
+  QString PackageNumber;
+  QString Recipient;
+  QString Account;
+  QString Inn;
+};
+
+// One finding of the save checks: the message for the operator, and the field whose editor
+// takes the focus once the message is closed (none: the focus stays where it is).
+struct TSaveWarning {
+  QString Message;
+  std::optional<TBagField> Focus;
+
+  bool operator==(const TSaveWarning&) const = default;
+};
+
+// The checks a save of a changed bag runs, each whatever the others found, in this order:
+//   bag number empty           "Введите номер сумки"        focus to the bag number
+//   package number empty       "Введите номер сейф-пакета"  focus to the package number
+//   account not 20 characters  "Проверьте номер счета"
+//   INN not 10 characters      "Проверьте номер ИНН"
+//   recipient empty            "Введите получателя"         focus to the recipient
+// They look at emptiness and length only (UTF-16 code units; the account and INN editors admit
+// digits and the decimal separator only). They only warn: the bag is saved all the same.
+std::vector<TSaveWarning> SaveWarnings(const TBagTexts& texts);
