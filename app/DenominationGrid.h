@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QString>
 
 class TStringGrid;
 
@@ -19,19 +20,32 @@ inline constexpr int DenominationSumCol = 3;
 // (AmountInWordsCovers); a longer count could reach totals the voucher cannot carry.
 inline constexpr int DenominationCountMaxDigits = 9;
 
-// Builds the grid: size, widths 50/72/72/72, rows 20 px, headings, denominations, types,
-// counts "0", "Итого"; sums and total empty; at most DenominationCountMaxDigits characters in
-// the cell editor. Leaves editing off and (1, 1) current, so only the count column is ever
-// editable.
-void SetUpDenominationGrid(TStringGrid& grid);
+// The denomination grid's rules on the string grid that shows it: its set-up and the handlers
+// of the grid's key, select-cell and edit-text events, which the window hands on to it. The
+// string grid must outlive this object; the handlers may run before SetUp.
+class TDenominationGrid {
+public:
+  explicit TDenominationGrid(TStringGrid& grid) : FGrid(grid) {}
+  TDenominationGrid(const TDenominationGrid&) = delete;
+  TDenominationGrid& operator=(const TDenominationGrid&) = delete;
 
-// The key filter: only digits '0'..'9' and Backspace (8) pass; every other character,
-// Enter included, is to be swallowed.
-bool DenominationKeyPasses(QChar key);
+  // Builds the grid: size, widths 50/72/72/72, rows 20 px, headings, denominations, types,
+  // counts "0", "Итого"; sums and total empty; at most DenominationCountMaxDigits characters in
+  // the cell editor. Leaves editing off and (1, 1) current, so only the count column is ever
+  // editable.
+  void SetUp();
 
-// The editing switch: false for the type column (1) and the sum column (3), true otherwise.
-bool DenominationCellEditable(int col);
+  // A character typed in the grid or its cell editor: only digits '0'..'9' and Backspace (8)
+  // pass; every other character, Enter included, is swallowed (`key` becomes QChar()).
+  void KeyPress(QChar& key) const;
+  // The operator moved to a cell: editing goes off in the type column (1) and the sum column
+  // (3), on in every other.
+  void SelectCell(int col, int row);
+  // A cell's text changed through the cell editor: writes denomination x count into the sum of
+  // rows 1..15, then the total of the sums as displayed (each read back from its text) into
+  // row 16. Unreadable texts count as 0.
+  void SetEditText(int col, int row, const QString& value);
 
-// Writes denomination x count into the sum of rows 1..15, then the total of the sums as
-// displayed (each read back from its text) into row 16. Unreadable texts count as 0.
-void RecalculateDenominationGrid(TStringGrid& grid);
+private:
+  TStringGrid& FGrid;
+};

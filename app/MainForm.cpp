@@ -82,6 +82,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   CreateControls();
+  FDenominationGrid = std::make_unique<TDenominationGrid>(*StringGrid1);
   ConnectEvents();
   FormCreate();
 }
@@ -227,7 +228,7 @@ void TForm1::FormCreate() {
   FQRSymbol = std::make_unique<TQRSymbol>();
   FQRSymbol->RegisterTextEncoder(7, &NewEncoder<TWin1251Encoder>);
   FQRSymbol->RegisterTextEncoder(6, &NewEncoder<TURLEncoder>);
-  SetUpDenominationGrid(*StringGrid1);
+  FDenominationGrid->SetUp();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -353,14 +354,12 @@ void TForm1::DBGrid1CellClick() {
   PayloadRefresh();
 }
 
-void TForm1::StringGrid1KeyPress(QChar& key) {
-  if (!DenominationKeyPasses(key)) key = QChar();
-}
+void TForm1::StringGrid1KeyPress(QChar& key) { FDenominationGrid->KeyPress(key); }
 
-void TForm1::StringGrid1SelectCell(int col, int) { StringGrid1->SetEditing(DenominationCellEditable(col)); }
+void TForm1::StringGrid1SelectCell(int col, int row) { FDenominationGrid->SelectCell(col, row); }
 
-void TForm1::StringGrid1SetEditText(int, int, const QString&) {
-  RecalculateDenominationGrid(*StringGrid1);
+void TForm1::StringGrid1SetEditText(int col, int row, const QString& value) {
+  FDenominationGrid->SetEditText(col, row, value);
   PayloadRefresh();
 }
 

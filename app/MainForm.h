@@ -16,6 +16,7 @@ class QPushButton;
 class QTabWidget;
 enum class TBagField;
 class TDataSource;
+class TDenominationGrid;
 class TDBComboBox;
 class TDBEdit;
 class TDBGrid;
@@ -136,6 +137,7 @@ private:
 
   std::unique_ptr<TQRSymbol> FQRSymbol;
   std::unique_ptr<TOOCalc> FOffice;
+  std::unique_ptr<TDenominationGrid> FDenominationGrid;
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
 };

@@ -1,12 +1,14 @@
+#include "app/DBEdit.h"
 #include "app/DenominationGrid.h"
+#include "app/MainForm.h"
 #include "app/StringGrid.h"
+#include "qr/QRSymbol.h"
 #include "tests/forms/TestSupport.h"
 #include "texts/NumberFormat.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -17,31 +19,24 @@ constexpr int CountCol = DenominationCountCol;
 constexpr int SumCol = DenominationSumCol;
 constexpr int TotalRow = DenominationTotalRow;
 
-// The grid as the main window hosts it: the three handlers call the grid's functions.
+// The grid of a real main window, with no register attached: the keys reach the window's
+// handlers as the operator's do, and every recalculation refreshes the payload.
 class DenominationGridTest : public ::testing::Test {
  protected:
   void SetUp() override { Fresh(); }
   void TearDown() override { InitDecimalSeparatorFromLocale(); }
 
-  // A new grid under a comma, shown and holding the focus.
-  void Fresh() {
-    SetDecimalSeparator(u',');
-    Recalculations = 0;
-    Grid = std::make_unique<TStringGrid>();
-    QObject::connect(Grid.get(), &TStringGrid::KeyPress, [](QChar& key) {
-      if (!DenominationKeyPasses(key)) key = QChar();
-    });
-    QObject::connect(Grid.get(), &TStringGrid::SelectCell,
-                     [this](int col, int) { Grid->SetEditing(DenominationCellEditable(col)); });
-    QObject::connect(Grid.get(), &TStringGrid::SetEditText, [this](int, int, const QString&) {
-      RecalculateDenominationGrid(*Grid);
-      ++Recalculations;
-    });
-    SetUpDenominationGrid(*Grid);
-    Grid->resize(273, 361);
-    Grid->show();
-    Grid->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Grid.get()));
+  // A new window under `separator`, shown, its grid holding the focus.
+  void Fresh(QChar separator = u',') {
+    Window.reset();
+    SetDecimalSeparator(separator);
+    Window = std::make_unique<TForm1>();
+    Grid = Window->StringGrid1;
+    Refreshes = 0;
+    Window->QRSymbol().SetOnAfterRebuild([this](TQRSymbol&) { ++Refreshes; });
+    Window->show();
+    Window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
     Grid->setFocus();
   }
 
@@ -64,8 +59,9 @@ class DenominationGridTest : public ::testing::Test {
     Type(keys);
   }
 
-  std::unique_ptr<TStringGrid> Grid;
-  int Recalculations = 0;
+  std::unique_ptr<TForm1> Window;
+  TStringGrid* Grid = nullptr;
+  int Refreshes = 0;  // payload refreshes, one after each recalculation
 };
 
 TEST_F(DenominationGridTest, StartsWithHeadingsDenominationsZeroCountsAndNoSums) {
@@ -101,8 +97,7 @@ TEST_F(DenominationGridTest, StartsWithHeadingsDenominationsZeroCountsAndNoSums)
 }
 
 TEST_F(DenominationGridTest, FractionalDenominationsFollowTheSeparator) {
-  SetDecimalSeparator(u'.');
-  SetUpDenominationGrid(*Grid);
+  Fresh(u'.');
   EXPECT_EQ(Grid->Cells(0, 14), "0.5");
   EXPECT_EQ(Grid->Cells(0, 15), "0.1");
   TypeAt(CountCol, 15, "3");
@@ -143,15 +138,16 @@ TEST_F(DenominationGridTest, ArithmeticThroughTheRealWidget) {
   }
 }
 
-TEST_F(DenominationGridTest, RecalculatesOnEveryKeystrokeThatChangesTheCell) {
+TEST_F(DenominationGridTest, RecalculatesAndRefreshesThePayloadOnEveryKeystrokeThatChangesTheCell) {
   TypeAt(CountCol, 3, "25");
   ASSERT_NE(Editor(), nullptr);
-  EXPECT_EQ(Recalculations, 2);
+  EXPECT_EQ(Refreshes, 2);
   EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "25000");
+  EXPECT_TRUE(Window->QRSymbol().Text().contains(u"Сумма:25000 руб.;"_qs));
   Type("x");
-  EXPECT_EQ(Recalculations, 2);
+  EXPECT_EQ(Refreshes, 2);
   Type("\b");
-  EXPECT_EQ(Recalculations, 3);
+  EXPECT_EQ(Refreshes, 3);
   EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "2000");
 
   // Moving on keeps every count, and the total adds up the rows.
@@ -182,7 +178,7 @@ TEST_F(DenominationGridTest, APasteKeepsTheDigitsThatFit) {
   EXPECT_EQ(Grid->Cells(SumCol, TotalRow), "1024699752000");
   // The label cell opens with its own text, whatever the typing rules.
   Grid->SetCurrentCell(CountCol, TotalRow);
-  QTest::keyClick(Grid.get(), Qt::Key_F2);
+  QTest::keyClick(Grid, Qt::Key_F2);
   ASSERT_NE(Editor(), nullptr);
   EXPECT_EQ(Editor()->text(), "Итого");
 }
@@ -200,21 +196,21 @@ TEST_F(DenominationGridTest, OnlyTheCountColumnIsEditable) {
     EXPECT_FALSE(Grid->Editing()) << col;
     EXPECT_EQ(Editor(), nullptr) << col;
     EXPECT_EQ(Grid->Cells(col, 4), col == 1 ? "банкнота" : "") << col;
-    QTest::keyClick(Grid.get(), Qt::Key_F2);
+    QTest::keyClick(Grid, Qt::Key_F2);
     EXPECT_EQ(Editor(), nullptr) << col;
   }
   // Arrow keys move like the operator would; the editing switch follows.
   Grid->SetCurrentCell(1, 4);
-  QTest::keyClick(Grid.get(), Qt::Key_Right);
+  QTest::keyClick(Grid, Qt::Key_Right);
   EXPECT_EQ(Grid->Col(), CountCol);
   EXPECT_TRUE(Grid->Editing());
   Type("5");
   EXPECT_EQ(Grid->Cells(CountCol, 4), "5");
   // Leaving the count column closes the editor; the sum column takes no typing.
-  QTest::keyClick(Grid.get(), Qt::Key_Right);
+  QTest::keyClick(Grid, Qt::Key_Right);
   EXPECT_EQ(Editor(), nullptr);
   EXPECT_FALSE(Grid->Editing());
-  EXPECT_EQ(Recalculations, 1);
+  EXPECT_EQ(Refreshes, 1);
 }
 
 TEST_F(DenominationGridTest, ClipboardKeysAreSwallowedAndTabLeavesTheGrid) {
@@ -224,20 +220,12 @@ TEST_F(DenominationGridTest, ClipboardKeysAreSwallowedAndTabLeavesTheGrid) {
   QTest::keyClick(Editor(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(Grid->Cells(CountCol, 5), "4");
 
-  // In a window with another control, Tab from the editor moves there and keeps the count.
-  QWidget window;
-  Grid->setParent(&window);
-  const auto giveBack = qScopeGuard([this] { Grid->setParent(nullptr); });
-  auto* next = new QLineEdit(&window);
-  next->move(300, 0);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  // Tab from the editor moves on to the full-name editor and keeps the count.
   Grid->SetCurrentCell(CountCol, 6);
   Type("8");
   ASSERT_NE(Editor(), nullptr);
   QTest::keyClick(Editor(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), next);
+  EXPECT_EQ(QApplication::focusWidget(), Window->DBEdit5);
   EXPECT_EQ(Grid->Col(), CountCol);
   EXPECT_EQ(Grid->Row(), 6);
   EXPECT_EQ(Grid->Cells(CountCol, 6), "8");
