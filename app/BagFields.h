@@ -9,6 +9,10 @@ enum class TBagField { BagNumber, PackageNumber, Recipient, Account, Inn, CashSy
 
 inline constexpr int BagFieldCount = 7;
 
+inline constexpr TBagField AllBagFields[BagFieldCount] = {
+    TBagField::BagNumber, TBagField::PackageNumber, TBagField::Recipient, TBagField::Account,
+    TBagField::Inn,       TBagField::CashSymbol,    TBagField::FullName};
+
 // The field's column name in the table "Clients", also the register grid's column title:
 // "Номер сумки", "Номер пакета", "Получатель", "Счет", "Инн", "Символ", "ФИО".
 QString BagFieldName(TBagField field);

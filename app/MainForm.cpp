@@ -1,36 +1,22 @@
 #include "app/MainForm.h"
 
-#include <QAction>
 #include <QCloseEvent>
-#include <QFrame>
-#include <QLabel>
-#include <QMenuBar>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QShowEvent>
 #include <QTabBar>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
-#include <iterator>
 #include <optional>
 
 #include "app/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
 #include "app/CashSymbols.h"
-#include "app/DBComboBox.h"
-#include "app/DBEdit.h"
-#include "app/DBGrid.h"
 #include "app/DataSource.h"
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
-#include "app/PaintBox.h"
 #include "app/SaveChecks.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
 #include "app/WindowVoucherSource.h"
 #include "office/OpenOffice.h"
 #include "office/VoucherExport.h"
@@ -41,11 +27,9 @@
 #include "qr/encoder/QRErrors.h"
 #include "texts/NumberFormat.h"
 #include "texts/VoucherPayload.h"
+#include "ui_MainForm.h"
 
 namespace {
-
-constexpr int ClientWidth = 778;
-constexpr int ClientHeight = 547;
 
 QFont Tahoma(int pixelSize) {
   QFont font(QStringLiteral("Tahoma"));
@@ -53,177 +37,83 @@ QFont Tahoma(int pixelSize) {
   return font;
 }
 
-QLabel* NewLabel(QWidget* parent, int left, int top, const QString& caption) {
-  auto* label = new QLabel(caption, parent);
-  label->setFont(Tahoma(15));
-  label->adjustSize();
-  label->move(left, top);
-  return label;
-}
-
-TDBEdit* NewDBEdit(QWidget* parent, const QRect& geometry, const QString& field) {
-  auto* edit = new TDBEdit(parent);
-  edit->setGeometry(geometry);
-  edit->SetDataField(field);
-  return edit;
-}
-
-QPushButton* NewButton(QWidget* parent, const QRect& geometry, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(geometry);
-  return button;
-}
-
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(TApplication::Title());
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()) {
+  // Pixel sizes, so that the window does not grow with the screen's resolution (a form holds
+  // point sizes only). The window's font comes first: the register grid sizes its rows by the
+  // font it is created with.
   setFont(Tahoma(11));
+  FControls->setupUi(this);
+  setWindowTitle(TApplication::Title());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  CreateControls();
-  FDenominationGrid = std::make_unique<TDenominationGrid>(*StringGrid1);
+  SetUpControls();
+  FDenominationGrid = std::make_unique<TDenominationGrid>(*FControls->StringGrid1);
   ConnectEvents();
   FormCreate();
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::CreateControls() {
-  MainMenu1 = menuBar();
-  N2 = MainMenu1->addAction(QStringLiteral("Добавить фирму"));
-  N3 = MainMenu1->addAction(QStringLiteral("Экспорт в эксель"));
-
-  auto* client = new QWidget(this);
-  client->setFixedSize(ClientWidth, ClientHeight);
-  setCentralWidget(client);
-
-  Panel1 = new QFrame(client);
-  Panel1->setGeometry(0, -16, 505, 377);
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(2);
-  Panel1->setAutoFillBackground(true);
-  QPalette panelColours = Panel1->palette();
-  panelColours.setColor(QPalette::Window, QColor(0xD7, 0xE4, 0xF2));  // inactive caption gradient
-  Panel1->setPalette(panelColours);
-
-  Bevel1 = new QFrame(Panel1);
-  Bevel1->setGeometry(8, 24, 249, 329);
-  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-
-  Label2 = NewLabel(Panel1, 24, 40, QStringLiteral("Номер сумки"));
-  Label10 = NewLabel(Panel1, 24, 72, QStringLiteral("Номер пакета"));
-  DBEdit6 = NewDBEdit(Panel1, {126, 72, 121, 21}, BagFieldName(TBagField::PackageNumber));
-  Label3 = NewLabel(Panel1, 32, 104, QStringLiteral("Получатель"));
-  Label4 = NewLabel(Panel1, 32, 128, QStringLiteral("Расчетный счет"));
-  Label4->setWordWrap(true);
-  Label4->setGeometry(32, 128, 105, 41);
-  Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label5 = NewLabel(Panel1, 80, 168, QStringLiteral("ИНН"));
-  Label7 = NewLabel(Panel1, 64, 200, QStringLiteral("Символ"));
-  DBComboBox1 = new TDBComboBox(Panel1);
-  DBComboBox1->setGeometry(127, 200, 121, 21);
-  DBComboBox1->addItems(CashSymbolItems());
-  DBComboBox1->SetDataField(BagFieldName(TBagField::CashSymbol));
-  DBComboBox1->setCurrentIndex(-1);
-  Label6 = NewLabel(Panel1, 80, 248, QStringLiteral("ФИО"));
-  Button2 = NewButton(Panel1, {16, 304, 65, 33}, QStringLiteral("Удалить"));
-  Button1 = NewButton(Panel1, {112, 304, 65, 33}, QStringLiteral("Сохранить"));
-  Button3 = NewButton(Panel1, {184, 304, 65, 33}, QStringLiteral("Добавить"));
-  Label11 = new QLabel(Panel1);
-  Label11->move(168, 312);
-  Label11->hide();
-
-  pgcQRDetails = new QTabWidget(Panel1);
-  pgcQRDetails->setGeometry(264, 24, 233, 294);
+void TForm1::SetUpControls() {
+  const Ui::TForm1& ui = *FControls;
+  for (QLabel* caption : {ui.Label2, ui.Label10, ui.Label3, ui.Label4, ui.Label5, ui.Label7, ui.Label6})
+    caption->setFont(Tahoma(15));
   // Both page captions fit side by side, as on the classic page control.
-  pgcQRDetails->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
-  tsPreview = new QWidget;
-  pbPreview = new TPaintBox(tsPreview);
+  ui.pgcQRDetails->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
   // pbPreviewPaint fills the whole box before it draws the modules, so the page, the page
   // control and the panel beneath it need not be painted first on every repaint.
-  pbPreview->setAttribute(Qt::WA_OpaquePaintEvent);
-  lblQRMetrics = new QLabel(tsPreview);
-  lblQRMetrics->setFixedHeight(13);
-  lblQRMetrics->setAlignment(Qt::AlignCenter);
-  auto* previewLayout = new QVBoxLayout(tsPreview);
-  previewLayout->setContentsMargins(0, 0, 0, 0);
-  previewLayout->setSpacing(0);
-  previewLayout->addWidget(pbPreview, 1);
-  previewLayout->addWidget(lblQRMetrics);
-  pgcQRDetails->addTab(tsPreview, QStringLiteral("просмотр"));
-  tsEncodedData = new QWidget;
-  mmoEncodedData = new QPlainTextEdit(tsEncodedData);
-  mmoEncodedData->setReadOnly(true);
-  mmoEncodedData->setFrameShape(QFrame::NoFrame);
-  mmoEncodedData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  auto* encodedLayout = new QVBoxLayout(tsEncodedData);
-  encodedLayout->setContentsMargins(0, 0, 0, 0);
-  encodedLayout->addWidget(mmoEncodedData);
-  pgcQRDetails->addTab(tsEncodedData, QStringLiteral("закодированная информация"));
-  pgcQRDetails->setCurrentIndex(0);
+  ui.pbPreview->setAttribute(Qt::WA_OpaquePaintEvent);
 
-  // Created after Panel1, so that they lie on top of it.
-  DBEdit1 = NewDBEdit(client, {128, 24, 121, 21}, BagFieldName(TBagField::BagNumber));
-  DBEdit1->setToolTip(QStringLiteral("Является уникальным "));
-  DBEdit2 = NewDBEdit(client, {128, 88, 121, 21}, BagFieldName(TBagField::Recipient));
-  DBEdit3 = NewDBEdit(client, {128, 120, 121, 21}, BagFieldName(TBagField::Account));
-  DBEdit3->SetMaxLength(20);
-  DBEdit3->setToolTip(QStringLiteral("20 цифр"));
-  DBEdit4 = NewDBEdit(client, {128, 152, 121, 21}, BagFieldName(TBagField::Inn));
-  DBEdit4->setToolTip(QStringLiteral("10 цифр"));
-  DBEdit5 = NewDBEdit(client, {128, 232, 121, 21}, BagFieldName(TBagField::FullName));
+  for (const TBagField field : AllBagFields) BagEditor(field).Link->SetDataField(BagFieldName(field));
+  ui.DBEdit3->SetMaxLength(20);
+  ui.DBComboBox1->addItems(CashSymbolItems());
+  ui.DBComboBox1->setCurrentIndex(-1);
 
-  StringGrid1 = new TStringGrid(client);
-  StringGrid1->setGeometry(505, 0, 273, 361);
-  DBGrid1 = new TDBGrid(client);
-  DBGrid1->setGeometry(0, 361, 777, 185);
-
-  QWidget* focusOrder[] = {DBGrid1, Button1, DBComboBox1, Button2, Button3, pgcQRDetails, DBEdit6,
-                           DBEdit1, DBEdit2,  DBEdit3,    DBEdit4, StringGrid1, DBEdit5};
-  for (std::size_t i = 1; i < std::size(focusOrder); ++i) setTabOrder(focusOrder[i - 1], focusOrder[i]);
-  DBGrid1->setFocus();
-
-  setFixedSize(ClientWidth, ClientHeight + MainMenu1->sizeHint().height());
+  ui.DBGrid1->setFocus();
+  setFixedSize(ui.ClientArea->minimumWidth(), ui.ClientArea->minimumHeight() + ui.MainMenu1->sizeHint().height());
   move(0, 0);
 }
 
 void TForm1::ConnectEvents() {
-  connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
-  connect(DBEdit1, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit1Change(); }); });
-  connect(DBEdit2, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
-  connect(DBEdit3, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
-  DBEdit3->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
-  DBEdit4->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
-  connect(DBGrid1, &TDBGrid::CellClick, this, [this] { Guarded([this] { DBGrid1CellClick(); }); });
-  connect(StringGrid1, &TStringGrid::KeyPress, this,
+  const Ui::TForm1& ui = *FControls;
+  connect(ui.Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+  connect(ui.Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
+  connect(ui.Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
+  connect(ui.DBEdit1, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit1Change(); }); });
+  connect(ui.DBEdit2, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
+  connect(ui.DBEdit3, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
+  ui.DBEdit3->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
+  ui.DBEdit4->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
+  connect(ui.DBGrid1, &TDBGrid::CellClick, this, [this] { Guarded([this] { DBGrid1CellClick(); }); });
+  connect(ui.StringGrid1, &TStringGrid::KeyPress, this,
           [this](QChar& key) { Guarded([&] { StringGrid1KeyPress(key); }); });
-  connect(StringGrid1, &TStringGrid::SelectCell, this,
+  connect(ui.StringGrid1, &TStringGrid::SelectCell, this,
           [this](int col, int row) { Guarded([&] { StringGrid1SelectCell(col, row); }); });
-  connect(StringGrid1, &TStringGrid::SetEditText, this, [this](int col, int row, const QString& value) {
+  connect(ui.StringGrid1, &TStringGrid::SetEditText, this, [this](int col, int row, const QString& value) {
     Guarded([&] { StringGrid1SetEditText(col, row, value); });
   });
-  connect(N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
-  connect(N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
-  pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
+  connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
+  connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
+  ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
 }
 
 void TForm1::SetDataSource(TDataSource* source) {
+  const Ui::TForm1& ui = *FControls;
   FDataSource = source;
   // The package number and the cash symbol first: the refreshes that the bag, recipient and
   // account editors start as they receive their values then describe the whole record.
-  DBEdit6->SetDataSource(source);
-  DBComboBox1->SetDataSource(source);
-  for (TDBEdit* edit : {DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5}) edit->SetDataSource(source);
-  DBGrid1->SetDataSource(source);
+  ui.DBEdit6->SetDataSource(source);
+  ui.DBComboBox1->SetDataSource(source);
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3, ui.DBEdit4, ui.DBEdit5}) edit->SetDataSource(source);
+  ui.DBGrid1->SetDataSource(source);
 }
 
 void TForm1::FormCreate() {
   FOffice = std::make_unique<TOOCalc>();
-  DBComboBox1->setToolTip(CashSymbolHint());
-  DBEdit2->setToolTip(QStringLiteral(
+  FControls->DBComboBox1->setToolTip(CashSymbolHint());
+  FControls->DBEdit2->setToolTip(QStringLiteral(
       "Указывается точное краткое наименование организации (уточняйте в банке)"));
   FQRSymbol = std::make_unique<TQRSymbol>();
   FQRSymbol->RegisterTextEncoder(7, &NewEncoder<TWin1251Encoder>);
@@ -265,41 +155,45 @@ bool TForm1::FormCloseQuery() {
   }
 }
 
-QWidget* TForm1::BagEditor(TBagField field) const {
+TForm1::TBagEditor TForm1::BagEditor(TBagField field) const {
+  const Ui::TForm1& ui = *FControls;
+  const auto Bound = [](auto* editor) { return TBagEditor{editor, editor}; };
   switch (field) {
-    case TBagField::BagNumber: return DBEdit1;
-    case TBagField::PackageNumber: return DBEdit6;
-    case TBagField::Recipient: return DBEdit2;
-    case TBagField::Account: return DBEdit3;
-    case TBagField::Inn: return DBEdit4;
-    case TBagField::CashSymbol: return DBComboBox1;
-    case TBagField::FullName: return DBEdit5;
+    case TBagField::BagNumber: return Bound(ui.DBEdit1);
+    case TBagField::PackageNumber: return Bound(ui.DBEdit6);
+    case TBagField::Recipient: return Bound(ui.DBEdit2);
+    case TBagField::Account: return Bound(ui.DBEdit3);
+    case TBagField::Inn: return Bound(ui.DBEdit4);
+    case TBagField::CashSymbol: return Bound(ui.DBComboBox1);
+    case TBagField::FullName: return Bound(ui.DBEdit5);
   }
-  return nullptr;
+  return {};
 }
 
 bool TForm1::HasUnsavedChange() const {
   const TADOTable& dataSet = FDataSource->DataSet();
   if (dataSet.State() == TDataSetState::dsBrowse) return false;
-  const TFieldDataLink* editors[] = {DBEdit1, DBEdit6, DBEdit2, DBEdit3, DBEdit4, DBComboBox1, DBEdit5};
-  return dataSet.Modified() ||
-         std::any_of(std::begin(editors), std::end(editors), [](const TFieldDataLink* e) { return e->IsModified(); });
+  return dataSet.Modified() || std::any_of(std::begin(AllBagFields), std::end(AllBagFields),
+                                           [this](TBagField field) { return BagEditor(field).Link->IsModified(); });
 }
 
 void TForm1::ReceiptNameUpdate() {
-  if (const std::optional<QString> name = ReceiptNameForItem(DBComboBox1->currentIndex())) Label11->setText(*name);
+  const Ui::TForm1& ui = *FControls;
+  const std::optional<QString> name = ReceiptNameForItem(ui.DBComboBox1->currentIndex());
+  if (name) ui.Label11->setText(*name);
 }
 
 void TForm1::BuildVoucherPayload() {
+  const Ui::TForm1& ui = *FControls;
   // The preview is repainted however the encoding ends.
   struct TRepaint {
     TPaintBox* Box;
     ~TRepaint() { Box->update(); }
-  } repaint{pbPreview};
+  } repaint{ui.pbPreview};
   FQRSymbol->BeginUpdate();
   FQRSymbol->SetText(ComposeVoucherPayload(
-      {DBEdit1->text(), DBEdit6->text(), DBEdit2->text(), DBEdit3->text(),
-       StringGrid1->Cells(DenominationSumCol, DenominationTotalRow), DBComboBox1->currentText()}));
+      {ui.DBEdit1->text(), ui.DBEdit6->text(), ui.DBEdit2->text(), ui.DBEdit3->text(),
+       ui.StringGrid1->Cells(DenominationSumCol, DenominationTotalRow), ui.DBComboBox1->currentText()}));
   try {
     FQRSymbol->EndUpdate(true);
   } catch (const EQRMatrixTooLarge&) {
@@ -308,28 +202,30 @@ void TForm1::BuildVoucherPayload() {
     // so instead of a box, which every change of such a record would raise again.
     FQRSymbol->Clear();
   }
-  lblQRMetrics->setText(QRMetricsLine(FQRSymbol->SymbolSize(), FQRSymbol->QuietZoneWidth()));
+  ui.lblQRMetrics->setText(QRMetricsLine(FQRSymbol->SymbolSize(), FQRSymbol->QuietZoneWidth()));
 }
 
 void TForm1::PayloadRefresh() {
   BuildVoucherPayload();
-  mmoEncodedData->setPlainText(FQRSymbol->EncodedText());
+  FControls->mmoEncodedData->setPlainText(FQRSymbol->EncodedText());
 }
 
 void TForm1::pbPreviewPaint(QPainter& canvas) {
   canvas.setPen(Qt::black);
   canvas.setBrush(Qt::white);
-  DrawQRSymbol(canvas, pbPreview->rect(), *FQRSymbol, 0, dmRegion, true);
+  DrawQRSymbol(canvas, FControls->pbPreview->rect(), *FQRSymbol, 0, dmRegion, true);
 }
 
 void TForm1::Button1Click() {
   TADOTable& dataSet = FDataSource->DataSet();
   if (!dataSet.Modified()) return;
   // The checks only warn: the record is saved whatever they find.
-  const TBagTexts texts{DBEdit1->text(), DBEdit6->text(), DBEdit2->text(), DBEdit3->text(), DBEdit4->text()};
+  const Ui::TForm1& ui = *FControls;
+  const TBagTexts texts{ui.DBEdit1->text(), ui.DBEdit6->text(), ui.DBEdit2->text(), ui.DBEdit3->text(),
+                        ui.DBEdit4->text()};
   for (const TSaveWarning& warning : SaveWarnings(texts)) {
     ShowMessage(warning.Message);
-    if (warning.Focus) BagEditor(*warning.Focus)->setFocus();
+    if (warning.Focus) BagEditor(*warning.Focus).Widget->setFocus();
   }
   PayloadRefresh();
   dataSet.Post();

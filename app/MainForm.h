@@ -6,29 +6,28 @@
 
 #include <memory>
 
-class QAction;
-class QFrame;
-class QLabel;
-class QMenuBar;
 class QPainter;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
 enum class TBagField;
 class TDataSource;
 class TDenominationGrid;
-class TDBComboBox;
-class TDBEdit;
-class TDBGrid;
+class TFieldDataLink;
 class TForm4;
 class TOOCalc;
-class TPaintBox;
 class TQRSymbol;
-class TStringGrid;
+
+namespace Ui {
+class TForm1;
+}
 
 // The main window: the fields of the current bag, the denomination grid, the live QR code of
-// the voucher payload and its text, the register of bags and the menu. Fixed size (client
-// area 778 x 547 below the menu), placed at the top-left corner of the screen.
+// the voucher payload and its text, the register of bags and the menu. Its fixed layout is the
+// form app/MainForm.ui; the window sets the fonts, binds the controls and connects their events.
+// Fixed size (client area 778 x 547 below the menu), placed at the top-left corner of the
+// screen. The controls keep their designer names; the less obvious ones: DBEdit1 bag number,
+// DBEdit6 package number, DBEdit2 recipient, DBEdit3 account, DBEdit4 INN, DBEdit5 full name,
+// DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить", Button3 "Добавить",
+// Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1 the register,
+// N2 "Добавить фирму", N3 "Экспорт в эксель".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the
@@ -46,8 +45,12 @@ public:
   // The firm dialog N2Click shows; not owned.
   void SetFirmDialog(TForm4* dialog) { FFirmDialog = dialog; }
 
+  // The controls of the window's form (app/MainForm.ui) under their designer names, owned
+  // through Qt parenthood and alive as long as the window.
+  const Ui::TForm1& Controls() const { return *FControls; }
   // The QR symbol of the current voucher payload; lives as long as the window.
-  TQRSymbol& QRSymbol() const { return *FQRSymbol; }
+  const TQRSymbol& QRSymbol() const { return *FQRSymbol; }
+  TQRSymbol& QRSymbol() { return *FQRSymbol; }
   // For tests: exchanges the office wrapper the export uses with `office` (which then holds
   // the previous one), so that the export reaches an office of the test's own.
   void SwapOffice(std::unique_ptr<TOOCalc>& office) { FOffice.swap(office); }
@@ -89,52 +92,27 @@ public:
   // the blank item, the names of 2, 11 and 19; "32" and no selection leave it as it is.
   void ReceiptNameUpdate();
 
-  // The controls, owned through Qt parenthood. Geometry is left, top, width, height in the
-  // parent's pixels; Panel1's children sit 16 px higher on the window than their numbers.
-  QFrame* Panel1;               // 0, -16, 505, 377
-  QFrame* Bevel1;               // in Panel1: 8, 24, 249, 329
-  QLabel* Label2;               // in Panel1: 24, 40 "Номер сумки"
-  TDBEdit* DBEdit1;             // 128, 24, 121, 21 "Номер сумки"
-  QLabel* Label10;              // in Panel1: 24, 72 "Номер пакета"
-  TDBEdit* DBEdit6;             // in Panel1: 126, 72, 121, 21 "Номер пакета"
-  QLabel* Label3;               // in Panel1: 32, 104 "Получатель"
-  TDBEdit* DBEdit2;             // 128, 88, 121, 21 "Получатель"
-  QLabel* Label4;               // in Panel1: 32, 128, 105, 41 "Расчетный счет"
-  TDBEdit* DBEdit3;             // 128, 120, 121, 21 "Счет", at most 20 characters
-  QLabel* Label5;               // in Panel1: 80, 168 "ИНН"
-  TDBEdit* DBEdit4;             // 128, 152, 121, 21 "Инн"
-  QLabel* Label7;               // in Panel1: 64, 200 "Символ"
-  TDBComboBox* DBComboBox1;     // in Panel1: 127, 200, 121, 21 "Символ"
-  QLabel* Label6;               // in Panel1: 80, 248 "ФИО"
-  TDBEdit* DBEdit5;             // 128, 232, 121, 21 "ФИО"
-  QPushButton* Button2;         // in Panel1: 16, 304, 65, 33 "Удалить"
-  QPushButton* Button1;         // in Panel1: 112, 304, 65, 33 "Сохранить"
-  QPushButton* Button3;         // in Panel1: 184, 304, 65, 33 "Добавить"
-  QLabel* Label11;              // in Panel1: 168, 312, never visible: the receipt name
-  QTabWidget* pgcQRDetails;     // in Panel1: 264, 24, 233, 294
-  QWidget* tsPreview;           // page "просмотр"
-  TPaintBox* pbPreview;         // the QR code, above lblQRMetrics
-  QLabel* lblQRMetrics;         // the size line, 13 px high along the bottom
-  QWidget* tsEncodedData;       // page "закодированная информация"
-  QPlainTextEdit* mmoEncodedData;  // the symbol's encoded text, read-only
-  TStringGrid* StringGrid1;     // 505, 0, 273, 361: the denomination grid
-  TDBGrid* DBGrid1;             // 0, 361, 777, 185: the register
-  QMenuBar* MainMenu1;
-  QAction* N2;                  // "Добавить фирму"
-  QAction* N3;                  // "Экспорт в эксель"
-
 protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  void CreateControls();
+  // A bound editor of the form: the widget and its tie to the field.
+  struct TBagEditor {
+    QWidget* Widget = nullptr;
+    TFieldDataLink* Link = nullptr;
+  };
+
+  // What the form cannot hold: pixel fonts, the bindings, the cash-symbol items, the focus and
+  // the fixed size.
+  void SetUpControls();
   void ConnectEvents();
   // The editor bound to `field`.
-  QWidget* BagEditor(TBagField field) const;
+  TBagEditor BagEditor(TBagField field) const;
   // The current record is being edited and a field or a bound editor holds a change.
   bool HasUnsavedChange() const;
 
+  std::unique_ptr<Ui::TForm1> FControls;
   std::unique_ptr<TQRSymbol> FQRSymbol;
   std::unique_ptr<TOOCalc> FOffice;
   std::unique_ptr<TDenominationGrid> FDenominationGrid;

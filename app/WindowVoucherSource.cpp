@@ -10,6 +10,7 @@
 #include "app/MainForm.h"
 #include "app/Reg.h"
 #include "app/StringGrid.h"
+#include "ui_MainForm.h"
 
 TWindowVoucherSource::TWindowVoucherSource(const TForm1& window, const TForm4& firmDialog,
                                            const TADOTable& register_)
@@ -30,15 +31,15 @@ TVoucherBag TWindowVoucherSource::Bag() const {
 }
 
 TDenominationRow TWindowVoucherSource::DenominationRow(int row) const {
-  const TStringGrid& grid = *FWindow.StringGrid1;
+  const TStringGrid& grid = *FWindow.Controls().StringGrid1;
   return {grid.Cells(0, row), grid.Cells(DenominationCountCol, row), grid.Cells(DenominationSumCol, row)};
 }
 
 QString TWindowVoucherSource::Total() const {
-  return FWindow.StringGrid1->Cells(DenominationSumCol, DenominationTotalRow);
+  return FWindow.Controls().StringGrid1->Cells(DenominationSumCol, DenominationTotalRow);
 }
 
-QString TWindowVoucherSource::ReceiptName() const { return FWindow.Label11->text(); }
+QString TWindowVoucherSource::ReceiptName() const { return FWindow.Controls().Label11->text(); }
 
 const TQRSymbol& TWindowVoucherSource::QRSymbol() const { return FWindow.QRSymbol(); }
 

@@ -37,6 +37,7 @@
 #include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
+#include "ui_MainForm.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ QString LongRecipient() {
 
 // Every count of the grid non-zero, typed as the operator would.
 void FillGrid(const TRunningProgram& program) {
-  TStringGrid* grid = program.Window().StringGrid1;
+  TStringGrid* grid = program.Controls().StringGrid1;
   program.Click(grid);
   for (int row = 1; row <= 15; ++row) {
     grid->SetCurrentCell(2, row);
@@ -87,13 +88,13 @@ struct TSeries {
 // Times the symbol's rebuilds and the preview's paint handler while it lives.
 class TInstruments {
 public:
-  explicit TInstruments(TForm1& w) : FWindow(w), FPaint(w.pbPreview->OnPaint) {
+  explicit TInstruments(TForm1& w) : FWindow(w), FPaint(w.Controls().pbPreview->OnPaint) {
     w.QRSymbol().SetOnBeforeRebuild([this](TQRSymbol&) { FEncodeStart = TClock::now(); });
     w.QRSymbol().SetOnAfterRebuild([this](TQRSymbol&) {
       EncodeTime += TClock::now() - FEncodeStart;
       ++Encodings;
     });
-    w.pbPreview->OnPaint = [this](QPainter& canvas) {
+    w.Controls().pbPreview->OnPaint = [this](QPainter& canvas) {
       const auto start = TClock::now();
       FPaint(canvas);
       PaintTime += TClock::now() - start;
@@ -103,7 +104,7 @@ public:
   ~TInstruments() {
     FWindow.QRSymbol().SetOnBeforeRebuild({});
     FWindow.QRSymbol().SetOnAfterRebuild({});
-    FWindow.pbPreview->OnPaint = FPaint;
+    FWindow.Controls().pbPreview->OnPaint = FPaint;
   }
   TInstruments(const TInstruments&) = delete;
   TInstruments& operator=(const TInstruments&) = delete;
@@ -190,24 +191,25 @@ int main(int argc, char** argv) {
     TRunningProgram program({{QStringLiteral("1234"), 5678, LongRecipient(), QStringLiteral("40702810900000000001"),
                               QStringLiteral("7701234567"), 2, QStringLiteral("Иванов И.И.")}});
     TForm1& w = program.Window();
+    const Ui::TForm1& ui = w.Controls();
     FillGrid(program);
 
-    program.Click(w.DBEdit2);
-    QTest::keyClick(w.DBEdit2, Qt::Key_End);
+    program.Click(ui.DBEdit2);
+    QTest::keyClick(ui.DBEdit2, Qt::Key_End);
     const TSeries recipient = Measure(w, keys, [&](int i) {
       if (i % 2 == 0)
-        QTest::keyClick(w.DBEdit2, Qt::Key_Backspace);
+        QTest::keyClick(ui.DBEdit2, Qt::Key_Backspace);
       else
-        Type(w.DBEdit2, QStringLiteral("ю"));
+        Type(ui.DBEdit2, QStringLiteral("ю"));
     });
-    if (w.DBEdit2->text().size() < 254) throw std::runtime_error("the recipient lost its length");
+    if (ui.DBEdit2->text().size() < 254) throw std::runtime_error("the recipient lost its length");
     std::printf("recipient %lld characters, symbol %d modules a side with the quiet zone, preview %dx%d px\n",
-                static_cast<long long>(w.DBEdit2->text().size()), w.QRSymbol().SymbolSize(), w.pbPreview->width(),
-                w.pbPreview->height());
+                static_cast<long long>(ui.DBEdit2->text().size()), w.QRSymbol().SymbolSize(), ui.pbPreview->width(),
+                ui.pbPreview->height());
 
-    program.Click(w.StringGrid1);
-    w.StringGrid1->SetCurrentCell(2, 1);
-    QTest::keyClicks(w.StringGrid1, QStringLiteral("1"));
+    program.Click(ui.StringGrid1);
+    ui.StringGrid1->SetCurrentCell(2, 1);
+    QTest::keyClicks(ui.StringGrid1, QStringLiteral("1"));
     const TSeries grid = Measure(w, keys, [&](int i) {
       QTest::keyClick(QApplication::focusWidget(), i % 2 == 0 ? Qt::Key_5 : Qt::Key_Backspace);
     });

@@ -18,6 +18,7 @@
 #include "app/SaveChecks.h"
 #include "tests/app/RunningProgram.h"
 #include "texts/NumberFormat.h"
+#include "ui_MainForm.h"
 
 // A warning as a failure message shows it.
 static void PrintTo(const TSaveWarning& warning, std::ostream* out) {
@@ -32,14 +33,14 @@ const TBagRow Stored = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Р�
                         QStringLiteral("Иванов И.И.")};
 const QVariant Null;
 
-using TEditor = TDBEdit* TForm1::*;
+using TEditor = TDBEdit* Ui::TForm1::*;
 
 struct TSaveScenario {
   const char* Name;
   bool AddFirst;                                   // "Добавить" before typing
   std::vector<std::pair<TEditor, QString>> Typed;  // typed over the editor's text, in order
   QStringList Messages;                            // the boxes, in order
-  QWidget* (*FocusAtEnd)(const TForm1&);
+  QWidget* (*FocusAtEnd)(const Ui::TForm1&);
   std::vector<TBagRow> Rows;                       // the file afterwards
 };
 
@@ -73,72 +74,72 @@ TEST(SaveChecks, EachCheckWarnsOnItsOwnInTheFixedOrder) {
 TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
   const QString sep = DecimalSeparator();
   const std::vector<TSaveScenario> scenarios = {
-      {"nothing changed", false, {}, {}, [](const TForm1& w) -> QWidget* { return w.Button1; }, {Stored}},
+      {"nothing changed", false, {}, {}, [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; }, {Stored}},
       {"new record with only the full name",
        true,
-       {{&TForm1::DBEdit5, QStringLiteral("Петров")}},
+       {{&Ui::TForm1::DBEdit5, QStringLiteral("Петров")}},
        {u"Введите номер сумки"_qs, u"Введите номер сейф-пакета"_qs, u"Проверьте номер счета"_qs,
         u"Проверьте номер ИНН"_qs, u"Введите получателя"_qs},
-       [](const TForm1& w) -> QWidget* { return w.DBEdit2; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit2; },
        {Stored, {Null, Null, Null, Null, Null, Null, u"Петров"_qs}}},
       {"complete new record",
        true,
-       {{&TForm1::DBEdit1, u"A-15"_qs},
-        {&TForm1::DBEdit6, u"-42"_qs},
-        {&TForm1::DBEdit2, u"ИП Кузнецов"_qs},
-        {&TForm1::DBEdit3, u"40802810000000000099"_qs},
-        {&TForm1::DBEdit4, u"5001007322"_qs},
-        {&TForm1::DBEdit5, u"Кузнецов"_qs}},
+       {{&Ui::TForm1::DBEdit1, u"A-15"_qs},
+        {&Ui::TForm1::DBEdit6, u"-42"_qs},
+        {&Ui::TForm1::DBEdit2, u"ИП Кузнецов"_qs},
+        {&Ui::TForm1::DBEdit3, u"40802810000000000099"_qs},
+        {&Ui::TForm1::DBEdit4, u"5001007322"_qs},
+        {&Ui::TForm1::DBEdit5, u"Кузнецов"_qs}},
        {},
-       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
        {Stored,
         {u"A-15"_qs, -42, u"ИП Кузнецов"_qs, u"40802810000000000099"_qs, u"5001007322"_qs, Null,
          u"Кузнецов"_qs}}},
       {"account of 19 digits",
        false,
-       {{&TForm1::DBEdit3, u"4070281090000000000"_qs}},
+       {{&Ui::TForm1::DBEdit3, u"4070281090000000000"_qs}},
        {u"Проверьте номер счета"_qs},
-       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
        {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
       {"account of 20 characters with the decimal separator",
        false,
-       {{&TForm1::DBEdit3, u"4070281090000000000"_qs + sep}},
+       {{&Ui::TForm1::DBEdit3, u"4070281090000000000"_qs + sep}},
        {},
-       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
        {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs + sep, u"7701234567"_qs, 2,
          u"Иванов И.И."_qs}}},
       {"INN of 12 digits",
        false,
-       {{&TForm1::DBEdit4, u"770123456789"_qs}},
+       {{&Ui::TForm1::DBEdit4, u"770123456789"_qs}},
        {u"Проверьте номер ИНН"_qs},
-       [](const TForm1& w) -> QWidget* { return w.Button1; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
        {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"770123456789"_qs, 2, u"Иванов И.И."_qs}}},
       {"bag number cleared",
        false,
-       {{&TForm1::DBEdit1, QString()}},
+       {{&Ui::TForm1::DBEdit1, QString()}},
        {u"Введите номер сумки"_qs},
-       [](const TForm1& w) -> QWidget* { return w.DBEdit1; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit1; },
        {{Null, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
       {"package number and recipient cleared",
        false,
-       {{&TForm1::DBEdit6, QString()}, {&TForm1::DBEdit2, QString()}},
+       {{&Ui::TForm1::DBEdit6, QString()}, {&Ui::TForm1::DBEdit2, QString()}},
        {u"Введите номер сейф-пакета"_qs, u"Введите получателя"_qs},
-       [](const TForm1& w) -> QWidget* { return w.DBEdit2; },
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit2; },
        {{u"1234"_qs, Null, Null, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
   };
   for (const TSaveScenario& scenario : scenarios) {
     SCOPED_TRACE(scenario.Name);
     TRunningProgram program({Stored});
-    TForm1& w = program.Window();
-    if (scenario.AddFirst) program.Click(w.Button3);
-    for (const auto& [editor, text] : scenario.Typed) program.TypeOver(w.*editor, text);
-    program.Click(w.Button1);
+    const Ui::TForm1& ui = program.Controls();
+    if (scenario.AddFirst) program.Click(ui.Button3);
+    for (const auto& [editor, text] : scenario.Typed) program.TypeOver(ui.*editor, text);
+    program.Click(ui.Button1);
     EXPECT_EQ(program.Messages.Texts(), scenario.Messages);
     for (const TMessageBoxRequest& box : program.Messages.Boxes) {
       EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
       EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOK);
     }
-    EXPECT_EQ(QApplication::focusWidget(), scenario.FocusAtEnd(w));
+    EXPECT_EQ(QApplication::focusWidget(), scenario.FocusAtEnd(ui));
     EXPECT_EQ(ReadBags(program.Db()), scenario.Rows);
     EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   }
@@ -146,11 +147,11 @@ TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
 
 TEST(Editing, SaveRefreshesThePayloadBeforePostingAndThenTheReceiptName) {
   TRunningProgram program({Stored});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit6, QStringLiteral("99"));
-  EXPECT_FALSE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
-  program.Click(w.Button1);
-  EXPECT_TRUE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit6, QStringLiteral("99"));
+  EXPECT_FALSE(ui.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
+  program.Click(ui.Button1);
+  EXPECT_TRUE(ui.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:99;")));
   EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(99)));
 }
 
@@ -159,9 +160,9 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
   for (const QChar separator : {QChar(u','), QChar(u'.')}) {
     SetDecimalSeparator(separator);
     TRunningProgram program({Stored});
-    TForm1& w = program.Window();
+    const Ui::TForm1& ui = program.Controls();
     QApplication::clipboard()->setText(QStringLiteral("555"));
-    for (TDBEdit* edit : {w.DBEdit3, w.DBEdit4}) {
+    for (TDBEdit* edit : {ui.DBEdit3, ui.DBEdit4}) {
       SCOPED_TRACE(edit->DataField().toStdString() + " with " + QString(separator).toStdString());
       program.TypeOver(edit, QStringLiteral("1a2,3.4 -+ж"));
       EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
@@ -184,8 +185,8 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
 
 TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInTheOtherEditors) {
   TRunningProgram program({Stored});
-  TForm1& w = program.Window();
-  for (TDBEdit* edit : {w.DBEdit1, w.DBEdit3, w.DBEdit4}) {
+  const Ui::TForm1& ui = program.Controls();
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit3, ui.DBEdit4}) {
     program.TypeOver(edit, QStringLiteral("99"));
     QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_EQ(edit->text(), FieldDisplayText(Stored[program.Register().FieldIndex(edit->DataField())]))
@@ -193,23 +194,23 @@ TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInThe
   }
   // The full name is stored into the record as the focus leaves it: the first Escape in the
   // account editor forgets the account, the second the whole record's changes.
-  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
-  program.TypeOver(w.DBEdit3, QStringLiteral("123"));
-  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
-  EXPECT_EQ(w.DBEdit3->text(), QStringLiteral("40702810900000000001"));
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
-  QTest::keyClick(w.DBEdit3, Qt::Key_Escape);
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Иванов И.И."));
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
+  program.TypeOver(ui.DBEdit3, QStringLiteral("123"));
+  QTest::keyClick(ui.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(ui.DBEdit3->text(), QStringLiteral("40702810900000000001"));
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
+  QTest::keyClick(ui.DBEdit3, Qt::Key_Escape);
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Иванов И.И."));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_TRUE(program.Messages.Boxes.empty());
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Stored});
 
   QApplication::clipboard()->setText(QStringLiteral("-7"));
-  program.Click(w.DBEdit1);
-  w.DBEdit1->selectAll();
-  QTest::keyClick(w.DBEdit1, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("-7"));
-  program.Click(w.Button1);
+  program.Click(ui.DBEdit1);
+  ui.DBEdit1->selectAll();
+  QTest::keyClick(ui.DBEdit1, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("-7"));
+  program.Click(ui.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][0], QVariant(QStringLiteral("-7")));
 }
 
@@ -223,24 +224,24 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
     QString Clipboard;
     QString Pasted;
   } cases[] = {
-      {"account with blanks", &TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs, u"40702810900000000007"_qs},
-      {"account of 22 digits", &TForm1::DBEdit3, u"4070281090000000000299"_qs, u"40702810900000000002"_qs},
-      {"account with the separator", &TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs},
-      {"INN with a label and a hyphen", &TForm1::DBEdit4, u"ИНН 5001-007322"_qs, u"5001007322"_qs},
-      {"bag number past its 50 characters", &TForm1::DBEdit1, QString(60, u'7'), QString(50, u'7')},
-      {"package number with blanks", &TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs},
-      {"recipient with a line break", &TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs, u"ОООРомашка"_qs},
+      {"account with blanks", &Ui::TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs, u"40702810900000000007"_qs},
+      {"account of 22 digits", &Ui::TForm1::DBEdit3, u"4070281090000000000299"_qs, u"40702810900000000002"_qs},
+      {"account with the separator", &Ui::TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs},
+      {"INN with a label and a hyphen", &Ui::TForm1::DBEdit4, u"ИНН 5001-007322"_qs, u"5001007322"_qs},
+      {"bag number past its 50 characters", &Ui::TForm1::DBEdit1, QString(60, u'7'), QString(50, u'7')},
+      {"package number with blanks", &Ui::TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs},
+      {"recipient with a line break", &Ui::TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs, u"ОООРомашка"_qs},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     TRunningProgram program({Stored});
-    TDBEdit* edit = program.Window().*c.Editor;
+    TDBEdit* edit = program.Controls().*c.Editor;
     QApplication::clipboard()->setText(c.Clipboard);
     program.Click(edit);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(edit->text(), c.Pasted);
-    program.Click(program.Window().Button1);
+    program.Click(program.Controls().Button1);
     const int field = program.Register().FieldIndex(edit->DataField());
     EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), c.Pasted);
   }
@@ -249,7 +250,7 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
 
 TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {
   TRunningProgram program({Stored});
-  TDBEdit* account = program.Window().DBEdit3;
+  TDBEdit* account = program.Controls().DBEdit3;
   program.TypeOver(account, u"1234567890"_qs);
   account->setCursorPosition(5);
   QApplication::clipboard()->setText(u"ab 9 8 7 6 5 4 3 2 1 0 9 8"_qs);
@@ -281,9 +282,10 @@ TEST(Editing, ClosingWithATypedChangeAsksToSave) {
     SCOPED_TRACE(c.Name);
     TRunningProgram program({Stored});
     TForm1& w = program.Window();
+    const Ui::TForm1& ui = w.Controls();
     if (c.Type) {
-      program.TypeOver(w.DBEdit3, u"4070281090000000000"_qs);
-      program.TypeOver(w.DBEdit5, u"Ким"_qs);  // still in the editor, not yet in the field
+      program.TypeOver(ui.DBEdit3, u"4070281090000000000"_qs);
+      program.TypeOver(ui.DBEdit5, u"Ким"_qs);  // still in the editor, not yet in the field
     }
     program.Messages.Answers = {c.Answer};
     EXPECT_EQ(w.close(), c.Closed);
@@ -296,7 +298,7 @@ TEST(Editing, ClosingWithATypedChangeAsksToSave) {
     EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{c.Row});
     EXPECT_EQ(w.isVisible(), !c.Closed);
     if (!c.Closed) {
-      EXPECT_EQ(w.DBEdit5->text(), u"Ким"_qs);
+      EXPECT_EQ(ui.DBEdit5->text(), u"Ким"_qs);
       EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
     }
   }
@@ -305,18 +307,18 @@ TEST(Editing, ClosingWithATypedChangeAsksToSave) {
 
 TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
   TRunningProgram program({Stored});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit6, QStringLiteral("1a-2 "));
-  EXPECT_EQ(w.DBEdit6->text(), QStringLiteral("1-2"));
-  program.Click(w.DBEdit5);
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit6, QStringLiteral("1a-2 "));
+  EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("1-2"));
+  program.Click(ui.DBEdit5);
   // The message ends in a quote, whose code is below the full stop's: none is appended.
   EXPECT_EQ(program.Messages.Texts(),
             QStringList{QStringLiteral("'1-2' is not a valid integer value for field 'Номер пакета'")});
   EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
-  EXPECT_EQ(QApplication::focusWidget(), w.DBEdit6);
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBEdit6);
   EXPECT_EQ(program.Register().FieldValue(1), QVariant(qint64(5678)));
-  program.TypeOver(w.DBEdit6, QStringLiteral("12"));
-  program.Click(w.Button1);
+  program.TypeOver(ui.DBEdit6, QStringLiteral("12"));
+  program.Click(ui.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][1], QVariant(qint64(12)));
 }
 
@@ -326,20 +328,20 @@ TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNot
   struct TCase {
     const char* Name;
     void (*Spoil)(TRunningProgram& program);
-    QWidget* (*Editor)(const TForm1&);
+    QWidget* (*Editor)(const Ui::TForm1&);
     const char16_t* Message;
     bool ClickRow;  // otherwise "Добавить"
   };
   const auto packageNumber = [](TRunningProgram& program) {
-    program.TypeOver(program.Window().DBEdit6, QStringLiteral("500001-"));
+    program.TypeOver(program.Controls().DBEdit6, QStringLiteral("500001-"));
   };
   const auto blankSymbol = [](TRunningProgram& program) {
-    TDBComboBox* list = program.Window().DBComboBox1;
+    TDBComboBox* list = program.Controls().DBComboBox1;
     list->setFocus(Qt::TabFocusReason);
     QTest::keyClick(list, Qt::Key_Home);
   };
-  const auto packageEditor = [](const TForm1& w) -> QWidget* { return w.DBEdit6; };
-  const auto symbolList = [](const TForm1& w) -> QWidget* { return w.DBComboBox1; };
+  const auto packageEditor = [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit6; };
+  const auto symbolList = [](const Ui::TForm1& ui) -> QWidget* { return ui.DBComboBox1; };
   const char16_t* packageMessage = u"'500001-' is not a valid integer value for field 'Номер пакета'";
   const char16_t* symbolMessage = u"'   ' is not a valid integer value for field 'Символ'";
   const TCase cases[] = {
@@ -351,15 +353,15 @@ TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNot
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TRunningProgram program({Stored, TBagRow(7)});
-    TForm1& w = program.Window();
-    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    const Ui::TForm1& ui = program.Controls();
+    program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
     c.Spoil(program);
     if (c.ClickRow)
       program.ClickRow(1);
     else
-      program.Click(w.Button3);
+      program.Click(ui.Button3);
     EXPECT_EQ(program.Messages.Texts(), QStringList{QString::fromUtf16(c.Message)});
-    EXPECT_EQ(QApplication::focusWidget(), c.Editor(w));
+    EXPECT_EQ(QApplication::focusWidget(), c.Editor(ui));
     EXPECT_EQ(program.Register().RecNo(), 0);
     EXPECT_EQ(program.Register().RecordCount(), 2);
     EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
@@ -369,29 +371,29 @@ TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNot
 
 TEST(Editing, TheCashSymbolListStoresIntegersAndRefusesItsBlankItem) {
   TRunningProgram program({Stored});
-  TForm1& w = program.Window();
+  const Ui::TForm1& ui = program.Controls();
   const QString receipt2 = QStringLiteral("Поступления от продажи товаров");
-  EXPECT_EQ(w.Label11->text(), receipt2);
-  w.DBComboBox1->setFocus(Qt::TabFocusReason);
-  for (int i = 0; i < 3; ++i) QTest::keyClick(w.DBComboBox1, Qt::Key_Down);
-  ASSERT_EQ(w.DBComboBox1->currentText(), QStringLiteral("32"));
-  program.Click(w.Button1);
+  EXPECT_EQ(ui.Label11->text(), receipt2);
+  ui.DBComboBox1->setFocus(Qt::TabFocusReason);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(ui.DBComboBox1, Qt::Key_Down);
+  ASSERT_EQ(ui.DBComboBox1->currentText(), QStringLiteral("32"));
+  program.Click(ui.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][5], QVariant(qint64(32)));
-  EXPECT_EQ(w.Label11->text(), receipt2) << "32 leaves the receipt name as it was";
+  EXPECT_EQ(ui.Label11->text(), receipt2) << "32 leaves the receipt name as it was";
 
-  w.DBComboBox1->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(w.DBComboBox1, Qt::Key_Home);
-  ASSERT_EQ(w.DBComboBox1->currentText(), QStringLiteral("   "));
-  program.Click(w.DBEdit5);
+  ui.DBComboBox1->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(ui.DBComboBox1, Qt::Key_Home);
+  ASSERT_EQ(ui.DBComboBox1->currentText(), QStringLiteral("   "));
+  program.Click(ui.DBEdit5);
   EXPECT_EQ(program.Messages.Texts(),
             QStringList{QStringLiteral("'   ' is not a valid integer value for field 'Символ'")});
-  EXPECT_EQ(QApplication::focusWidget(), w.DBComboBox1);
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBComboBox1);
   EXPECT_EQ(program.Register().FieldValue(5), QVariant(qint64(32)));
 
-  QTest::keyClick(w.DBComboBox1, Qt::Key_Down);  // "2"
-  program.Click(w.Button1);
+  QTest::keyClick(ui.DBComboBox1, Qt::Key_Down);  // "2"
+  program.Click(ui.Button1);
   EXPECT_EQ(ReadBags(program.Db())[0][5], QVariant(qint64(2)));
-  EXPECT_EQ(w.Label11->text(), receipt2);
+  EXPECT_EQ(ui.Label11->text(), receipt2);
 }
 
 }  // namespace

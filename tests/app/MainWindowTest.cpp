@@ -32,6 +32,7 @@
 #include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
+#include "ui_MainForm.h"
 
 namespace {
 
@@ -64,31 +65,32 @@ const TBagRow Bag9 = {QStringLiteral("9"), 1, QStringLiteral("АО Альфа"),
 TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
   TRunningProgram program({Bag1234, Bag77});
   TForm1& w = program.Window();
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
-  EXPECT_EQ(w.DBEdit6->text(), QStringLiteral("5678"));
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Иванов И.И."));
-  EXPECT_EQ(w.DBComboBox1->currentText(), QStringLiteral("11"));
-  EXPECT_EQ(w.Label11->text(), QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
-  EXPECT_FALSE(w.Label11->isVisible());
+  const Ui::TForm1& ui = w.Controls();
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("1234"));
+  EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("5678"));
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Иванов И.И."));
+  EXPECT_EQ(ui.DBComboBox1->currentText(), QStringLiteral("11"));
+  EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
+  EXPECT_FALSE(ui.Label11->isVisible());
   EXPECT_EQ(w.QRSymbol().Text(),
             QStringLiteral("№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
                            "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:11;\r\n"));
-  EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(w.QRSymbol().EncodedText()).replace(u"\r\n"_qs, u"\n"_qs));
+  EXPECT_EQ(ui.mmoEncodedData->toPlainText(), QString(w.QRSymbol().EncodedText()).replace(u"\r\n"_qs, u"\n"_qs));
   // 204 bytes with the byte-order mark: version 9 at level L, as segno makes it too.
-  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
-  EXPECT_EQ(QApplication::focusWidget(), w.DBGrid1);
-  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
-  EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("►"));
+  EXPECT_EQ(ui.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBGrid1);
+  EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(ui.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("►"));
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }
 
 TEST(MainWindow, AnEmptyRegisterStartsWithoutPayloadAndRefusesDelete) {
   TRunningProgram program({});
-  TForm1& w = program.Window();
-  EXPECT_TRUE(w.mmoEncodedData->toPlainText().isEmpty());
-  EXPECT_TRUE(w.lblQRMetrics->text().isEmpty());
-  EXPECT_TRUE(w.Label11->text().isEmpty());
-  program.Click(w.Button2);
+  const Ui::TForm1& ui = program.Controls();
+  EXPECT_TRUE(ui.mmoEncodedData->toPlainText().isEmpty());
+  EXPECT_TRUE(ui.lblQRMetrics->text().isEmpty());
+  EXPECT_TRUE(ui.Label11->text().isEmpty());
+  program.Click(ui.Button2);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   const TMessageBoxRequest& box = program.Messages.Boxes[0];
   EXPECT_EQ(box.Text, QStringLiteral("Cannot perform this operation on an empty dataset."));
@@ -99,13 +101,14 @@ TEST(MainWindow, AnEmptyRegisterStartsWithoutPayloadAndRefusesDelete) {
 TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   TRunningProgram program({Bag1234});
   TForm1& w = program.Window();
+  const Ui::TForm1& ui = w.Controls();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(w.centralWidget()->size(), QSize(778, 547));
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
-  EXPECT_EQ(w.centralWidget()->y(), w.MainMenu1->height()) << "client area below the menu";
+  EXPECT_EQ(w.centralWidget()->y(), ui.MainMenu1->height()) << "client area below the menu";
   EXPECT_EQ(w.font().family(), QStringLiteral("Tahoma"));
   EXPECT_EQ(w.font().pixelSize(), 11);
-  EXPECT_EQ(w.Label2->font().pixelSize(), 15);
+  EXPECT_EQ(ui.Label2->font().pixelSize(), 15);
   EXPECT_EQ(w.pos(), QPoint(0, 0));
 
   struct TPlace {
@@ -116,22 +119,22 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   };
   QWidget* client = w.centralWidget();
   const TPlace places[] = {
-      {"Panel1", w.Panel1, client, {0, -16, 505, 377}},
-      {"Bevel1", w.Bevel1, w.Panel1, {8, 24, 249, 329}},
-      {"DBEdit1", w.DBEdit1, client, {128, 24, 121, 21}},
-      {"DBEdit6", w.DBEdit6, w.Panel1, {126, 72, 121, 21}},
-      {"DBEdit2", w.DBEdit2, client, {128, 88, 121, 21}},
-      {"DBEdit3", w.DBEdit3, client, {128, 120, 121, 21}},
-      {"DBEdit4", w.DBEdit4, client, {128, 152, 121, 21}},
-      {"DBComboBox1", w.DBComboBox1, w.Panel1, {127, 200, 121, 21}},
-      {"DBEdit5", w.DBEdit5, client, {128, 232, 121, 21}},
-      {"Button2", w.Button2, w.Panel1, {16, 304, 65, 33}},
-      {"Button1", w.Button1, w.Panel1, {112, 304, 65, 33}},
-      {"Button3", w.Button3, w.Panel1, {184, 304, 65, 33}},
-      {"pgcQRDetails", w.pgcQRDetails, w.Panel1, {264, 24, 233, 294}},
-      {"StringGrid1", w.StringGrid1, client, {505, 0, 273, 361}},
-      {"DBGrid1", w.DBGrid1, client, {0, 361, 777, 185}},
-      {"Label4", w.Label4, w.Panel1, {32, 128, 105, 41}},
+      {"Panel1", ui.Panel1, client, {0, -16, 505, 377}},
+      {"Bevel1", ui.Bevel1, ui.Panel1, {8, 24, 249, 329}},
+      {"DBEdit1", ui.DBEdit1, client, {128, 24, 121, 21}},
+      {"DBEdit6", ui.DBEdit6, ui.Panel1, {126, 72, 121, 21}},
+      {"DBEdit2", ui.DBEdit2, client, {128, 88, 121, 21}},
+      {"DBEdit3", ui.DBEdit3, client, {128, 120, 121, 21}},
+      {"DBEdit4", ui.DBEdit4, client, {128, 152, 121, 21}},
+      {"DBComboBox1", ui.DBComboBox1, ui.Panel1, {127, 200, 121, 21}},
+      {"DBEdit5", ui.DBEdit5, client, {128, 232, 121, 21}},
+      {"Button2", ui.Button2, ui.Panel1, {16, 304, 65, 33}},
+      {"Button1", ui.Button1, ui.Panel1, {112, 304, 65, 33}},
+      {"Button3", ui.Button3, ui.Panel1, {184, 304, 65, 33}},
+      {"pgcQRDetails", ui.pgcQRDetails, ui.Panel1, {264, 24, 233, 294}},
+      {"StringGrid1", ui.StringGrid1, client, {505, 0, 273, 361}},
+      {"DBGrid1", ui.DBGrid1, client, {0, 361, 777, 185}},
+      {"Label4", ui.Label4, ui.Panel1, {32, 128, 105, 41}},
   };
   for (const TPlace& place : places) {
     EXPECT_EQ(place.Widget->parentWidget(), place.Parent) << place.Name;
@@ -142,55 +145,55 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
     QPoint Position;
     const char16_t* Caption;
   };
-  const TLabel labels[] = {{w.Label2, {24, 40}, u"Номер сумки"}, {w.Label10, {24, 72}, u"Номер пакета"},
-                           {w.Label3, {32, 104}, u"Получатель"}, {w.Label5, {80, 168}, u"ИНН"},
-                           {w.Label7, {64, 200}, u"Символ"},     {w.Label6, {80, 248}, u"ФИО"}};
+  const TLabel labels[] = {{ui.Label2, {24, 40}, u"Номер сумки"}, {ui.Label10, {24, 72}, u"Номер пакета"},
+                           {ui.Label3, {32, 104}, u"Получатель"}, {ui.Label5, {80, 168}, u"ИНН"},
+                           {ui.Label7, {64, 200}, u"Символ"},     {ui.Label6, {80, 248}, u"ФИО"}};
   for (const TLabel& label : labels) {
     EXPECT_EQ(label.Label->pos(), label.Position) << label.Label->text().toStdString();
     EXPECT_EQ(label.Label->text(), QString::fromUtf16(label.Caption));
   }
-  EXPECT_EQ(w.Button1->text(), QStringLiteral("Сохранить"));
-  EXPECT_EQ(w.Button2->text(), QStringLiteral("Удалить"));
-  EXPECT_EQ(w.Button3->text(), QStringLiteral("Добавить"));
-  EXPECT_EQ(w.pgcQRDetails->tabText(0), QStringLiteral("просмотр"));
-  EXPECT_EQ(w.pgcQRDetails->tabText(1), QStringLiteral("закодированная информация"));
-  EXPECT_EQ(w.pgcQRDetails->currentIndex(), 0);
-  EXPECT_EQ(w.lblQRMetrics->height(), 13);
-  EXPECT_TRUE(w.mmoEncodedData->isReadOnly());
-  EXPECT_EQ(w.N2->text(), QStringLiteral("Добавить фирму"));
-  EXPECT_EQ(w.N3->text(), QStringLiteral("Экспорт в эксель"));
-  EXPECT_EQ(w.MainMenu1->actions(), (QList<QAction*>{w.N2, w.N3}));
+  EXPECT_EQ(ui.Button1->text(), QStringLiteral("Сохранить"));
+  EXPECT_EQ(ui.Button2->text(), QStringLiteral("Удалить"));
+  EXPECT_EQ(ui.Button3->text(), QStringLiteral("Добавить"));
+  EXPECT_EQ(ui.pgcQRDetails->tabText(0), QStringLiteral("просмотр"));
+  EXPECT_EQ(ui.pgcQRDetails->tabText(1), QStringLiteral("закодированная информация"));
+  EXPECT_EQ(ui.pgcQRDetails->currentIndex(), 0);
+  EXPECT_EQ(ui.lblQRMetrics->height(), 13);
+  EXPECT_TRUE(ui.mmoEncodedData->isReadOnly());
+  EXPECT_EQ(ui.N2->text(), QStringLiteral("Добавить фирму"));
+  EXPECT_EQ(ui.N3->text(), QStringLiteral("Экспорт в эксель"));
+  EXPECT_EQ(ui.MainMenu1->actions(), (QList<QAction*>{ui.N2, ui.N3}));
 
-  EXPECT_EQ(w.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
-  EXPECT_EQ(w.DBEdit3->toolTip(), QStringLiteral("20 цифр"));
-  EXPECT_EQ(w.DBEdit4->toolTip(), QStringLiteral("10 цифр"));
-  EXPECT_EQ(w.DBEdit2->toolTip(),
+  EXPECT_EQ(ui.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
+  EXPECT_EQ(ui.DBEdit3->toolTip(), QStringLiteral("20 цифр"));
+  EXPECT_EQ(ui.DBEdit4->toolTip(), QStringLiteral("10 цифр"));
+  EXPECT_EQ(ui.DBEdit2->toolTip(),
             QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
-  EXPECT_EQ(w.DBComboBox1->toolTip(),
+  EXPECT_EQ(ui.DBComboBox1->toolTip(),
             QStringLiteral("2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
                            "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
                            "32 - Прочие поступления"));
   QStringList items;
-  for (int i = 0; i < w.DBComboBox1->count(); ++i) items << w.DBComboBox1->itemText(i);
+  for (int i = 0; i < ui.DBComboBox1->count(); ++i) items << ui.DBComboBox1->itemText(i);
   EXPECT_EQ(items, (QStringList{u"   "_qs, u"2"_qs, u"11"_qs, u"19"_qs, u"32"_qs}));
-  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), w.DBComboBox1->mapToGlobal(QPoint(5, 5)));
-  QApplication::sendEvent(w.DBComboBox1, &hover);
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), ui.DBComboBox1->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(ui.DBComboBox1, &hover);
   EXPECT_EQ(QToolTip::text().count(u'\n'), 3) << "four lines on the screen";
   QToolTip::hideText();
-  EXPECT_EQ(w.DBEdit3->EffectiveMaxLength(), 20);
-  EXPECT_EQ(w.DBEdit1->EffectiveMaxLength(), 50);
-  EXPECT_EQ(w.DBEdit5->EffectiveMaxLength(), 100);
-  EXPECT_EQ(w.DBEdit6->EffectiveMaxLength(), 0);
+  EXPECT_EQ(ui.DBEdit3->EffectiveMaxLength(), 20);
+  EXPECT_EQ(ui.DBEdit1->EffectiveMaxLength(), 50);
+  EXPECT_EQ(ui.DBEdit5->EffectiveMaxLength(), 100);
+  EXPECT_EQ(ui.DBEdit6->EffectiveMaxLength(), 0);
 
-  const QList<QWidget*> expectedOrder = {w.DBGrid1, w.Button1, w.DBComboBox1, w.Button2, w.Button3,
-                                         w.pgcQRDetails, w.DBEdit6, w.DBEdit1, w.DBEdit2, w.DBEdit3,
-                                         w.DBEdit4, w.StringGrid1, w.DBEdit5};
+  const QList<QWidget*> expectedOrder = {ui.DBGrid1, ui.Button1, ui.DBComboBox1, ui.Button2, ui.Button3,
+                                         ui.pgcQRDetails, ui.DBEdit6, ui.DBEdit1, ui.DBEdit2, ui.DBEdit3,
+                                         ui.DBEdit4, ui.StringGrid1, ui.DBEdit5};
   QList<QWidget*> order;
-  for (QWidget* next = w.DBGrid1; order.size() < expectedOrder.size(); next = next->nextInFocusChain())
+  for (QWidget* next = ui.DBGrid1; order.size() < expectedOrder.size(); next = next->nextInFocusChain())
     if (expectedOrder.contains(next)) order << next;
   EXPECT_EQ(order, expectedOrder);
 
-  const QAbstractItemModel* grid = w.DBGrid1->model();
+  const QAbstractItemModel* grid = ui.DBGrid1->model();
   QStringList titles;
   for (int column = 0; column < grid->columnCount(); ++column)
     titles << grid->headerData(column, Qt::Horizontal).toString();
@@ -198,7 +201,7 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
                                  u"Инн"_qs, u"Символ"_qs, u"ФИО"_qs}));
   EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
   EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
-  EXPECT_GT(w.DBGrid1->columnWidth(2), w.DBGrid1->columnWidth(0)) << "28 characters against 13";
+  EXPECT_GT(ui.DBGrid1->columnWidth(2), ui.DBGrid1->columnWidth(0)) << "28 characters against 13";
 }
 
 // app/schema.sql, which every new register is made from, declares the program's fields.
@@ -237,96 +240,96 @@ TEST(CashSymbols, OnlyTheBlankItem2_11And19SetTheReceiptName) {
 
 TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {
   TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit1, QString());
-  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit1, QString());
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
   program.ClickRow(1);
   EXPECT_TRUE(program.Messages.Boxes.empty());
   const std::vector<TBagRow> bags = ReadBags(program.Db());
   EXPECT_FALSE(bags[0][0].isValid());
   EXPECT_EQ(bags[0][6], QVariant(QStringLiteral("Ким")));
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
-  EXPECT_EQ(w.Label11->text(), QStringLiteral("Поступления на счета индивидуальных предпринимателей"));
-  EXPECT_TRUE(w.mmoEncodedData->toPlainText().startsWith(QStringLiteral("№ сумки:77;")));
-  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 1);
-  EXPECT_EQ(w.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("►"));
-  const int column = w.DBGrid1->currentIndex().column();
-  QTest::keyClick(w.DBGrid1, Qt::Key_Tab);
-  EXPECT_EQ(w.DBGrid1->currentIndex().column(), column + 1) << "Tab moves between columns";
-  EXPECT_EQ(QApplication::focusWidget(), w.DBGrid1);
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
+  EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления на счета индивидуальных предпринимателей"));
+  EXPECT_TRUE(ui.mmoEncodedData->toPlainText().startsWith(QStringLiteral("№ сумки:77;")));
+  EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 1);
+  EXPECT_EQ(ui.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("►"));
+  const int column = ui.DBGrid1->currentIndex().column();
+  QTest::keyClick(ui.DBGrid1, Qt::Key_Tab);
+  EXPECT_EQ(ui.DBGrid1->currentIndex().column(), column + 1) << "Tab moves between columns";
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBGrid1);
   EXPECT_EQ(program.Register().RecNo(), 1);
 }
 
 TEST(MainWindow, ASymbolOtherThan2_11_19LeavesTheReceiptNameAsItWas) {
   TRunningProgram program({Bag1234, Bag9, TBagRow(7)});
-  TForm1& w = program.Window();
-  const QString name11 = w.Label11->text();
+  const Ui::TForm1& ui = program.Controls();
+  const QString name11 = ui.Label11->text();
   program.ClickRow(1);
-  EXPECT_EQ(w.Label11->text(), name11) << "32";
+  EXPECT_EQ(ui.Label11->text(), name11) << "32";
   program.ClickRow(2);
-  EXPECT_EQ(w.Label11->text(), name11) << "no symbol";
-  EXPECT_EQ(w.DBComboBox1->currentIndex(), -1);
+  EXPECT_EQ(ui.Label11->text(), name11) << "no symbol";
+  EXPECT_EQ(ui.DBComboBox1->currentIndex(), -1);
 }
 
 TEST(MainWindow, CtrlDeleteInTheGridAsksAndDeletesOnlyOnOk) {
   TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
+  const Ui::TForm1& ui = program.Controls();
   program.ClickRow(0);
   program.Messages.Answers = {TModalResult::mrCancel};
-  QTest::keyClick(w.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  QTest::keyClick(ui.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Delete record?"));
   EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOKCancel);
   EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtConfirmation);
   EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
 
-  QTest::keyClick(w.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+  QTest::keyClick(ui.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
-  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 1);
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
+  EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 1);
 }
 
 TEST(MainWindow, AddTwiceGivesOneNewRecordThatLeavingTheGridUntouchedDrops) {
   TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
+  const Ui::TForm1& ui = program.Controls();
   program.ClickRow(1);
-  program.Click(w.Button3);
-  program.Click(w.Button3);
-  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 3);
-  EXPECT_EQ(w.DBGrid1->currentIndex().row(), 1) << "inserted at the current position";
-  EXPECT_EQ(w.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("*"));
-  EXPECT_TRUE(w.DBEdit1->text().isEmpty());
+  program.Click(ui.Button3);
+  program.Click(ui.Button3);
+  EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 3);
+  EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 1) << "inserted at the current position";
+  EXPECT_EQ(ui.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("*"));
+  EXPECT_TRUE(ui.DBEdit1->text().isEmpty());
   program.ClickRow(1);
-  program.Click(w.DBEdit1);
-  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
+  program.Click(ui.DBEdit1);
+  EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
   EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
 }
 
 TEST(MainWindow, DeleteDropsANewRecordAndRemovesAnExistingOneAtOnce) {
   TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
-  program.Click(w.Button3);
-  program.Click(w.Button2);
-  EXPECT_EQ(w.DBGrid1->model()->rowCount(), 2);
-  EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("1234"));
-  program.Click(w.Button2);
+  const Ui::TForm1& ui = program.Controls();
+  program.Click(ui.Button3);
+  program.Click(ui.Button2);
+  EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 2);
+  EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("1234"));
+  program.Click(ui.Button2);
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }
 
 TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
   TRunningProgram program({Bag1234});
-  TForm1& w = program.Window();
-  const auto memo = [&] { return w.mmoEncodedData->toPlainText(); };
+  const Ui::TForm1& ui = program.Controls();
+  const auto memo = [&] { return ui.mmoEncodedData->toPlainText(); };
   QString before = memo();
-  program.Click(w.DBEdit6);
-  Type(w.DBEdit6, QStringLiteral("9"));
+  program.Click(ui.DBEdit6);
+  Type(ui.DBEdit6, QStringLiteral("9"));
   EXPECT_EQ(memo(), before) << "package number";
-  program.Click(w.DBEdit5);
-  Type(w.DBEdit5, QStringLiteral("ж"));
+  program.Click(ui.DBEdit5);
+  Type(ui.DBEdit5, QStringLiteral("ж"));
   EXPECT_EQ(memo(), before) << "full name";
-  for (TDBEdit* edit : {w.DBEdit1, w.DBEdit2, w.DBEdit3}) {
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3}) {
     program.Click(edit);
     QTest::keyClick(edit, Qt::Key_End);
     QTest::keyClick(edit, Qt::Key_Backspace);
@@ -338,11 +341,11 @@ TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
 
 TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditing) {
   TRunningProgram program({Bag1234});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit2, QStringLiteral("ИП Сидоров"));
   ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Другой'"));
   program.Messages.Answers = {TModalResult::mrCancel};
-  program.Click(w.Button1);
+  program.Click(ui.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   const TMessageBoxRequest box = program.Messages.Boxes[0];
   EXPECT_EQ(box.Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения "
@@ -355,16 +358,16 @@ TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditin
   EXPECT_EQ(box.Default, TModalResult::mrCancel) << "Enter keeps the typing";
   // Keep editing: nothing of the typing is lost.
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
-  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
+  EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
 
   // "Добавить" meets the same refusal; this time the bag is reloaded, and then it adds.
-  program.Click(w.Button3);
+  program.Click(ui.Button3);
   ASSERT_EQ(program.Messages.Boxes.size(), 2u);
   EXPECT_EQ(program.Messages.Boxes[1].Text, box.Text);
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
-  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
-  EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Другой"));
-  program.Click(w.Button3);
+  EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Другой"));
+  program.Click(ui.Button3);
   EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
   EXPECT_EQ(program.Messages.Boxes.size(), 2u);
   const TBagRow stored = ReadBags(program.Db())[0];
@@ -388,23 +391,23 @@ TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTh
       {"Убрать из списка at the next arrow key",
        [](TRunningProgram& program) {
          program.Messages.Answers = {TModalResult::mrOk};
-         QTest::keyClick(program.Window().DBGrid1, Qt::Key_Down);
+         QTest::keyClick(program.Controls().DBGrid1, Qt::Key_Down);
        },
        2},
       {"Escape in the register",
-       [](TRunningProgram& program) { QTest::keyClick(program.Window().DBGrid1, Qt::Key_Escape); }, 1},
+       [](TRunningProgram& program) { QTest::keyClick(program.Controls().DBGrid1, Qt::Key_Escape); }, 1},
       {"Escape in the account editor",
        [](TRunningProgram& program) {
-         program.Click(program.Window().DBEdit3);
-         QTest::keyClick(program.Window().DBEdit3, Qt::Key_Escape);
+         program.Click(program.Controls().DBEdit3);
+         QTest::keyClick(program.Controls().DBEdit3, Qt::Key_Escape);
        },
        1},
   };
   for (const TWayOut& way : ways) {
     SCOPED_TRACE(way.Name);
     TRunningProgram program({Bag1234, Bag77});
-    TForm1& w = program.Window();
-    program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
+    const Ui::TForm1& ui = program.Controls();
+    program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
     ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
     program.Messages.Answers = {TModalResult::mrCancel};
     program.ClickRow(1);
@@ -413,36 +416,36 @@ TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTh
               QStringLiteral("Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
                              "сохранены.\nУбрать сумку из списка (всё набранное пропадёт) или продолжить правку?"));
     EXPECT_EQ(program.Messages.Boxes[0].ButtonCaptions, (QStringList{u"Убрать из списка"_qs, u"Продолжить правку"_qs}));
-    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
     EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
-    EXPECT_EQ(w.DBEdit5->text(), QStringLiteral("Ким"));
-    EXPECT_EQ(w.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
+    EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
+    EXPECT_EQ(ui.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
 
     way.Act(program);
     EXPECT_EQ(program.Messages.Boxes.size(), std::size_t(way.Boxes));
-    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 1);
-    EXPECT_EQ(w.DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(ui.DBGrid1->model()->rowCount(), 1);
+    EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
     EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(w.DBEdit1->text(), QStringLiteral("77"));
-    EXPECT_EQ(w.DBEdit5->text(), QString());
+    EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
+    EXPECT_EQ(ui.DBEdit5->text(), QString());
     EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
   }
 }
 
 TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDeletes) {
   TRunningProgram program({Bag1234, Bag77});
-  TForm1& w = program.Window();
+  const Ui::TForm1& ui = program.Controls();
   ExecuteSql(program.Db(),
              QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
-  program.Click(w.Button2);
+  program.Click(ui.Button2);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "
                                                            "не удалена. Проверьте её новые данные и удалите снова, "
                                                            "если нужно."));
   EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
-  EXPECT_EQ(w.DBEdit2->text(), QStringLiteral("ООО Лютик"));
+  EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Лютик"));
   EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
-  program.Click(w.Button2);
+  program.Click(ui.Button2);
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
   EXPECT_EQ(program.Messages.Boxes.size(), 1u);
 }
@@ -451,11 +454,11 @@ TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDele
 // window goes on repainting meanwhile, and the save then goes through.
 TEST(MainWindow, ASaveWaitingForAnotherDesksLockKeepsTheWindowPaintedAndThenSaves) {
   TRunningProgram program({Bag1234});
-  TForm1& w = program.Window();
-  program.TypeOver(w.DBEdit2, QStringLiteral("ИП Сидоров"));
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit2, QStringLiteral("ИП Сидоров"));
   TWriteLock lock(program.Db());
   int paints = 0;
-  TEventCounter counter(w.pbPreview, QEvent::Paint, paints);
+  TEventCounter counter(ui.pbPreview, QEvent::Paint, paints);
   // Ticks come only while the wait lets the event loop run; a few of them, then the other desk
   // is done.
   int waitingTicks = 0;
@@ -469,14 +472,14 @@ TEST(MainWindow, ASaveWaitingForAnotherDesksLockKeepsTheWindowPaintedAndThenSave
     ++waitingTicks;
     if (waitingTicks == 2) {
       paintsDuring = -paints;
-      w.pbPreview->update();
+      ui.pbPreview->update();
     } else if (waitingTicks == 6) {
       paintsDuring += paints;
       lock.Release();
     }
   });
   tick.start(50);
-  program.Click(w.Button1);
+  program.Click(ui.Button1);
   tick.stop();
   EXPECT_EQ(waitingTicks, 6);
   EXPECT_EQ(cursor, Qt::WaitCursor);
@@ -488,21 +491,21 @@ TEST(MainWindow, ASaveWaitingForAnotherDesksLockKeepsTheWindowPaintedAndThenSave
 
 TEST(MainWindow, ACountTypedIntoTheDenominationGridReachesTheTotalAndThePayload) {
   TRunningProgram program({Bag1234});
-  TForm1& w = program.Window();
-  program.Click(w.StringGrid1);
-  w.StringGrid1->SetCurrentCell(2, 1);
-  QTest::keyClicks(w.StringGrid1, QStringLiteral("3x"));
-  EXPECT_EQ(w.StringGrid1->Cells(2, 1), QStringLiteral("3"));
-  EXPECT_EQ(w.StringGrid1->Cells(3, 16), QStringLiteral("15000"));
-  EXPECT_TRUE(w.mmoEncodedData->toPlainText().contains(QStringLiteral("Сумма:15000 руб.;")));
-  w.StringGrid1->SetCurrentCell(3, 1);
-  EXPECT_FALSE(w.StringGrid1->Editing()) << "sums are not edited";
+  const Ui::TForm1& ui = program.Controls();
+  program.Click(ui.StringGrid1);
+  ui.StringGrid1->SetCurrentCell(2, 1);
+  QTest::keyClicks(ui.StringGrid1, QStringLiteral("3x"));
+  EXPECT_EQ(ui.StringGrid1->Cells(2, 1), QStringLiteral("3"));
+  EXPECT_EQ(ui.StringGrid1->Cells(3, 16), QStringLiteral("15000"));
+  EXPECT_TRUE(ui.mmoEncodedData->toPlainText().contains(QStringLiteral("Сумма:15000 руб.;")));
+  ui.StringGrid1->SetCurrentCell(3, 1);
+  EXPECT_FALSE(ui.StringGrid1->Editing()) << "sums are not edited";
 }
 
 TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
   TRunningProgram program({Bag1234});
-  TForm1& w = program.Window();
-  w.N3->trigger();
+  const Ui::TForm1& ui = program.Controls();
+  ui.N3->trigger();
   EXPECT_EQ(program.Messages.Texts(), QStringList{QStringLiteral("Добавьте фирму")});
   EXPECT_EQ(program.Messages.Boxes[0].Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
@@ -514,25 +517,26 @@ TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
                              QStringLiteral("7701234567"), 2, QVariant()};
   TRunningProgram program({Bag1234, oversized});
   TForm1& w = program.Window();
+  const Ui::TForm1& ui = w.Controls();
   program.ClickRow(1);
   EXPECT_TRUE(program.Messages.Boxes.empty());
   EXPECT_EQ(w.QRSymbol().SymbolSize(), 0);
-  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("Данные не помещаются в QR-код"));
-  EXPECT_TRUE(w.mmoEncodedData->toPlainText().isEmpty());
-  const QImage preview = w.pbPreview->grab().toImage();
+  EXPECT_EQ(ui.lblQRMetrics->text(), QStringLiteral("Данные не помещаются в QR-код"));
+  EXPECT_TRUE(ui.mmoEncodedData->toPlainText().isEmpty());
+  const QImage preview = ui.pbPreview->grab().toImage();
   for (int y = 0; y < preview.height(); ++y)
     for (int x = 0; x < preview.width(); ++x) ASSERT_EQ(preview.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
 
-  program.TypeOver(w.DBEdit5, QStringLiteral("Ким"));
-  program.Click(w.Button1);
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
+  program.Click(ui.Button1);
   EXPECT_TRUE(program.Messages.Boxes.empty());
   EXPECT_EQ(ReadBags(program.Db())[1][6], QVariant(QStringLiteral("Ким")));
 
   program.Forms.Form4->Edit1->setText(QStringLiteral("ООО Ромашка"));
-  program.Click(w.StringGrid1);
-  w.StringGrid1->SetCurrentCell(2, 1);
-  QTest::keyClicks(w.StringGrid1, QStringLiteral("3"));
-  w.N3->trigger();
+  program.Click(ui.StringGrid1);
+  ui.StringGrid1->SetCurrentCell(2, 1);
+  QTest::keyClicks(ui.StringGrid1, QStringLiteral("3"));
+  ui.N3->trigger();
   EXPECT_EQ(program.Messages.Texts(),
             QStringList{QStringLiteral("Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
                                        "Сократите номер сумки, получателя или счет и повторите экспорт.")});
@@ -540,7 +544,7 @@ TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
 
   program.ClickRow(0);
   EXPECT_EQ(w.QRSymbol().SymbolSize(), 61);
-  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
+  EXPECT_EQ(ui.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
 }
 
 // An object whose event handler fails, to reach the application-wide handler.

@@ -9,6 +9,7 @@
 #include "app/DBGrid.h"
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
+#include "ui_MainForm.h"
 
 TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
   CreateClientsDatabase(Db(), bags);
@@ -20,12 +21,14 @@ TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
 
 TForm1& TRunningProgram::Window() const { return *Forms.Form1; }
 
+const Ui::TForm1& TRunningProgram::Controls() const { return Window().Controls(); }
+
 TADOTable& TRunningProgram::Register() const { return *Forms.Form2->ADOTable1; }
 
 void TRunningProgram::Click(QWidget* widget) const { QTest::mouseClick(widget, Qt::LeftButton); }
 
 void TRunningProgram::ClickRow(int row) const {
-  TDBGrid* grid = Window().DBGrid1;
+  TDBGrid* grid = Controls().DBGrid1;
   const QRect cell = grid->visualRect(grid->model()->index(row, 0));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }

@@ -9,6 +9,10 @@ class QWidget;
 class TADOTable;
 class TForm1;
 
+namespace Ui {
+class TForm1;
+}
+
 // The program as start-up leaves it, in a temporary working folder holding db.mdb with the
 // given bags, its window shown and active, every box recorded instead of shown.
 class TRunningProgram {
@@ -16,6 +20,8 @@ public:
   explicit TRunningProgram(const std::vector<TBagRow>& bags);
 
   TForm1& Window() const;
+  // The window's controls by their designer names.
+  const Ui::TForm1& Controls() const;
   TADOTable& Register() const;
   QString Db() const { return Dir.Path(QStringLiteral("db.mdb")); }
 

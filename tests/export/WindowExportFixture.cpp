@@ -12,6 +12,7 @@
 #include "app/MainForm.h"
 #include "app/Reg.h"
 #include "app/StringGrid.h"
+#include "ui_MainForm.h"
 
 void TWindowExportTest::TearDown() {
   // The window and its office wrapper go before the office is ended.
@@ -29,7 +30,7 @@ void TWindowExportTest::StartProgram(const std::vector<TBagRow>& bags,
 }
 
 void TWindowExportTest::ClickMenu(QAction* item) const {
-  QMenuBar* menu = Window().MainMenu1;
+  QMenuBar* menu = Window().Controls().MainMenu1;
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
@@ -40,7 +41,7 @@ void TWindowExportTest::EnterFirmName(const QString& name) const {
     FProgram->TypeOver(dialog->Edit1, name);
     FProgram->Click(dialog->Button1);
   });
-  ClickMenu(Window().N2);
+  ClickMenu(Window().Controls().N2);
   // The main window is active again once the dialog has closed.
   QApplication::setActiveWindow(&Window());
   ASSERT_FALSE(dialog->isVisible());
@@ -48,7 +49,7 @@ void TWindowExportTest::EnterFirmName(const QString& name) const {
 }
 
 void TWindowExportTest::TypeCount(int row, const QString& count) const {
-  TStringGrid* grid = Window().StringGrid1;
+  TStringGrid* grid = Window().Controls().StringGrid1;
   const QRect cell = grid->visualRect(grid->model()->index(row, DenominationCountCol));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
   // The first key opens the cell's editor, which takes the keys that follow.

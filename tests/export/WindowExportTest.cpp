@@ -18,6 +18,7 @@
 #include "tests/qr/ZbarDecode.h"
 #include "texts/AmountInWords.h"
 #include "texts/NumberFormat.h"
+#include "ui_MainForm.h"
 
 namespace {
 
@@ -91,9 +92,9 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
   TypeCount(5, "00");   // 200: "00" is listed, it compares above "0"
   TypeCount(13, "7");   // 1
   TypeCount(14, "3");   // 0,5
-  ASSERT_EQ(Window().StringGrid1->Cells(3, 16), "6008,5");
+  ASSERT_EQ(Window().Controls().StringGrid1->Cells(3, 16), "6008,5");
 
-  ClickMenu(Window().N3);
+  ClickMenu(Window().Controls().N3);
   ASSERT_EQ(BoxesText(), "");
 
   const TVariant document = TheWorkingCopy();
@@ -171,21 +172,21 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   };
   const QStringList files = Program().Dir.Files();
 
-  ClickMenu(Window().N3);
+  ClickMenu(Window().Controls().N3);
   EXPECT_EQ(BoxesText(), "Добавьте фирму");
   EXPECT_EQ(Program().Dir.Files(), files);
   EXPECT_EQ(contents("QR.bmp"), "stale");
   EXPECT_EQ(contents("temp1.xls"), "stale");
 
   EnterFirmName(Firm);
-  ClickMenu(Window().N3);  // the grid was never edited: no total yet
+  ClickMenu(Window().Controls().N3);  // the grid was never edited: no total yet
   EXPECT_EQ(BoxesText(), "Добавьте фирму\nЗаполните сумму!");
   EXPECT_EQ(contents("temp1.xls"), contents("temp.xls"));
   EXPECT_EQ(DecodeQRFile(WorkFile("QR.bmp")),
             QByteArray("\xEF\xBB\xBF") + Window().QRSymbol().Text().toUtf8());
 
   TypeCount(1, "2");
-  ClickMenu(Window().N3);
+  ClickMenu(Window().Controls().N3);
   EXPECT_EQ(BoxesText(), "Добавьте фирму\nЗаполните сумму!\nno connect");
   for (const TMessageBoxRequest& box : Program().Messages.Boxes) {
     EXPECT_EQ(box.Caption, TApplication::Title()) << box.Text.toStdString();
@@ -207,7 +208,7 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
     kill(-killed, SIGKILL);
   });
 
-  ClickMenu(Window().N3);
+  ClickMenu(Window().Controls().N3);
   QObject::disconnect(hook);
   ASSERT_NE(killed, 0);
   ASSERT_EQ(Program().Messages.Boxes.size(), 1u) << BoxesText().toStdString();
@@ -218,12 +219,12 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
 
   // The window goes on: a typed count still reaches the total and the payload.
   TypeCount(1, "1");
-  EXPECT_TRUE(Window().mmoEncodedData->toPlainText().contains("Сумма:11000 руб.;"));
+  EXPECT_TRUE(Window().Controls().mmoEncodedData->toPlainText().contains("Сумма:11000 руб.;"));
   EXPECT_EQ(ReadBags(Program().Db()), std::vector<TBagRow>{Bag});
   EXPECT_EQ(QueryValue(Program().Db(), "PRAGMA integrity_check"), QVariant(QStringLiteral("ok")));
 
   Program().Messages.Clear();
-  ClickMenu(Window().N3);
+  ClickMenu(Window().Controls().N3);
   EXPECT_EQ(BoxesText(), "");
   EXPECT_NE(FServer->OfficeProcessId(), killed);
   const TVariant document = TheWorkingCopy();

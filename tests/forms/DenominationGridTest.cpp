@@ -5,6 +5,7 @@
 #include "qr/QRSymbol.h"
 #include "tests/forms/TestSupport.h"
 #include "texts/NumberFormat.h"
+#include "ui_MainForm.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,7 +32,7 @@ class DenominationGridTest : public ::testing::Test {
     Window.reset();
     SetDecimalSeparator(separator);
     Window = std::make_unique<TForm1>();
-    Grid = Window->StringGrid1;
+    Grid = Window->Controls().StringGrid1;
     Refreshes = 0;
     Window->QRSymbol().SetOnAfterRebuild([this](TQRSymbol&) { ++Refreshes; });
     Window->show();
@@ -225,7 +226,7 @@ TEST_F(DenominationGridTest, ClipboardKeysAreSwallowedAndTabLeavesTheGrid) {
   Type("8");
   ASSERT_NE(Editor(), nullptr);
   QTest::keyClick(Editor(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Window->DBEdit5);
+  EXPECT_EQ(QApplication::focusWidget(), Window->Controls().DBEdit5);
   EXPECT_EQ(Grid->Col(), CountCol);
   EXPECT_EQ(Grid->Row(), 6);
   EXPECT_EQ(Grid->Cells(CountCol, 6), "8");

@@ -19,6 +19,7 @@
 #include "tests/app/RunningProgram.h"
 #include "tests/qr/ZbarDecode.h"
 #include "texts/NumberFormat.h"
+#include "ui_MainForm.h"
 
 // Decoded bytes in failure messages: UTF-8 text with CR and LF spelled out.
 static void PrintTo(const QByteArray& bytes, std::ostream* out) {
@@ -43,7 +44,9 @@ QString ExpectedPayload(const QString& total) {
 }
 
 // The preview as the operator sees it.
-QImage Preview(const TForm1& w) { return w.pbPreview->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Preview(const TForm1& w) {
+  return w.Controls().pbPreview->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // Where the dark modules lie in a rendered preview and how large one module is, measured on
 // the picture alone: the top-left finder pattern is 7 modules wide.
@@ -75,8 +78,8 @@ void ExpectPaintedLikeTheSizeLine(const TForm1& w, const QImage& preview, const 
   ASSERT_GT(painted.Modules, 0) << "no whole-pixel symbol in the preview";
   EXPECT_EQ(painted.Dark.height(), painted.Dark.width());
   const int side = painted.Modules + 8;
-  EXPECT_EQ(w.lblQRMetrics->text(), QStringLiteral("%1x%1 (%2x%2)").arg(side).arg(painted.Modules));
-  EXPECT_EQ(w.lblQRMetrics->text(), sizeLine);
+  EXPECT_EQ(w.Controls().lblQRMetrics->text(), QStringLiteral("%1x%1 (%2x%2)").arg(side).arg(painted.Modules));
+  EXPECT_EQ(w.Controls().lblQRMetrics->text(), sizeLine);
   EXPECT_EQ(painted.ModulePx, std::min(preview.width(), preview.height()) / side) << "modules as large as fit";
   const int quiet = 4 * painted.ModulePx;
   const int leftGap = painted.Dark.left() - quiet;
@@ -104,18 +107,19 @@ private:
 TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEncodingPerKey) {
   TRunningProgram program({Bag});
   TForm1& w = program.Window();
+  const Ui::TForm1& ui = w.Controls();
   int encodings = 0;
   w.QRSymbol().SetOnAfterRebuild([&](TQRSymbol&) { ++encodings; });
 
   const QString typed = QStringLiteral("Б-2041");
-  program.TypeOver(w.DBEdit1, typed);
-  ASSERT_EQ(w.DBEdit1->text(), typed);
+  program.TypeOver(ui.DBEdit1, typed);
+  ASSERT_EQ(ui.DBEdit1->text(), typed);
   EXPECT_EQ(encodings, typed.size()) << "one encoding per keystroke";
 
   const QString expected = ExpectedPayload(QString());
   const QImage preview = Preview(w);
   EXPECT_EQ(DecodeQRImage(preview), Utf8WithBom(expected));
-  EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  EXPECT_EQ(ui.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }
@@ -130,17 +134,19 @@ TEST(LivePayload, CountsTypedIntoTheGridBringTheTotalWithTheCurrentSeparator) {
     TSeparator separator(c.Separator);
     TRunningProgram program({Bag});
     TForm1& w = program.Window();
-    program.TypeOver(w.DBEdit1, QStringLiteral("Б-2041"));
-    program.Click(w.StringGrid1);
-    w.StringGrid1->SetCurrentCell(2, 1);  // 3 x 5000
-    QTest::keyClicks(w.StringGrid1, QStringLiteral("3"));
-    w.StringGrid1->SetCurrentCell(2, 15);  // 7 x 0.1
-    QTest::keyClicks(w.StringGrid1, QStringLiteral("7"));
+    const Ui::TForm1& ui = w.Controls();
+    program.TypeOver(ui.DBEdit1, QStringLiteral("Б-2041"));
+    program.Click(ui.StringGrid1);
+    ui.StringGrid1->SetCurrentCell(2, 1);  // 3 x 5000
+    QTest::keyClicks(ui.StringGrid1, QStringLiteral("3"));
+    ui.StringGrid1->SetCurrentCell(2, 15);  // 7 x 0.1
+    QTest::keyClicks(ui.StringGrid1, QStringLiteral("7"));
 
     const QString expected = ExpectedPayload(QString::fromUtf16(c.Total));
     const QImage preview = Preview(w);
     EXPECT_EQ(DecodeQRImage(preview), Utf8WithBom(expected));
-    EXPECT_EQ(w.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(ui.mmoEncodedData->toPlainText(),
+              QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
   }
 }
