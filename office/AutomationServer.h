@@ -1,14 +1,33 @@
 #pragma once
 
+#include <chrono>
+
 #include "office/Variant.h"
 
 // Where the wrapper gets the suite's service manager from: the counterpart of creating the
 // COM object "com.sun.star.ServiceManager" by its ProgID. The service manager answers
 // CreateInstance(service name) and Bridge_GetStruct(type name).
+//
+// CreateServiceManager and the objects it hands out are used by one thread at a time; Abort
+// may be called from any thread while another one is inside a call to the suite.
 class TAutomationServer {
  public:
   virtual ~TAutomationServer() = default;
   // A fresh reference to the service manager, the suite started when needed. Raises EOffice
-  // when the suite is missing or does not answer in time.
+  // when the suite is missing or does not answer in time, and after Abort until Resume.
   virtual TVariant CreateServiceManager() = 0;
+  // An object to hand to the suite as a load's "InteractionHandler": it answers every question
+  // the suite would ask the user (a lock, a filter, a repair) by declining, so that no dialog
+  // opens and the load fails instead. Empty when the server has none.
+  virtual TVariant CreateInteractionHandler() { return {}; }
+  // Breaks off all work with the suite: a call blocked in it returns with EOffice, and every
+  // call after it raises until Resume. endOffice: the suite is not answering at all; an office
+  // that this server started is then ended (forcibly), one it did not start is left alone.
+  virtual void Abort(bool endOffice) { (void)endOffice; }
+  // Allows work with the suite again after Abort; the next CreateServiceManager connects anew.
+  virtual void Resume() {}
+  // How long one call may go without an answer before the export gives the suite up.
+  virtual std::chrono::milliseconds AnswerTimeout() const { return std::chrono::seconds(30); }
+  // The same for the first answer of an export, which may have to wait for the suite to start.
+  virtual std::chrono::milliseconds ConnectTimeout() const { return std::chrono::seconds(60); }
 };

@@ -71,16 +71,17 @@ void TOpenOffice::OpenDocument(const QString& fileName, TOOOpenOptions options,
                                quint8 macroExecutionMode) {
   if (!fileName.isEmpty() && FindOpenDocument(fileName)) return;
   const TVariant serviceManager = CreateServiceManager();
-  // The export writes its working copy into the working directory: that file, by its absolute
-  // path, is the one to open, wherever the program itself lies.
-  const QString url = fileName.isEmpty()
-                          ? FNewDocumentURL
-                          : FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
-  const TVariant::TArray properties{
+  const QString url = fileName.isEmpty() ? FNewDocumentURL
+                                         : FileNameToURL(QDir::current().absoluteFilePath(fileName));
+  TVariant::TArray properties{
       MakePropertyValue(serviceManager, "Hidden", options.Hidden),
       MakePropertyValue(serviceManager, "AsTemplate", options.AsTemplate),
       MakePropertyValue(serviceManager, "ReadOnly", options.ReadOnly),
       MakePropertyValue(serviceManager, "MacroExecutionMode", int{macroExecutionMode})};
+  if (!options.FilterName.isEmpty())
+    properties.push_back(MakePropertyValue(serviceManager, "FilterName", options.FilterName));
+  if (const TVariant handler = FServer->CreateInteractionHandler(); !handler.IsEmpty())
+    properties.push_back(MakePropertyValue(serviceManager, "InteractionHandler", handler));
   const TVariant document =
       FDesktop.Call("LoadComponentFromURL", {url, "_blank", 0, TVariant(properties)});
   if (!document.IsObject()) throw EOffice("The office suite cannot load " + url);

@@ -106,6 +106,7 @@ std::shared_ptr<TFakeObject> TFakeWorld::SheetObject(int document,
     if (address == RefusedAddress) throw EOffice("com.sun.star.uno.RuntimeException");
     auto cell = std::make_shared<TFakeObject>(*this, "Cell");
     cell->Method("SetString", [this, document, sheet, address](const TVariant::TArray& text) {
+      if (address == HangingAddress) HangUntilAborted();
       sheet->Cells[address.toUpper()] = text.at(0).ToString();
       Writes.push_back({document, sheet->Name, address, text.at(0).ToString()});
       return TVariant();
@@ -187,3 +188,30 @@ TVariant TFakeServer::CreateServiceManager() {
   if (!FWorld.Reachable) throw EOffice("The office suite cannot be started");
   return TVariant(std::static_pointer_cast<TAutoObject>(FWorld.ServiceManager()));
 }
+
+TVariant TFakeServer::CreateInteractionHandler() {
+  auto handler = std::make_shared<TFakeObject>(FWorld, "InteractionHandler");
+  handler->Property("Kind", "silent");
+  return TVariant(std::static_pointer_cast<TAutoObject>(handler));
+}
+
+void TFakeServer::Abort(bool endOffice) { FWorld.RecordAbort(endOffice); }
+
+void TFakeWorld::RecordAbort(bool endOffice) {
+  std::lock_guard lock(FMutex);
+  FAborts.push_back(endOffice);
+  FAborted.notify_all();
+}
+
+std::vector<bool> TFakeWorld::Aborts() const {
+  std::lock_guard lock(FMutex);
+  return FAborts;
+}
+
+void TFakeWorld::HangUntilAborted() {
+  std::unique_lock lock(FMutex);
+  FAborted.wait(lock, [this] { return !FAborts.empty(); });
+  throw EOfficeGone("Binary URP bridge disposed during call");
+}
+
+void TFakeServer::Resume() { FWorld.Calls << "Resume"; }

@@ -23,9 +23,11 @@ class TOfficeFixture : public ::testing::Test {
 
   // A launch description for this test's office.
   TOfficeLaunch Launch() const;
-  // The spreadsheet documents open in this test's office whose file is the working copy of the
-  // current working directory.
-  std::vector<TVariant> OpenWorkingCopies();
+  // The spreadsheet documents open in this test's office whose file is one of the export's own
+  // copies of the template, in "vouchers" of the current working directory; in load order.
+  std::vector<TVariant> OpenVoucherCopies();
+  // The spreadsheet documents open in this test's office whose URL starts with urlStart.
+  std::vector<TVariant> OpenDocuments(const QString& urlStart);
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
   // The shape of that name on a sheet's drawing layer, Null when there is none.
