@@ -20,10 +20,11 @@ class TAutomationServer {
   // the suite would ask the user (a lock, a filter, a repair) by declining, so that no dialog
   // opens and the load fails instead. Empty when the server has none.
   virtual TVariant CreateInteractionHandler() { return {}; }
-  // Breaks off all work with the suite: a call blocked in it returns with EOffice, and every
-  // call after it raises until Resume. endOffice: the suite is not answering at all; an office
-  // that this server started is then ended (forcibly), one it did not start is left alone.
-  virtual void Abort(bool endOffice) { (void)endOffice; }
+  // Gives a suite that does not answer up: an office that this server started is ended
+  // (forcibly), the connection is broken off, so that a call blocked in the suite returns with
+  // EOfficeGone, and every call after it raises until Resume. An office the server did not
+  // start is left running, but this program cannot reach it again until it is restarted.
+  virtual void Abort() {}
   // Allows work with the suite again after Abort; the next CreateServiceManager connects anew.
   virtual void Resume() {}
   // How long one call may go without an answer before the export gives the suite up.

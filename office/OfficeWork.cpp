@@ -7,8 +7,8 @@
 
 namespace {
 
-// How long a cancelled job may take to return before the office is ended as well; an office
-// silent for this long when the operator cancels counts as hung.
+// How long a cancelled job may take to stop before the suite is given up; a suite silent for
+// this long when the operator cancels counts as hung.
 constexpr qint64 CancelGraceMs = 2000;
 constexpr int WatchIntervalMs = 100;
 
@@ -59,32 +59,31 @@ void TOfficeWork::Cancel() {
 }
 
 void TOfficeWork::Watch() {
-  if (FDone) return;
+  if (FDone || FGivenUp) return;
   const qint64 now = Now();
   const qint64 silent = now - FLastAnswer;
-  if (FAbortedAt < 0) {
-    const qint64 timeout =
-        (FAnswered ? FServer.AnswerTimeout() : FServer.ConnectTimeout()).count();
-    if (FCancelRequested) {
-      FEnd = TEnd::Cancelled;
-      FAbortedAt = now;
-      FOfficeEnded = silent > CancelGraceMs;
-      FServer.Abort(FOfficeEnded);
-    } else if (silent > timeout) {
-      FEnd = TEnd::TimedOut;
-      FAbortedAt = now;
-      FOfficeEnded = true;
-      FServer.Abort(true);
-    }
-  } else if (!FOfficeEnded && now - FAbortedAt > CancelGraceMs) {
-    FOfficeEnded = true;
-    FServer.Abort(true);
+  const auto giveUp = [this] {
+    FGivenUp = true;
+    FServer.Abort();
+  };
+  if (FAbortedAt >= 0) {
+    if (now - FAbortedAt > CancelGraceMs) giveUp();
+    return;
+  }
+  if (FCancelRequested) {
+    FEnd = TEnd::Cancelled;
+    FAbortedAt = now;
+    if (silent > CancelGraceMs) giveUp();
+  } else if (silent > (FAnswered ? FServer.AnswerTimeout() : FServer.ConnectTimeout()).count()) {
+    FEnd = TEnd::TimedOut;
+    giveUp();
   }
 }
 
 void TOfficeWork::Answered() {
   FLastAnswer = Now();
   FAnswered = true;
+  if (FCancelRequested) throw ECancelled();
 }
 
 void TOfficeWork::OnUiThread(const std::function<void()>& f) {

@@ -20,14 +20,19 @@ class QEventLoop;
 //
 // The job runs once, started by Wait. It calls Answered whenever the suite has answered. When
 // the server's AnswerTimeout passes without an answer (ConnectTimeout before the first one,
-// which may wait for the suite to start), Wait aborts the server and has the office ended
-// (TAutomationServer::Abort), so that a call blocked in the suite returns with an exception and
-// the job ends. Cancel aborts the server too; the office is ended as well when it has not
-// answered for 2 s by then (it hangs: the next export would meet it again) or when the job
-// still has not ended 2 s after the cancel. Wait returns only after the job's thread has
-// ended: nothing of the job outlives it.
+// which may wait for the suite to start), Wait gives the suite up (TAutomationServer::Abort:
+// the office is ended, a call blocked in it returns with an exception) and the job ends.
+// Cancel makes the job stop at its next answer (Answered raises); an office that has been
+// silent for 2 s when the operator cancels, or that gives no answer within 2 s after it, is
+// given up at once. Wait returns only after the job's thread has ended: nothing of the job
+// outlives it.
 class TOfficeWork {
  public:
+  // What Answered raises after Cancel: the job ends at that point.
+  class ECancelled : public std::exception {
+   public:
+    const char* what() const noexcept override { return "cancelled"; }
+  };
   enum class TEnd { Finished, Failed, Cancelled, TimedOut };
   using TJob = std::function<void(TOfficeWork&)>;
 
@@ -46,7 +51,8 @@ class TOfficeWork {
   TEnd End() const { return FEnd; }
   std::exception_ptr Error() const { return FError; }
 
-  // The job's thread: the suite has answered; restarts the no-answer clock.
+  // The job's thread: the suite has answered; restarts the no-answer clock. Raises
+  // ECancelled once the operator has cancelled.
   void Answered();
   // The job's thread: runs f on the user-interface thread and returns when it has run there;
   // what f raises is raised here.
@@ -64,9 +70,9 @@ class TOfficeWork {
   std::atomic<qint64> FLastAnswer{0};   // Now() of the last answer
   std::atomic<bool> FAnswered{false};   // there was an answer since Wait started
   std::atomic<bool> FDone{false};
-  bool FCancelRequested = false;
+  std::atomic<bool> FCancelRequested{false};
   qint64 FAbortedAt = -1;
-  bool FOfficeEnded = false;
+  bool FGivenUp = false;
   TEnd FEnd = TEnd::Finished;
   std::exception_ptr FError;
 };

@@ -80,13 +80,25 @@ void TOpenOffice::OpenDocument(const QString& fileName, TOOOpenOptions options,
       MakePropertyValue(serviceManager, "MacroExecutionMode", int{macroExecutionMode})};
   if (!options.FilterName.isEmpty())
     properties.push_back(MakePropertyValue(serviceManager, "FilterName", options.FilterName));
-  if (const TVariant handler = FServer->CreateInteractionHandler(); !handler.IsEmpty())
+  const TVariant handler = FServer->CreateInteractionHandler();
+  if (!handler.IsEmpty())
     properties.push_back(MakePropertyValue(serviceManager, "InteractionHandler", handler));
   const TVariant document =
       FDesktop.Call("LoadComponentFromURL", {url, "_blank", 0, TVariant(properties)});
   if (!document.IsObject()) throw EOffice("The office suite cannot load " + url);
   FDocument = document;
+  if (!handler.IsEmpty()) ForgetInteractionHandler(url);
   FDocument.Set("Title", "vedomost.xls");
+}
+
+void TOpenOffice::ForgetInteractionHandler(const QString& url) {
+  // The document keeps the arguments of its load and would ask the handler about what the
+  // user does later (a save, say), after this program has declined it all or has ended. The
+  // arguments given here are merged into the kept ones: a null handler replaces ours.
+  FDocument.Call("AttachResource",
+                 {url, TVariant(TVariant::TArray{MakePropertyValue(CreateServiceManager(),
+                                                                   "InteractionHandler",
+                                                                   TVariant::Null())})});
 }
 
 bool TOpenOffice::FindOpenDocument(const QString& fileName) {

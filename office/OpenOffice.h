@@ -56,8 +56,10 @@ class TOpenOffice {
   // document's window title becomes "vedomost.xls". The load gets the properties Hidden,
   // AsTemplate, ReadOnly and MacroExecutionMode (handed over as they are), FilterName when
   // options name one, and the server's InteractionHandler when it has one, so that the suite
-  // asks the user nothing: a file it cannot open without asking fails to load. Errors of the
-  // suite propagate as EOffice; the current document then stays what it was.
+  // asks the user nothing: a file it cannot open without asking fails to load. The loaded
+  // document no longer knows the handler afterwards: what the user does in it later is asked
+  // as usual. Errors of the suite propagate as EOffice; the current document then stays what
+  // it was.
   virtual void OpenDocument(const QString& fileName, TOOOpenOptions options,
                             quint8 macroExecutionMode);
   // Looks among the open documents of this kind for one whose URL equals FileNameToURL of
@@ -75,6 +77,9 @@ class TOpenOffice {
 
  protected:
   TVariant CreateServiceManager() const;
+  // Drops the InteractionHandler from the arguments the current document (loaded from url)
+  // keeps of its load.
+  void ForgetInteractionHandler(const QString& url);
   const std::shared_ptr<TAutomationServer>& Server() const { return FServer; }
   void StoreDocument(const QString& method, const QString& fileName, const QString& filterName,
                      bool overwrite);

@@ -189,6 +189,7 @@ std::shared_ptr<TUnoSession> TUnoSession::Connect(
 TUnoSession::~TUnoSession() { Dispose(); }
 
 void TUnoSession::Dispose() {
+  *FDisposed = true;
   try {
     if (Reference<css::lang::XComponent> bridge{FBridge, UNO_QUERY}; bridge.is()) bridge->dispose();
   } catch (const css::uno::Exception&) {

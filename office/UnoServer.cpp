@@ -135,7 +135,7 @@ TVariant TUnoServer::CreateInteractionHandler() {
   return NewSilentInteractionHandler(session);
 }
 
-void TUnoServer::Abort(bool endOffice) {
+void TUnoServer::Abort() {
   std::shared_ptr<TUnoSession> session;
   std::shared_ptr<TUnoSession> connecting;
   {
@@ -143,8 +143,8 @@ void TUnoServer::Abort(bool endOffice) {
     FImpl->Aborted = true;
     session = FImpl->Session;
     connecting = FImpl->Connecting;
-    // A hung office is ended first: its connection then breaks by itself.
-    if (endOffice && FImpl->Process.IsRunning()) {
+    // The hung office is ended first: its connection then breaks by itself.
+    if (FImpl->Process.IsRunning()) {
       FImpl->Process.Kill();
       FImpl->RemoveSockets();
     }

@@ -38,9 +38,11 @@ class TUnoServer : public TAutomationServer {
   ~TUnoServer() override;
   TVariant CreateServiceManager() override;
   TVariant CreateInteractionHandler() override;
-  // Disposes the connection (also one still being made); with endOffice, kills the office this
-  // server started and removes the sockets it leaves behind.
-  void Abort(bool endOffice) override;
+  // Kills the office this server started and removes the sockets it leaves behind, then
+  // disposes the connection (also one still being made). Within one program process an office
+  // takes one connection only: a second one to the same office is dropped by it at once, so a
+  // disposed connection cannot be replaced while that office lives.
+  void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override;
   // StartTimeout and AnswerTimeout together.

@@ -252,37 +252,39 @@ TEST_F(TExportRulesTest, FileFaultsStopTheExportBeforeTheOffice) {
   EXPECT_TRUE(FSource.Messages.empty());
 }
 
-TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpOrCancelled) {
+TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheExport) {
   struct TCase {
     const char* Name;
-    bool OperatorCancels;
+    QString HangingAddress;  // where the office stops answering
+    bool OperatorCancels;    // as the picture reaches the clipboard
     QString Message;
-    std::vector<bool> Aborts;
+    int Aborts;
+    QString LastWrite;
   };
   const TCase cases[] = {
-      {"no answer for a second", false,
-       "LibreOffice не отвечает 1 с, экспорт прерван. Повторите экспорт.\nno answer", {true}},
-      {"the operator cancels", true,
-       "Экспорт отменён. Открытая ведомость может быть заполнена не до конца.", {false}},
+      {"no answer for a second", "CA6", false,
+       "LibreOffice не отвечает 1 с, экспорт прерван. Повторите экспорт.\nno answer", 1, "L6"},
+      {"the operator cancels", "", true,
+       "Экспорт отменён. Открытая ведомость может быть заполнена не до конца.", 0, "DR6"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TFakeWorld world;
-    world.AnswerTimeout = std::chrono::seconds(c.OperatorCancels ? 600 : 1);
-    world.HangingAddress = "CA6";  // third copy, firm's account
+    world.AnswerTimeout = std::chrono::seconds(1);
+    world.HangingAddress = c.HangingAddress;
     TOOCalc office(std::make_shared<TFakeServer>(world));
     TTestVoucherSource source;
-    if (c.OperatorCancels)
-      source.OnWait = [](TOfficeWork& work) {
-        QTimer::singleShot(100, [&work] { work.Cancel(); });
-      };
+    TOfficeWork* waiting = nullptr;
+    source.OnWait = [&](TOfficeWork& work) { waiting = &work; };
+    if (c.OperatorCancels) source.OnClipboard = [&] { waiting->Cancel(); };
     EXPECT_EQ(FailureOf([&] { ExportVoucher(office, source); }), c.Message);
     EXPECT_EQ(world.Aborts(), c.Aborts);
-    EXPECT_EQ(world.Writes.back().Address, "L6");
+    EXPECT_EQ(world.Writes.back().Address, c.LastWrite);
+    EXPECT_TRUE(world.Documents.at(0)->Sheets.at(2)->Shapes.empty());
 
     // The next export finds the server usable again.
     world.HangingAddress.clear();
-    source.OnWait = nullptr;
+    source.OnClipboard = nullptr;
     ExportVoucher(office, source);
     EXPECT_EQ(world.Writes.back().Address, "DC20");
     EXPECT_EQ(world.Calls.count("Resume"), 2);

@@ -69,6 +69,7 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
     });
     return TVariant(std::static_pointer_cast<TAutoObject>(sheets));
   });
+  document->Model->Method("AttachResource", [](const TVariant::TArray&) { return TVariant(); });
   document->Model->Method("CreateInstance", [this](const TVariant::TArray& args) {
     return TVariant(std::static_pointer_cast<TAutoObject>(NewShape(args.at(0).ToString())));
   });
@@ -195,22 +196,22 @@ TVariant TFakeServer::CreateInteractionHandler() {
   return TVariant(std::static_pointer_cast<TAutoObject>(handler));
 }
 
-void TFakeServer::Abort(bool endOffice) { FWorld.RecordAbort(endOffice); }
+void TFakeServer::Abort() { FWorld.RecordAbort(); }
 
-void TFakeWorld::RecordAbort(bool endOffice) {
+void TFakeWorld::RecordAbort() {
   std::lock_guard lock(FMutex);
-  FAborts.push_back(endOffice);
+  ++FAborts;
   FAborted.notify_all();
 }
 
-std::vector<bool> TFakeWorld::Aborts() const {
+int TFakeWorld::Aborts() const {
   std::lock_guard lock(FMutex);
   return FAborts;
 }
 
 void TFakeWorld::HangUntilAborted() {
   std::unique_lock lock(FMutex);
-  FAborted.wait(lock, [this] { return !FAborts.empty(); });
+  FAborted.wait(lock, [this] { return FAborts > 0; });
   throw EOfficeGone("Binary URP bridge disposed during call");
 }
 

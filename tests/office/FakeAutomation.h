@@ -87,9 +87,9 @@ class TFakeWorld {
 
   std::shared_ptr<TFakeObject> ServiceManager();
 
-  // The server's Abort calls, in order (true: the office was to be ended). Thread-safe.
-  void RecordAbort(bool endOffice);
-  std::vector<bool> Aborts() const;
+  // How often the server was aborted. Thread-safe.
+  void RecordAbort();
+  int Aborts() const;
 
  private:
   std::shared_ptr<TFakeObject> Struct(const QString& type);
@@ -100,7 +100,7 @@ class TFakeWorld {
 
   mutable std::mutex FMutex;
   std::condition_variable FAborted;
-  std::vector<bool> FAborts;
+  int FAborts = 0;
 };
 
 class TFakeServer : public TAutomationServer {
@@ -110,7 +110,7 @@ class TFakeServer : public TAutomationServer {
   // An object with the property Kind = "silent".
   TVariant CreateInteractionHandler() override;
   // Abort is recorded in the world (Aborts) and ends a hanging call; Resume is logged.
-  void Abort(bool endOffice) override;
+  void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
   std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
