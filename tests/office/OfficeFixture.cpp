@@ -31,7 +31,7 @@ TOfficeLaunch TOfficeFixture::Launch() const {
   TOfficeLaunch launch;
   launch.PipeName = FPipeName;
   launch.ProfileURL = FileNameToURL(FProfile.path());
-  launch.Headless = true;
+  launch.Headless = !FVisibleOffice;
   launch.StartTimeout = std::chrono::seconds(60);
   return launch;
 }

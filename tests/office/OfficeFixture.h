@@ -13,7 +13,7 @@
 #include "office/UnoServer.h"
 #include "tests/office/QStringPrinter.h"
 
-// A test with its own headless LibreOffice: a throwaway profile, a pipe of its own, a working
+// A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
 // directory holding the voucher template "temp.xls". The office starts on the first connection
 // and is ended by its process id after the test.
 class TOfficeFixture : public ::testing::Test {
@@ -33,6 +33,8 @@ class TOfficeFixture : public ::testing::Test {
   // The shape of that name on a sheet's drawing layer, Null when there is none.
   static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
 
+  // The office shows its windows (on the display of DISPLAY); set before SetUp.
+  bool FVisibleOffice = false;
   QTemporaryDir FWork;
   QTemporaryDir FProfile;
   QString FPipeName;
