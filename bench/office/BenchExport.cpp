@@ -68,6 +68,30 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// A working folder with the template, the working directory while this lives, and an office
+// profile of its own (its temporary files too).
+class TBenchRun {
+ public:
+  TBenchRun() {
+    QDir(FProfile.path()).mkdir("tmp");
+    qputenv("TMPDIR", FProfile.filePath("tmp").toLocal8Bit());
+    QFile::copy(VOUCHER_TEMPLATE, FWork.filePath("temp.xls"));
+    QDir::setCurrent(FWork.path());
+  }
+  TOfficeLaunch Launch(bool headless) const {
+    TOfficeLaunch launch;
+    launch.PipeName = "inkassatsiya_bench_" + QUuid::createUuid().toString(QUuid::Id128);
+    launch.ProfileURL = FileNameToURL(FProfile.path());
+    launch.Headless = headless;
+    launch.StartTimeout = std::chrono::seconds(60);
+    return launch;
+  }
+
+ private:
+  QTemporaryDir FWork;
+  QTemporaryDir FProfile;
+};
+
 double ExportMs(TOOCalc& office, TVoucherSource& source) {
   QElapsedTimer timer;
   timer.start();
@@ -86,17 +110,8 @@ int DesktopSeries(int argc, char** argv, int runs) {
   QRasterWindow window;
   window.resize(778, 547);
   window.show();
-  QTemporaryDir work;
-  QTemporaryDir profile;
-  QDir(profile.path()).mkdir("tmp");
-  qputenv("TMPDIR", profile.filePath("tmp").toLocal8Bit());
-  QFile::copy(VOUCHER_TEMPLATE, work.filePath("temp.xls"));
-  QDir::setCurrent(work.path());
-
-  TOfficeLaunch launch;
-  launch.PipeName = "inkassatsiya_bench_" + QUuid::createUuid().toString(QUuid::Id128);
-  launch.ProfileURL = FileNameToURL(profile.path());
-  launch.StartTimeout = std::chrono::seconds(60);
+  TBenchRun folder;
+  const TOfficeLaunch launch = folder.Launch(false);
   auto server = std::make_shared<TUnoServer>(launch);
   TOOCalc office(server);
   TBenchSource source;
@@ -127,18 +142,8 @@ int main(int argc, char** argv) {
     return DesktopSeries(argc, argv, argc > 2 ? std::max(1, std::atoi(argv[2])) : 5);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
-  QTemporaryDir work;
-  QTemporaryDir profile;
-  QDir(profile.path()).mkdir("tmp");
-  qputenv("TMPDIR", profile.filePath("tmp").toLocal8Bit());
-  QFile::copy(VOUCHER_TEMPLATE, work.filePath("temp.xls"));
-  QDir::setCurrent(work.path());
-
-  TOfficeLaunch launch;
-  launch.PipeName = "inkassatsiya_bench_" + QUuid::createUuid().toString(QUuid::Id128);
-  launch.ProfileURL = FileNameToURL(profile.path());
-  launch.Headless = true;
-  launch.StartTimeout = std::chrono::seconds(60);
+  TBenchRun folder;
+  const TOfficeLaunch launch = folder.Launch(true);
   auto server = std::make_shared<TUnoServer>(launch);
   TOOCalc office(server);
   TBenchSource source;
