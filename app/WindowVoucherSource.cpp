@@ -6,11 +6,12 @@
 #include "app/ADOTable.h"
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
+#include "app/ExportBusyDialog.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
 #include "app/StringGrid.h"
 
-TWindowVoucherSource::TWindowVoucherSource(const TForm1& window, const TForm4& firmDialog,
+TWindowVoucherSource::TWindowVoucherSource(TForm1& window, const TForm4& firmDialog,
                                            const TADOTable& register_)
     : FWindow(window), FFirmDialog(firmDialog), FRegister(register_) {}
 
@@ -42,3 +43,5 @@ QString TWindowVoucherSource::ReceiptName() const { return FWindow.Label11->text
 const TQRSymbol& TWindowVoucherSource::QRSymbol() const { return FWindow.QRSymbol(); }
 
 void TWindowVoucherSource::ShowMessage(const QString& message) { ::ShowMessage(message); }
+
+void TWindowVoucherSource::WaitForOffice(TOfficeWork& work) { WaitBehindBusyDialog(&FWindow, work); }

@@ -33,6 +33,11 @@ void TWindowExportTest::ClickMenu(QAction* item) const {
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
+void TWindowExportTest::ClickExport() const {
+  ClickMenu(Window().N3);
+  QApplication::setActiveWindow(&Window());
+}
+
 void TWindowExportTest::EnterFirmName(const QString& name) const {
   TForm4* dialog = FProgram->Forms.Form4.get();
   // The dialog is modal: the operator acts once its loop runs.

@@ -3,9 +3,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "office/AutomationServer.h"
@@ -70,8 +73,12 @@ class TFakeWorld {
   void AddShape(TFakeSheet& sheet, const QString& service, const QString& name);
 
   bool Reachable = true;          // false: the service manager cannot be created
+  std::chrono::milliseconds AnswerTimeout{30000};
   qint64 GraphicType = 1;         // what the provider reports for any file
   QString RefusedAddress;         // a cell address the suite refuses
+  // A cell whose SetString never answers: it waits until the server is aborted, then raises
+  // EOfficeGone as a disposed connection does.
+  QString HangingAddress;
   QStringList Sheets{"Ведомость", "Опись", "Квитанция", "Опись (2)"};  // of loaded documents
   QStringList Calls;              // every call, get and set, as logged by TFakeObject
   std::vector<std::unique_ptr<TFakeDocument>> Documents;  // open, in load order
@@ -80,17 +87,33 @@ class TFakeWorld {
 
   std::shared_ptr<TFakeObject> ServiceManager();
 
+  // How often the server was aborted. Thread-safe.
+  void RecordAbort();
+  int Aborts() const;
+
  private:
   std::shared_ptr<TFakeObject> Struct(const QString& type);
   std::shared_ptr<TFakeObject> SheetObject(int document, std::shared_ptr<TFakeSheet> sheet);
   std::shared_ptr<TFakeObject> Desktop();
   std::shared_ptr<TFakeObject> NewShape(const QString& service);
+  void HangUntilAborted();
+
+  mutable std::mutex FMutex;
+  std::condition_variable FAborted;
+  int FAborts = 0;
 };
 
 class TFakeServer : public TAutomationServer {
  public:
   explicit TFakeServer(TFakeWorld& world) : FWorld(world) {}
   TVariant CreateServiceManager() override;
+  // An object with the property Kind = "silent".
+  TVariant CreateInteractionHandler() override;
+  // Abort is recorded in the world (Aborts) and ends a hanging call; Resume is logged.
+  void Abort() override;
+  void Resume() override;
+  std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
+  std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
 
  private:
   TFakeWorld& FWorld;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QUuid>
 
+#include <algorithm>
+
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
   ASSERT_TRUE(FProfile.isValid());
@@ -29,13 +31,16 @@ TOfficeLaunch TOfficeFixture::Launch() const {
   TOfficeLaunch launch;
   launch.PipeName = FPipeName;
   launch.ProfileURL = FileNameToURL(FProfile.path());
-  launch.Headless = true;
+  launch.Headless = !FVisibleOffice;
   launch.StartTimeout = std::chrono::seconds(60);
   return launch;
 }
 
-std::vector<TVariant> TOfficeFixture::OpenWorkingCopies() {
-  const QString url = FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
+std::vector<TVariant> TOfficeFixture::OpenVoucherCopies() {
+  return OpenDocuments(FileNameToURL(QDir::current().absoluteFilePath("vouchers")) + "/");
+}
+
+std::vector<TVariant> TOfficeFixture::OpenDocuments(const QString& urlStart) {
   const TVariant desktop =
       FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
   const TVariant components = desktop.Call("GetComponents").Call("CreateEnumeration");
@@ -43,9 +48,11 @@ std::vector<TVariant> TOfficeFixture::OpenWorkingCopies() {
   while (components.Call("HasMoreElements").ToBool()) {
     const TVariant component = components.Call("NextElement");
     if (component.Call("SupportsService", {"com.sun.star.sheet.SpreadsheetDocument"}).ToBool() &&
-        component.Get("URL").ToString() == url)
+        component.Get("URL").ToString().startsWith(urlStart))
       documents.push_back(component);
   }
+  // The desktop lists the most recent first.
+  std::reverse(documents.begin(), documents.end());
   return documents;
 }
 
