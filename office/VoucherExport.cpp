@@ -7,12 +7,13 @@
 #include <QFile>
 #include <QGuiApplication>
 
-#include <array>
 #include <span>
 #include <vector>
 
-#include "office/VoucherRefusal.h"
+#include "office/TemplateFont.h"
+#include "office/VoucherCells.h"
 #include "office/VoucherFiles.h"
+#include "office/VoucherRefusal.h"
 #include "qr/QRGraphics.h"
 #include "texts/AmountInWords.h"
 #include "texts/NumberFormat.h"
@@ -25,63 +26,8 @@ void TVoucherSource::WaitForOffice(TOfficeWork& work) { work.Wait(); }
 
 namespace {
 
-enum class TField {
-  BagNumber,
-  Date,
-  BagNumberAgain,
-  FirmName,
-  CashAccount,
-  TotalFirst,
-  Recipient,
-  Account,
-  Inn,
-  AccountAgain,
-  CashSymbol,
-  TotalSecond,
-  AmountInWords,
-  ReceiptName,
-  FullName
-};
-
-struct TCell {
-  TField Field;
-  const char* Address;
-};
-
-// The three copies of the voucher, each in the order its cells are written.
-constexpr std::array<TCell, 15> UpperCopy{{
-    {TField::BagNumber, "AQ6"},     {TField::Date, "BN6"},          {TField::FirmName, "L9"},
-    {TField::CashAccount, "CA9"},   {TField::BagNumberAgain, "EL6"}, {TField::Recipient, "Q11"},
-    {TField::Account, "CA11"},      {TField::Inn, "I13"},           {TField::AccountAgain, "BF13"},
-    {TField::FullName, "AJ24"},     {TField::CashSymbol, "DR15"},   {TField::TotalSecond, "EG15"},
-    {TField::TotalFirst, "DR9"},    {TField::AmountInWords, "W18"}, {TField::ReceiptName, "AC21"},
-}};
-constexpr std::array<TCell, 15> LowerCopy{{
-    {TField::BagNumber, "AQ36"},    {TField::Date, "BN36"},         {TField::FirmName, "L39"},
-    {TField::CashAccount, "CA39"},  {TField::BagNumberAgain, "EL36"}, {TField::Recipient, "Q41"},
-    {TField::Account, "CA41"},      {TField::Inn, "I43"},           {TField::AccountAgain, "BF43"},
-    {TField::FullName, "AN53"},     {TField::CashSymbol, "DR45"},   {TField::TotalSecond, "EG45"},
-    {TField::TotalFirst, "DR39"},   {TField::AmountInWords, "W48"}, {TField::ReceiptName, "AC50"},
-}};
-constexpr std::array<TCell, 15> ThirdCopy{{
-    {TField::BagNumber, "AQ3"},     {TField::Date, "BN3"},          {TField::BagNumberAgain, "EL3"},
-    {TField::FirmName, "L6"},       {TField::CashAccount, "CA6"},   {TField::Recipient, "Q8"},
-    {TField::Account, "CA8"},       {TField::Inn, "I10"},           {TField::AccountAgain, "BF10"},
-    {TField::CashSymbol, "DR12"},   {TField::TotalSecond, "EG12"},  {TField::AmountInWords, "W15"},
-    {TField::ReceiptName, "AC18"},  {TField::FullName, "AI21"},     {TField::TotalFirst, "DR6"},
-}};
-
 constexpr int FirstGridRow = 1;
 constexpr int LastGridRow = 15;
-constexpr int FirstListRow = 5;
-// The "№" box of the list's heading.
-constexpr const char* ListBagNumberAddress = "DA2";
-
-// The sheets by position: voucher copies, lists, the copy with the picture.
-constexpr int FormSheet = 0;
-constexpr int FirstListSheet = 1;
-constexpr int ReceiptSheet = 2;
-constexpr int SecondListSheet = 3;
 
 // Blanks and control characters off both ends, as the count is judged.
 QString TrimControls(const QString& text) {
@@ -92,11 +38,12 @@ QString TrimControls(const QString& text) {
   return text.mid(first, last - first);
 }
 
-// One text the office writes into a cell.
+// One text the office writes into a cell, and the size it gets there (0: the template's).
 struct TCellWrite {
   int Sheet;
   QString Address;
   QString Text;
+  double PointSize = 0;
 };
 
 // Where the office part of the export was when it failed.
@@ -175,7 +122,8 @@ class TExport {
   QString ValueOf(TField field) const {
     switch (field) {
       case TField::BagNumber:
-      case TField::BagNumberAgain: return FBag.BagNumber;
+      case TField::BagNumberAgain:
+      case TField::ListBagNumber: return FBag.BagNumber;
       case TField::Date: return FDate.toString("dd.MM.yyyy");
       case TField::FirmName: return FSource.FirmName();
       case TField::CashAccount: return FSource.CashAccount();
@@ -197,21 +145,29 @@ class TExport {
   void PlanWrites() {
     FDate = QDate::currentDate();
     FBag = FSource.Bag();
-    PlanCopy(FormSheet, UpperCopy, FFormWrites);
-    PlanCopy(FormSheet, LowerCopy, FFormWrites);
+    PlanCopy(FormSheet, UpperCopy(), FFormWrites);
+    PlanCopy(FormSheet, LowerCopy(), FFormWrites);
     PlanList(FirstListSheet, FFormWrites);
-    PlanCopy(ReceiptSheet, ThirdCopy, FFormWrites);
+    PlanCopy(ReceiptSheet, ThirdCopy(), FFormWrites);
     PlanList(SecondListSheet, FLastListWrites);
   }
 
   void PlanCopy(int sheet, std::span<const TCell> cells, std::vector<TCellWrite>& writes) const {
-    for (const TCell& cell : cells) writes.push_back({sheet, cell.Address, ValueOf(cell.Field)});
+    for (const TCell& cell : cells) writes.push_back(FieldWrite(sheet, cell));
+  }
+
+  // A field's value as it fits its box, with the size it needs when that is not the template's.
+  TCellWrite FieldWrite(int sheet, const TCell& cell) const {
+    const TFieldBox box = FieldBox(cell.Field, sheet);
+    const TFittedText fitted = FitFieldText(ValueOf(cell.Field), box, FFont);
+    return {sheet, cell.Address, fitted.Text,
+            fitted.PointSize == box.NominalPt ? 0 : fitted.PointSize};
   }
 
   // The bag number in the heading; the counted rows, packed from row 5 down in grid order;
   // the total in DC20.
   void PlanList(int sheet, std::vector<TCellWrite>& writes) const {
-    writes.push_back({sheet, ListBagNumberAddress, FBag.BagNumber});
+    writes.push_back(FieldWrite(sheet, {TField::ListBagNumber, ListBagNumberAddress}));
     int row = FirstListRow;
     for (int i = FirstGridRow; i <= LastGridRow; ++i) {
       const TDenominationRow entry = FSource.DenominationRow(i);
@@ -222,7 +178,7 @@ class TExport {
         ++row;
       }
     }
-    writes.push_back({sheet, "DC20", FSource.Total()});
+    writes.push_back({sheet, ListTotalAddress, FSource.Total()});
   }
 
   // The office part, on the work's own thread: only the plan and the office are touched here.
@@ -248,8 +204,13 @@ class TExport {
 
   void Write(const std::vector<TCellWrite>& writes, TOfficeWork& work) {
     for (const TCellWrite& write : writes) {
-      FOffice.Sheets().SheetByIndex(write.Sheet).CellByName(write.Address).SetText(write.Text);
+      TOOCalcCell& cell = FOffice.Sheets().SheetByIndex(write.Sheet).CellByName(write.Address);
+      cell.SetText(write.Text);
       work.Answered();
+      if (write.PointSize > 0) {
+        cell.SetCharHeight(write.PointSize);
+        work.Answered();
+      }
     }
   }
 
@@ -296,6 +257,7 @@ class TExport {
   QImage FPicture;
   QDate FDate;
   TVoucherBag FBag;
+  const TTemplateFont FFont;
   std::vector<TCellWrite> FFormWrites;      // before the picture
   std::vector<TCellWrite> FLastListWrites;  // after it
   TVoucherCopy FCopy;

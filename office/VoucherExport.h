@@ -67,9 +67,12 @@ class TVoucherSource {
 // (CreateVoucherCopy): the office opens that copy, not temp1.xls, with the "MS Excel 97"
 // filter and a handler that lets it ask the operator nothing, in a new window titled
 // "vedomost.xls"; it fills three copies of the voucher (sheets 1 and 3), the denomination list
-// with its bag number (sheets 2 and 4) and the QR picture "Graphic1" (sheet 3); the picture
-// goes on the clipboard from this thread while the office works; the connection drops its
-// references and the document stays open in the suite.
+// with its bag number (sheets 2 and 4) and the QR picture "Graphic1" (sheet 3). Every field of
+// the copies and the lists' bag number is written as FitFieldText fits it into its box
+// (FieldBox): whole, or cut with "…", and where it needs a smaller size than the template's,
+// with that size set on the cell; the denomination rows and the total are written as they
+// are. The picture goes on the clipboard from this thread while the office works; the
+// connection drops its references and the document stays open in the suite.
 //
 // A suite that cannot be reached: a message with "no connect" as its technical line, through
 // source, and the unused copy is removed. Every other failure raises EVoucherFile (files) or

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -117,6 +119,47 @@ TEST_F(TExportRulesTest, WritesTheCellMapInOrderThenPlacesThePicture) {
   EXPECT_EQ(FSource.Clipboard[0].convertToFormat(QImage::Format_RGB32),
             QImage(FWork.filePath("QR.bmp")).convertToFormat(QImage::Format_RGB32));
   EXPECT_THROW(FOffice.Sheets().SheetByIndex(0), EOffice);  // ended with Connect(false)
+  // Every value fits at the template's size but the bag number in the narrow "Сумка №" box.
+  EXPECT_EQ(FWorld.Calls.count("Cell.CharHeight="), 3);
+}
+
+// The values that printed at 1.4 and 3.4 pt: the recipient cut to two lines of the smallest
+// size (6 pt, 6.5 on the third sheet, which prints scaled), the full name whole at a size of
+// its own; only their cells get a size, and the "Сумка №" boxes, too narrow for "004512" at
+// the template's 10 pt.
+TEST_F(TExportRulesTest, LongValuesAreCutOrSetSmaller) {
+  const QString recipient = QString("ПАО Сбербанк России, отделение № 7 ").repeated(8).left(255);
+  const QString name = QString("Константинопольский-Заде ").repeated(4);
+  FSource.BagData.Recipient = recipient;
+  FSource.BagData.FullName = name;
+  ExportVoucher(FOffice, FSource);
+  const auto keys = [](const std::map<QString, double>& sizes) {
+    QStringList addresses;
+    for (const auto& [address, size] : sizes) addresses << address;
+    return addresses;
+  };
+  const TFakeSheet& form = *FWorld.Documents.at(0)->Sheets.at(0);
+  const TFakeSheet& receipt = *FWorld.Documents.at(0)->Sheets.at(2);
+  EXPECT_EQ(keys(form.CharHeights), QStringList({"AJ24", "AN53", "EL36", "EL6", "Q11", "Q41"}));
+  EXPECT_EQ(keys(receipt.CharHeights), QStringList({"AI21", "EL3", "Q8"}));
+  EXPECT_EQ(form.CharHeights.at("EL6"), 8.5);
+  for (const auto& [sheet, address, size] : {std::tuple(&form, "Q11", 6.0),
+                                              std::tuple(&form, "Q41", 6.0),
+                                              std::tuple(&receipt, "Q8", 6.5)}) {
+    SCOPED_TRACE(address);
+    const QString written = sheet->Cells.at(address);
+    ASSERT_TRUE(written.endsWith("…"));
+    EXPECT_TRUE(recipient.startsWith(written.chopped(1)));
+    EXPECT_GT(written.size(), 100);
+    EXPECT_EQ(sheet->CharHeights.at(address), size);
+  }
+  for (const auto& [sheet, address] :
+       {std::pair(&form, "AJ24"), std::pair(&form, "AN53"), std::pair(&receipt, "AI21")}) {
+    SCOPED_TRACE(address);
+    EXPECT_EQ(sheet->Cells.at(address), name);
+    EXPECT_GE(sheet->CharHeights.at(address), address == QString("AI21") ? 6.5 : 6.0);
+    EXPECT_LT(sheet->CharHeights.at(address), 9);
+  }
 }
 
 TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {

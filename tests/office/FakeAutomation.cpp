@@ -20,6 +20,7 @@ void TFakeObject::Set(const QString& name, const TVariant& value) {
   const auto property = FProperties.find(name.toLower());
   if (property == FProperties.end()) throw EOffice("Unknown property " + name);
   property->second = value;
+  if (const auto onSet = FOnSet.find(name.toLower()); onSet != FOnSet.end()) onSet->second(value);
 }
 
 TVariant TFakeObject::Property(const QString& name) const {
@@ -111,6 +112,9 @@ std::shared_ptr<TFakeObject> TFakeWorld::SheetObject(int document,
       sheet->Cells[address.toUpper()] = text.at(0).ToString();
       Writes.push_back({document, sheet->Name, address, text.at(0).ToString()});
       return TVariant();
+    });
+    cell->Property("CharHeight", 10.0, [sheet, address](const TVariant& size) {
+      sheet->CharHeights[address.toUpper()] = size.ToDouble();
     });
     return TVariant(std::static_pointer_cast<TAutoObject>(cell));
   });

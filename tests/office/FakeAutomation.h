@@ -33,6 +33,11 @@ class TFakeObject : public TAutoObject {
 
   void Method(const QString& name, TMethod method) { FMethods[name.toLower()] = std::move(method); }
   void Property(const QString& name, TVariant value) { FProperties[name.toLower()] = value; }
+  // A declared property that also tells onSet every value set.
+  void Property(const QString& name, TVariant value, std::function<void(const TVariant&)> onSet) {
+    Property(name, std::move(value));
+    FOnSet[name.toLower()] = std::move(onSet);
+  }
   TVariant Property(const QString& name) const;
 
  private:
@@ -40,12 +45,14 @@ class TFakeObject : public TAutoObject {
   QString FKind;
   std::map<QString, TMethod> FMethods;
   std::map<QString, TVariant> FProperties;
+  std::map<QString, std::function<void(const TVariant&)>> FOnSet;
 };
 
 // One sheet's content: its name, the texts written into it, its drawing layer.
 struct TFakeSheet {
   QString Name;
-  std::map<QString, QString> Cells;  // by upper-case address
+  std::map<QString, QString> Cells;         // by upper-case address
+  std::map<QString, double> CharHeights;    // sizes set, by upper-case address
   std::shared_ptr<TFakeObject> DrawPage;
   std::vector<std::shared_ptr<TFakeObject>> Shapes;
 };
