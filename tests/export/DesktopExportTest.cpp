@@ -27,20 +27,15 @@ const QString Firm = QStringLiteral("ИП Петров П.П. #1");
 // One sheet of a stored spreadsheet as text, converted by a separate office process with a
 // throwaway profile: rows of cells.
 std::vector<QStringList> SheetAsText(const QString& file, int sheet) {
-  QTemporaryDir profile;
   QTemporaryDir out;
-  QProcess::execute(
-      "soffice", {"--headless", "--norestore", "-env:UserInstallation=" + FileNameToURL(profile.path()),
-                  "--convert-to",
-                  QString("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,"
-                          "false,%1")
-                      .arg(sheet + 1),
-                  "--outdir", out.path(), file});
-  const QStringList made = QDir(out.path()).entryList(QDir::Files);
+  const QString csvFile = ConvertWithOffice(
+      file,
+      QString("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,%1")
+          .arg(sheet + 1),
+      out.path());
   std::vector<QStringList> rows;
-  if (made.isEmpty()) return rows;
-  QFile csv(out.filePath(made.first()));
-  if (!csv.open(QIODevice::ReadOnly)) return rows;
+  QFile csv(csvFile);
+  if (csvFile.isEmpty() || !csv.open(QIODevice::ReadOnly)) return rows;
   // Fields separated by commas, quoted with '"' where they hold one ("" inside a quote).
   for (const QString& line : QString::fromUtf8(csv.readAll()).split('\n')) {
     QStringList cells{QString()};
@@ -144,10 +139,7 @@ TEST_F(TDesktopExport, TwoExportsInARowKeepTheWindowAnsweringAndTheSecondVoucher
 
   // Read back another way: stored, then turned into text by an office process of its own.
   const QString stored = FWork.filePath("second.xls");
-  second.Call("StoreToURL",
-              {FileNameToURL(stored),
-               TVariant(TVariant::TArray{MakePropertyValue(
-                   FServer->CreateServiceManager(), "FilterName", "MS Excel 97")})});
+  StoreCopy(second, stored);
   const std::vector<QStringList> form = SheetAsText(stored, 0);
   const QString date = QDate::currentDate().toString("dd.MM.yyyy");
   const std::pair<const char*, QString> cells[] = {

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <algorithm>
@@ -72,4 +74,20 @@ TVariant TOfficeFixture::ShapeNamed(const TVariant& document, int sheet, const Q
     if (shape.Get("Name").ToString() == name) return shape;
   }
   return TVariant::Null();
+}
+
+void TOfficeFixture::StoreCopy(const TVariant& document, const QString& path) {
+  document.Call("StoreToURL",
+                {FileNameToURL(path),
+                 TVariant(TVariant::TArray{MakePropertyValue(FServer->CreateServiceManager(),
+                                                             "FilterName", "MS Excel 97")})});
+}
+
+QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir) {
+  QTemporaryDir profile;
+  QProcess::execute("soffice", {"--headless", "--norestore",
+                                "-env:UserInstallation=" + FileNameToURL(profile.path()),
+                                "--convert-to", filter, "--outdir", outDir, file});
+  const QStringList made = QDir(outDir).entryList(QDir::Files);
+  return made.isEmpty() ? QString() : QDir(outDir).filePath(made.first());
 }

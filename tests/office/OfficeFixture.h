@@ -32,6 +32,8 @@ class TOfficeFixture : public ::testing::Test {
   static QString CellText(const TVariant& document, int sheet, const QString& address);
   // The shape of that name on a sheet's drawing layer, Null when there is none.
   static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
+  // Stores a copy of an open document at path, as an Excel 97 workbook.
+  void StoreCopy(const TVariant& document, const QString& path);
 
   // The office shows its windows (on the display of DISPLAY); set before SetUp.
   bool FVisibleOffice = false;
@@ -44,3 +46,7 @@ class TOfficeFixture : public ::testing::Test {
  private:
   QString FPreviousFolder;
 };
+
+// Converts file with an office process of its own (a throwaway profile, headless) through the
+// filter ("pdf", "csv:…") into the empty folder outDir; the file it made, empty when none.
+QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir);
