@@ -24,6 +24,29 @@ void TVoucherSource::PutOnClipboard(const QImage& picture) {
 
 void TVoucherSource::WaitForOffice(TOfficeWork& work) { work.Wait(); }
 
+QString VoucherFieldValue(TField field, const TVoucherSource& source, const TVoucherBag& bag,
+                          const QDate& date) {
+  switch (field) {
+    case TField::BagNumber:
+    case TField::BagNumberAgain:
+    case TField::ListBagNumber: return bag.BagNumber;
+    case TField::Date: return date.toString("dd.MM.yyyy");
+    case TField::FirmName: return source.FirmName();
+    case TField::CashAccount: return source.CashAccount();
+    case TField::TotalFirst:
+    case TField::TotalSecond: return source.Total();
+    case TField::Recipient: return bag.Recipient;
+    case TField::Account:
+    case TField::AccountAgain: return bag.Account;
+    case TField::Inn: return bag.Inn;
+    case TField::CashSymbol: return bag.CashSymbol;
+    case TField::AmountInWords: return AmountInWords(ParseNumber(source.Total()));
+    case TField::ReceiptName: return source.ReceiptName();
+    case TField::FullName: return bag.FullName;
+  }
+  return {};
+}
+
 namespace {
 
 constexpr int FirstGridRow = 1;
@@ -119,28 +142,6 @@ class TExport {
     return bytes;
   }
 
-  QString ValueOf(TField field) const {
-    switch (field) {
-      case TField::BagNumber:
-      case TField::BagNumberAgain:
-      case TField::ListBagNumber: return FBag.BagNumber;
-      case TField::Date: return FDate.toString("dd.MM.yyyy");
-      case TField::FirmName: return FSource.FirmName();
-      case TField::CashAccount: return FSource.CashAccount();
-      case TField::TotalFirst:
-      case TField::TotalSecond: return FSource.Total();
-      case TField::Recipient: return FBag.Recipient;
-      case TField::Account:
-      case TField::AccountAgain: return FBag.Account;
-      case TField::Inn: return FBag.Inn;
-      case TField::CashSymbol: return FBag.CashSymbol;
-      case TField::AmountInWords: return AmountInWords(ParseNumber(FSource.Total()));
-      case TField::ReceiptName: return FSource.ReceiptName();
-      case TField::FullName: return FBag.FullName;
-    }
-    return {};
-  }
-
   // Everything the office writes, read from the window now, on this thread.
   void PlanWrites() {
     FDate = QDate::currentDate();
@@ -159,7 +160,8 @@ class TExport {
   // A field's value as it fits its box, with the size it needs when that is not the template's.
   TCellWrite FieldWrite(int sheet, const TCell& cell) const {
     const TFieldBox box = FieldBox(cell.Field, sheet);
-    const TFittedText fitted = FitFieldText(ValueOf(cell.Field), box, FFont);
+    const TFittedText fitted =
+        FitFieldText(VoucherFieldValue(cell.Field, FSource, FBag, FDate), box, FFont);
     return {sheet, cell.Address, fitted.Text,
             fitted.PointSize == box.NominalPt ? 0 : fitted.PointSize};
   }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDate>
 #include <QImage>
 #include <QString>
 
 #include "office/OfficeWork.h"
 #include "office/OpenOffice.h"
+#include "office/VoucherCells.h"
 #include "qr/QRSymbol.h"
 
 // The current bag record as the main window shows it; an empty field is the empty text.
@@ -80,3 +82,9 @@ class TVoucherSource {
 // cancelled) with a Russian sentence and the technical text on a second line; what was
 // written stays in the open document.
 void ExportVoucher(TOOCalc& office, TVoucherSource& source);
+
+// The text of a field of the voucher before it is fitted to its box, read from source now:
+// bag is source.Bag(), date the day of the export ("dd.mm.yyyy"); the amount in words is
+// that of source.Total(), which must be a number the words cover.
+QString VoucherFieldValue(TField field, const TVoucherSource& source, const TVoucherBag& bag,
+                          const QDate& date);
