@@ -17,11 +17,8 @@ public:
   // Opens the file; never creates it. Throws EDatabaseError (dfCannotOpen, "unable to open
   // database file", for a missing or unreadable file). Opening an open connection does nothing.
   void Open();
-  bool Connected() const { return FDatabase != nullptr; }
-  // The open database. Precondition: Connected().
+  // The open database. Precondition: Open() succeeded.
   TSqliteDatabase& Database() const { return *FDatabase; }
-
-  const QString& FileName() const { return FFileName; }
 
 private:
   QString FFileName;

@@ -24,9 +24,8 @@ public:
   // At most this many characters can be typed or pasted (a longer stored value is still shown
   // whole); a paste keeps what fits of the characters OnKeyPress and the field admit.
   // 0, the default, means the field's size for a text field and no limit otherwise.
-  int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int length) { FMaxLength = length; }
-  // The limit in force: MaxLength(), or the field's size when it is 0; 0 means none.
+  // The limit in force: the length set, or the field's size when it is 0; 0 means none.
   int EffectiveMaxLength() const;
 
   // Called for every typed character (TypedChar) before the edit acts on it; setting the

@@ -24,7 +24,6 @@ public:
   ~TDBGrid() override;
 
   // Attaches to `source` (null detaches); the columns appear when its data set is open.
-  TDataSource* DataSource() const { return FDataSource; }
   void SetDataSource(TDataSource* source);
 
   void DataEvent(TDataEvent event, int info) override;

@@ -181,10 +181,6 @@ QVariant TSqliteStatement::Column(int index) const {
   }
 }
 
-int TSqliteStatement::ColumnCount() const { return sqlite3_column_count(FStmt.get()); }
-
-void TSqliteStatement::Reset() { sqlite3_reset(FStmt.get()); }
-
 TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& db) : FDb(db) {
   FDb.Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }

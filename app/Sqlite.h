@@ -76,9 +76,6 @@ public:
   // Column `index` (0-based) of the current row, with SQLite's own storage class; text that
   // is not valid UTF-8 comes as a TStoredText.
   QVariant Column(int index) const;
-  int ColumnCount() const;
-  // Makes the statement ready to run again; bindings are kept.
-  void Reset();
 
 private:
   struct TFinalizer {
