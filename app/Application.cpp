@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 #include "app/Dialogs.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QToolTip>
 
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 #include "app/TypedChar.h"
 
 TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {

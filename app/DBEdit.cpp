@@ -4,7 +4,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 #include "app/TypedChar.h"
 #include "app/TypingFilter.h"
 

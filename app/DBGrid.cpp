@@ -9,7 +9,7 @@
 
 #include "app/Application.h"
 #include "app/DBGridModel.h"
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 #include "app/Dialogs.h"
 #include "app/FieldDataLink.h"
 

@@ -2,7 +2,7 @@
 
 #include <QTableView>
 
-#include "app/DataLink.h"
+#include "app/store/DataLink.h"
 
 class TDataSource;
 class TDBGridModel;

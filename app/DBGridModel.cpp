@@ -1,6 +1,6 @@
 #include "app/DBGridModel.h"
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 
 TDBGridModel::TDBGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 

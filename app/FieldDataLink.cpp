@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "app/Application.h"
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <Qt>
 
-#include "app/DataLink.h"
-#include "app/Field.h"
+#include "app/store/DataLink.h"
+#include "app/store/Field.h"
 
 class TDataSource;
 

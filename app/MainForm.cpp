@@ -16,12 +16,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
 #include "app/PaintBox.h"

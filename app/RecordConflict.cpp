@@ -1,7 +1,7 @@
 #include "app/RecordConflict.h"
 
-#include "app/ADOTable.h"
-#include "app/DatabaseError.h"
+#include "app/store/ADOTable.h"
+#include "app/store/DatabaseError.h"
 #include "app/Dialogs.h"
 
 void ResolveRecordConflict(const ERecordConflict& conflict, TADOTable& dataSet) {

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/DenominationGrid.h"
 #include "app/Dialogs.h"
 #include "app/ExportBusyDialog.h"

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/ADOConnection.h"
-#include "app/ADOTable.h"
+#include "app/store/ADOConnection.h"
+#include "app/store/ADOTable.h"
 #include "app/DataModuleUnit.h"
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000;

@@ -7,7 +7,7 @@
 
 #include <csignal>
 
-#include "app/Sqlite.h"
+#include "app/store/Sqlite.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"
-#include "app/Field.h"
+#include "app/store/Field.h"
 #include "app/MainForm.h"
 #include "tests/app/RunningProgram.h"
 #include "texts/NumberFormat.h"

@@ -18,7 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/DBComboBox.h"
 #include "app/DBEdit.h"

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "app/ADOConnection.h"
-#include "app/ADOTable.h"
+#include "app/store/ADOConnection.h"
+#include "app/store/ADOTable.h"
 #include "app/DataModuleUnit.h"
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 #include "app/store/PgConnInfo.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 #include "app/store/PgConnection.h"
 #include "tests/store/PgTestCluster.h"
 

@@ -1,4 +1,4 @@
-#include "app/ADOConnection.h"
+#include "app/store/ADOConnection.h"
 
 TADOConnection::TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait)
     : FFileName(std::move(fileName)), FBusyTimeoutMs(busyTimeoutMs), FBusyWait(std::move(wait)) {}

@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/ADOConnection.h"
-#include "app/DatabaseError.h"
-#include "app/DataLink.h"
-#include "app/Field.h"
+#include "app/store/ADOConnection.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/DataLink.h"
+#include "app/store/Field.h"
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 

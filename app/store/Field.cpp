@@ -1,9 +1,9 @@
-#include "app/Field.h"
+#include "app/store/Field.h"
 
 #include <limits>
 
-#include "app/DatabaseError.h"
-#include "app/StoredText.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/StoredText.h"
 
 QString FieldDisplayText(const QVariant& value) {
   if (!value.isValid() || value.isNull()) return QString();

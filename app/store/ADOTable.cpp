@@ -1,9 +1,9 @@
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 
 #include <algorithm>
 
-#include "app/DatabaseError.h"
-#include "app/Sqlite.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/Sqlite.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/Sqlite.h"
+#include "app/store/Sqlite.h"
 
 // The connection to the register's database file. The file name is resolved against the
 // working directory. The file is opened shared: other processes may read and write it at the

@@ -1,4 +1,4 @@
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 
 // Out of line and never inlined, so that the return address is the place of the error.
 __attribute__((noinline)) EDatabaseError::EDatabaseError(const QString& message)

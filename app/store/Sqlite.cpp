@@ -1,4 +1,4 @@
-#include "app/Sqlite.h"
+#include "app/store/Sqlite.h"
 
 #include <QFileInfo>
 
@@ -6,8 +6,8 @@
 
 #include <thread>
 
-#include "app/DatabaseError.h"
-#include "app/StoredText.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/StoredText.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/ADOTable.h"
-#include "app/DataLink.h"
+#include "app/store/ADOTable.h"
+#include "app/store/DataLink.h"
 
 // Presents one data set to the bound controls: it passes every event of the data set on to
 // the controls attached to it and collects their pending changes for the data set.

@@ -1,4 +1,4 @@
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 
 TDataSource::TDataSource(TADOTable& dataSet) : FDataSet(dataSet) { FDataSet.AddLink(this); }
 
