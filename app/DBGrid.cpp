@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "app/Application.h"
+#include "app/GuardedApplication.h"
 #include "app/DBGridModel.h"
 #include "app/store/DataSource.h"
 #include "app/Dialogs.h"

@@ -7,8 +7,6 @@
 #include <iterator>
 #include <utility>
 
-#include "app/Application.h"
-
 namespace {
 
 TModalResult ShowModalBox(const TMessageBoxRequest& request) {
@@ -62,8 +60,4 @@ TModalResult ShowMessageBox(const TMessageBoxRequest& request) {
 
 TMessagePresenter SetMessagePresenter(TMessagePresenter presenter) {
   return std::exchange(Presenter(), std::move(presenter));
-}
-
-void ShowMessage(const QString& text) {
-  ShowMessageBox({TApplication::Title(), text, TMsgDlgType::mtCustom, TMsgDlgButtons::mbOK});
 }

@@ -43,6 +43,3 @@ TModalResult ShowMessageBox(const TMessageBoxRequest& request);
 // Puts `presenter` in place of the current one and returns the one it replaces; an empty
 // presenter restores the modal QMessageBox.
 TMessagePresenter SetMessagePresenter(TMessagePresenter presenter);
-
-// An operator message: the application title, no icon, an OK button.
-void ShowMessage(const QString& text);

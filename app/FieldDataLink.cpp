@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 
-#include "app/Application.h"
+#include "app/GuardedApplication.h"
 #include "app/store/DataSource.h"
 
 namespace {

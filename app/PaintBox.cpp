@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/Application.h"
+#include "app/GuardedApplication.h"
 
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
 

@@ -5,7 +5,7 @@
 
 #include "app/store/ADOTable.h"
 #include "app/DenominationGrid.h"
-#include "app/Dialogs.h"
+#include "app/Application.h"
 #include "app/ExportBusyDialog.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
