@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/GuardedApplication.h"
+#include "app/controls/GuardedApplication.h"
 
 // The program's application object: the exception route of TGuardedApplication (Title,
 // HandleException, SetOnException) and the window's font.

@@ -2,7 +2,7 @@
 
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 
 void ResolveRecordConflict(const ERecordConflict& conflict, TADOTable& dataSet) {
   const QString happened = DatabaseFailureText(conflict.Failure(), conflict.Database(), conflict.Subject());

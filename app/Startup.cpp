@@ -10,7 +10,7 @@
 #include "app/Application.h"
 #include "app/DataModuleUnit.h"
 #include "app/store/DatabaseError.h"
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
 

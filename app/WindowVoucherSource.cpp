@@ -9,7 +9,7 @@
 #include "app/ExportBusyDialog.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 
 TWindowVoucherSource::TWindowVoucherSource(TForm1& window, const TForm4& firmDialog,
                                            const TADOTable& register_)

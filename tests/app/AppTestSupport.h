@@ -8,7 +8,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 #include "tests/office/QStringPrinter.h"
 
 // A fresh temporary folder that is the working directory while the object lives.

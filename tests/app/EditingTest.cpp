@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "app/store/ADOTable.h"
-#include "app/DBComboBox.h"
-#include "app/DBEdit.h"
+#include "app/controls/DBComboBox.h"
+#include "app/controls/DBEdit.h"
 #include "app/store/Field.h"
 #include "app/MainForm.h"
 #include "tests/app/RunningProgram.h"

@@ -20,13 +20,13 @@
 
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
-#include "app/DBComboBox.h"
-#include "app/DBEdit.h"
-#include "app/DBGrid.h"
+#include "app/controls/DBComboBox.h"
+#include "app/controls/DBEdit.h"
+#include "app/controls/DBGrid.h"
 #include "app/MainForm.h"
-#include "app/PaintBox.h"
+#include "app/controls/PaintBox.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 

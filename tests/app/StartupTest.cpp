@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {

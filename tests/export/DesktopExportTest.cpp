@@ -13,7 +13,7 @@
 
 #include "app/Application.h"
 #include "app/MainForm.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "tests/export/WindowExportFixture.h"
 #include "texts/AmountInWords.h"
 

@@ -11,7 +11,7 @@
 #include "app/DenominationGrid.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 
 void TWindowExportTest::TearDown() {
   // The window and its office wrapper go before the office is ended.

@@ -12,7 +12,7 @@
 
 #include "app/Application.h"
 #include "app/MainForm.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/qr/ZbarDecode.h"

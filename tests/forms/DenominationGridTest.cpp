@@ -1,5 +1,5 @@
 #include "app/DenominationGrid.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "tests/forms/TestSupport.h"
 #include "texts/NumberFormat.h"
 

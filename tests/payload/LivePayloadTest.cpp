@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <ostream>
 
-#include "app/DBEdit.h"
+#include "app/controls/DBEdit.h"
 #include "app/MainForm.h"
-#include "app/PaintBox.h"
-#include "app/StringGrid.h"
+#include "app/controls/PaintBox.h"
+#include "app/controls/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/qr/ZbarDecode.h"

@@ -1,4 +1,4 @@
-#include "app/TypingFilter.h"
+#include "app/controls/TypingFilter.h"
 
 #include <QLineEdit>
 

@@ -1,10 +1,10 @@
-#include "app/FieldDataLink.h"
+#include "app/controls/FieldDataLink.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 
-#include "app/GuardedApplication.h"
+#include "app/controls/GuardedApplication.h"
 #include "app/store/DataSource.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/FieldDataLink.h"
+#include "app/controls/FieldDataLink.h"
 
 class TTypingFilter;
 

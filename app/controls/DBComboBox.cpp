@@ -1,4 +1,4 @@
-#include "app/DBComboBox.h"
+#include "app/controls/DBComboBox.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -7,7 +7,7 @@
 #include <QToolTip>
 
 #include "app/store/DataSource.h"
-#include "app/TypedChar.h"
+#include "app/controls/TypedChar.h"
 
 TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
   connect(this, &QComboBox::activated, this, [this](int index) { Chosen(index); });

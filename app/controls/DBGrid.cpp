@@ -1,4 +1,4 @@
-#include "app/DBGrid.h"
+#include "app/controls/DBGrid.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
-#include "app/GuardedApplication.h"
-#include "app/DBGridModel.h"
+#include "app/controls/GuardedApplication.h"
+#include "app/controls/DBGridModel.h"
 #include "app/store/DataSource.h"
-#include "app/Dialogs.h"
-#include "app/FieldDataLink.h"
+#include "app/controls/Dialogs.h"
+#include "app/controls/FieldDataLink.h"
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), FModel(new TDBGridModel(this)) {
   setModel(FModel);

@@ -1,8 +1,8 @@
-#include "app/PaintBox.h"
+#include "app/controls/PaintBox.h"
 
 #include <QPainter>
 
-#include "app/GuardedApplication.h"
+#include "app/controls/GuardedApplication.h"
 
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
 

@@ -1,4 +1,4 @@
-#include "app/DBGridModel.h"
+#include "app/controls/DBGridModel.h"
 
 #include "app/store/ADOTable.h"
 

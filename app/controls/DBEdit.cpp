@@ -1,12 +1,12 @@
-#include "app/DBEdit.h"
+#include "app/controls/DBEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 
 #include "app/store/DataSource.h"
-#include "app/TypedChar.h"
-#include "app/TypingFilter.h"
+#include "app/controls/TypedChar.h"
+#include "app/controls/TypingFilter.h"
 
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),

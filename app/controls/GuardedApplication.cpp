@@ -1,9 +1,9 @@
-#include "app/GuardedApplication.h"
+#include "app/controls/GuardedApplication.h"
 
 #include <utility>
 
 #include "app/store/DatabaseError.h"
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 
 namespace {
 

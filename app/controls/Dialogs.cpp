@@ -1,4 +1,4 @@
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

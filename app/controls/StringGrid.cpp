@@ -1,7 +1,7 @@
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 
-#include "app/TypedChar.h"
-#include "app/TypingFilter.h"
+#include "app/controls/TypedChar.h"
+#include "app/controls/TypingFilter.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>

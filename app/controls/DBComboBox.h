@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "app/FieldDataLink.h"
+#include "app/controls/FieldDataLink.h"
 
 // A drop-down list bound to a field of the current record. It shows the item whose text
 // equals the field's text, or no selection when there is none. Choosing an item puts the data

@@ -1,4 +1,4 @@
-#include "app/TypedChar.h"
+#include "app/controls/TypedChar.h"
 
 #include <QKeyEvent>
 
