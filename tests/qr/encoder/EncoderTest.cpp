@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "qr/encoder/MatrixUtil.h"
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "qr/encoder/BitArray.h"
 #include "qr/encoder/ByteMatrix.h"
 #include "qr/encoder/QRErrors.h"
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 TEST(BitArray, CountsBitsAndWholeBytes) {
   TBitArray bits;

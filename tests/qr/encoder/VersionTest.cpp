@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "qr/encoder/Version.h"
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 TEST(ErrorCorrectionLevel, MapsOrdinalsToFormatBits) {
   const int formatBits[] = {1, 0, 3, 2};  // L 01, M 00, Q 11, H 10

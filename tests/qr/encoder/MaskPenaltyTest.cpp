@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 namespace {
 

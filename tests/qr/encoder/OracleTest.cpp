@@ -8,8 +8,8 @@
 
 #include <qrencode.h>
 
-#include "tests/encoder/EncoderTestSupport.h"
-#include "tests/encoder/OracleSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/OracleSupport.h"
 
 namespace {
 

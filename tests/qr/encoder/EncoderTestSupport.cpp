@@ -1,4 +1,4 @@
-#include "tests/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/EncoderTestSupport.h"
 
 #include "qr/encoder/MatrixUtil.h"
 

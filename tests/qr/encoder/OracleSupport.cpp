@@ -1,4 +1,4 @@
-#include "tests/encoder/OracleSupport.h"
+#include "tests/qr/encoder/OracleSupport.h"
 
 #include <sys/wait.h>
 
