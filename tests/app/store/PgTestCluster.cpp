@@ -1,4 +1,4 @@
-#include "tests/store/PgTestCluster.h"
+#include "tests/app/store/PgTestCluster.h"
 
 #include <QFile>
 #include <QProcess>

@@ -3,7 +3,7 @@
 #include <QTimer>
 
 #include "app/store/PgTransaction.h"
-#include "tests/store/PgStoreTestSupport.h"
+#include "tests/app/store/PgStoreTestSupport.h"
 
 namespace {
 

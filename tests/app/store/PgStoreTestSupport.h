@@ -10,7 +10,7 @@
 
 #include "app/store/DatabaseError.h"
 #include "app/store/PgConnection.h"
-#include "tests/store/PgTestCluster.h"
+#include "tests/app/store/PgTestCluster.h"
 
 // A value as the tests write it out: "NULL", "int 42" or "text 'Касса'".
 std::string Shown(const QVariant& value);

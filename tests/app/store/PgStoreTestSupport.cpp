@@ -1,4 +1,4 @@
-#include "tests/store/PgStoreTestSupport.h"
+#include "tests/app/store/PgStoreTestSupport.h"
 
 std::string Shown(const QVariant& value) {
   if (!value.isValid()) return "NULL";

@@ -1,5 +1,5 @@
 #include "app/store/PgTransaction.h"
-#include "tests/store/PgStoreTestSupport.h"
+#include "tests/app/store/PgStoreTestSupport.h"
 
 namespace {
 

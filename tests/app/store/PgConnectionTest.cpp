@@ -9,7 +9,7 @@
 #include <chrono>
 #include <future>
 
-#include "tests/store/PgStoreTestSupport.h"
+#include "tests/app/store/PgStoreTestSupport.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/store/PgTestCluster.h"
+#include "tests/app/store/PgTestCluster.h"
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
