@@ -1,4 +1,4 @@
-#include "tests/forms/FaultInjection.h"
+#include "tests/app/FaultInjection.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/DenominationGrid.h"
 #include "app/controls/StringGrid.h"
-#include "tests/forms/TestSupport.h"
+#include "tests/app/TestSupport.h"
 #include "texts/NumberFormat.h"
 
 #include <QApplication>

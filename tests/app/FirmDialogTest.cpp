@@ -1,7 +1,7 @@
 #include "app/IniFile.h"
 #include "app/Reg.h"
-#include "tests/forms/FormsApp.h"
-#include "tests/forms/TestSupport.h"
+#include "tests/app/FormsApp.h"
+#include "tests/app/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

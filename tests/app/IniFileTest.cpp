@@ -1,6 +1,6 @@
 #include "app/IniFile.h"
-#include "tests/forms/FaultInjection.h"
-#include "tests/forms/TestSupport.h"
+#include "tests/app/FaultInjection.h"
+#include "tests/app/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tests/forms/FormsApp.h"
+#include "tests/app/FormsApp.h"
 
 #include <gtest/gtest.h>
 #include <exception>
