@@ -1,6 +1,6 @@
 #include "app/DenominationGrid.h"
 #include "app/controls/StringGrid.h"
-#include "tests/app/TestSupport.h"
+#include "tests/support/QtPrinters.h"
 #include "texts/NumberFormat.h"
 
 #include <QApplication>

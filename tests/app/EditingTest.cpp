@@ -16,6 +16,7 @@
 #include "app/store/Field.h"
 #include "app/MainForm.h"
 #include "tests/app/RunningProgram.h"
+#include "tests/support/DecimalSeparator.h"
 #include "texts/NumberFormat.h"
 
 namespace {
@@ -121,9 +122,8 @@ TEST(Editing, SaveRefreshesThePayloadBeforePostingAndThenTheReceiptName) {
 }
 
 TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
-  const QChar saved = DecimalSeparator();
   for (const QChar separator : {QChar(u','), QChar(u'.')}) {
-    SetDecimalSeparator(separator);
+    const TDecimalSeparator guard(separator);
     TRunningProgram program({Stored});
     TForm1& w = program.Window();
     QApplication::clipboard()->setText(QStringLiteral("555"));
@@ -145,7 +145,6 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
     }
     EXPECT_TRUE(program.Messages.Boxes.empty());
   }
-  SetDecimalSeparator(saved);
 }
 
 TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInTheOtherEditors) {
@@ -181,8 +180,7 @@ TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInThe
 
 // Shift+Insert pastes even where Ctrl+V is swallowed; the paste keeps what the editor admits.
 TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
-  const QChar saved = DecimalSeparator();
-  SetDecimalSeparator(u',');
+  const TDecimalSeparator comma(u',');
   const struct {
     const char* Name;
     TEditor Editor;
@@ -210,7 +208,6 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
     const int field = program.Register().FieldIndex(edit->DataField());
     EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), c.Pasted);
   }
-  SetDecimalSeparator(saved);
 }
 
 TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {

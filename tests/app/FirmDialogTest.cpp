@@ -1,7 +1,8 @@
 #include "app/IniFile.h"
 #include "app/Reg.h"
 #include "tests/app/FormsApp.h"
-#include "tests/app/TestSupport.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
-#include "tests/app/FaultInjection.h"
-#include "tests/app/TestSupport.h"
+#include "tests/support/FaultInjection.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>

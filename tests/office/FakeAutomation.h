@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "office/AutomationServer.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 // A small office suite in process, reached by the same late-bound calls as the real one: a
 // desktop that loads documents, sheets (a fresh object per lookup, as the suite does), cells,

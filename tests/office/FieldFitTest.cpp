@@ -2,7 +2,7 @@
 
 #include "office/FieldFit.h"
 #include "office/TemplateFont.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "office/OpenOffice.h"
 #include "office/UnoServer.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 // A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
 // directory holding the voucher template "temp.xls". The office starts on the first connection

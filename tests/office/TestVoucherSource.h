@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "office/VoucherExport.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 // The main window as the export sees it: a bag, the firm, a grid with counts in rows 2, 5 and
 // 11 (row 5 typed as "00"), and the messages and clipboard pictures the export produced.

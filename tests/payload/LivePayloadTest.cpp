@@ -18,7 +18,7 @@
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/qr/ZbarDecode.h"
-#include "texts/NumberFormat.h"
+#include "tests/support/DecimalSeparator.h"
 
 // Decoded bytes in failure messages: UTF-8 text with CR and LF spelled out.
 static void PrintTo(const QByteArray& bytes, std::ostream* out) {
@@ -89,18 +89,6 @@ void ExpectPaintedLikeTheSizeLine(const TForm1& w, const QImage& preview, const 
 
 QByteArray Utf8WithBom(const QString& text) { return QByteArray("\xEF\xBB\xBF") + text.toUtf8(); }
 
-// The decimal separator is process-wide; each case puts the previous one back.
-class TSeparator {
-public:
-  explicit TSeparator(QChar separator) : FPrevious(DecimalSeparator()) { SetDecimalSeparator(separator); }
-  ~TSeparator() { SetDecimalSeparator(FPrevious); }
-  TSeparator(const TSeparator&) = delete;
-  TSeparator& operator=(const TSeparator&) = delete;
-
-private:
-  QChar FPrevious;
-};
-
 TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEncodingPerKey) {
   TRunningProgram program({Bag});
   TForm1& w = program.Window();
@@ -127,7 +115,7 @@ TEST(LivePayload, CountsTypedIntoTheGridBringTheTotalWithTheCurrentSeparator) {
   };
   for (const TCase& c : {TCase{u',', u"15000,7"}, TCase{u'.', u"15000.7"}}) {
     SCOPED_TRACE(QString(c.Separator).toStdString());
-    TSeparator separator(c.Separator);
+    const TDecimalSeparator separator(c.Separator);
     TRunningProgram program({Bag});
     TForm1& w = program.Window();
     program.TypeOver(w.DBEdit1, QStringLiteral("Б-2041"));

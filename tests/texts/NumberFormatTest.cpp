@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/support/DecimalSeparator.h"
+
 namespace {
 
 struct FormatCase {
@@ -13,8 +15,7 @@ struct FormatCase {
 
 class NumberFormatTest : public ::testing::TestWithParam<QChar> {
  protected:
-  void SetUp() override { SetDecimalSeparator(GetParam()); }
-  void TearDown() override { InitDecimalSeparatorFromLocale(); }
+  const TDecimalSeparator FSeparator{GetParam()};
   // `text` with its commas written as the separator under test.
   static QString Local(const char* text) { return QString::fromUtf8(text).replace(u',', GetParam()); }
 };
@@ -65,13 +66,14 @@ INSTANTIATE_TEST_SUITE_P(Separators, NumberFormatTest, ::testing::Values(QChar(u
                          [](const auto& info) { return info.param == u',' ? "Comma" : "FullStop"; });
 
 TEST(NumberFormat, TheOtherSeparatorIsNotANumber) {
-  SetDecimalSeparator(u',');
-  EXPECT_EQ(ParseNumber("2.5"), 0);
-  EXPECT_EQ(ParseNumber("2,5"), 2.5);
-  SetDecimalSeparator(u'.');
+  {
+    const TDecimalSeparator comma(u',');
+    EXPECT_EQ(ParseNumber("2.5"), 0);
+    EXPECT_EQ(ParseNumber("2,5"), 2.5);
+  }
+  const TDecimalSeparator fullStop(u'.');
   EXPECT_EQ(ParseNumber("2,5"), 0);
   EXPECT_EQ(ParseNumber("2.5"), 2.5);
-  InitDecimalSeparatorFromLocale();
 }
 
 }  // namespace

@@ -6,13 +6,9 @@
 #include <QProcess>
 
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TEST(ReadOnlyStore, AReadOnlyFileOrFolderRefusesThePostWithTheOperatorsTextAndKeepsTheFile) {
   struct TCase {
@@ -33,7 +29,7 @@ TEST(ReadOnlyStore, AReadOnlyFileOrFolderRefusesThePostWithTheOperatorsTextAndKe
     TTempWorkDir dir;
     const QString db = dir.Path(QStringLiteral("db.mdb"));
     CreateClientsDatabase(db, {{QStringLiteral("1"), 5, QVariant(), QVariant(), QVariant(), 2, QVariant()}});
-    const QByteArray before = FileBytes(db);
+    const QByteArray before = ReadFile(db);
     ASSERT_TRUE(QFile::setPermissions(db, c.File));
     ASSERT_TRUE(QFile::setPermissions(dir.Path(), c.Folder));
 
@@ -51,7 +47,7 @@ TEST(ReadOnlyStore, AReadOnlyFileOrFolderRefusesThePostWithTheOperatorsTextAndKe
                              "attempt to write a readonly database\n")
                   .arg(db));
     EXPECT_TRUE(writer.readAllStandardOutput().isEmpty()) << "nothing acknowledged";
-    EXPECT_EQ(FileBytes(db), before);
+    EXPECT_EQ(ReadFile(db), before);
     EXPECT_EQ(dir.Files(), QStringList{QStringLiteral("db.mdb")});
   }
 }

@@ -1,4 +1,4 @@
-#include "tests/app/FaultInjection.h"
+#include "tests/support/FaultInjection.h"
 
 #include <QCoreApplication>
 #include <QDir>

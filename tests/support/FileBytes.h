@@ -4,10 +4,6 @@
 #include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
-#include <ostream>
-
-// Lets GoogleTest show texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // The bytes of a file; empty when it cannot be read.
 inline QByteArray ReadFile(const QString& path) {
@@ -15,6 +11,7 @@ inline QByteArray ReadFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Writes `bytes` as the whole file; a failure fails the current test.
 inline void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
