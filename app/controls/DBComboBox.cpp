@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QToolTip>
 
-#include "app/store/DataSource.h"
 #include "app/controls/TypedChar.h"
+#include "app/store/DataSource.h"
 
 TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
   connect(this, &QComboBox::activated, this, [this](int index) { Chosen(index); });

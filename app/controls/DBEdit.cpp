@@ -4,9 +4,9 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include "app/store/DataSource.h"
 #include "app/controls/TypedChar.h"
 #include "app/controls/TypingFilter.h"
+#include "app/store/DataSource.h"
 
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),

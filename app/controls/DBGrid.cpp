@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
-#include "app/controls/GuardedApplication.h"
 #include "app/controls/DBGridModel.h"
-#include "app/store/DataSource.h"
 #include "app/controls/Dialogs.h"
 #include "app/controls/FieldDataLink.h"
+#include "app/controls/GuardedApplication.h"
+#include "app/store/DataSource.h"
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), FModel(new TDBGridModel(this)) {
   setModel(FModel);

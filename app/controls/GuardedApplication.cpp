@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/store/DatabaseError.h"
 #include "app/controls/Dialogs.h"
+#include "app/store/DatabaseError.h"
 
 namespace {
 

@@ -32,9 +32,9 @@
 
 #include "app/Application.h"
 #include "app/controls/DBEdit.h"
-#include "app/MainForm.h"
 #include "app/controls/PaintBox.h"
 #include "app/controls/StringGrid.h"
+#include "app/MainForm.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 

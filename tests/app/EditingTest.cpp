@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/store/ADOTable.h"
 #include "app/controls/DBComboBox.h"
 #include "app/controls/DBEdit.h"
-#include "app/store/Field.h"
 #include "app/MainForm.h"
+#include "app/store/ADOTable.h"
+#include "app/store/Field.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/support/DecimalSeparator.h"
 #include "texts/NumberFormat.h"

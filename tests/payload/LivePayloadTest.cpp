@@ -12,9 +12,9 @@
 #include <ostream>
 
 #include "app/controls/DBEdit.h"
-#include "app/MainForm.h"
 #include "app/controls/PaintBox.h"
 #include "app/controls/StringGrid.h"
+#include "app/MainForm.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/qr/ZbarDecode.h"

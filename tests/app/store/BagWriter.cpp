@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/DataModuleUnit.h"
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
-#include "app/DataModuleUnit.h"
 #include "app/store/DatabaseError.h"
 
 int main(int argc, char** argv) {

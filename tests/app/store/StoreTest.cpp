@@ -5,9 +5,9 @@
 
 #include <functional>
 
+#include "app/DataModuleUnit.h"
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
-#include "app/DataModuleUnit.h"
 #include "app/store/DatabaseError.h"
 #include "tests/app/AppTestSupport.h"
 
