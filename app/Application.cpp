@@ -2,85 +2,9 @@
 
 #include <QFontDatabase>
 
-#include <utility>
-
-#include "app/DatabaseError.h"
-#include "app/Dialogs.h"
-
-namespace {
-
-TExceptionHandler& OnException() {
-  static TExceptionHandler handler;
-  return handler;
-}
-
-}  // namespace
-
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+TApplication::TApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {
   // The window's font. Debian ships a Tahoma face with Wine's fonts (fonts-wine), outside the
   // folders fontconfig searches; without it Qt falls back to a similar sans-serif face.
   for (const char* face : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
     QFontDatabase::addApplicationFont(QString::fromLatin1(face));
-}
-
-QString TApplication::Title() { return QStringLiteral("ТОРВИ Инкассация 2019"); }
-
-QString ExceptionMessage(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return QString::fromUtf8(e.what());
-  } catch (...) {
-    return QStringLiteral("Unknown exception");
-  }
-}
-
-QString ErrorText(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const EDatabaseError& e) {
-    return DatabaseErrorText(e);
-  } catch (...) {
-    return ExceptionMessage(error);
-  }
-}
-
-QString WithFullStop(const QString& message) {
-  if (!message.isEmpty() && message.back() > u'.') return message + u'.';
-  return message;
-}
-
-void TApplication::ShowException(std::exception_ptr error) noexcept {
-  try {
-    ShowMessageBox({Title(), WithFullStop(ErrorText(error)), TMsgDlgType::mtError, TMsgDlgButtons::mbOK});
-  } catch (...) {
-    // Nothing is left to report a failure of the error box itself to.
-  }
-}
-
-void TApplication::HandleException(std::exception_ptr error) noexcept {
-  // A copy: the handler may replace itself.
-  const TExceptionHandler handler = OnException();
-  if (!handler) {
-    ShowException(error);
-    return;
-  }
-  try {
-    handler(error);
-  } catch (...) {
-    ShowException(std::current_exception());
-  }
-}
-
-TExceptionHandler TApplication::SetOnException(TExceptionHandler handler) {
-  return std::exchange(OnException(), std::move(handler));
-}
-
-bool TApplication::notify(QObject* receiver, QEvent* event) {
-  try {
-    return QApplication::notify(receiver, event);
-  } catch (...) {
-    HandleException(std::current_exception());
-    return false;
-  }
 }

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "app/ADOConnection.h"
-#include "app/ADOTable.h"
+#include "app/store/ADOConnection.h"
+#include "app/store/ADOTable.h"
 #include "app/Application.h"
-#include "app/DataSource.h"
+#include "app/store/DataSource.h"
 
 class TForm1;
 

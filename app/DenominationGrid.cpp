@@ -1,6 +1,6 @@
 #include "app/DenominationGrid.h"
 
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "texts/NumberFormat.h"
 
 #include <QStringList>

@@ -1,12 +1,15 @@
 #include "app/IniFile.h"
 
 #include "app/FileReplace.h"
+#include "codepage/Win1251.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <iconv.h>
 #include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,71 +20,42 @@ QString EIniFileException::Message() const { return QString::fromUtf8(what()); }
 namespace {
 
 constexpr qsizetype MaxValueLength = 2047;
-// Windows-1251 leaves 0x98 unassigned; Windows reads it as U+0098, and so does this file,
-// so that such a value is written back as it was read.
+// Windows-1251 leaves 0x98 unassigned; Windows reads it as U+0098, and so does this file
+// (DecodeWin1251), so that such a value is written back as it was read.
 constexpr char UnassignedByte = '\x98';
 constexpr char16_t UnassignedChar = 0x98;
 
-class TIconv {
- public:
-  TIconv(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
-    if (FHandle == reinterpret_cast<iconv_t>(-1)) throw EIniFileException(QStringLiteral("Windows-1251 conversion is not available"));
-  }
-  ~TIconv() { iconv_close(FHandle); }
-  TIconv(const TIconv&) = delete;
-  TIconv& operator=(const TIconv&) = delete;
+std::u16string_view Utf16(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
 
-  // Converts `in`; on a sequence it cannot convert, calls onInvalid(in, out) which consumes
-  // input and appends output, or returns false to give up (the result is then empty).
-  template <typename OnInvalid>
-  std::optional<QByteArray> Convert(const QByteArray& in, OnInvalid onInvalid) {
-    QByteArray out;
-    char buffer[4096];
-    char* inPtr = const_cast<char*>(in.constData());
-    std::size_t inLeft = static_cast<std::size_t>(in.size());
-    while (inLeft > 0) {
-      char* outPtr = buffer;
-      std::size_t outLeft = sizeof buffer;
-      const std::size_t result = iconv(FHandle, &inPtr, &inLeft, &outPtr, &outLeft);
-      out.append(buffer, outPtr - buffer);
-      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-      if (!onInvalid(inPtr, inLeft, out)) return std::nullopt;
-    }
-    return out;
+// Runs a conversion; a machine without the Windows-1251 converter fails as the file does.
+template <typename TConversion>
+auto Converted(TConversion conversion) {
+  try {
+    return conversion();
+  } catch (const std::runtime_error&) {
+    throw EIniFileException(QStringLiteral("Windows-1251 conversion is not available"));
   }
-
- private:
-  iconv_t FHandle;
-};
+}
 
 QString DecodeCp1251(const QByteArray& bytes) {
-  TIconv converter("UTF-8", "CP1251");
-  const auto utf8 = converter.Convert(bytes, [](char*& in, std::size_t& left, QByteArray& out) {
-    out.append(QString(QChar(UnassignedChar)).toUtf8());
-    ++in;
-    --left;
-    return true;
-  });
-  return QString::fromUtf8(*utf8);
+  return QString::fromStdU16String(Converted(
+      [&] { return DecodeWin1251({bytes.constData(), static_cast<std::size_t>(bytes.size())}); }));
 }
 
 // The Windows-1251 bytes of `text`, or the first character the code page lacks.
 std::pair<std::optional<QByteArray>, char32_t> EncodeCp1251(const QString& text) {
-  TIconv converter("CP1251", "UTF-8");
-  const QByteArray unassigned = QString(QChar(UnassignedChar)).toUtf8();
   char32_t missing = 0;
-  auto bytes = converter.Convert(text.toUtf8(), [&](char*& in, std::size_t& left, QByteArray& out) {
-    const QByteArray rest(in, static_cast<qsizetype>(left));
-    if (rest.startsWith(unassigned)) {
-      out.append(UnassignedByte);
-      in += unassigned.size();
-      left -= static_cast<std::size_t>(unassigned.size());
-      return true;
-    }
-    missing = QString::fromUtf8(rest).toUcs4().value(0);
-    return false;
+  const std::optional<std::string> bytes = Converted([&] {
+    return EncodeWin1251(Utf16(text), [&](char32_t c) -> std::optional<char> {
+      if (c == UnassignedChar) return UnassignedByte;
+      missing = c;
+      return std::nullopt;
+    });
   });
-  return {std::move(bytes), missing};
+  if (!bytes) return {std::nullopt, missing};
+  return {QByteArray::fromStdString(*bytes), 0};
 }
 
 // The text of the file: Windows-1251, or UTF-8 when the file starts with the UTF-8 byte-order

@@ -31,8 +31,6 @@ class TIniFile {
  public:
   explicit TIniFile(QString path);
 
-  const QString& FileName() const { return FPath; }
-
   QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
 
   // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written

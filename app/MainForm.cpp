@@ -8,15 +8,15 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
 #include "app/CashSymbols.h"
-#include "app/DataSource.h"
 #include "app/DenominationGrid.h"
-#include "app/Dialogs.h"
-#include "app/SaveChecks.h"
 #include "app/Reg.h"
+#include "app/SaveChecks.h"
+#include "app/controls/Dialogs.h"
+#include "app/store/DataSource.h"
 #include "app/WindowVoucherSource.h"
 #include "office/OpenOffice.h"
 #include "office/VoucherExport.h"

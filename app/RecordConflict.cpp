@@ -1,8 +1,8 @@
 #include "app/RecordConflict.h"
 
-#include "app/ADOTable.h"
-#include "app/DatabaseError.h"
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
+#include "app/store/ADOTable.h"
+#include "app/store/DatabaseError.h"
 
 void ResolveRecordConflict(const ERecordConflict& conflict, TADOTable& dataSet) {
   const QString happened = DatabaseFailureText(conflict.Failure(), conflict.Database(), conflict.Subject());

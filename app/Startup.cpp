@@ -8,11 +8,11 @@
 #include <typeinfo>
 
 #include "app/Application.h"
+#include "app/controls/Dialogs.h"
 #include "app/DataModuleUnit.h"
-#include "app/DatabaseError.h"
-#include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
+#include "app/store/DatabaseError.h"
 
 TForms::TForms() = default;
 TForms::TForms(TForms&&) noexcept = default;

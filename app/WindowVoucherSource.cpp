@@ -3,16 +3,17 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/ADOTable.h"
+#include "app/store/ADOTable.h"
 #include "app/BagFields.h"
 #include "app/DenominationGrid.h"
-#include "app/Dialogs.h"
+#include "app/Application.h"
+#include "app/ExportBusyDialog.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
 
-TWindowVoucherSource::TWindowVoucherSource(const TForm1& window, const TForm4& firmDialog,
+TWindowVoucherSource::TWindowVoucherSource(TForm1& window, const TForm4& firmDialog,
                                            const TADOTable& register_)
     : FWindow(window), FFirmDialog(firmDialog), FRegister(register_) {}
 
@@ -44,3 +45,5 @@ QString TWindowVoucherSource::ReceiptName() const { return FWindow.Controls().La
 const TQRSymbol& TWindowVoucherSource::QRSymbol() const { return FWindow.QRSymbol(); }
 
 void TWindowVoucherSource::ShowMessage(const QString& message) { ::ShowMessage(message); }
+
+void TWindowVoucherSource::WaitForOffice(TOfficeWork& work) { WaitBehindBusyDialog(&FWindow, work); }

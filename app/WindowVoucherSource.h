@@ -9,10 +9,11 @@ class TForm4;
 
 // What the voucher export reads, taken from the main window at the moment it asks: the firm
 // dialog's editors, the current bag record (with changes not yet posted), the denomination
-// grid, Label11 and the window's QR symbol. Messages go through the program's message boxes.
+// grid, Label11 and the window's QR symbol. Messages go through the program's message boxes;
+// the office part is waited for behind the window's busy box.
 class TWindowVoucherSource : public TVoucherSource {
 public:
-  TWindowVoucherSource(const TForm1& window, const TForm4& firmDialog, const TADOTable& register_);
+  TWindowVoucherSource(TForm1& window, const TForm4& firmDialog, const TADOTable& register_);
 
   QString FirmName() const override;
   QString CashAccount() const override;
@@ -22,11 +23,13 @@ public:
   QString ReceiptName() const override;
   const TQRSymbol& QRSymbol() const override;
   void ShowMessage(const QString& message) override;
+  // Behind the window's busy box ("Экспорт…", "Отмена").
+  void WaitForOffice(TOfficeWork& work) override;
 
 private:
   QString FieldText(TBagField name) const;
 
-  const TForm1& FWindow;
+  TForm1& FWindow;
   const TForm4& FFirmDialog;
   const TADOTable& FRegister;
 };

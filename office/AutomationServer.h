@@ -1,14 +1,34 @@
 #pragma once
 
+#include <chrono>
+
 #include "office/Variant.h"
 
 // Where the wrapper gets the suite's service manager from: the counterpart of creating the
 // COM object "com.sun.star.ServiceManager" by its ProgID. The service manager answers
 // CreateInstance(service name) and Bridge_GetStruct(type name).
+//
+// CreateServiceManager and the objects it hands out are used by one thread at a time; Abort
+// may be called from any thread while another one is inside a call to the suite.
 class TAutomationServer {
  public:
   virtual ~TAutomationServer() = default;
   // A fresh reference to the service manager, the suite started when needed. Raises EOffice
-  // when the suite is missing or does not answer in time.
+  // when the suite is missing or does not answer in time, and after Abort until Resume.
   virtual TVariant CreateServiceManager() = 0;
+  // An object to hand to the suite as a load's "InteractionHandler": it answers every question
+  // the suite would ask the user (a lock, a filter, a repair) by declining, so that no dialog
+  // opens and the load fails instead. Empty when the server has none.
+  virtual TVariant CreateInteractionHandler() { return {}; }
+  // Gives a suite that does not answer up: an office that this server started is ended
+  // (forcibly), the connection is broken off, so that a call blocked in the suite returns with
+  // EOfficeGone, and every call after it raises until Resume. An office the server did not
+  // start is left running, but this program cannot reach it again until it is restarted.
+  virtual void Abort() {}
+  // Allows work with the suite again after Abort; the next CreateServiceManager connects anew.
+  virtual void Resume() {}
+  // How long one call may go without an answer before the export gives the suite up.
+  virtual std::chrono::milliseconds AnswerTimeout() const { return std::chrono::seconds(30); }
+  // The same for the first answer of an export, which may have to wait for the suite to start.
+  virtual std::chrono::milliseconds ConnectTimeout() const { return std::chrono::seconds(60); }
 };

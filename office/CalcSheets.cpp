@@ -18,6 +18,8 @@ TVariant MakeStruct(const TVariant& serviceManager, const QString& typeName, con
 
 void TOOCalcCell::SetText(const QString& text) { FCellRef.Call("SetString", {text}); }
 
+void TOOCalcCell::SetCharHeight(double points) { FCellRef.Set("CharHeight", points); }
+
 void TOOCalcCell::Clear() {
   FCellRef = TVariant();
   FSheetRef = TVariant();

@@ -23,6 +23,8 @@ class TOOCalcCell {
  public:
   // The cell holds exactly text afterwards, as a text (no number, no formula).
   void SetText(const QString& text);
+  // The size of the cell's text in points (the office keeps it to 1/20 pt), 0 < points.
+  void SetCharHeight(double points);
   void Clear();
 
  private:

@@ -1,6 +1,8 @@
 #include "office/OfficeProcess.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <csignal>
@@ -48,8 +50,31 @@ void TOfficeProcess::Terminate(int timeoutMs) {
   QElapsedTimer timer;
   timer.start();
   while (IsRunning() && timer.elapsed() < timeoutMs) QThread::msleep(20);
-  if (IsRunning()) {
-    kill(-FPid, SIGKILL);
-    while (IsRunning()) QThread::msleep(5);
+  Kill();
+}
+
+void TOfficeProcess::Kill() {
+  if (!IsRunning()) return;
+  kill(-FPid, SIGKILL);
+  while (IsRunning()) QThread::msleep(5);
+  // The office itself is a child of the launcher, collected by whoever inherits it: wait a
+  // little until every process of the group has ended.
+  QElapsedTimer timer;
+  timer.start();
+  while (GroupHasLiveProcess(FPid) && timer.elapsed() < 5000) QThread::msleep(5);
+}
+
+bool TOfficeProcess::GroupHasLiveProcess(pid_t group) {
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool isPid = false;
+    entry.toInt(&isPid);
+    if (!isPid) continue;
+    QFile stat("/proc/" + entry + "/stat");
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    // "pid (command) state ppid pgrp ...": the command may hold blanks and parentheses.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z") return true;
   }
+  return false;
 }

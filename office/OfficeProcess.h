@@ -22,6 +22,12 @@ class TOfficeProcess {
   // Ends the process group by SIGTERM and waits up to timeoutMs for the process to end, then
   // sends SIGKILL. Nothing happens when no process runs.
   void Terminate(int timeoutMs);
+  // Ends the process group at once by SIGKILL (also a stopped one), collects the process and
+  // waits up to 5 s until every process of the group has ended.
+  void Kill();
+  // True while a process of the process group has not ended (one that has ended but was not
+  // yet collected by its parent does not count).
+  static bool GroupHasLiveProcess(pid_t group);
 
  private:
   pid_t FPid = 0;

@@ -71,21 +71,34 @@ void TOpenOffice::OpenDocument(const QString& fileName, TOOOpenOptions options,
                                quint8 macroExecutionMode) {
   if (!fileName.isEmpty() && FindOpenDocument(fileName)) return;
   const TVariant serviceManager = CreateServiceManager();
-  // The export writes its working copy into the working directory: that file, by its absolute
-  // path, is the one to open, wherever the program itself lies.
-  const QString url = fileName.isEmpty()
-                          ? FNewDocumentURL
-                          : FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
-  const TVariant::TArray properties{
+  const QString url = fileName.isEmpty() ? FNewDocumentURL
+                                         : FileNameToURL(QDir::current().absoluteFilePath(fileName));
+  TVariant::TArray properties{
       MakePropertyValue(serviceManager, "Hidden", options.Hidden),
       MakePropertyValue(serviceManager, "AsTemplate", options.AsTemplate),
       MakePropertyValue(serviceManager, "ReadOnly", options.ReadOnly),
       MakePropertyValue(serviceManager, "MacroExecutionMode", int{macroExecutionMode})};
+  if (!options.FilterName.isEmpty())
+    properties.push_back(MakePropertyValue(serviceManager, "FilterName", options.FilterName));
+  const TVariant handler = FServer->CreateInteractionHandler();
+  if (!handler.IsEmpty())
+    properties.push_back(MakePropertyValue(serviceManager, "InteractionHandler", handler));
   const TVariant document =
       FDesktop.Call("LoadComponentFromURL", {url, "_blank", 0, TVariant(properties)});
   if (!document.IsObject()) throw EOffice("The office suite cannot load " + url);
   FDocument = document;
+  if (!handler.IsEmpty()) ForgetInteractionHandler(url);
   FDocument.Set("Title", "vedomost.xls");
+}
+
+void TOpenOffice::ForgetInteractionHandler(const QString& url) {
+  // The document keeps the arguments of its load and would ask the handler about what the
+  // user does later (a save, say), after this program has declined it all or has ended. The
+  // arguments given here are merged into the kept ones: a null handler replaces ours.
+  FDocument.Call("AttachResource",
+                 {url, TVariant(TVariant::TArray{MakePropertyValue(CreateServiceManager(),
+                                                                   "InteractionHandler",
+                                                                   TVariant::Null())})});
 }
 
 bool TOpenOffice::FindOpenDocument(const QString& fileName) {

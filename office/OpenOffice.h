@@ -9,11 +9,13 @@
 #include "office/Variant.h"
 
 // How OpenDocument opens a document: hidden (no window), as a template (an untitled copy),
-// read-only.
+// read-only, and with which of the suite's import filters ("MS Excel 97"; empty: the suite
+// detects the type, and may ask the user when it cannot).
 struct TOOOpenOptions {
   bool Hidden = false;
   bool AsTemplate = false;
   bool ReadOnly = false;
+  QString FilterName;
 };
 
 // The file URL of a path. An absolute path gives a correct URL: "/home/a b/QR.bmp" gives
@@ -50,10 +52,14 @@ class TOpenOffice {
   bool IsConnected() const;
   // Makes a document the current one. A non-empty fileName that FindOpenDocument finds is
   // taken as it is. Otherwise the suite loads, into a new window, a new empty document for an
-  // empty fileName, else the working copy "temp1.xls" of the working directory (fileName only
-  // names what to look for); the document's window title becomes "vedomost.xls". The options
-  // and macroExecutionMode (handed to the suite as they are) apply to the load. Errors of the
-  // suite propagate as EOffice; the current document then stays what it was.
+  // empty fileName, else the file fileName names (relative to the working directory); the
+  // document's window title becomes "vedomost.xls". The load gets the properties Hidden,
+  // AsTemplate, ReadOnly and MacroExecutionMode (handed over as they are), FilterName when
+  // options name one, and the server's InteractionHandler when it has one, so that the suite
+  // asks the user nothing: a file it cannot open without asking fails to load. The loaded
+  // document no longer knows the handler afterwards: what the user does in it later is asked
+  // as usual. Errors of the suite propagate as EOffice; the current document then stays what
+  // it was.
   virtual void OpenDocument(const QString& fileName, TOOOpenOptions options,
                             quint8 macroExecutionMode);
   // Looks among the open documents of this kind for one whose URL equals FileNameToURL of
@@ -66,9 +72,14 @@ class TOpenOffice {
   virtual void SaveDocumentAs(const QString& fileName, const QString& formatName) = 0;
   // Writes a PDF copy of the current document to fileName.
   virtual void ExportToPDF(const QString& fileName);
+  // Where the suite is reached; lives as long as this object.
+  TAutomationServer& AutomationServer() const { return *FServer; }
 
  protected:
   TVariant CreateServiceManager() const;
+  // Drops the InteractionHandler from the arguments the current document (loaded from url)
+  // keeps of its load.
+  void ForgetInteractionHandler(const QString& url);
   const std::shared_ptr<TAutomationServer>& Server() const { return FServer; }
   void StoreDocument(const QString& method, const QString& fileName, const QString& filterName,
                      bool overwrite);

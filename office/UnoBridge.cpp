@@ -4,12 +4,16 @@
 #include <com/sun/star/beans/XMaterialHolder.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XTypeProvider.hpp>
 #include <com/sun/star/reflection/XIdlReflection.hpp>
 #include <com/sun/star/reflection/theCoreReflection.hpp>
 #include <com/sun/star/script/Converter.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionDisapprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
@@ -101,13 +105,43 @@ class TUnoServiceManager : public TUnoObject {
   }
 };
 
+class TSilentInteractionHandler
+    : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+ public:
+  void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+    const Sequence<Reference<css::task::XInteractionContinuation>> choices =
+        request->getContinuations();
+    for (const Reference<css::task::XInteractionContinuation>& choice : choices)
+      if (Reference<css::task::XInteractionAbort>(choice, UNO_QUERY).is()) {
+        choice->select();
+        return;
+      }
+    for (const Reference<css::task::XInteractionContinuation>& choice : choices)
+      if (Reference<css::task::XInteractionDisapprove>(choice, UNO_QUERY).is()) {
+        choice->select();
+        return;
+      }
+  }
+};
+
 }  // namespace
+
+TVariant NewSilentInteractionHandler(const std::shared_ptr<TUnoSession>& session) {
+  const Reference<css::task::XInteractionHandler> handler(new TSilentInteractionHandler);
+  return TVariant(std::make_shared<TUnoObject>(session, Reference<XInterface>(handler, UNO_QUERY_THROW)));
+}
 
 void RethrowUnoException(const css::uno::Exception& error) {
   throw EOffice(MessageOf(error, Any(error)));
 }
 
+void RethrowUnoException(const css::lang::DisposedException& error) {
+  throw EOfficeGone(MessageOf(error, Any(error)));
+}
+
 void RethrowUnoException(const css::reflection::InvocationTargetException& error) {
+  if (css::lang::DisposedException gone; error.TargetException >>= gone)
+    throw EOfficeGone(MessageOf(gone, error.TargetException));
   css::uno::Exception inner;
   if (error.TargetException >>= inner) throw EOffice(MessageOf(inner, error.TargetException));
   throw EOffice(MessageOf(error, Any(error)));
@@ -130,7 +164,9 @@ Reference<css::uno::XComponentContext> LocalContext() {
   return context;
 }
 
-std::shared_ptr<TUnoSession> TUnoSession::Connect(const QString& pipeName) {
+std::shared_ptr<TUnoSession> TUnoSession::Connect(
+    const QString& pipeName,
+    const std::function<void(const std::shared_ptr<TUnoSession>&)>& opened) {
   Reference<css::uno::XComponentContext> local = LocalContext();
   Reference<css::connection::XConnection> connection =
       css::connection::Connector::create(local)->connect("pipe,name=" + ToOUString(pipeName));
@@ -139,6 +175,7 @@ std::shared_ptr<TUnoSession> TUnoSession::Connect(const QString& pipeName) {
       "", "urp", connection, Reference<css::bridge::XInstanceProvider>());
   Reference<css::lang::XComponent>(session->FBridge, UNO_QUERY_THROW)
       ->addEventListener(new TDisposeListener(session->FDisposed));
+  if (opened) opened(session);
   session->FRemoteContext.set(session->FBridge->getInstance("StarOffice.ComponentContext"),
                               UNO_QUERY_THROW);
   // Adapters are made here, not inside the office: exact names then cost no round trip, and a
@@ -149,7 +186,10 @@ std::shared_ptr<TUnoSession> TUnoSession::Connect(const QString& pipeName) {
   return session;
 }
 
-TUnoSession::~TUnoSession() {
+TUnoSession::~TUnoSession() { Dispose(); }
+
+void TUnoSession::Dispose() {
+  *FDisposed = true;
   try {
     if (Reference<css::lang::XComponent> bridge{FBridge, UNO_QUERY}; bridge.is()) bridge->dispose();
   } catch (const css::uno::Exception&) {

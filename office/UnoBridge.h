@@ -5,6 +5,7 @@
 // needs the generated UNO headers (target office_uno).
 
 #include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/XSingleServiceFactory.hpp>
 #include <com/sun/star/reflection/InvocationTargetException.hpp>
@@ -17,6 +18,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,12 +38,17 @@ css::uno::Reference<css::uno::XComponentContext> LocalContext();
 // exception inside the office arrives unwrapped from InvocationTargetException, a broken
 // connection as "Binary URP bridge disposed ...".
 [[noreturn]] void RethrowUnoException(const css::uno::Exception& error);
+// A disposed bridge (the office died, or the connection was broken off on purpose) says so
+// with this type, whichever object was called: EOfficeGone.
+[[noreturn]] void RethrowUnoException(const css::lang::DisposedException& error);
 [[noreturn]] void RethrowUnoException(const css::reflection::InvocationTargetException& error);
 template <class F>
 auto UnoGuard(F&& f) -> decltype(f()) {
   try {
     return f();
   } catch (const css::reflection::InvocationTargetException& error) {
+    RethrowUnoException(error);
+  } catch (const css::lang::DisposedException& error) {
     RethrowUnoException(error);
   } catch (const css::uno::Exception& error) {
     RethrowUnoException(error);
@@ -53,12 +60,20 @@ auto UnoGuard(F&& f) -> decltype(f()) {
 class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
  public:
   // Connects to the pipe; raises css::connection::NoConnectException when nobody listens there.
-  static std::shared_ptr<TUnoSession> Connect(const QString& pipeName);
+  // opened, when given, receives the session as soon as its bridge exists, before the first
+  // exchange with the office (which waits for an office that does not answer): from then on
+  // Dispose breaks the connection off.
+  static std::shared_ptr<TUnoSession> Connect(
+      const QString& pipeName,
+      const std::function<void(const std::shared_ptr<TUnoSession>&)>& opened = {});
   ~TUnoSession();
   TUnoSession(const TUnoSession&) = delete;
   TUnoSession& operator=(const TUnoSession&) = delete;
 
   bool IsAlive() const { return !*FDisposed; }
+  // Ends the connection, from any thread: calls waiting for the office return with
+  // EOfficeGone, later calls raise it at once.
+  void Dispose();
   const css::uno::Reference<css::uno::XComponentContext>& RemoteContext() const {
     return FRemoteContext;
   }
@@ -134,6 +149,10 @@ class TUnoObject : public TAutoObject {
   QHash<QString, css::uno::Any> FInterfaces;                   // by interface type name
   std::optional<css::uno::Sequence<css::uno::Type>> FTypes;    // the object's, once asked
 };
+
+// A local object for a load's "InteractionHandler": it declines every request of the office
+// (it chooses Abort, else Disapprove), so that the office opens no dialog of its own.
+TVariant NewSilentInteractionHandler(const std::shared_ptr<TUnoSession>& session);
 
 // A UNO structure (PropertyValue, Point, Size, ...) held locally, its fields read and written by
 // name (Get, Set) without regard to letter case; it has no methods. Handed to the office as the

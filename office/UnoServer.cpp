@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <mutex>
+
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
 
@@ -14,39 +16,88 @@
 
 struct TUnoServer::TImpl {
   TOfficeLaunch Launch;
+  // Guards everything below: the export's thread connects and starts, another thread aborts.
+  mutable std::mutex Mutex;
   TOfficeProcess Process;
-  std::shared_ptr<TUnoSession> Session;
+  std::shared_ptr<TUnoSession> Session;     // the connection in use
+  std::shared_ptr<TUnoSession> Connecting;  // one being made, until it answers
+  bool Aborted = false;
+
+  void ThrowIfAborted() const {
+    std::lock_guard lock(Mutex);
+    if (Aborted) throw EOfficeGone("The work with the office suite was broken off");
+  }
+
+  void ForgetConnecting() {
+    std::lock_guard lock(Mutex);
+    Connecting.reset();
+  }
 
   // The session, or null when nobody listens on the pipe.
   std::shared_ptr<TUnoSession> TryConnect() {
+    ThrowIfAborted();
     try {
-      return TUnoSession::Connect(Launch.PipeName);
+      std::shared_ptr<TUnoSession> session =
+          TUnoSession::Connect(Launch.PipeName, [this](const std::shared_ptr<TUnoSession>& opened) {
+            std::lock_guard lock(Mutex);
+            Connecting = opened;
+            if (Aborted) opened->Dispose();
+          });
+      ForgetConnecting();
+      return session;
     } catch (const css::connection::NoConnectException&) {
       return nullptr;
+    } catch (const css::lang::DisposedException& error) {
+      ForgetConnecting();
+      RethrowUnoException(error);
     } catch (const css::uno::Exception& error) {
+      ForgetConnecting();
       RethrowUnoException(error);
     }
   }
 
   std::shared_ptr<TUnoSession> StartAndConnect() {
+    // --language chooses the interface only while the profile has not chosen one: a fresh
+    // profile speaks Russian, a user's own choice stays.
     QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
-                          "--nologo"};
+                          "--nologo", "--nodefault", "--language=ru"};
     if (Launch.Headless) arguments << "--headless" << "--invisible";
     if (!Launch.ProfileURL.isEmpty()) arguments << "-env:UserInstallation=" + Launch.ProfileURL;
-    Process.IsRunning();  // collects an earlier office that has ended meanwhile
-    if (!Process.Start(Launch.Program, arguments))
-      throw EOffice("The office suite " + Launch.Program + " cannot be started");
+    {
+      std::lock_guard lock(Mutex);
+      Process.IsRunning();  // collects an earlier office that has ended meanwhile
+      if (!Process.Start(Launch.Program, arguments))
+        throw EOffice("The office suite " + Launch.Program + " cannot be started");
+    }
     QElapsedTimer timer;
     timer.start();
     for (;;) {
       if (std::shared_ptr<TUnoSession> session = TryConnect()) return session;
-      // The launcher ends at once with 0 when it handed the pipe to an office already running.
-      if (!Process.IsRunning() && Process.ExitCode() != 0)
-        throw EOffice("The office suite ended before it answered");
+      {
+        std::lock_guard lock(Mutex);
+        // The launcher ends at once with 0 when it handed the pipe to an office already running.
+        if (!Process.IsRunning() && Process.ExitCode() != 0)
+          throw EOffice("The office suite ended before it answered");
+      }
       if (timer.elapsed() >= Launch.StartTimeout.count())
         throw EOffice("The office suite did not answer in time");
       QThread::msleep(50);
     }
+  }
+
+  // Removes the sockets an ended office leaves behind: the one it accepted on, and the one of
+  // its profile, named by the MD5 of the profile URL's UTF-16 units.
+  void RemoveSockets() const {
+    const QString prefix = QString("/tmp/OSL_PIPE_%1_").arg(getuid());
+    QFile::remove(prefix + Launch.PipeName);
+    if (Launch.ProfileURL.isEmpty()) return;
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(Launch.ProfileURL.utf16()),
+                       Launch.ProfileURL.size() * 2),
+        QCryptographicHash::Md5);
+    QString hash;
+    for (const char byte : digest) hash += QString::number(static_cast<unsigned char>(byte), 16);
+    QFile::remove(prefix + "SingleOfficeIPC_" + hash);
   }
 };
 
@@ -57,31 +108,71 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
 TUnoServer::~TUnoServer() = default;
 
 TVariant TUnoServer::CreateServiceManager() {
-  if (!FImpl->Session || !FImpl->Session->IsAlive()) {
-    FImpl->Session.reset();
-    std::shared_ptr<TUnoSession> session = FImpl->TryConnect();
-    FImpl->Session = session ? session : FImpl->StartAndConnect();
+  FImpl->ThrowIfAborted();
+  std::shared_ptr<TUnoSession> session;
+  {
+    std::lock_guard lock(FImpl->Mutex);
+    session = FImpl->Session;
   }
-  return FImpl->Session->ServiceManager();
+  if (!session || !session->IsAlive()) {
+    session = FImpl->TryConnect();
+    if (!session) session = FImpl->StartAndConnect();
+    std::lock_guard lock(FImpl->Mutex);
+    FImpl->Session = session;
+    // Aborted while the connection was made: it must not outlive the abort.
+    if (FImpl->Aborted) session->Dispose();
+  }
+  return session->ServiceManager();
 }
 
-pid_t TUnoServer::OfficeProcessId() const { return FImpl->Process.Pid(); }
+TVariant TUnoServer::CreateInteractionHandler() {
+  std::shared_ptr<TUnoSession> session;
+  {
+    std::lock_guard lock(FImpl->Mutex);
+    session = FImpl->Session;
+  }
+  if (!session) throw EOffice("No connection to the office suite");
+  return NewSilentInteractionHandler(session);
+}
+
+void TUnoServer::Abort() {
+  std::shared_ptr<TUnoSession> session;
+  std::shared_ptr<TUnoSession> connecting;
+  {
+    std::lock_guard lock(FImpl->Mutex);
+    FImpl->Aborted = true;
+    session = FImpl->Session;
+    connecting = FImpl->Connecting;
+    // The hung office is ended first: its connection then breaks by itself.
+    if (FImpl->Process.IsRunning()) {
+      FImpl->Process.Kill();
+      FImpl->RemoveSockets();
+    }
+  }
+  if (session) session->Dispose();
+  if (connecting) connecting->Dispose();
+}
+
+void TUnoServer::Resume() {
+  std::lock_guard lock(FImpl->Mutex);
+  FImpl->Aborted = false;
+}
+
+std::chrono::milliseconds TUnoServer::AnswerTimeout() const { return FImpl->Launch.AnswerTimeout; }
+
+std::chrono::milliseconds TUnoServer::ConnectTimeout() const {
+  return FImpl->Launch.StartTimeout + FImpl->Launch.AnswerTimeout;
+}
+
+pid_t TUnoServer::OfficeProcessId() const {
+  std::lock_guard lock(FImpl->Mutex);
+  return FImpl->Process.Pid();
+}
 
 void TUnoServer::TerminateOffice() {
+  std::lock_guard lock(FImpl->Mutex);
   FImpl->Session.reset();
   if (FImpl->Process.Pid() == 0) return;
   FImpl->Process.Terminate(10000);
-  // An office ended this way leaves its pipes' sockets behind: the one it accepted on, and
-  // the one of its profile, named by the MD5 of the profile URL's UTF-16 units.
-  const QString prefix = QString("/tmp/OSL_PIPE_%1_").arg(getuid());
-  QFile::remove(prefix + FImpl->Launch.PipeName);
-  if (!FImpl->Launch.ProfileURL.isEmpty()) {
-    const QByteArray digest = QCryptographicHash::hash(
-        QByteArrayView(reinterpret_cast<const char*>(FImpl->Launch.ProfileURL.utf16()),
-                       FImpl->Launch.ProfileURL.size() * 2),
-        QCryptographicHash::Md5);
-    QString hash;
-    for (const char byte : digest) hash += QString::number(static_cast<unsigned char>(byte), 16);
-    QFile::remove(prefix + "SingleOfficeIPC_" + hash);
-  }
+  FImpl->RemoveSockets();
 }

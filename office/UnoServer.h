@@ -22,18 +22,31 @@ struct TOfficeLaunch {
   bool Headless = false;
   // How long a started office may take until its pipe answers.
   std::chrono::milliseconds StartTimeout{30000};
+  // How long one call may go unanswered before the export gives the office up.
+  std::chrono::milliseconds AnswerTimeout{30000};
 };
 
 // The service manager of LibreOffice over UNO. The first request connects to the pipe; when
-// nobody listens there it starts the office with an accept string for that pipe and no restore
-// dialog, and waits at most StartTimeout. A second start hands the accept string to an office
-// already running on the same profile. The connection is kept while the office lives and made
-// again after it went away.
+// nobody listens there it starts the office with an accept string for that pipe, no restore
+// dialog, no Start Center and a Russian interface (unless its profile already chose a
+// language), and waits at most StartTimeout. A second start hands the accept string to an
+// office already running on the same profile. The connection is kept while the office lives
+// and made again after it went away.
 class TUnoServer : public TAutomationServer {
  public:
   explicit TUnoServer(TOfficeLaunch launch = {});
   ~TUnoServer() override;
   TVariant CreateServiceManager() override;
+  TVariant CreateInteractionHandler() override;
+  // Kills the office this server started and removes the sockets it leaves behind, then
+  // disposes the connection (also one still being made). Within one program process an office
+  // takes one connection only: a second one to the same office is dropped by it at once, so a
+  // disposed connection cannot be replaced while that office lives.
+  void Abort() override;
+  void Resume() override;
+  std::chrono::milliseconds AnswerTimeout() const override;
+  // StartTimeout and AnswerTimeout together.
+  std::chrono::milliseconds ConnectTimeout() const override;
 
   // The id of the office process this server started, 0 when it started none.
   pid_t OfficeProcessId() const;

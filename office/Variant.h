@@ -17,6 +17,13 @@ class EOffice : public std::runtime_error {
   QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// The connection to the suite is gone: the office ended or died, or the work with it was broken
+// off (TAutomationServer::Abort). Nothing more can be done through objects of that connection.
+class EOfficeGone : public EOffice {
+ public:
+  using EOffice::EOffice;
+};
+
 // One value as the late-bound calls pass and return it: Empty (unset), Null (a null object
 // reference), a Boolean, a 64-bit integer, a double, a text (UTF-16), a reference to an
 // object of the suite (shared: copies refer to the same object, the last copy releases it),

@@ -1,14 +1,18 @@
 #include "office/VoucherExport.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
-#include <array>
 #include <span>
+#include <vector>
 
+#include "office/TemplateFont.h"
+#include "office/VoucherCells.h"
+#include "office/VoucherFiles.h"
 #include "office/VoucherRefusal.h"
 #include "qr/QRGraphics.h"
 #include "texts/AmountInWords.h"
@@ -18,57 +22,35 @@ void TVoucherSource::PutOnClipboard(const QImage& picture) {
   QGuiApplication::clipboard()->setImage(picture);
 }
 
+void TVoucherSource::WaitForOffice(TOfficeWork& work) { work.Wait(); }
+
+QString VoucherFieldValue(TField field, const TVoucherSource& source, const TVoucherBag& bag,
+                          const QDate& date) {
+  switch (field) {
+    case TField::BagNumber:
+    case TField::BagNumberAgain:
+    case TField::ListBagNumber: return bag.BagNumber;
+    case TField::Date: return date.toString("dd.MM.yyyy");
+    case TField::FirmName: return source.FirmName();
+    case TField::CashAccount: return source.CashAccount();
+    case TField::TotalFirst:
+    case TField::TotalSecond: return source.Total();
+    case TField::Recipient: return bag.Recipient;
+    case TField::Account:
+    case TField::AccountAgain: return bag.Account;
+    case TField::Inn: return bag.Inn;
+    case TField::CashSymbol: return bag.CashSymbol;
+    case TField::AmountInWords: return AmountInWords(ParseNumber(source.Total()));
+    case TField::ReceiptName: return source.ReceiptName();
+    case TField::FullName: return bag.FullName;
+  }
+  return {};
+}
+
 namespace {
-
-enum class TField {
-  BagNumber,
-  Date,
-  BagNumberAgain,
-  FirmName,
-  CashAccount,
-  TotalFirst,
-  Recipient,
-  Account,
-  Inn,
-  AccountAgain,
-  CashSymbol,
-  TotalSecond,
-  AmountInWords,
-  ReceiptName,
-  FullName
-};
-
-struct TCell {
-  TField Field;
-  const char* Address;
-};
-
-// The three copies of the voucher, each in the order its cells are written.
-constexpr std::array<TCell, 15> UpperCopy{{
-    {TField::BagNumber, "AQ6"},     {TField::Date, "BN6"},          {TField::FirmName, "L9"},
-    {TField::CashAccount, "CA9"},   {TField::BagNumberAgain, "EL6"}, {TField::Recipient, "Q11"},
-    {TField::Account, "CA11"},      {TField::Inn, "I13"},           {TField::AccountAgain, "BF13"},
-    {TField::FullName, "AJ24"},     {TField::CashSymbol, "DR15"},   {TField::TotalSecond, "EG15"},
-    {TField::TotalFirst, "DR9"},    {TField::AmountInWords, "W18"}, {TField::ReceiptName, "AC21"},
-}};
-constexpr std::array<TCell, 15> LowerCopy{{
-    {TField::BagNumber, "AQ36"},    {TField::Date, "BN36"},         {TField::FirmName, "L39"},
-    {TField::CashAccount, "CA39"},  {TField::BagNumberAgain, "EL36"}, {TField::Recipient, "Q41"},
-    {TField::Account, "CA41"},      {TField::Inn, "I43"},           {TField::AccountAgain, "BF43"},
-    {TField::FullName, "AN53"},     {TField::CashSymbol, "DR45"},   {TField::TotalSecond, "EG45"},
-    {TField::TotalFirst, "DR39"},   {TField::AmountInWords, "W48"}, {TField::ReceiptName, "AC50"},
-}};
-constexpr std::array<TCell, 15> ThirdCopy{{
-    {TField::BagNumber, "AQ3"},     {TField::Date, "BN3"},          {TField::BagNumberAgain, "EL3"},
-    {TField::FirmName, "L6"},       {TField::CashAccount, "CA6"},   {TField::Recipient, "Q8"},
-    {TField::Account, "CA8"},       {TField::Inn, "I10"},           {TField::AccountAgain, "BF10"},
-    {TField::CashSymbol, "DR12"},   {TField::TotalSecond, "EG12"},  {TField::AmountInWords, "W15"},
-    {TField::ReceiptName, "AC18"},  {TField::FullName, "AI21"},     {TField::TotalFirst, "DR6"},
-}};
 
 constexpr int FirstGridRow = 1;
 constexpr int LastGridRow = 15;
-constexpr int FirstListRow = 5;
 
 // Blanks and control characters off both ends, as the count is judged.
 QString TrimControls(const QString& text) {
@@ -77,6 +59,35 @@ QString TrimControls(const QString& text) {
   while (first < last && text[first].unicode() <= ' ') ++first;
   while (last > first && text[last - 1].unicode() <= ' ') --last;
   return text.mid(first, last - first);
+}
+
+// One text the office writes into a cell, and the size it gets there (0: the template's).
+struct TCellWrite {
+  int Sheet;
+  QString Address;
+  QString Text;
+  double PointSize = 0;
+};
+
+// Where the office part of the export was when it failed.
+enum class TStage { Opening, Filling, Picture };
+
+// The message of a failure inside the office part: a Russian sentence, then the office's text.
+QString OfficeFailureText(TStage stage, const EOffice& error, const QString& copyPath) {
+  QString sentence;
+  if (dynamic_cast<const EOfficeGone*>(&error))
+    sentence = "LibreOffice закрылся во время экспорта, ведомость заполнена не до конца. "
+               "Повторите экспорт.";
+  else if (stage == TStage::Opening)
+    sentence = QString("LibreOffice не открыл копию ведомости «%1». Проверьте шаблон temp.xls и "
+                       "повторите экспорт.")
+                   .arg(QDir::toNativeSeparators(copyPath));
+  else if (stage == TStage::Picture)
+    sentence = "LibreOffice не разместил QR-код на третьем листе ведомости. Если в шаблоне "
+               "temp.xls там уже есть фигура «Graphic1», удалите её и повторите экспорт.";
+  else
+    sentence = "LibreOffice не заполнил ведомость до конца. Повторите экспорт.";
+  return sentence + "\n" + error.Message();
 }
 
 class TExport {
@@ -93,103 +104,168 @@ class TExport {
       FSource.ShowMessage(refusal);
       return;
     }
-    WriteQRBitmap();
-    QFile::remove(FFolder.filePath("temp1.xls"));
-    QFile::copy(FFolder.filePath("temp.xls"), FFolder.filePath("temp1.xls"));
+    FPicture = QRPicture();
+    WriteWholeFile(FFolder.absoluteFilePath("QR.bmp"), BmpBytes(FPicture),
+                   "Не удалось записать файл QR.bmp («%1»): диск переполнен или нет прав на "
+                   "запись. Экспорт не выполнен.");
+    const QByteArray templateData = ReadVoucherTemplate(FFolder);
+    WriteWholeFile(FFolder.absoluteFilePath("temp1.xls"), templateData,
+                   "Не удалось обновить файл temp1.xls («%1»): диск переполнен или нет прав на "
+                   "запись. Экспорт не выполнен.");
     if (FSource.Total().isEmpty()) {
       FSource.ShowMessage("Заполните сумму!");
       return;
     }
-    FOffice.Connect(true);
-    if (!FOffice.IsConnected()) {
-      FSource.ShowMessage("no connect");
-      return;
-    }
-    FOffice.OpenDocument("temp.xls", TOOOpenOptions{}, 0);
-    FBag = FSource.Bag();
-    WriteCopy(0, UpperCopy);
-    WriteCopy(0, LowerCopy);
-    WriteDenominations(1);
-    WriteCopy(2, ThirdCopy);
-    PutPictureOnClipboard();
-    PlacePicture(2);
-    WriteDenominations(3);
-    FOffice.Connect(false);
+    PlanWrites();
+    FCopy = CreateVoucherCopy(FFolder, FDate, FBag.BagNumber, templateData);
+    // The office reads the picture of this export from a file of this export.
+    WriteWholeFile(FCopy.PicturePath, BmpBytes(FPicture),
+                   "Не удалось записать рисунок QR-кода «%1». Экспорт не выполнен.");
+    TOfficeWork work(FOffice.AutomationServer(), [this](TOfficeWork& w) { FillInOffice(w); });
+    FSource.WaitForOffice(work);
+    QFile::remove(FCopy.PicturePath);
+    ReportEnd(work);
   }
 
  private:
-  QString QRPath() const { return FFolder.absoluteFilePath("QR.bmp"); }
-
-  void WriteQRBitmap() {
+  QImage QRPicture() const {
     QImage bitmap;
     QRSymbolToBitmap(bitmap, 4, FSource.QRSymbol(), qRgb(255, 255, 255), qRgb(0, 0, 0), 0);
-    if (!bitmap.save(QRPath(), "BMP")) throw EOffice("Cannot create file \"" + QRPath() + "\"");
+    return bitmap;
   }
 
-  void PutPictureOnClipboard() {
-    const QImage picture(QRPath());
-    if (picture.isNull()) throw EOffice("Cannot open file \"" + QRPath() + "\"");
-    FSource.PutOnClipboard(picture);
+  static QByteArray BmpBytes(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "BMP")) throw EVoucherFile("Не удалось построить рисунок QR-кода.");
+    return bytes;
   }
 
-  void Write(int sheet, const QString& address, const QString& text) {
-    FOffice.Sheets().SheetByIndex(sheet).CellByName(address).SetText(text);
+  // Everything the office writes, read from the window now, on this thread.
+  void PlanWrites() {
+    FDate = QDate::currentDate();
+    FBag = FSource.Bag();
+    PlanCopy(FormSheet, UpperCopy(), FFormWrites);
+    PlanCopy(FormSheet, LowerCopy(), FFormWrites);
+    PlanList(FirstListSheet, FFormWrites);
+    PlanCopy(ReceiptSheet, ThirdCopy(), FFormWrites);
+    PlanList(SecondListSheet, FLastListWrites);
   }
 
-  QString ValueOf(TField field) const {
-    switch (field) {
-      case TField::BagNumber:
-      case TField::BagNumberAgain: return FBag.BagNumber;
-      case TField::Date: return QDate::currentDate().toString("dd.MM.yyyy");
-      case TField::FirmName: return FSource.FirmName();
-      case TField::CashAccount: return FSource.CashAccount();
-      case TField::TotalFirst:
-      case TField::TotalSecond: return FSource.Total();
-      case TField::Recipient: return FBag.Recipient;
-      case TField::Account:
-      case TField::AccountAgain: return FBag.Account;
-      case TField::Inn: return FBag.Inn;
-      case TField::CashSymbol: return FBag.CashSymbol;
-      case TField::AmountInWords: return AmountInWords(ParseNumber(FSource.Total()));
-      case TField::ReceiptName: return FSource.ReceiptName();
-      case TField::FullName: return FBag.FullName;
-    }
-    return {};
+  void PlanCopy(int sheet, std::span<const TCell> cells, std::vector<TCellWrite>& writes) const {
+    for (const TCell& cell : cells) writes.push_back(FieldWrite(sheet, cell));
   }
 
-  void WriteCopy(int sheet, std::span<const TCell> cells) {
-    for (const TCell& cell : cells) Write(sheet, cell.Address, ValueOf(cell.Field));
+  // A field's value as it fits its box, with the size it needs when that is not the template's.
+  TCellWrite FieldWrite(int sheet, const TCell& cell) const {
+    const TFieldBox box = FieldBox(cell.Field, sheet);
+    const TFittedText fitted =
+        FitFieldText(VoucherFieldValue(cell.Field, FSource, FBag, FDate), box, FFont);
+    return {sheet, cell.Address, fitted.Text,
+            fitted.PointSize == box.NominalPt ? 0 : fitted.PointSize};
   }
 
-  // The counted rows, packed from row 5 down in grid order; the total in DC20.
-  void WriteDenominations(int sheet) {
+  // The bag number in the heading; the counted rows, packed from row 5 down in grid order;
+  // the total in DC20.
+  void PlanList(int sheet, std::vector<TCellWrite>& writes) const {
+    writes.push_back(FieldWrite(sheet, {TField::ListBagNumber, ListBagNumberAddress}));
     int row = FirstListRow;
     for (int i = FirstGridRow; i <= LastGridRow; ++i) {
       const TDenominationRow entry = FSource.DenominationRow(i);
       if (TrimControls(entry.Count) > QLatin1String("0")) {
-        Write(sheet, "A" + QString::number(row), entry.Denomination);
-        Write(sheet, "BA" + QString::number(row), entry.Count);
-        Write(sheet, "DC" + QString::number(row), entry.Sum);
+        writes.push_back({sheet, "A" + QString::number(row), entry.Denomination});
+        writes.push_back({sheet, "BA" + QString::number(row), entry.Count});
+        writes.push_back({sheet, "DC" + QString::number(row), entry.Sum});
         ++row;
       }
     }
-    Write(sheet, "DC20", FSource.Total());
+    writes.push_back({sheet, ListTotalAddress, FSource.Total()});
   }
 
-  void PlacePicture(int sheet) {
+  // The office part, on the work's own thread: only the plan and the office are touched here.
+  void FillInOffice(TOfficeWork& work) {
+    FOffice.Connect(true);
+    if (!FOffice.IsConnected()) {
+      FNoConnect = true;
+      return;
+    }
+    work.Answered();
+    FStage = TStage::Opening;
+    FOffice.OpenDocument(FCopy.Path, TOOOpenOptions{.FilterName = "MS Excel 97"}, 0);
+    work.Answered();
+    FStage = TStage::Filling;
+    Write(FFormWrites, work);
+    work.OnUiThread([this] { FSource.PutOnClipboard(FPicture); });
+    FStage = TStage::Picture;
+    PlacePicture(ReceiptSheet, work);
+    FStage = TStage::Filling;
+    Write(FLastListWrites, work);
+    FOffice.Connect(false);
+  }
+
+  void Write(const std::vector<TCellWrite>& writes, TOfficeWork& work) {
+    for (const TCellWrite& write : writes) {
+      TOOCalcCell& cell = FOffice.Sheets().SheetByIndex(write.Sheet).CellByName(write.Address);
+      cell.SetText(write.Text);
+      work.Answered();
+      if (write.PointSize > 0) {
+        cell.SetCharHeight(write.PointSize);
+        work.Answered();
+      }
+    }
+  }
+
+  void PlacePicture(int sheet, TOfficeWork& work) {
     const auto shapes = [&]() -> TOOGraphicShapes& {
+      work.Answered();
       return FOffice.Sheets().SheetByIndex(sheet).GraphicShapes();
     };
     shapes().AddShape(2000, 23000, 2000, 4000, "Graphic1");
-    shapes().ShapeByName("Graphic1").LoadGraphic(QRPath());
+    shapes().ShapeByName("Graphic1").LoadGraphic(FCopy.PicturePath);
     shapes().ShapeByName("Graphic1").SetSize(MakeSize(6400, 6000));
     shapes().ShapeByName("Graphic1").SetTransparency(50);
+  }
+
+  void ReportEnd(const TOfficeWork& work) {
+    const std::chrono::milliseconds timeout = FOffice.AutomationServer().AnswerTimeout();
+    switch (work.End()) {
+      case TOfficeWork::TEnd::Finished:
+        if (FNoConnect) {
+          QFile::remove(FCopy.Path);
+          FSource.ShowMessage(
+              "Не удалось запустить LibreOffice. Проверьте, что LibreOffice Calc установлен и "
+              "запускается командой soffice, и повторите экспорт.\nno connect");
+        }
+        return;
+      case TOfficeWork::TEnd::Cancelled:
+        throw EOffice("Экспорт отменён. Открытая ведомость может быть заполнена не до конца.");
+      case TOfficeWork::TEnd::TimedOut:
+        throw EOffice(QString("LibreOffice не отвечает %1 с, экспорт прерван. Повторите экспорт.\n"
+                              "no answer")
+                          .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+      case TOfficeWork::TEnd::Failed:
+        try {
+          std::rethrow_exception(work.Error());
+        } catch (const EOffice& error) {
+          throw EOffice(OfficeFailureText(FStage, error, FCopy.Path));
+        }
+    }
   }
 
   TOOCalc& FOffice;
   TVoucherSource& FSource;
   const QDir FFolder;
+  QImage FPicture;
+  QDate FDate;
   TVoucherBag FBag;
+  const TTemplateFont FFont;
+  std::vector<TCellWrite> FFormWrites;      // before the picture
+  std::vector<TCellWrite> FLastListWrites;  // after it
+  TVoucherCopy FCopy;
+  // Written by the office part, read after it has ended.
+  bool FNoConnect = false;
+  TStage FStage = TStage::Opening;
 };
 
 }  // namespace

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDate>
 #include <QImage>
 #include <QString>
 
+#include "office/OfficeWork.h"
 #include "office/OpenOffice.h"
+#include "office/VoucherCells.h"
 #include "qr/QRSymbol.h"
 
 // The current bag record as the main window shows it; an empty field is the empty text.
@@ -45,18 +48,43 @@ class TVoucherSource {
   // Replaces the clipboard's contents with the picture. The default uses the clipboard of the
   // running QGuiApplication.
   virtual void PutOnClipboard(const QImage& picture);
+  // Waits while the office part of the export runs on its own thread: must call work.Wait()
+  // and may let the operator cancel through work.Cancel() meanwhile (the window shows a modal
+  // "Экспорт…" with "Отмена"). The default only waits.
+  virtual void WaitForOffice(TOfficeWork& work);
 };
 
-// Exports the current bag into the office suite ("Экспорт в эксель"). In the working
-// directory it writes "QR.bmp" (the symbol, 4 pixels per module, one bit per pixel) and
-// refreshes "temp1.xls" from "temp.xls"; then it opens that copy through office in a new window
-// titled "vedomost.xls", fills three copies of the voucher (sheets 1 and 3), the denomination
-// list (sheets 2 and 4) and the QR picture "Graphic1" (sheet 3), puts the picture on the
-// clipboard and disconnects, leaving the document open in the suite.
+// Exports the current bag into the office suite ("Экспорт в эксель"). Runs on the
+// user-interface thread; the office is driven from a thread of its own meanwhile (TOfficeWork),
+// so the window keeps answering, and the wait for an answer is bounded.
 //
-// Shows "Добавьте фирму" (nothing written), a refusal of VoucherRefusal (nothing written: no
-// QR symbol for the current payload, or a total the amount in words does not cover),
-// "Заполните сумму!" (after "QR.bmp" and "temp1.xls") or "no connect" through source and
-// returns. Every other failure raises (EOffice for the
-// suite's and the wrapper's): the export ends there, what is written stays in the open document.
+// Order: the firm name is checked ("Добавьте фирму", nothing written); a refusal of
+// VoucherRefusal (nothing written: no QR symbol for the current payload, or a total the amount
+// in words does not cover); "QR.bmp" is written
+// (the symbol, 4 pixels per module, one bit per pixel); the template "temp.xls" is checked and
+// copied to "temp1.xls" (both writes checked to the last byte: a failure raises EVoucherFile
+// naming the file, and nothing reaches the office); "Заполните сумму!" when the grid has no
+// total. Then everything the export writes is read from source, and the export's own copy of
+// the template and its own picture file are made in "vouchers" beside the template
+// (CreateVoucherCopy): the office opens that copy, not temp1.xls, with the "MS Excel 97"
+// filter and a handler that lets it ask the operator nothing, in a new window titled
+// "vedomost.xls"; it fills three copies of the voucher (sheets 1 and 3), the denomination list
+// with its bag number (sheets 2 and 4) and the QR picture "Graphic1" (sheet 3). Every field of
+// the copies and the lists' bag number is written as FitFieldText fits it into its box
+// (FieldBox): whole, or cut with "…", and where it needs a smaller size than the template's,
+// with that size set on the cell; the denomination rows and the total are written as they
+// are. The picture goes on the clipboard from this thread while the office works; the
+// connection drops its references and the document stays open in the suite.
+//
+// A suite that cannot be reached: a message with "no connect" as its technical line, through
+// source, and the unused copy is removed. Every other failure raises EVoucherFile (files) or
+// EOffice (the office: refused, died, gave no answer for AnswerTimeout, or the operator
+// cancelled) with a Russian sentence and the technical text on a second line; what was
+// written stays in the open document.
 void ExportVoucher(TOOCalc& office, TVoucherSource& source);
+
+// The text of a field of the voucher before it is fitted to its box, read from source now:
+// bag is source.Bag(), date the day of the export ("dd.mm.yyyy"); the amount in words is
+// that of source.Total(), which must be a number the words cover.
+QString VoucherFieldValue(TField field, const TVoucherSource& source, const TVoucherBag& bag,
+                          const QDate& date);

@@ -24,10 +24,8 @@ public:
   // daggers, bullet, ellipsis, per mille, angle quotes, euro, numero and trade mark signs.
   static bool IsWin1251Char(char16_t c);
 
-  // The Windows-1251 bytes of text (converted with glibc iconv, one byte per character).
-  // A character the code page lacks (e.g. U+00E9 or a lone surrogate) becomes '?', the code
-  // page's default character: the conversion falls back character by character instead of
-  // transliterating, so the result does not depend on the locale. Throws std::runtime_error
-  // when iconv has no Windows-1251 converter.
+  // The Windows-1251 bytes of text, one byte per character (codepage/Win1251.h). A character
+  // the code page lacks (e.g. U+00E9 or a lone surrogate) becomes '?', the code page's default
+  // character. Throws std::runtime_error when iconv has no Windows-1251 converter.
   static std::vector<std::uint8_t> ToWin1251(const std::u16string& text);
 };

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/DatabaseError.h"
+#include "app/store/DatabaseError.h"
 
 // A failure libpq or the server reported, with libpq's message and, where the server sent one,
 // its SQLSTATE. What kind of failure it is for the operator is decided by the register's store.

@@ -31,10 +31,10 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/DBEdit.h"
+#include "app/controls/DBEdit.h"
+#include "app/controls/PaintBox.h"
+#include "app/controls/StringGrid.h"
 #include "app/MainForm.h"
-#include "app/PaintBox.h"
-#include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "ui_MainForm.h"

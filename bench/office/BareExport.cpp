@@ -22,10 +22,10 @@
 #include <QFile>
 
 #include "office/OpenOffice.h"
+#include "office/TemplateFont.h"
 #include "office/UnoBridge.h"
+#include "office/VoucherCells.h"
 #include "qr/QRGraphics.h"
-#include "texts/AmountInWords.h"
-#include "texts/NumberFormat.h"
 
 using namespace com::sun::star;
 using uno::Reference;
@@ -73,32 +73,14 @@ class TBare {
                   UNO_QUERY_THROW);
     Reference<frame::XTitle>(FDocument, UNO_QUERY_THROW)->setTitle("vedomost.xls");
 
-    const TVoucherBag bag = FSource.Bag();
-    const QString date = QDate::currentDate().toString("dd.MM.yyyy");
-    const QString words = AmountInWords(ParseNumber(FSource.Total()));
-    const QString total = FSource.Total();
-    const char* upper[] = {"AQ6", "BN6", "L9",   "CA9",  "EL6", "Q11", "CA11", "I13",
-                           "BF13", "AJ24", "DR15", "EG15", "DR9", "W18", "AC21"};
-    const char* lower[] = {"AQ36", "BN36", "L39",  "CA39", "EL36", "Q41", "CA41", "I43",
-                           "BF43", "AN53", "DR45", "EG45", "DR39", "W48", "AC50"};
-    const QString upperValues[] = {bag.BagNumber, date,          FSource.FirmName(),
-                                   FSource.CashAccount(), bag.BagNumber, bag.Recipient,
-                                   bag.Account,   bag.Inn,       bag.Account,
-                                   bag.FullName,  bag.CashSymbol, total,
-                                   total,         words,         FSource.ReceiptName()};
-    for (int i = 0; i < 15; ++i) Write(0, upper[i], upperValues[i]);
-    for (int i = 0; i < 15; ++i) Write(0, lower[i], upperValues[i]);
-    WriteList(1);
-    const char* third[] = {"AQ3", "BN3", "EL3",  "L6",  "CA6", "Q8",   "CA8", "I10",
-                           "BF10", "DR12", "EG12", "W15", "AC18", "AI21", "DR6"};
-    const QString thirdValues[] = {bag.BagNumber, date,     bag.BagNumber, FSource.FirmName(),
-                                   FSource.CashAccount(), bag.Recipient, bag.Account, bag.Inn,
-                                   bag.Account,   bag.CashSymbol, total,  words,
-                                   FSource.ReceiptName(), bag.FullName, total};
-    for (int i = 0; i < 15; ++i) Write(2, third[i], thirdValues[i]);
+    FBag = FSource.Bag();
+    for (const TCell& cell : UpperCopy()) WriteField(FormSheet, cell);
+    for (const TCell& cell : LowerCopy()) WriteField(FormSheet, cell);
+    WriteList(FirstListSheet);
+    for (const TCell& cell : ThirdCopy()) WriteField(ReceiptSheet, cell);
     FSource.PutOnClipboard(QImage(folder.absoluteFilePath("QR.bmp")));
     PlacePicture(folder.absoluteFilePath("QR.bmp"));
-    WriteList(3);
+    WriteList(SecondListSheet);
     FDocument.clear();
     FSheet.clear();
   }
@@ -123,14 +105,27 @@ class TBare {
     return FSheet;
   }
 
-  void Write(int sheet, const QString& address, const QString& text) {
-    Reference<text::XTextRange>(Sheet(sheet)->getCellRangeByName(ToOUString(address)),
-                                UNO_QUERY_THROW)
-        ->setString(ToOUString(text));
+  Reference<text::XTextRange> Write(int sheet, const QString& address, const QString& text) {
+    Reference<text::XTextRange> cell(Sheet(sheet)->getCellRangeByName(ToOUString(address)),
+                                     UNO_QUERY_THROW);
+    cell->setString(ToOUString(text));
+    return cell;
+  }
+
+  // As the export: the value as it fits the field's box, and its size where it needs another.
+  void WriteField(int sheet, const TCell& cell) {
+    const TFieldBox box = FieldBox(cell.Field, sheet);
+    const TFittedText fitted = FitFieldText(
+        VoucherFieldValue(cell.Field, FSource, FBag, QDate::currentDate()), box, FFont);
+    const Reference<text::XTextRange> written = Write(sheet, cell.Address, fitted.Text);
+    if (fitted.PointSize != box.NominalPt)
+      Reference<beans::XPropertySet>(written, UNO_QUERY_THROW)
+          ->setPropertyValue("CharHeight", uno::Any(static_cast<float>(fitted.PointSize)));
   }
 
   void WriteList(int sheet) {
-    int row = 5;
+    WriteField(sheet, {TField::ListBagNumber, ListBagNumberAddress});
+    int row = FirstListRow;
     for (int i = 1; i <= 15; ++i) {
       const TDenominationRow entry = FSource.DenominationRow(i);
       if (entry.Count.trimmed() > QLatin1String("0")) {
@@ -140,7 +135,7 @@ class TBare {
         ++row;
       }
     }
-    Write(sheet, "DC20", FSource.Total());
+    Write(sheet, ListTotalAddress, FSource.Total());
   }
 
   Reference<drawing::XDrawPage> DrawPage() {
@@ -188,6 +183,8 @@ class TBare {
   TVoucherSource& FSource;
   Reference<sheet::XSpreadsheetDocument> FDocument;
   Reference<sheet::XSpreadsheet> FSheet;
+  TVoucherBag FBag;
+  const TTemplateFont FFont;
 };
 
 }  // namespace

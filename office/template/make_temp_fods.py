@@ -6,11 +6,18 @@ The build converts temp.fods into temp.xls. The export writes text into fixed ce
 anchors of the fields below) and places the QR picture on the third sheet.
 
 The sheets are a fine grid of 152 columns (A..EV) of 1.25 mm, 19 cm across an A4 page.
+
+The fields the export fills wrap their text and do not shrink it: the program chooses the size
+that fits (office/VoucherCells.cpp holds each field's box: columns, row height, size, weight),
+down to 6 pt in two lines, and cuts the rest with "…". So field rows are tall enough for two
+lines of 6 pt and more; the captions under them are lower to keep each sheet on one page.
 """
 from xml.sax.saxutils import escape
 
 COLUMNS = 152
 COLUMN_WIDTH = "0.125cm"
+FIELD_ROW = "0.65cm"    # two lines of up to 7 pt
+CAPTION_ROW = "0.35cm"  # one line of 6.5 pt
 
 
 def col(name):
@@ -26,7 +33,7 @@ class Sheet:
         self.name, self.rows, self.row_height = name, rows, row_height
         self.scale_to_page = scale_to_page
         self.blocks = {}  # row -> [(first, last, row_span, style, text)]
-        self.heights = {}
+        self.heights = {}  # row -> height, where it is not row_height
 
     def put(self, row, first, last, style, text="", row_span=1):
         """A merged block from column first to last (names, inclusive) starting in row."""
@@ -38,8 +45,22 @@ class Sheet:
     def field(self, row, first, last, caption=None, style="field"):
         """A ruled field; its anchor is the cell (first, row). A caption goes under the rule."""
         self.put(row, first, last, style)
+        self.heights[row] = FIELD_ROW
         if caption:
             self.put(row + 1, first, last, "caption", caption)
+            self.heights.setdefault(row + 1, CAPTION_ROW)
+
+    def height_cm(self, row):
+        return float(self.heights.get(row, self.row_height)[:-2])
+
+    def spread_rows(self, first, last, fixed_row, top):
+        """Gives rows first..last equal heights so that fixed_row, below them, starts top cm
+        below the sheet's top."""
+        above = sum(self.height_cm(row) for row in range(1, fixed_row) if not first <= row <= last)
+        rest = top - above
+        assert rest > 0, "no room to spread rows %d..%d" % (first, last)
+        for row in range(first, last + 1):
+            self.heights[row] = "%.4fcm" % (rest / (last - first + 1))
 
 
 def voucher_copy(sheet, top, title, name_column, receipt_row, signature_row):
@@ -59,7 +80,7 @@ def voucher_copy(sheet, top, title, name_column, receipt_row, signature_row):
     sheet.label(row, "A", "K", "От кого")
     sheet.field(row, "L", "BX", "наименование организации-вносителя")
     sheet.field(row, "CA", "DI", "номер счета", "field_center")
-    sheet.label(row, "DK", "DQ", "Сумма", "label_right")
+    sheet.label(row, "DJ", "DQ", "Сумма", "label_right")
     sheet.field(row, "DR", "EV", "сумма цифрами", "field_right")
 
     row = top + 5
@@ -92,7 +113,9 @@ def voucher_copy(sheet, top, title, name_column, receipt_row, signature_row):
                 "Подпись вносителя", "label_right")
     sheet.put(signature_row - 1, name_column, last, "rule")
     sheet.put(signature_row, name_column, last, "name", "")
+    sheet.heights[signature_row] = FIELD_ROW
     sheet.put(signature_row + 1, name_column, last, "caption", "фамилия, имя, отчество")
+    sheet.heights[signature_row + 1] = CAPTION_ROW
     sheet.label(signature_row - 1, "DB", "DN", "Принял", "label_right")
     sheet.put(signature_row - 1, "DO", "EV", "rule")
     sheet.put(signature_row, "DO", "EV", "caption", "подпись кассира банка")
@@ -134,10 +157,13 @@ def build_sheets():
     inventory = Sheet("Опись", 25, "0.5cm")
     denomination_list(inventory)
 
-    # Rows of 5 mm: the QR picture, placed 230 mm below the sheet's top edge and 20 mm from
-    # its left, fills the ruled place from row 47 (64 x 60 mm).
+    # The QR picture, placed 230 mm below the sheet's top edge and 20 mm from its left, fills
+    # the ruled place from row 47 (64 x 60 mm, rows of 5 mm): the empty rows between the copy
+    # and the place take up what the copy's rows leave of those 230 mm. The picture reaches
+    # 290 mm down, so the sheet is printed scaled to its page.
     receipt = Sheet("Квитанция", 59, "0.5cm", scale_to_page=True)
     voucher_copy(receipt, 3, "КВИТАНЦИЯ К СУМКЕ №", "AI", 18, 21)
+    receipt.spread_rows(24, 44, 47, 23.0)
     receipt.put(45, "Q", "BO", "caption_left", "QR-код: данные сумки для считывания на кассе банка")
     receipt.put(47, "Q", "BO", "qr_place", "", row_span=12)
 
@@ -155,15 +181,15 @@ CELL_STYLES = {
     "label_right": ("8pt", False, "end", "bottom", {}, True, False),
     "title": ("9pt", True, "end", "bottom", {}, False, True),
     "heading": ("10pt", True, "end", "bottom", {}, False, False),
-    "field": ("9pt", False, "start", "bottom", {"bottom": BORDER}, True, False),
-    "field_bold": ("10pt", True, "center", "bottom", {"bottom": BORDER}, True, False),
-    "field_center": ("9pt", False, "center", "bottom", {"bottom": BORDER}, True, False),
-    "field_right": ("9pt", True, "end", "bottom", {"bottom": BORDER}, True, False),
+    "field": ("9pt", False, "start", "bottom", {"bottom": BORDER}, False, True),
+    "field_bold": ("10pt", True, "center", "bottom", {"bottom": BORDER}, False, True),
+    "field_center": ("9pt", False, "center", "bottom", {"bottom": BORDER}, False, True),
+    "field_right": ("9pt", True, "end", "bottom", {"bottom": BORDER}, False, True),
     "rule": ("9pt", False, "start", "bottom", {"bottom": BORDER}, False, False),
-    "name": ("9pt", False, "center", "top", {}, True, False),
-    "caption": ("6pt", False, "center", "top", {}, True, False),
+    "name": ("9pt", False, "center", "top", {}, False, True),
+    "caption": ("6.5pt", False, "center", "top", {}, True, False),
     "caption_left": ("7pt", False, "start", "bottom", {}, True, False),
-    "box": ("10pt", True, "center", "middle", {"all": THICK}, True, False),
+    "box": ("10pt", True, "center", "middle", {"all": THICK}, False, True),
     "box_small": ("7pt", False, "center", "middle", {"all": BORDER}, True, False),
     "cut": ("6pt", False, "center", "bottom", {"bottom": "0.5pt dashed #000000"}, False, False),
     "head": ("8pt", True, "center", "middle", {"all": BORDER}, True, False),
@@ -193,7 +219,7 @@ def cell_style_xml(name, spec):
             '<style:text-properties %s/></style:style>' % (name, " ".join(props), align, text))
 
 
-def sheet_xml(number, sheet):
+def sheet_xml(number, sheet, row_styles):
     out = ['<table:table table:name="%s" table:style-name="ta%d" '
            'table:print-ranges="%s">' % (escape(sheet.name), number,
                                         "'%s'.A1:'%s'.%s%d" % (sheet.name, sheet.name,
@@ -239,7 +265,8 @@ def sheet_xml(number, sheet):
                 covered.setdefault(below, set()).update(range(first, last + 1))
             column = last + 1
         gap(COLUMNS)
-        out.append('<table:table-row table:style-name="ro%d">%s</table:table-row>' % (number, "".join(cells)))
+        out.append('<table:table-row table:style-name="%s">%s</table:table-row>'
+                   % (row_styles[sheet.heights.get(row, sheet.row_height)], "".join(cells)))
     out.append("</table:table>")
     return "\n".join(out)
 
@@ -247,8 +274,16 @@ def sheet_xml(number, sheet):
 def document(sheets):
     styles = "\n".join(cell_style_xml(name, spec) for name, spec in CELL_STYLES.items())
     tables = []
-    rows = []
     pages = []
+    # One row style per height: "ro1", "ro2", ... in order of first use.
+    row_styles = {}
+    for sheet in sheets:
+        for row in range(1, sheet.rows + 1):
+            height = sheet.heights.get(row, sheet.row_height)
+            row_styles.setdefault(height, "ro%d" % (len(row_styles) + 1))
+    rows = ['<style:style style:name="%s" style:family="table-row"><style:table-row-properties '
+            'style:row-height="%s" style:use-optimal-row-height="false"/></style:style>' % (name, height)
+            for height, name in row_styles.items()]
     for number, sheet in enumerate(sheets, 1):
         scale = ' style:scale-to-pages="1"' if sheet.scale_to_page else ""
         pages.append(
@@ -259,9 +294,6 @@ def document(sheets):
             '</style:page-layout>' % (number, scale))
         tables.append('<style:style style:name="ta%d" style:family="table" style:master-page-name="Page%d">'
                       '<style:table-properties table:display="true"/></style:style>' % (number, number))
-        rows.append('<style:style style:name="ro%d" style:family="table-row"><style:table-row-properties '
-                    'style:row-height="%s" style:use-optimal-row-height="false"/></style:style>'
-                    % (number, sheet.row_height))
     masters = "\n".join(
         '<style:master-page style:name="Page%d" style:page-layout-name="pm%d">'
         '<style:header style:display="false"/><style:footer style:display="false"/></style:master-page>'
@@ -295,7 +327,7 @@ def document(sheets):
 %s
 </office:spreadsheet></office:body></office:document>
 """ % (COLUMN_WIDTH, "\n".join(rows), "\n".join(tables), styles, "\n".join(pages), masters,
-       "\n".join(sheet_xml(number, sheet) for number, sheet in enumerate(sheets, 1)))
+       "\n".join(sheet_xml(number, sheet, row_styles) for number, sheet in enumerate(sheets, 1)))
 
 
 if __name__ == "__main__":

@@ -5,11 +5,10 @@
 #include <QVariant>
 
 #include <deque>
-#include <ostream>
 #include <vector>
 
-#include "app/Dialogs.h"
-#include "tests/office/QStringPrinter.h"
+#include "app/controls/Dialogs.h"
+#include "tests/support/QtPrinters.h"
 
 // A fresh temporary folder that is the working directory while the object lives.
 class TTempWorkDir {
@@ -74,11 +73,3 @@ public:
 private:
   TMessagePresenter FPrevious;
 };
-
-// Readable failure messages for Qt values (QString's comes from QStringPrinter.h).
-inline void PrintTo(const QVariant& value, std::ostream* out) {
-  if (!value.isValid())
-    *out << "NULL";
-  else
-    *out << value.typeName() << ' ' << value.toString().toStdString();
-}

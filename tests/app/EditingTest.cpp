@@ -10,13 +10,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/ADOTable.h"
-#include "app/DBComboBox.h"
-#include "app/DBEdit.h"
-#include "app/Field.h"
+#include "app/controls/DBComboBox.h"
+#include "app/controls/DBEdit.h"
 #include "app/MainForm.h"
 #include "app/SaveChecks.h"
+#include "app/store/ADOTable.h"
+#include "app/store/Field.h"
 #include "tests/app/RunningProgram.h"
+#include "tests/support/DecimalSeparator.h"
 #include "texts/NumberFormat.h"
 #include "ui_MainForm.h"
 
@@ -156,9 +157,8 @@ TEST(Editing, SaveRefreshesThePayloadBeforePostingAndThenTheReceiptName) {
 }
 
 TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
-  const QChar saved = DecimalSeparator();
   for (const QChar separator : {QChar(u','), QChar(u'.')}) {
-    SetDecimalSeparator(separator);
+    const TDecimalSeparator guard(separator);
     TRunningProgram program({Stored});
     const Ui::TForm1& ui = program.Controls();
     QApplication::clipboard()->setText(QStringLiteral("555"));
@@ -180,7 +180,6 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
     }
     EXPECT_TRUE(program.Messages.Boxes.empty());
   }
-  SetDecimalSeparator(saved);
 }
 
 TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInTheOtherEditors) {
@@ -216,8 +215,7 @@ TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInThe
 
 // Shift+Insert pastes even where Ctrl+V is swallowed; the paste keeps what the editor admits.
 TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
-  const QChar saved = DecimalSeparator();
-  SetDecimalSeparator(u',');
+  const TDecimalSeparator comma(u',');
   const struct {
     const char* Name;
     TEditor Editor;
@@ -245,7 +243,6 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
     const int field = program.Register().FieldIndex(edit->DataField());
     EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), c.Pasted);
   }
-  SetDecimalSeparator(saved);
 }
 
 TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {

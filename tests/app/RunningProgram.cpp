@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "app/DBGrid.h"
+#include "app/controls/DBGrid.h"
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
 #include "ui_MainForm.h"

@@ -2,7 +2,7 @@
 // "<caption>\n<type>\n<text>\x1e" per box.
 #include <cstdio>
 
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 #include "app/Startup.h"
 
 int main(int argc, char** argv) {

@@ -5,8 +5,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "app/Dialogs.h"
+#include "app/controls/Dialogs.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
 
@@ -16,11 +17,6 @@ struct TStartupFailure {
   const char16_t* Sentence;  // the operator's, first; %1: the file's full path
   const char* Message;       // the technical one, as the box shows it, full stop included
 };
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
   const TStartupFailure failures[] = {
@@ -55,7 +51,7 @@ TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
     const QString db = dir.Path(QStringLiteral("db.mdb"));
     failure.Prepare(db);
     const QStringList filesBefore = dir.Files();
-    const QByteArray bytesBefore = FileBytes(db);
+    const QByteArray bytesBefore = ReadFile(db);
 
     QProcess program;
     program.setWorkingDirectory(dir.Path());
@@ -79,7 +75,7 @@ TEST(Startup, AnUnusableRegisterStopsStartUpWithTheErrorBoxAndExitCode1) {
     EXPECT_TRUE(expected.match(text).hasMatch()) << text.toStdString();
 
     EXPECT_EQ(dir.Files(), filesBefore) << "nothing created";
-    EXPECT_EQ(FileBytes(db), bytesBefore) << "nothing overwritten";
+    EXPECT_EQ(ReadFile(db), bytesBefore) << "nothing overwritten";
   }
 }
 

@@ -11,7 +11,7 @@
 #include "app/DenominationGrid.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
 
 void TWindowExportTest::TearDown() {
@@ -32,6 +32,11 @@ void TWindowExportTest::StartProgram(const std::vector<TBagRow>& bags,
 void TWindowExportTest::ClickMenu(QAction* item) const {
   QMenuBar* menu = Window().Controls().MainMenu1;
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+void TWindowExportTest::ClickExport() const {
+  ClickMenu(Window().Controls().N3);
+  QApplication::setActiveWindow(&Window());
 }
 
 void TWindowExportTest::EnterFirmName(const QString& name) const {

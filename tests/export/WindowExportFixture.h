@@ -30,6 +30,9 @@ class TWindowExportTest : public TOfficeFixture {
   // Operator actions through real mouse and key events.
   // Clicks the item of the main menu.
   void ClickMenu(QAction* item) const;
+  // Clicks "Экспорт в эксель" and returns when the export has ended, the main window active
+  // again (the office's window may have taken the activation).
+  void ClickExport() const;
   // Types `name` over the firm name in the firm dialog ("Добавить фирму") and saves it.
   void EnterFirmName(const QString& name) const;
   // Clicks the count cell of grid row 1 <= row <= 15 and types `count` there key by key.

@@ -12,7 +12,7 @@
 
 #include "app/Application.h"
 #include "app/MainForm.h"
-#include "app/StringGrid.h"
+#include "app/controls/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/qr/ZbarDecode.h"
@@ -66,7 +66,7 @@ class TWindowExport : public TWindowExportTest {
 
   // The one working copy open in this test's office.
   TVariant TheWorkingCopy() {
-    const std::vector<TVariant> documents = OpenWorkingCopies();
+    const std::vector<TVariant> documents = OpenVoucherCopies();
     EXPECT_EQ(documents.size(), 1u);
     return documents.empty() ? TVariant() : documents.front();
   }
@@ -94,7 +94,7 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
   TypeCount(14, "3");   // 0,5
   ASSERT_EQ(Window().Controls().StringGrid1->Cells(3, 16), "6008,5");
 
-  ClickMenu(Window().Controls().N3);
+  ClickExport();
   ASSERT_EQ(BoxesText(), "");
 
   const TVariant document = TheWorkingCopy();
@@ -172,22 +172,25 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   };
   const QStringList files = Program().Dir.Files();
 
-  ClickMenu(Window().Controls().N3);
+  ClickExport();
   EXPECT_EQ(BoxesText(), "Добавьте фирму");
   EXPECT_EQ(Program().Dir.Files(), files);
   EXPECT_EQ(contents("QR.bmp"), "stale");
   EXPECT_EQ(contents("temp1.xls"), "stale");
 
   EnterFirmName(Firm);
-  ClickMenu(Window().Controls().N3);  // the grid was never edited: no total yet
+  ClickExport();  // the grid was never edited: no total yet
   EXPECT_EQ(BoxesText(), "Добавьте фирму\nЗаполните сумму!");
   EXPECT_EQ(contents("temp1.xls"), contents("temp.xls"));
   EXPECT_EQ(DecodeQRFile(WorkFile("QR.bmp")),
             QByteArray("\xEF\xBB\xBF") + Window().QRSymbol().Text().toUtf8());
 
   TypeCount(1, "2");
-  ClickMenu(Window().Controls().N3);
-  EXPECT_EQ(BoxesText(), "Добавьте фирму\nЗаполните сумму!\nno connect");
+  ClickExport();
+  EXPECT_EQ(BoxesText(),
+            "Добавьте фирму\nЗаполните сумму!\nНе удалось запустить LibreOffice. Проверьте, что "
+            "LibreOffice Calc установлен и запускается командой soffice, и повторите экспорт.\n"
+            "no connect");
   for (const TMessageBoxRequest& box : Program().Messages.Boxes) {
     EXPECT_EQ(box.Caption, TApplication::Title()) << box.Text.toStdString();
     EXPECT_EQ(box.Type, TMsgDlgType::mtCustom) << box.Text.toStdString();
@@ -208,14 +211,16 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
     kill(-killed, SIGKILL);
   });
 
-  ClickMenu(Window().Controls().N3);
+  ClickExport();
   QObject::disconnect(hook);
   ASSERT_NE(killed, 0);
   ASSERT_EQ(Program().Messages.Boxes.size(), 1u) << BoxesText().toStdString();
   const TMessageBoxRequest& box = Program().Messages.Boxes[0];
   EXPECT_EQ(box.Type, TMsgDlgType::mtError);
   EXPECT_EQ(box.Caption, TApplication::Title());
-  EXPECT_FALSE(box.Text.isEmpty());
+  EXPECT_EQ(box.Text.section(u'\n', 0, 0),
+            "LibreOffice закрылся во время экспорта, ведомость заполнена не до конца. "
+            "Повторите экспорт.");
 
   // The window goes on: a typed count still reaches the total and the payload.
   TypeCount(1, "1");
@@ -224,7 +229,7 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
   EXPECT_EQ(QueryValue(Program().Db(), "PRAGMA integrity_check"), QVariant(QStringLiteral("ok")));
 
   Program().Messages.Clear();
-  ClickMenu(Window().Controls().N3);
+  ClickExport();
   EXPECT_EQ(BoxesText(), "");
   EXPECT_NE(FServer->OfficeProcessId(), killed);
   const TVariant document = TheWorkingCopy();

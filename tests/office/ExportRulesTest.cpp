@@ -1,11 +1,19 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <tuple>
+
+#include <unistd.h>
 
 #include "office/VoucherExport.h"
 #include "tests/office/FakeAutomation.h"
@@ -13,6 +21,16 @@
 #include "texts/NumberFormat.h"
 
 namespace {
+
+// The message of what f raises, empty when it raises nothing.
+QString FailureOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& error) {
+    return QString::fromUtf8(error.what());
+  }
+  return {};
+}
 
 // The export against the fake suite, in a working directory of its own that holds a template.
 class TExportRulesTest : public ::testing::Test {
@@ -22,10 +40,29 @@ class TExportRulesTest : public ::testing::Test {
     ASSERT_TRUE(FWork.isValid());
     FPrevious = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(FWork.path()));
-    QFile templateFile("temp.xls");
-    ASSERT_TRUE(templateFile.open(QIODevice::WriteOnly));
-    templateFile.write("template");
+    WriteFile("temp.xls", TemplateBytes);
   }
+
+  static void WriteFile(const QString& name, const QByteArray& content) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+  }
+  static QByteArray Contents(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+  }
+  // The export's own copies of the template, by name.
+  QStringList VoucherCopies() const {
+    return QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+  }
+  QString Today() const { return QDate::currentDate().toString("yyyy-MM-dd"); }
+
+  // What the export takes for an Excel 97 workbook: the compound file's signature and a stream
+  // named "Workbook" in its directory.
+  static inline const QByteArray TemplateBytes =
+      QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(56, '\0') +
+      QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16) + "template";
   void TearDown() override { QDir::setCurrent(FPrevious); }
 
   // The texts of one sheet of the first document, in write order: "A5=2000".
@@ -65,15 +102,64 @@ TEST_F(TExportRulesTest, WritesTheCellMapInOrderThenPlacesThePicture) {
   EXPECT_EQ(shapes[0]->Property("Size").Get("Width").ToInt(), 6400);
   EXPECT_EQ(shapes[0]->Property("Size").Get("Height").ToInt(), 6000);
   EXPECT_EQ(shapes[0]->Property("Transparency").ToInt(), 50);
-  EXPECT_EQ(shapes[0]->Property("Graphic").Get("URL").ToString(),
-            FileNameToURL(FWork.filePath("QR.bmp")));
+  // The office took the picture from this export's own file, which is gone afterwards; the
+  // document is this export's own copy of the template, loaded as an Excel 97 workbook.
+  const QString stem = FWork.filePath("vouchers/" + Today() + "_004512_1");
+  EXPECT_EQ(shapes[0]->Property("Graphic").Get("URL").ToString(), FileNameToURL(stem + ".bmp"));
+  EXPECT_FALSE(QFile::exists(stem + ".bmp"));
+  ASSERT_EQ(FWorld.Loads.size(), 1u);
+  EXPECT_EQ(FWorld.Loads[0].at(0).ToString(), FileNameToURL(stem + ".xls"));
+  EXPECT_EQ(FWorld.Loads[0].at(3).ToArray().at(4).Get("Value").ToString(), "MS Excel 97");
+  EXPECT_EQ(Contents(stem + ".xls"), TemplateBytes);
+  EXPECT_EQ(Contents("temp1.xls"), TemplateBytes);
   const qsizetype lastThirdCopyWrite = FWorld.Calls.lastIndexOf("Cell.SetString()", FWorld.Calls.indexOf("Shape.Transparency="));
-  EXPECT_EQ(FWorld.Calls.mid(lastThirdCopyWrite + 1).count("Cell.SetString()"), 10);  // list 2
+  EXPECT_EQ(FWorld.Calls.mid(lastThirdCopyWrite + 1).count("Cell.SetString()"), 11);  // list 2
 
   ASSERT_EQ(FSource.Clipboard.size(), 1u);
   EXPECT_EQ(FSource.Clipboard[0].convertToFormat(QImage::Format_RGB32),
             QImage(FWork.filePath("QR.bmp")).convertToFormat(QImage::Format_RGB32));
   EXPECT_THROW(FOffice.Sheets().SheetByIndex(0), EOffice);  // ended with Connect(false)
+  // Every value fits at the template's size but the bag number in the narrow "Сумка №" box.
+  EXPECT_EQ(FWorld.Calls.count("Cell.CharHeight="), 3);
+}
+
+// The values that printed at 1.4 and 3.4 pt: the recipient cut to two lines of the smallest
+// size (6 pt, 6.5 on the third sheet, which prints scaled), the full name whole at a size of
+// its own; only their cells get a size, and the "Сумка №" boxes, too narrow for "004512" at
+// the template's 10 pt.
+TEST_F(TExportRulesTest, LongValuesAreCutOrSetSmaller) {
+  const QString recipient = QString("ПАО Сбербанк России, отделение № 7 ").repeated(8).left(255);
+  const QString name = QString("Константинопольский-Заде ").repeated(4);
+  FSource.BagData.Recipient = recipient;
+  FSource.BagData.FullName = name;
+  ExportVoucher(FOffice, FSource);
+  const auto keys = [](const std::map<QString, double>& sizes) {
+    QStringList addresses;
+    for (const auto& [address, size] : sizes) addresses << address;
+    return addresses;
+  };
+  const TFakeSheet& form = *FWorld.Documents.at(0)->Sheets.at(0);
+  const TFakeSheet& receipt = *FWorld.Documents.at(0)->Sheets.at(2);
+  EXPECT_EQ(keys(form.CharHeights), QStringList({"AJ24", "AN53", "EL36", "EL6", "Q11", "Q41"}));
+  EXPECT_EQ(keys(receipt.CharHeights), QStringList({"AI21", "EL3", "Q8"}));
+  EXPECT_EQ(form.CharHeights.at("EL6"), 8.5);
+  for (const auto& [sheet, address, size] : {std::tuple(&form, "Q11", 6.0),
+                                              std::tuple(&form, "Q41", 6.0),
+                                              std::tuple(&receipt, "Q8", 6.5)}) {
+    SCOPED_TRACE(address);
+    const QString written = sheet->Cells.at(address);
+    ASSERT_TRUE(written.endsWith("…"));
+    EXPECT_TRUE(recipient.startsWith(written.chopped(1)));
+    EXPECT_GT(written.size(), 100);
+    EXPECT_EQ(sheet->CharHeights.at(address), size);
+  }
+  for (const auto& [sheet, address] :
+       {std::pair(&form, "AJ24"), std::pair(&form, "AN53"), std::pair(&receipt, "AI21")}) {
+    SCOPED_TRACE(address);
+    EXPECT_EQ(sheet->Cells.at(address), name);
+    EXPECT_GE(sheet->CharHeights.at(address), address == QString("AI21") ? 6.5 : 6.0);
+    EXPECT_LT(sheet->CharHeights.at(address), 9);
+  }
 }
 
 TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
@@ -89,7 +175,10 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
   const TCase cases[] = {
       {"no firm", "", "6007", true, "Добавьте фирму", false, false},
       {"no total", "ООО «Ромашка»", "", true, "Заполните сумму!", true, false},
-      {"no suite", "ООО «Ромашка»", "6007", false, "no connect", true, true},
+      {"no suite", "ООО «Ромашка»", "6007", false,
+       "Не удалось запустить LibreOffice. Проверьте, что LibreOffice Calc установлен и "
+       "запускается командой soffice, и повторите экспорт.\nno connect",
+       true, true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -106,10 +195,9 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
     EXPECT_EQ(QFile::exists("temp1.xls"), c.FilesWritten);
     EXPECT_EQ(FWorld.Calls.contains("CreateServiceManager"), c.SuiteAsked);
     EXPECT_TRUE(FWorld.Writes.empty());
+    EXPECT_EQ(VoucherCopies(), QStringList());  // none made, or the unused one removed
   }
-  QFile copy("temp1.xls");
-  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-  EXPECT_EQ(copy.readAll(), "template");
+  EXPECT_EQ(Contents("temp1.xls"), TemplateBytes);
 }
 
 // Refused before anything is written: a foreign QR code or a blank amount in words would
@@ -166,7 +254,7 @@ TEST_F(TExportRulesTest, ListsTheRowsWhoseCountComparesAboveZero) {
   for (int row = 1; row <= 15; ++row)
     FSource.Rows[row] = {"d" + QString::number(row), counts[row], "s" + QString::number(row)};
   ExportVoucher(FOffice, FSource);
-  const QStringList list{"A5=d4",  "BA5=00",   "DC5=s4",  "A6=d6",  "BA6=1",    "DC6=s6",
+  const QStringList list{"DA2=004512", "A5=d4",  "BA5=00",   "DC5=s4",  "A6=d6",  "BA6=1",    "DC6=s6",
                          "A7=d7",  "BA7=\t5",  "DC7=s7",  "A8=d9",  "BA8=0.0",  "DC8=s9",
                          "A9=d10", "BA9=0,5",  "DC9=s10", "A10=d15", "BA10=12", "DC10=s15",
                          "DC20=6007"};
@@ -178,17 +266,176 @@ TEST_F(TExportRulesTest, AllCountsZeroLeaveTheListsEmptyButTheTotal) {
   for (int row = 1; row <= 15; ++row) FSource.Rows[row].Count = "0";
   FSource.TotalText = "0";
   ExportVoucher(FOffice, FSource);
-  EXPECT_EQ(WritesOn("Опись"), QStringList{"DC20=0"});
-  EXPECT_EQ(WritesOn("Опись (2)"), QStringList{"DC20=0"});
+  EXPECT_EQ(WritesOn("Опись"), QStringList({"DA2=004512", "DC20=0"}));
+  EXPECT_EQ(WritesOn("Опись (2)"), QStringList({"DA2=004512", "DC20=0"}));
 }
 
 TEST_F(TExportRulesTest, RefusedCellEndsTheExportWithWhatIsWrittenKept) {
   FWorld.RefusedAddress = "CA6";
-  EXPECT_THROW(ExportVoucher(FOffice, FSource), EOffice);
+  EXPECT_EQ(FailureOf([&] { ExportVoucher(FOffice, FSource); }),
+            "LibreOffice не заполнил ведомость до конца. Повторите экспорт.\n"
+            "com.sun.star.uno.RuntimeException");
   EXPECT_EQ(FWorld.Writes.back().Address, "L6");
   EXPECT_TRUE(FWorld.Documents.at(0)->Sheets.at(2)->Shapes.empty());
   // No Connect(false): the document is still the current one.
   EXPECT_NO_THROW(FOffice.Sheets().SheetByIndex(0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TExportRulesTest, EveryExportOpensAFreshCopyOfItsOwn) {
+  // An office lock left behind for the name the second export would take.
+  ASSERT_TRUE(QDir().mkdir("vouchers"));
+  WriteFile("vouchers/.~lock." + Today() + "_004512_2.xls#", "stale");
+  ExportVoucher(FOffice, FSource);
+  ExportVoucher(FOffice, FSource);
+  FSource.BagData.BagNumber = "А-7/2 б";
+  ExportVoucher(FOffice, FSource);
+  const QStringList loaded = [&] {
+    QStringList urls;
+    for (const TVariant::TArray& load : FWorld.Loads) urls << load.at(0).ToString();
+    return urls;
+  }();
+  const QString folder = FWork.filePath("vouchers/");
+  EXPECT_EQ(loaded, QStringList({FileNameToURL(folder + Today() + "_004512_1.xls"),
+                                 FileNameToURL(folder + Today() + "_004512_3.xls"),
+                                 FileNameToURL(folder + Today() + "_А-7_2_б_1.xls")}));
+  EXPECT_EQ(VoucherCopies(), QStringList({".~lock." + Today() + "_004512_2.xls#",
+                                          Today() + "_004512_1.xls", Today() + "_004512_3.xls",
+                                          Today() + "_А-7_2_б_1.xls"}));
+}
+
+TEST_F(TExportRulesTest, FileFaultsStopTheExportBeforeTheOffice) {
+  const QString folder = QDir::toNativeSeparators(FWork.path());
+  struct TCase {
+    const char* Name;
+    std::function<void()> Arrange;
+    QString Message;
+  };
+  const TCase cases[] = {
+      {"template missing", [] { QFile::remove("temp.xls"); },
+       "Не найден шаблон ведомости temp.xls в папке «" + folder +
+           "». Положите в эту папку файл temp.xls и повторите экспорт."},
+      {"template is text", [] { WriteFile("temp.xls", "Сумка;Сумма\n004512;6007\n"); },
+       "Файл temp.xls («" + folder + "/temp.xls») не является таблицей Excel. Замените его "
+       "шаблоном ведомости."},
+      {"template is another compound file",
+       [] { WriteFile("temp.xls", TemplateBytes.left(64) + QByteArray("W\0o\0r\0d\0", 8)); },
+       "Файл temp.xls («" + folder + "/temp.xls») не является таблицей Excel. Замените его "
+       "шаблоном ведомости."},
+      {"temp1.xls cannot be replaced", [] { ASSERT_TRUE(QDir().mkpath("temp1.xls/inside")); },
+       "Не удалось обновить файл temp1.xls («" + folder + "/temp1.xls»): диск переполнен или нет "
+       "прав на запись. Экспорт не выполнен."},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFile("temp.xls", TemplateBytes);
+    QDir("temp1.xls").removeRecursively();
+    QFile::remove("temp1.xls");
+    c.Arrange();
+    FWorld.Calls.clear();
+    const QString message = FailureOf([&] { ExportVoucher(FOffice, FSource); });
+    // The sentence, then the system's own words on a line of their own where there are any.
+    EXPECT_EQ(message.section(u'\n', 0, 0), c.Message);
+    EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));
+    EXPECT_FALSE(QDir("vouchers").exists());
+  }
+  EXPECT_TRUE(FSource.Messages.empty());
+}
+
+TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheExport) {
+  struct TCase {
+    const char* Name;
+    QString HangingAddress;  // where the office stops answering
+    bool OperatorCancels;    // as the picture reaches the clipboard
+    QString Message;
+    int Aborts;
+    QString LastWrite;
+  };
+  const TCase cases[] = {
+      {"no answer for a second", "CA6", false,
+       "LibreOffice не отвечает 1 с, экспорт прерван. Повторите экспорт.\nno answer", 1, "L6"},
+      {"the operator cancels", "", true,
+       "Экспорт отменён. Открытая ведомость может быть заполнена не до конца.", 0, "DR6"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFakeWorld world;
+    world.AnswerTimeout = std::chrono::seconds(1);
+    world.HangingAddress = c.HangingAddress;
+    TOOCalc office(std::make_shared<TFakeServer>(world));
+    TTestVoucherSource source;
+    TOfficeWork* waiting = nullptr;
+    source.OnWait = [&](TOfficeWork& work) { waiting = &work; };
+    if (c.OperatorCancels) source.OnClipboard = [&] { waiting->Cancel(); };
+    EXPECT_EQ(FailureOf([&] { ExportVoucher(office, source); }), c.Message);
+    EXPECT_EQ(world.Aborts(), c.Aborts);
+    EXPECT_EQ(world.Writes.back().Address, c.LastWrite);
+    EXPECT_TRUE(world.Documents.at(0)->Sheets.at(2)->Shapes.empty());
+
+    // The next export finds the server usable again.
+    world.HangingAddress.clear();
+    source.OnClipboard = nullptr;
+    ExportVoucher(office, source);
+    EXPECT_EQ(world.Writes.back().Address, "DC20");
+    EXPECT_EQ(world.Calls.count("Resume"), 2);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A small disk of its own (tmpfs), mounted for the test's life; needs root.
+class TSmallDisk {
+ public:
+  explicit TSmallDisk(const QString& size) {
+    FMounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs",
+                                           FPoint.path()}) == 0;
+  }
+  ~TSmallDisk() {
+    if (FMounted) QProcess::execute("umount", {FPoint.path()});
+  }
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+  bool Mounted() const { return FMounted; }
+  QString Path() const { return FPoint.path(); }
+  // Fills the disk, then frees `left` bytes again.
+  void Fill(qint64 left) const {
+    QFile filler(FPoint.filePath("filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    ASSERT_TRUE(filler.resize(filler.size() - left));
+  }
+
+ private:
+  QTemporaryDir FPoint;
+  bool FMounted = false;
+};
+
+TEST_F(TExportRulesTest, AFullDiskKeepsTheOldQRBitmapAndSaysSo) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a small disk needs root";
+  TSmallDisk disk("64k");
+  ASSERT_TRUE(disk.Mounted());
+  ASSERT_TRUE(QDir::setCurrent(disk.Path()));
+  WriteFile("QR.bmp", "the picture of the last export");
+  // One page left: today's picture (over 9 KB) would come out cut after 4096 bytes.
+  FSource.Symbol.SetText(QString(300, u'x'));
+  disk.Fill(4096);
+
+  const QString message = FailureOf([&] { ExportVoucher(FOffice, FSource); });
+  EXPECT_EQ(message,
+            "Не удалось записать файл QR.bmp («" + disk.Path() + "/QR.bmp»): диск переполнен "
+            "или нет прав на запись. Экспорт не выполнен.\nNo space left on device");
+  EXPECT_EQ(Contents("QR.bmp"), "the picture of the last export");
+  EXPECT_EQ(QDir().entryList(QDir::Files, QDir::Name), QStringList({"QR.bmp", "filler"}));
+  EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));
+  ASSERT_TRUE(QDir::setCurrent(FWork.path()));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ void TFakeObject::Set(const QString& name, const TVariant& value) {
   const auto property = FProperties.find(name.toLower());
   if (property == FProperties.end()) throw EOffice("Unknown property " + name);
   property->second = value;
+  if (const auto onSet = FOnSet.find(name.toLower()); onSet != FOnSet.end()) onSet->second(value);
 }
 
 TVariant TFakeObject::Property(const QString& name) const {
@@ -69,6 +70,7 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
     });
     return TVariant(std::static_pointer_cast<TAutoObject>(sheets));
   });
+  document->Model->Method("AttachResource", [](const TVariant::TArray&) { return TVariant(); });
   document->Model->Method("CreateInstance", [this](const TVariant::TArray& args) {
     return TVariant(std::static_pointer_cast<TAutoObject>(NewShape(args.at(0).ToString())));
   });
@@ -106,9 +108,13 @@ std::shared_ptr<TFakeObject> TFakeWorld::SheetObject(int document,
     if (address == RefusedAddress) throw EOffice("com.sun.star.uno.RuntimeException");
     auto cell = std::make_shared<TFakeObject>(*this, "Cell");
     cell->Method("SetString", [this, document, sheet, address](const TVariant::TArray& text) {
+      if (address == HangingAddress) HangUntilAborted();
       sheet->Cells[address.toUpper()] = text.at(0).ToString();
       Writes.push_back({document, sheet->Name, address, text.at(0).ToString()});
       return TVariant();
+    });
+    cell->Property("CharHeight", 10.0, [sheet, address](const TVariant& size) {
+      sheet->CharHeights[address.toUpper()] = size.ToDouble();
     });
     return TVariant(std::static_pointer_cast<TAutoObject>(cell));
   });
@@ -187,3 +193,30 @@ TVariant TFakeServer::CreateServiceManager() {
   if (!FWorld.Reachable) throw EOffice("The office suite cannot be started");
   return TVariant(std::static_pointer_cast<TAutoObject>(FWorld.ServiceManager()));
 }
+
+TVariant TFakeServer::CreateInteractionHandler() {
+  auto handler = std::make_shared<TFakeObject>(FWorld, "InteractionHandler");
+  handler->Property("Kind", "silent");
+  return TVariant(std::static_pointer_cast<TAutoObject>(handler));
+}
+
+void TFakeServer::Abort() { FWorld.RecordAbort(); }
+
+void TFakeWorld::RecordAbort() {
+  std::lock_guard lock(FMutex);
+  ++FAborts;
+  FAborted.notify_all();
+}
+
+int TFakeWorld::Aborts() const {
+  std::lock_guard lock(FMutex);
+  return FAborts;
+}
+
+void TFakeWorld::HangUntilAborted() {
+  std::unique_lock lock(FMutex);
+  FAborted.wait(lock, [this] { return FAborts > 0; });
+  throw EOfficeGone("Binary URP bridge disposed during call");
+}
+
+void TFakeServer::Resume() { FWorld.Calls << "Resume"; }

@@ -3,13 +3,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "office/AutomationServer.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 // A small office suite in process, reached by the same late-bound calls as the real one: a
 // desktop that loads documents, sheets (a fresh object per lookup, as the suite does), cells,
@@ -30,6 +33,11 @@ class TFakeObject : public TAutoObject {
 
   void Method(const QString& name, TMethod method) { FMethods[name.toLower()] = std::move(method); }
   void Property(const QString& name, TVariant value) { FProperties[name.toLower()] = value; }
+  // A declared property that also tells onSet every value set.
+  void Property(const QString& name, TVariant value, std::function<void(const TVariant&)> onSet) {
+    Property(name, std::move(value));
+    FOnSet[name.toLower()] = std::move(onSet);
+  }
   TVariant Property(const QString& name) const;
 
  private:
@@ -37,12 +45,14 @@ class TFakeObject : public TAutoObject {
   QString FKind;
   std::map<QString, TMethod> FMethods;
   std::map<QString, TVariant> FProperties;
+  std::map<QString, std::function<void(const TVariant&)>> FOnSet;
 };
 
 // One sheet's content: its name, the texts written into it, its drawing layer.
 struct TFakeSheet {
   QString Name;
-  std::map<QString, QString> Cells;  // by upper-case address
+  std::map<QString, QString> Cells;         // by upper-case address
+  std::map<QString, double> CharHeights;    // sizes set, by upper-case address
   std::shared_ptr<TFakeObject> DrawPage;
   std::vector<std::shared_ptr<TFakeObject>> Shapes;
 };
@@ -70,8 +80,12 @@ class TFakeWorld {
   void AddShape(TFakeSheet& sheet, const QString& service, const QString& name);
 
   bool Reachable = true;          // false: the service manager cannot be created
+  std::chrono::milliseconds AnswerTimeout{30000};
   qint64 GraphicType = 1;         // what the provider reports for any file
   QString RefusedAddress;         // a cell address the suite refuses
+  // A cell whose SetString never answers: it waits until the server is aborted, then raises
+  // EOfficeGone as a disposed connection does.
+  QString HangingAddress;
   QStringList Sheets{"Ведомость", "Опись", "Квитанция", "Опись (2)"};  // of loaded documents
   QStringList Calls;              // every call, get and set, as logged by TFakeObject
   std::vector<std::unique_ptr<TFakeDocument>> Documents;  // open, in load order
@@ -80,17 +94,33 @@ class TFakeWorld {
 
   std::shared_ptr<TFakeObject> ServiceManager();
 
+  // How often the server was aborted. Thread-safe.
+  void RecordAbort();
+  int Aborts() const;
+
  private:
   std::shared_ptr<TFakeObject> Struct(const QString& type);
   std::shared_ptr<TFakeObject> SheetObject(int document, std::shared_ptr<TFakeSheet> sheet);
   std::shared_ptr<TFakeObject> Desktop();
   std::shared_ptr<TFakeObject> NewShape(const QString& service);
+  void HangUntilAborted();
+
+  mutable std::mutex FMutex;
+  std::condition_variable FAborted;
+  int FAborts = 0;
 };
 
 class TFakeServer : public TAutomationServer {
  public:
   explicit TFakeServer(TFakeWorld& world) : FWorld(world) {}
   TVariant CreateServiceManager() override;
+  // An object with the property Kind = "silent".
+  TVariant CreateInteractionHandler() override;
+  // Abort is recorded in the world (Aborts) and ends a hanging call; Resume is logged.
+  void Abort() override;
+  void Resume() override;
+  std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
+  std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
 
  private:
   TFakeWorld& FWorld;

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
+
+#include <algorithm>
 
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
@@ -29,13 +33,16 @@ TOfficeLaunch TOfficeFixture::Launch() const {
   TOfficeLaunch launch;
   launch.PipeName = FPipeName;
   launch.ProfileURL = FileNameToURL(FProfile.path());
-  launch.Headless = true;
+  launch.Headless = !FVisibleOffice;
   launch.StartTimeout = std::chrono::seconds(60);
   return launch;
 }
 
-std::vector<TVariant> TOfficeFixture::OpenWorkingCopies() {
-  const QString url = FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
+std::vector<TVariant> TOfficeFixture::OpenVoucherCopies() {
+  return OpenDocuments(FileNameToURL(QDir::current().absoluteFilePath("vouchers")) + "/");
+}
+
+std::vector<TVariant> TOfficeFixture::OpenDocuments(const QString& urlStart) {
   const TVariant desktop =
       FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
   const TVariant components = desktop.Call("GetComponents").Call("CreateEnumeration");
@@ -43,9 +50,11 @@ std::vector<TVariant> TOfficeFixture::OpenWorkingCopies() {
   while (components.Call("HasMoreElements").ToBool()) {
     const TVariant component = components.Call("NextElement");
     if (component.Call("SupportsService", {"com.sun.star.sheet.SpreadsheetDocument"}).ToBool() &&
-        component.Get("URL").ToString() == url)
+        component.Get("URL").ToString().startsWith(urlStart))
       documents.push_back(component);
   }
+  // The desktop lists the most recent first.
+  std::reverse(documents.begin(), documents.end());
   return documents;
 }
 
@@ -65,4 +74,20 @@ TVariant TOfficeFixture::ShapeNamed(const TVariant& document, int sheet, const Q
     if (shape.Get("Name").ToString() == name) return shape;
   }
   return TVariant::Null();
+}
+
+void TOfficeFixture::StoreCopy(const TVariant& document, const QString& path) {
+  document.Call("StoreToURL",
+                {FileNameToURL(path),
+                 TVariant(TVariant::TArray{MakePropertyValue(FServer->CreateServiceManager(),
+                                                             "FilterName", "MS Excel 97")})});
+}
+
+QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir) {
+  QTemporaryDir profile;
+  QProcess::execute("soffice", {"--headless", "--norestore",
+                                "-env:UserInstallation=" + FileNameToURL(profile.path()),
+                                "--convert-to", filter, "--outdir", outDir, file});
+  const QStringList made = QDir(outDir).entryList(QDir::Files);
+  return made.isEmpty() ? QString() : QDir(outDir).filePath(made.first());
 }

@@ -11,9 +11,9 @@
 
 #include "office/OpenOffice.h"
 #include "office/UnoServer.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
-// A test with its own headless LibreOffice: a throwaway profile, a pipe of its own, a working
+// A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
 // directory holding the voucher template "temp.xls". The office starts on the first connection
 // and is ended by its process id after the test.
 class TOfficeFixture : public ::testing::Test {
@@ -23,14 +23,20 @@ class TOfficeFixture : public ::testing::Test {
 
   // A launch description for this test's office.
   TOfficeLaunch Launch() const;
-  // The spreadsheet documents open in this test's office whose file is the working copy of the
-  // current working directory.
-  std::vector<TVariant> OpenWorkingCopies();
+  // The spreadsheet documents open in this test's office whose file is one of the export's own
+  // copies of the template, in "vouchers" of the current working directory; in load order.
+  std::vector<TVariant> OpenVoucherCopies();
+  // The spreadsheet documents open in this test's office whose URL starts with urlStart.
+  std::vector<TVariant> OpenDocuments(const QString& urlStart);
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
   // The shape of that name on a sheet's drawing layer, Null when there is none.
   static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
+  // Stores a copy of an open document at path, as an Excel 97 workbook.
+  void StoreCopy(const TVariant& document, const QString& path);
 
+  // The office shows its windows (on the display of DISPLAY); set before SetUp.
+  bool FVisibleOffice = false;
   QTemporaryDir FWork;
   QTemporaryDir FProfile;
   QString FPipeName;
@@ -40,3 +46,7 @@ class TOfficeFixture : public ::testing::Test {
  private:
   QString FPreviousFolder;
 };
+
+// Converts file with an office process of its own (a throwaway profile, headless) through the
+// filter ("pdf", "csv:…") into the empty folder outDir; the file it made, empty when none.
+QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir);

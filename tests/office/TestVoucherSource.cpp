@@ -17,7 +17,8 @@ std::vector<TExpectedCell> ExpectedCells(const TTestVoucherSource& s, const QStr
       {0, "AN53", b.FullName},    {0, "DR45", b.CashSymbol}, {0, "EG45", s.TotalText},
       {0, "DR39", s.TotalText},   {0, "W48", words},        {0, "AC50", s.Receipt}};
   const auto list = [&](int sheet) {
-    cells.insert(cells.end(), {{sheet, "A5", "2000"}, {sheet, "BA5", "3"}, {sheet, "DC5", "6000"},
+    cells.insert(cells.end(), {{sheet, "DA2", b.BagNumber},
+                               {sheet, "A5", "2000"}, {sheet, "BA5", "3"}, {sheet, "DC5", "6000"},
                                {sheet, "A6", "200"},  {sheet, "BA6", "00"}, {sheet, "DC6", "0"},
                                {sheet, "A7", "1"},    {sheet, "BA7", " 7\t"}, {sheet, "DC7", "7"},
                                {sheet, "DC20", s.TotalText}});

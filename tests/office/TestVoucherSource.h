@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "office/VoucherExport.h"
-#include "tests/office/QStringPrinter.h"
+#include "tests/support/QtPrinters.h"
 
 // The main window as the export sees it: a bag, the firm, a grid with counts in rows 2, 5 and
 // 11 (row 5 typed as "00"), and the messages and clipboard pictures the export produced.
@@ -28,15 +28,17 @@ class TTestVoucherSource : public TVoucherSource {
   TVoucherBag Bag() const override { return BagData; }
   TDenominationRow DenominationRow(int row) const override { return Rows.at(row); }
   QString Total() const override { return TotalText; }
-  QString ReceiptName() const override {
-    if (OnReceiptName) OnReceiptName();
-    return Receipt;
-  }
+  QString ReceiptName() const override { return Receipt; }
   const TQRSymbol& QRSymbol() const override { return Symbol; }
   void ShowMessage(const QString& message) override { Messages.push_back(message); }
   void PutOnClipboard(const QImage& picture) override {
     Clipboard.push_back(picture);
     if (UseRealClipboard) TVoucherSource::PutOnClipboard(picture);
+    if (OnClipboard) OnClipboard();
+  }
+  void WaitForOffice(TOfficeWork& work) override {
+    if (OnWait) OnWait(work);
+    work.Wait();
   }
 
   QString Firm = "ООО «Ромашка» #1";
@@ -47,7 +49,11 @@ class TTestVoucherSource : public TVoucherSource {
   QString TotalText = "6007";
   QString Receipt = "Поступления от реализации товаров";
   TQRSymbol Symbol;
-  std::function<void()> OnReceiptName;
+  // Runs as the picture reaches the clipboard: the office is midway, between the third copy
+  // and the picture.
+  std::function<void()> OnClipboard;
+  // Runs as the export starts to wait for the office (say, to arrange a cancel).
+  std::function<void(TOfficeWork&)> OnWait;
   bool UseRealClipboard = false;
   std::vector<QString> Messages;
   std::vector<QImage> Clipboard;

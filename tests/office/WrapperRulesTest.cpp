@@ -39,27 +39,43 @@ TEST_F(TWrapperRulesTest, ConnectSwallowsAMissingSuiteAndDisconnectKeepsTheDeskt
   ASSERT_EQ(FWorld.Documents.size(), 1u);                    // still open in the suite
 }
 
-TEST_F(TWrapperRulesTest, OpenDocumentLoadsTheWorkingCopyOfTheWorkingDirectory) {
+TEST_F(TWrapperRulesTest, OpenDocumentLoadsTheNamedFileAskingTheUserNothing) {
   FOffice.Connect(true);
-  FOffice.OpenDocument("temp.xls", TOOOpenOptions{}, 0);
-  FOffice.OpenDocument("temp.xls", TOOOpenOptions{.Hidden = true, .ReadOnly = true}, 4);
+  FOffice.OpenDocument("temp1.xls", TOOOpenOptions{}, 0);
+  FOffice.OpenDocument("/tmp/a b/x.xls",
+                       TOOOpenOptions{.Hidden = true, .AsTemplate = false, .ReadOnly = true,
+                                      .FilterName = "MS Excel 97"},
+                       4);
   FOffice.OpenDocument("", TOOOpenOptions{}, 0);
   ASSERT_EQ(FWorld.Loads.size(), 3u);
 
-  const QString workingCopy = FileNameToURL(QDir::current().absoluteFilePath("temp1.xls"));
-  const QString urls[] = {workingCopy, workingCopy, "private:factory/scalc"};
-  const std::vector<std::vector<qint64>> flags{{0, 0, 0, 0}, {1, 0, 1, 4}, {0, 0, 0, 0}};
+  const QString urls[] = {FileNameToURL(QDir::current().absoluteFilePath("temp1.xls")),
+                          "file:///tmp/a%20b/x.xls", "private:factory/scalc"};
+  const std::vector<std::vector<TVariant>> values{
+      {false, false, false, 0, "handler"},
+      {true, false, true, 4, "MS Excel 97", "handler"},
+      {false, false, false, 0, "handler"}};
+  const std::vector<QStringList> names{
+      {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "InteractionHandler"},
+      {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "FilterName", "InteractionHandler"},
+      {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "InteractionHandler"}};
   for (size_t load = 0; load < 3; ++load) {
+    SCOPED_TRACE(load);
     const TVariant::TArray& args = FWorld.Loads[load];
     EXPECT_EQ(args.at(0).ToString(), urls[load]);
     EXPECT_EQ(args.at(1).ToString(), "_blank");
     EXPECT_EQ(args.at(2).ToInt(), 0);
     const TVariant::TArray& properties = args.at(3).ToArray();
-    ASSERT_EQ(properties.size(), 4u);
-    const char* names[] = {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode"};
-    for (size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(properties[i].Get("Name").ToString(), names[i]);
-      EXPECT_EQ(properties[i].Get("Value").ToInt(), flags[load][i]) << names[i];
+    ASSERT_EQ(properties.size(), static_cast<size_t>(names[load].size()));
+    for (size_t i = 0; i < properties.size(); ++i) {
+      EXPECT_EQ(properties[i].Get("Name").ToString(), names[load][i]);
+      const TVariant value = properties[i].Get("Value");
+      if (names[load][i] == "InteractionHandler")
+        EXPECT_EQ(value.Get("Kind").ToString(), "silent");
+      else if (values[load][i].Kind() == TVariant::TKind::String)
+        EXPECT_EQ(value.ToString(), values[load][i].ToString());
+      else
+        EXPECT_EQ(value.ToInt(), values[load][i].ToInt()) << names[load][i].toStdString();
     }
     EXPECT_EQ(FWorld.Documents.at(load)->Model->Property("Title").ToString(), "vedomost.xls");
   }

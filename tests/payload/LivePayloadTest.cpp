@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <ostream>
 
-#include "app/DBEdit.h"
+#include "app/controls/DBEdit.h"
+#include "app/controls/PaintBox.h"
+#include "app/controls/StringGrid.h"
 #include "app/MainForm.h"
-#include "app/PaintBox.h"
-#include "app/StringGrid.h"
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/qr/ZbarDecode.h"
+#include "tests/support/DecimalSeparator.h"
 #include "texts/NumberFormat.h"
 #include "ui_MainForm.h"
 
@@ -92,18 +93,6 @@ void ExpectPaintedLikeTheSizeLine(const TForm1& w, const QImage& preview, const 
 
 QByteArray Utf8WithBom(const QString& text) { return QByteArray("\xEF\xBB\xBF") + text.toUtf8(); }
 
-// The decimal separator is process-wide; each case puts the previous one back.
-class TSeparator {
-public:
-  explicit TSeparator(QChar separator) : FPrevious(DecimalSeparator()) { SetDecimalSeparator(separator); }
-  ~TSeparator() { SetDecimalSeparator(FPrevious); }
-  TSeparator(const TSeparator&) = delete;
-  TSeparator& operator=(const TSeparator&) = delete;
-
-private:
-  QChar FPrevious;
-};
-
 TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEncodingPerKey) {
   TRunningProgram program({Bag});
   TForm1& w = program.Window();
@@ -131,7 +120,7 @@ TEST(LivePayload, CountsTypedIntoTheGridBringTheTotalWithTheCurrentSeparator) {
   };
   for (const TCase& c : {TCase{u',', u"15000,7"}, TCase{u'.', u"15000.7"}}) {
     SCOPED_TRACE(QString(c.Separator).toStdString());
-    TSeparator separator(c.Separator);
+    const TDecimalSeparator separator(c.Separator);
     TRunningProgram program({Bag});
     TForm1& w = program.Window();
     const Ui::TForm1& ui = w.Controls();

@@ -7,15 +7,15 @@
 
 #include <initializer_list>
 
+#include "tests/support/SamplePayload.h"
+
 namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb Untouched = qRgb(255, 0, 0);
 
-const QString Payload = QString::fromUtf8(
-    "№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
-    "Транзитный счет:40702810900000000001;\r\nСумма:15000,7 руб.;\r\nКассовый символ:2;\r\n");
+const QString Payload = QString::fromUtf8(SamplePayload);
 
 // Paints symbol black on white into a fresh image of the given size (pre-filled with red, so
 // that an unpainted pixel shows) at rect.

@@ -7,14 +7,13 @@
 #include "qr/QR_URL.h"
 #include "qr/QR_Win1251.h"
 #include "tests/qr/RecordingEncoder.h"
+#include "tests/support/SamplePayload.h"
 
 namespace {
 
 using TRecordingBase = TRecordingEncoder<TEncoder>;
 
-const QString Payload = QString::fromUtf8(
-    "№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
-    "Транзитный счет:40702810900000000001;\r\nСумма:15000,7 руб.;\r\nКассовый символ:2;\r\n");
+const QString Payload = QString::fromUtf8(SamplePayload);
 
 struct TAutoCase {
   const char* Text;

@@ -12,6 +12,3 @@ struct TRun {
 
 // Runs the built voucher-tool with the arguments, feeding input to its standard input.
 TRun RunTool(const QStringList& arguments, const QByteArray& input = {});
-
-// The six-line voucher payload of a typical bag, as UTF-8: a version-9 symbol.
-extern const QByteArray VoucherPayload;

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "tests/qr/ZbarDecode.h"
+#include "tests/support/SamplePayload.h"
 #include "tests/tools/ToolRun.h"
 
 namespace {
@@ -13,7 +14,7 @@ TEST(VoucherToolOracle, BitmapOfTheVoucherPayloadDecodesToTheMarkedUtf8Bytes) {
   const QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString path = folder.filePath(QStringLiteral("QR.bmp"));
-  const TRun run = RunTool({"qr", "--bmp", path}, VoucherPayload);
+  const TRun run = RunTool({"qr", "--bmp", path}, QByteArray(SamplePayload));
   ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
 
   QFile file(path);
@@ -25,7 +26,7 @@ TEST(VoucherToolOracle, BitmapOfTheVoucherPayloadDecodesToTheMarkedUtf8Bytes) {
 
   const std::optional<QByteArray> decoded = DecodeQRFile(path);
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_EQ(decoded->toHex(' '), (QByteArray("\xef\xbb\xbf") + VoucherPayload).toHex(' '));
+  EXPECT_EQ(decoded->toHex(' '), (QByteArray("\xef\xbb\xbf") + QByteArray(SamplePayload)).toHex(' '));
 }
 
 }  // namespace

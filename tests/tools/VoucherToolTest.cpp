@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/support/SamplePayload.h"
 #include "tests/tools/ToolRun.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST(VoucherTool, BadCommandLinesGiveUsageAndExitTwo) {
 }
 
 TEST(VoucherTool, QrPrintsTheModulesWithTheQuietZone) {
-  const TRun run = RunTool({"qr"}, VoucherPayload);
+  const TRun run = RunTool({"qr"}, QByteArray(SamplePayload));
   ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
   const QList<QByteArray> lines = run.Out.split('\n');
   ASSERT_EQ(lines.size(), 61 + 1) << "61 lines, each ending in a line feed";

@@ -1,8 +1,0 @@
-#include "app/ADOConnection.h"
-
-TADOConnection::TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait)
-    : FFileName(std::move(fileName)), FBusyTimeoutMs(busyTimeoutMs), FBusyWait(std::move(wait)) {}
-
-void TADOConnection::Open() {
-  if (!FDatabase) FDatabase = std::make_unique<TSqliteDatabase>(FFileName, FBusyTimeoutMs, FBusyWait);
-}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+#include <vector>
+
+#include "app/store/ADOConnection.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/DataLink.h"
+#include "app/store/Field.h"
+
+enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
+
+// A table opened by name with a static cursor: every row is fetched at Open, in the order the
+// database delivers it, and later changes by other processes are not seen until RefreshRecord.
+// Optimistic locking: a post or delete touches the row only while it still holds exactly the
+// values fetched (or last posted) by this data set, compared as the database holds them
+// (text that is not UTF-8 included, see TStoredText); otherwise ERecordConflict is raised,
+// telling a row changed elsewhere from one deleted elsewhere, and nothing changes on either
+// side.
+//
+// Invariants: 0 <= RecNo() < RecordCount(), or RecNo() == -1 exactly when RecordCount() == 0.
+// In dsInsert the current row is the new one, not yet in the table. Modified() is false in
+// dsBrowse. Every change is reported to the attached links (TDataLink) in the order
+// before-row events, row events, deScroll, deUpdateState, deRecordChange.
+class TADOTable {
+public:
+  // `fields` are the columns shown and written, in display order; other columns of the
+  // table are neither read nor written (a new row leaves them to the table's defaults).
+  TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields);
+  TADOTable(const TADOTable&) = delete;
+  TADOTable& operator=(const TADOTable&) = delete;
+
+  // Opens the connection if needed, checks that the table has every field's column (names
+  // compared as the database compares them) and fetches all rows; the first becomes current.
+  // Throws EDatabaseError when the file or the table cannot be read (dfNoTable, or dfNoColumn
+  // naming the first missing column); the file is not written then.
+  void Open();
+  bool Active() const { return FActive; }
+
+  const std::vector<TFieldDef>& Fields() const { return FFields; }
+  // Index of the field called `name`, -1 when there is none.
+  int FieldIndex(const QString& name) const;
+
+  int RecordCount() const { return int(FRecords.size()); }
+  bool IsEmpty() const { return FRecords.empty(); }
+  int RecNo() const { return FRecNo; }
+  TDataSetState State() const { return FState; }
+  // True when a field of the current record was assigned since it entered edit or insert mode.
+  bool Modified() const { return FModified; }
+
+  // Value of `field` in row `row` as the grid shows it: the record buffer for the current row
+  // while it is edited or inserted. Preconditions: valid row and field indices.
+  const QVariant& Value(int row, int field) const;
+  // Value of `field` in the current record; NULL when the data set is empty.
+  QVariant FieldValue(int field) const;
+
+  // Assigns a field of the current record. Precondition: State() is dsEdit or dsInsert
+  // (otherwise EDatabaseError "Dataset not in edit or insert mode").
+  void SetFieldValue(int field, const QVariant& value);
+  // Converts the text for the field (FieldValueFromText) and assigns it; on a conversion
+  // error the field keeps its value.
+  void SetFieldText(int field, const QString& text);
+
+  // Puts the current record in edit mode; an empty data set inserts instead. Nothing in edit
+  // or insert mode.
+  void Edit();
+  // Browse-mode check, then a new empty record before the current one (the only one when the
+  // data set is empty), in insert mode.
+  void Insert();
+  // Stores the links' pending changes; writes an edited or inserted record and returns to
+  // browse mode. A database refusal raises EDatabaseError (ERecordConflict for a row changed
+  // or deleted elsewhere) and leaves the mode, the buffer and the modified flag as they were.
+  void Post();
+  // Drops the changes of the current record; a new record disappears.
+  void Cancel();
+  // Drops a new record; otherwise deletes the current row from the table at once and makes
+  // the next (or, for the last, the previous) row current. Empty data set: EDatabaseError
+  // "Cannot perform this operation on an empty dataset". A row changed or deleted elsewhere:
+  // ERecordConflict, and the register keeps the row.
+  void Delete();
+  // Drops the current record's changes as Cancel does, then reads the current row again from
+  // the table: its stored values replace what the data set held. A row deleted elsewhere
+  // leaves the register and the next (or, for the last, the previous) row becomes current;
+  // then the result is false. Nothing happens on an empty data set. Throws EDatabaseError
+  // when the table cannot be read; the changes are dropped all the same.
+  bool RefreshRecord();
+  // In edit or insert mode: stores the links' pending changes, then posts when modified and
+  // cancels otherwise.
+  void CheckBrowseMode();
+  // Makes row `row` (0 <= row < RecordCount()) current after the browse-mode check. The row
+  // is the one that had that index before the check, even when the check dropped a new
+  // record before it. A failing check leaves the current row as it was.
+  void MoveTo(int row);
+  // Asks every link to store its pending change (TDataLink::UpdateData).
+  void UpdateRecord();
+
+  // Links are told of every change; they must outlive the table or be removed first.
+  void AddLink(TDataLink* link);
+  void RemoveLink(TDataLink* link);
+
+private:
+  struct TRecord {
+    qint64 RowId = 0;             // SQLite rowid; 0 for the new record
+    std::vector<QVariant> Values;  // as fetched or last posted
+  };
+
+  void Notify(TDataEvent event, int info = 0);
+  void CheckColumns() const;
+  QString ColumnList() const;
+  QString MatchCondition(int firstParameter) const;
+  void BindValues(class TSqliteStatement& statement, int firstParameter,
+                  const std::vector<QVariant>& values) const;
+  // The row's stored values; none when the table no longer has it.
+  std::optional<std::vector<QVariant>> ReadRow(qint64 rowId) const;
+  ERecordConflict Conflict(qint64 rowId, bool deleting) const;
+  void WriteRecord();
+  void RemoveRow(int row);
+  void RemoveCurrentRow();
+
+  TADOConnection& FConnection;
+  QString FTableName;
+  std::vector<TFieldDef> FFields;
+  std::vector<TRecord> FRecords;
+  std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
+  std::vector<TDataLink*> FLinks;
+  int FRecNo = -1;
+  TDataSetState FState = TDataSetState::dsBrowse;
+  bool FModified = false;
+  bool FActive = false;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/store/DatabaseError.h"
+#include "app/store/PgConnection.h"
+#include "tests/app/store/PgTestCluster.h"
+
+// A value as the tests write it out: "NULL", "int 42" or "text 'Касса'".
+std::string Shown(const QVariant& value);
+// Row `row` of a result, every column Shown.
+std::vector<std::string> ShownRow(const TPgResult& result, int row);
+
+// How a database action failed: the SQLSTATE and the message, or "ok" twice when it did not.
+struct TFailure {
+  std::string SqlState;
+  std::string Message;
+  bool operator==(const TFailure&) const = default;
+};
+void PrintTo(const TFailure& failure, std::ostream* out);
+
+template <typename TAction>
+TFailure FailureOf(TAction&& action) {
+  try {
+    action();
+  } catch (const EDatabaseError& e) {
+    return {e.SqlState().toStdString(), e.what()};
+  }
+  return {"ok", "ok"};
+}
+
+// The register database of the test cluster as the login role `role`.
+QString RegisterConnInfo(const QString& role = QString::fromLatin1(TPgTestEnvironment::DeskRole));
+
+// Each test starts from an empty register whose keys count from 1 again.
+class PgRegisterTest : public testing::Test {
+protected:
+  void SetUp() override;
+};
