@@ -10,11 +10,12 @@
 #include "app/store/DatabaseError.h"
 #include "app/store/DataLink.h"
 #include "app/store/Field.h"
+#include "app/store/StoreEngine.h"
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
-// A table opened by name with a static cursor: every row is fetched at Open, in the order the
-// database delivers it, and later changes by other processes are not seen until RefreshRecord.
+// A table opened by name with a static cursor, over either engine of the connection (a file or
+// a server, TStoreEngine): every row is fetched at Open, in the order the database delivers it, and later changes by other processes are not seen until RefreshRecord.
 // Optimistic locking: a post or delete touches the row only while it still holds exactly the
 // values fetched (or last posted) by this data set, compared as the database holds them
 // (text that is not UTF-8 included, see TStoredText); otherwise ERecordConflict is raised,
@@ -35,12 +36,12 @@ public:
 
   // Opens the connection if needed, checks that the table has every field's column (names
   // compared as the database compares them) and fetches all rows; the first becomes current.
-  // Throws EDatabaseError when the file or the table cannot be read (dfNoTable, or dfNoColumn
-  // naming the first missing column); the file is not written then.
+  // Throws EDatabaseError when the database or the table cannot be read (dfNoTable, or
+  // dfNoColumn naming the first missing column); the database is not written then.
   void Open();
   bool Active() const { return FActive; }
 
-  const std::vector<TFieldDef>& Fields() const { return FFields; }
+  const std::vector<TFieldDef>& Fields() const { return FTable.Fields; }
   // Index of the field called `name`, -1 when there is none.
   int FieldIndex(const QString& name) const;
 
@@ -71,8 +72,9 @@ public:
   // data set is empty), in insert mode.
   void Insert();
   // Stores the links' pending changes; writes an edited or inserted record and returns to
-  // browse mode. A database refusal raises EDatabaseError (ERecordConflict for a row changed
-  // or deleted elsewhere) and leaves the mode, the buffer and the modified flag as they were.
+  // browse mode. A database refusal or a lost server raises EDatabaseError (ERecordConflict
+  // for a row changed or deleted elsewhere) and leaves the mode, the buffer and the modified
+  // flag as they were.
   void Post();
   // Drops the changes of the current record; a new record disappears.
   void Cancel();
@@ -102,27 +104,17 @@ public:
   void RemoveLink(TDataLink* link);
 
 private:
-  struct TRecord {
-    qint64 RowId = 0;             // SQLite rowid; 0 for the new record
-    std::vector<QVariant> Values;  // as fetched or last posted
-  };
+  // Key 0 for the new record; Values as fetched or last posted.
+  using TRecord = TStoredRow;
 
   void Notify(TDataEvent event, int info = 0);
-  void CheckColumns() const;
-  QString ColumnList() const;
-  QString MatchCondition(int firstParameter) const;
-  void BindValues(class TSqliteStatement& statement, int firstParameter,
-                  const std::vector<QVariant>& values) const;
-  // The row's stored values; none when the table no longer has it.
-  std::optional<std::vector<QVariant>> ReadRow(qint64 rowId) const;
-  ERecordConflict Conflict(qint64 rowId, bool deleting) const;
+  std::vector<TRecord> FetchAll() const;
   void WriteRecord();
   void RemoveRow(int row);
   void RemoveCurrentRow();
 
   TADOConnection& FConnection;
-  QString FTableName;
-  std::vector<TFieldDef> FFields;
+  TTableDef FTable;
   std::vector<TRecord> FRecords;
   std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
   std::vector<TDataLink*> FLinks;
