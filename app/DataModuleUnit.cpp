@@ -4,11 +4,18 @@
 #include "app/DatabaseWait.h"
 #include "app/MainForm.h"
 #include "app/RecordConflict.h"
+#include "app/StoreSettings.h"
 
 namespace {
 
 // How long a call waits for another program that holds the file locked.
 constexpr int BusyTimeoutMs = 5000;
+
+std::unique_ptr<TADOConnection> RegisterConnection() {
+  if (std::optional<TServerConnection> server = ReadStoreSettings(StoreSettingsPath()))
+    return std::make_unique<TADOConnection>(std::move(*server));
+  return std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs, &ShowDatabaseWait);
+}
 
 }  // namespace
 
@@ -26,12 +33,14 @@ std::vector<TFieldDef> ClientsFields() {
 }
 
 TForm2::TForm2(TForm1& form1)
-    : ADOConnection1(std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs, &ShowDatabaseWait)),
+    : ADOConnection1(RegisterConnection()),
       ADOTable1(std::make_unique<TADOTable>(*ADOConnection1, QStringLiteral("Clients"), ClientsFields())),
       DataSource1(std::make_unique<TDataSource>(*ADOTable1)),
       FForm1(form1) {
   ADOConnection1->Open();
   ADOTable1->Open();
+  // The operator always sees which register the window works on.
+  FForm1.setWindowTitle(QStringLiteral("%1 — %2").arg(TApplication::Title(), ADOConnection1->Engine().Name()));
   FForm1.SetDataSource(DataSource1.get());
   FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
 }

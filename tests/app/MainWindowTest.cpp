@@ -102,7 +102,7 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   TRunningProgram program({Bag1234});
   TForm1& w = program.Window();
   const Ui::TForm1& ui = w.Controls();
-  EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019 — db.mdb"));
   EXPECT_EQ(w.centralWidget()->size(), QSize(778, 547));
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
   EXPECT_EQ(w.centralWidget()->y(), ui.MainMenu1->height()) << "client area below the menu";
