@@ -79,9 +79,8 @@ auto TPgEngine::Guarded(TAction&& action) {
   }
   try {
     return action();
-  } catch (const ERecordConflict&) {
-    throw;
   } catch (const EDatabaseError& e) {
+    if (e.Kind() == TDatabaseKind::dkServer) throw;  // already the register's own (a conflict, a missing column)
     Fail(e);
   }
 }
