@@ -85,7 +85,7 @@ TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
 }
 
 TEST(MainWindow, AnEmptyRegisterStartsWithoutPayloadAndRefusesDelete) {
-  TRunningProgram program({});
+  TRunningProgram program(std::vector<TBagRow>{});
   const Ui::TForm1& ui = program.Controls();
   EXPECT_TRUE(ui.mmoEncodedData->toPlainText().isEmpty());
   EXPECT_TRUE(ui.lblQRMetrics->text().isEmpty());
