@@ -1,6 +1,6 @@
 #include "office/CalcSheets.h"
 
-#include "office/OpenOffice.h"
+#include "office/AutomationValues.h"
 
 TOOSize MakeSize(qint32 width, qint32 height) { return TOOSize{width, height}; }
 

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/office/BareExport.h"
+#include "office/AutomationValues.h"
 #include "office/UnoBridge.h"
 #include "office/UnoServer.h"
 #include "tests/export/XDesktop.h"

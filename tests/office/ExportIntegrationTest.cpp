@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include "office/AutomationValues.h"
 #include "office/OfficeProcess.h"
 #include "office/VoucherExport.h"
 #include "tests/office/OfficeFixture.h"

@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "office/AutomationValues.h"
 #include "office/VoucherExport.h"
 #include "tests/office/FakeAutomation.h"
 #include "tests/office/TestVoucherSource.h"

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "office/AutomationValues.h"
+
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
   ASSERT_TRUE(FProfile.isValid());

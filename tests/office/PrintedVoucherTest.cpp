@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "office/AutomationValues.h"
 #include "office/VoucherCells.h"
 #include "office/VoucherExport.h"
 #include "tests/office/OfficeFixture.h"
