@@ -67,7 +67,6 @@ class TOpenOffice {
   // Drops the InteractionHandler from the arguments the current document (loaded from url)
   // keeps of its load.
   void ForgetInteractionHandler(const QString& url);
-  const std::shared_ptr<TAutomationServer>& Server() const { return FServer; }
   void StoreDocument(const QString& method, const QString& fileName, const QString& filterName,
                      bool overwrite);
 
