@@ -29,7 +29,7 @@
 #include "office/AutomationValues.h"
 #include "office/UnoBridge.h"
 #include "office/UnoServer.h"
-#include "tests/export/XDesktop.h"
+#include "tests/support/XDesktop.h"
 
 namespace {
 

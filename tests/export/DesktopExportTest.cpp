@@ -15,6 +15,7 @@
 #include "app/MainForm.h"
 #include "app/controls/StringGrid.h"
 #include "tests/export/WindowExportFixture.h"
+#include "tests/support/FileBytes.h"
 #include "texts/AmountInWords.h"
 
 namespace {
@@ -160,21 +161,15 @@ TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {
   // Locks an office left behind: of the old working copy and of the name the export takes first.
   const QString first = QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls";
   ASSERT_TRUE(QDir(WorkFile("")).mkpath("vouchers"));
-  for (const QString& lock : {WorkFile(".~lock.temp1.xls#"), WorkFile("vouchers/.~lock." + first + "#")}) {
-    QFile file(lock);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(",operator,desk,01.12.2026 09:00,file:///home/operator/.config/libreoffice/4;");
-  }
+  for (const QString& lock : {WorkFile(".~lock.temp1.xls#"), WorkFile("vouchers/.~lock." + first + "#")})
+    WriteFile(lock, ",operator,desk,01.12.2026 09:00,file:///home/operator/.config/libreoffice/4;");
   ClickExport();
   EXPECT_EQ(Program().Messages.Texts(), QStringList());
   ASSERT_EQ(OpenVoucherCopies().size(), 1u);
   EXPECT_TRUE(OpenVoucherCopies()[0].Get("URL").ToString().endsWith("_004512_2.xls"));
 
   // A template that is no spreadsheet never reaches the office.
-  QFile broken(WorkFile("temp.xls"));
-  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-  broken.write("Сумка;Сумма\n");
-  broken.close();
+  WriteFile(WorkFile("temp.xls"), "Сумка;Сумма\n");
   ClickExport();
   ASSERT_EQ(Program().Messages.Boxes.size(), 1u);
   EXPECT_EQ(Program().Messages.Boxes[0].Text,

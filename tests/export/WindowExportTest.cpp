@@ -3,7 +3,6 @@
 // LibreOffice through the bridge.
 #include <QClipboard>
 #include <QDate>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPlainTextEdit>
@@ -16,8 +15,9 @@
 #include "qr/QRSymbol.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/qr/ZbarDecode.h"
+#include "tests/support/DecimalSeparator.h"
+#include "tests/support/FileBytes.h"
 #include "texts/AmountInWords.h"
-#include "texts/NumberFormat.h"
 
 namespace {
 
@@ -29,18 +29,6 @@ const QString Firm = QStringLiteral("ИП Петров П.П. #1");
 const QString DefaultCashAccount = QStringLiteral("202028100000000000001");
 // The receipt name of cash symbol 11.
 const QString Receipt = QStringLiteral("Поступления от реализации платных услуг (выполненных работ)");
-
-// The decimal separator is process-wide: a Russian desk's comma while a test runs.
-class TCommaSeparator {
- public:
-  TCommaSeparator() : FPrevious(DecimalSeparator()) { SetDecimalSeparator(u','); }
-  ~TCommaSeparator() { SetDecimalSeparator(FPrevious); }
-  TCommaSeparator(const TCommaSeparator&) = delete;
-  TCommaSeparator& operator=(const TCommaSeparator&) = delete;
-
- private:
-  QChar FPrevious;
-};
 
 // One value of the voucher and its cells in the upper, lower and third copy.
 struct TVoucherCells {
@@ -81,7 +69,8 @@ class TWindowExport : public TWindowExportTest {
     EXPECT_EQ(CellText(document, sheet, "DC20"), total) << sheet;
   }
 
-  TCommaSeparator FSeparator;
+  // The decimal separator is process-wide: a Russian desk's comma while a test runs.
+  const TDecimalSeparator FSeparator{u','};
 };
 
 TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperatorTyped) {
@@ -160,15 +149,8 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   missing.Program = "/nonexistent/soffice";
   StartProgram({Bag}, std::make_unique<TOOCalc>(std::make_shared<TUnoServer>(missing)));
   // Left over from an earlier export.
-  for (const char* name : {"QR.bmp", "temp1.xls"}) {
-    QFile stale(WorkFile(name));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("stale");
-  }
-  const auto contents = [this](const QString& name) {
-    QFile file(WorkFile(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  };
+  for (const char* name : {"QR.bmp", "temp1.xls"}) WriteFile(WorkFile(name), "stale");
+  const auto contents = [this](const QString& name) { return ReadFile(WorkFile(name)); };
   const QStringList files = Program().Dir.Files();
 
   ClickExport();
