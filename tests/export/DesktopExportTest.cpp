@@ -16,7 +16,6 @@
 #include "app/controls/StringGrid.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/support/FileBytes.h"
-#include "texts/AmountInWords.h"
 
 namespace {
 
@@ -145,7 +144,7 @@ TEST_F(TDesktopExport, TwoExportsInARowKeepTheWindowAnsweringAndTheSecondVoucher
   const QString date = QDate::currentDate().toString("dd.MM.yyyy");
   const std::pair<const char*, QString> cells[] = {
       {"AQ6", "004512"}, {"BN6", date},  {"L9", Firm},     {"DR9", "11000"},
-      {"EG45", "11000"}, {"AN53", "Иванов Иван Иванович"}, {"W18", AmountInWords(11000)}};
+      {"EG45", "11000"}, {"AN53", "Иванов Иван Иванович"}, {"W18", "одиннадцать тысяч рублей 00 копеек"}};
   for (const auto& [address, text] : cells) EXPECT_EQ(At(form, address), text) << address;
   const std::vector<QStringList> list = SheetAsText(stored, 1);
   const std::pair<const char*, QString> lines[] = {
