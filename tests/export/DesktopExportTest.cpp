@@ -19,11 +19,6 @@
 
 namespace {
 
-const TBagRow Bag = {QStringLiteral("004512"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
-                     QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
-                     QStringLiteral("Иванов Иван Иванович")};
-const QString Firm = QStringLiteral("ИП Петров П.П. #1");
-
 // One sheet of a stored spreadsheet as text, converted by a separate office process with a
 // throwaway profile: rows of cells.
 std::vector<QStringList> SheetAsText(const QString& file, int sheet) {
@@ -116,8 +111,8 @@ class TDesktopExport : public TWindowExportTest {
 };
 
 TEST_F(TDesktopExport, TwoExportsInARowKeepTheWindowAnsweringAndTheSecondVoucherIsRight) {
-  StartProgram({Bag});
-  EnterFirmName(Firm);
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
   TypeCount(2, "3");  // 2000
   EXPECT_GT(ExportCountingTicks(), 3);
   ASSERT_EQ(Program().Messages.Texts(), QStringList());
@@ -140,22 +135,20 @@ TEST_F(TDesktopExport, TwoExportsInARowKeepTheWindowAnsweringAndTheSecondVoucher
   // Read back another way: stored, then turned into text by an office process of its own.
   const QString stored = FWork.filePath("second.xls");
   StoreCopy(second, stored);
+  const std::map<TField, QString> texts =
+      ExportFieldTexts("11000", "одиннадцать тысяч рублей 00 копеек");
   const std::vector<QStringList> form = SheetAsText(stored, 0);
-  const QString date = QDate::currentDate().toString("dd.MM.yyyy");
-  const std::pair<const char*, QString> cells[] = {
-      {"AQ6", "004512"}, {"BN6", date},  {"L9", Firm},     {"DR9", "11000"},
-      {"EG45", "11000"}, {"AN53", "Иванов Иван Иванович"}, {"W18", "одиннадцать тысяч рублей 00 копеек"}};
-  for (const auto& [address, text] : cells) EXPECT_EQ(At(form, address), text) << address;
+  const auto onForm = [&](int, const QString& address) { return At(form, address); };
+  ExpectCells(ExpectedCopy(0, UpperCopyCells, texts), onForm);
+  ExpectCells(ExpectedCopy(0, LowerCopyCells, texts), onForm);
   const std::vector<QStringList> list = SheetAsText(stored, 1);
-  const std::pair<const char*, QString> lines[] = {
-      {"DA2", "004512"}, {"A5", "5000"}, {"BA5", "1"}, {"DC5", "5000"},
-      {"A6", "2000"},    {"BA6", "3"},   {"DC6", "6000"}, {"DC20", "11000"}};
-  for (const auto& [address, text] : lines) EXPECT_EQ(At(list, address), text) << address;
+  ExpectCells(ExpectedList(1, "004512", {{"5000", "1", "5000"}, {"2000", "3", "6000"}}, "11000"),
+              [&](int, const QString& address) { return At(list, address); });
 }
 
 TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {
-  StartProgram({Bag});
-  EnterFirmName(Firm);
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
   TypeCount(2, "3");
   // Locks an office left behind: of the old working copy and of the name the export takes first.
   const QString first = QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls";

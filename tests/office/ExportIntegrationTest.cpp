@@ -17,10 +17,7 @@ namespace {
 class TExportIntegrationTest : public TOfficeFixture {
  protected:
   void ExpectFilled(const TVariant& document) {
-    const QString date = QDate::currentDate().toString("dd.MM.yyyy");
-    for (const TExpectedCell& cell : ExpectedCells(FSource, date))
-      EXPECT_EQ(CellText(document, cell.Sheet, cell.Address), cell.Text)
-          << "sheet " << cell.Sheet << " " << cell.Address.toStdString();
+    ExpectDocumentCells(document, ExpectedCells(FSource, QDate::currentDate().toString("dd.MM.yyyy")));
     for (int sheet : {1, 3})  // rows of the lists that get no entry keep the template's blank
       EXPECT_EQ(CellText(document, sheet, "A8"), "");
   }

@@ -68,6 +68,11 @@ QString TOfficeFixture::CellText(const TVariant& document, int sheet, const QStr
       .ToString();
 }
 
+void TOfficeFixture::ExpectDocumentCells(const TVariant& document,
+                                         const std::vector<TExpectedCell>& cells) {
+  ExpectCells(cells, [&](int sheet, const QString& address) { return CellText(document, sheet, address); });
+}
+
 TVariant TOfficeFixture::ShapeNamed(const TVariant& document, int sheet, const QString& name) {
   const TVariant page = document.Call("GetSheets").Call("GetByIndex", {sheet}).Get("DrawPage");
   const qint64 count = page.Call("GetCount").ToInt();

@@ -11,6 +11,7 @@
 
 #include "office/OpenOffice.h"
 #include "office/UnoServer.h"
+#include "tests/office/VoucherCellMap.h"
 #include "tests/support/QtPrinters.h"
 
 // A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
@@ -30,6 +31,8 @@ class TOfficeFixture : public ::testing::Test {
   std::vector<TVariant> OpenDocuments(const QString& urlStart);
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
+  // Expects every cell of document to hold its text, read back through the bridge.
+  static void ExpectDocumentCells(const TVariant& document, const std::vector<TExpectedCell>& cells);
   // The shape of that name on a sheet's drawing layer, Null when there is none.
   static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
   // Stores a copy of an open document at path, as an Excel 97 workbook.
