@@ -41,6 +41,10 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   EXPECT_EQ(document.Get("URL").ToString(), FileNameToURL(copy));
   EXPECT_EQ(document.Get("Title").ToString(), "vedomost.xls");
   ExpectFilled(document);
+  // Read back another way too: stored, then turned into text by an office process of its own.
+  const QString stored = FWork.filePath("stored.xls");
+  StoreCopy(document, stored);
+  ExpectStoredCells(stored, ExpectedCells(FSource, QDate::currentDate().toString("dd.MM.yyyy")));
 
   const TVariant shape = ShapeNamed(document, 2, "Graphic1");
   ASSERT_TRUE(shape.IsObject());
