@@ -29,6 +29,7 @@
 #include "office/AutomationValues.h"
 #include "office/UnoBridge.h"
 #include "office/UnoServer.h"
+#include "tests/office/OfficeSockets.h"
 #include "tests/support/XDesktop.h"
 
 namespace {
@@ -162,6 +163,7 @@ int DesktopSeries(int argc, char** argv, int runs) {
     status = 1;
   }
   server->TerminateOffice();
+  RemoveOfficeSockets(launch);
   return status;
 }
 
@@ -211,5 +213,6 @@ int main(int argc, char** argv) {
     status = 1;
   }
   server->TerminateOffice();
+  RemoveOfficeSockets(launch);
   return status;
 }

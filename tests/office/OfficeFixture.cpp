@@ -10,6 +10,7 @@
 #include <map>
 
 #include "office/AutomationValues.h"
+#include "tests/office/OfficeSockets.h"
 
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
@@ -29,6 +30,7 @@ void TOfficeFixture::SetUp() {
 void TOfficeFixture::TearDown() {
   FOffice.reset();
   FServer->TerminateOffice();
+  RemoveOfficeSockets(Launch());
   QDir::setCurrent(FPreviousFolder);
 }
 
