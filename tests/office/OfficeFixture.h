@@ -55,7 +55,7 @@ class TOfficeFixture : public ::testing::Test {
 };
 
 // Converts file with an office process of its own (a throwaway profile, headless) through the
-// filter ("pdf", "csv:…") into the empty folder outDir; the file it made, empty when none.
+// filter ("pdf", "fods", "csv:…") into the empty folder outDir; the file it made, empty when none.
 QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir);
 
 // The sheets of a stored spreadsheet, in position order, as an office process of its own reads

@@ -61,6 +61,7 @@ class TTestVoucherSource : public TVoucherSource {
 };
 
 // The cells the export fills with the values of source, in write order: the bag, firm,
-// receipt name and total as source holds them, the counts and the words of the total as set
-// above. date is today's date as the export writes it.
+// receipt name and total as source holds them; the listed counts and the amount in words as
+// the rows and the total "6007" set above give them. date is today's date as the export
+// writes it.
 std::vector<TExpectedCell> ExpectedCells(const TTestVoucherSource& source, const QString& date);
