@@ -1,6 +1,7 @@
 #include "app/store/ADOTable.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/store/DatabaseError.h"
 #include "app/store/Sqlite.h"
@@ -66,10 +67,7 @@ void TADOTable::CheckColumns() const {
                            db.FileName(), field.Name);
 }
 
-void TADOTable::Open() {
-  if (FActive) return;
-  FConnection.Open();
-  CheckColumns();
+std::vector<TADOTable::TRecord> TADOTable::FetchAll() const {
   TSqliteStatement select(FConnection.Database(),
                           QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(), Quoted(FTableName)));
   const int fieldCount = int(FFields.size());
@@ -81,7 +79,14 @@ void TADOTable::Open() {
     for (int i = 0; i < fieldCount; ++i) record.Values.push_back(select.Column(i + 1));
     records.push_back(std::move(record));
   }
-  FRecords = std::move(records);
+  return records;
+}
+
+void TADOTable::Open() {
+  if (FActive) return;
+  FConnection.Open();
+  CheckColumns();
+  FRecords = FetchAll();
   FActive = true;
   FRecNo = FRecords.empty() ? -1 : 0;
   Notify(TDataEvent::deDataSetChange);
@@ -215,7 +220,7 @@ void TADOTable::Post() {
 void TADOTable::RemoveRow(int row) {
   Notify(TDataEvent::deBeforeRowDelete, row);
   FRecords.erase(FRecords.begin() + row);
-  if (FRecNo >= RecordCount()) FRecNo = RecordCount() - 1;
+  if (row < FRecNo || FRecNo >= RecordCount()) --FRecNo;
   Notify(TDataEvent::deRowDeleted, row);
 }
 
@@ -272,6 +277,79 @@ bool TADOTable::RefreshRecord() {
   Notify(TDataEvent::deRowChanged, FRecNo);
   Notify(TDataEvent::deRecordChange);
   return true;
+}
+
+TResyncResult TADOTable::Resync() {
+  if (!FActive) return {};
+  return Merge(FetchAll());
+}
+
+namespace {
+
+// Equal values of the same type: 2 and 2.0 compare equal but show differently.
+bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
+}
+
+}  // namespace
+
+TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
+  std::unordered_map<qint64, std::size_t> storedIndex;
+  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].RowId, i);
+  std::vector<bool> known(stored.size());
+  TResyncResult result;
+  const auto noteCurrent = [&](TResyncCurrent what, const std::vector<QVariant>& values) {
+    result.Current = what;
+    result.CurrentValues = values;
+  };
+  // From the last row back, so that a removal moves no row still to be looked at.
+  for (int row = RecordCount() - 1; row >= 0; --row) {
+    const bool current = row == FRecNo;
+    if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
+    TRecord& record = FRecords[row];
+    const bool edited = current && FState == TDataSetState::dsEdit;
+    const auto found = storedIndex.find(record.RowId);
+    if (found == storedIndex.end()) {
+      ++result.Deleted;
+      if (edited) {
+        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, record.Values);
+        continue;
+      }
+      if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
+      RemoveRow(row);
+      continue;
+    }
+    known[found->second] = true;
+    std::vector<QVariant>& values = stored[found->second].Values;
+    if (SameValues(values, record.Values)) continue;
+    ++result.Changed;
+    // The values an edit started from stay: they are what its post must still find.
+    if (edited) {
+      noteCurrent(TResyncCurrent::rcChangedWhileEdited, record.Values);
+      continue;
+    }
+    if (current) noteCurrent(TResyncCurrent::rcReloaded, record.Values);
+    record.Values = std::move(values);
+    Notify(TDataEvent::deRowChanged, row);
+  }
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (known[i]) continue;
+    const int row = RecordCount();
+    Notify(TDataEvent::deBeforeRowInsert, row);
+    FRecords.push_back(std::move(stored[i]));
+    Notify(TDataEvent::deRowInserted, row);
+    ++result.Added;
+  }
+  if (FRecNo < 0 && !FRecords.empty()) {
+    FRecNo = 0;
+    if (result.Current == TResyncCurrent::rcUnchanged) result.Current = TResyncCurrent::rcFirstArrived;
+  }
+  const TResyncCurrent what = result.Current;
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived) Notify(TDataEvent::deScroll, FRecNo);
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived || what == TResyncCurrent::rcReloaded)
+    Notify(TDataEvent::deRecordChange);
+  return result;
 }
 
 void TADOTable::CheckBrowseMode() {

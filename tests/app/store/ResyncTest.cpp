@@ -1,0 +1,210 @@
+// The register catching up with other desks on a real SQLite file.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "app/DataModuleUnit.h"
+#include "app/store/ADOConnection.h"
+#include "app/store/ADOTable.h"
+#include "app/store/DatabaseError.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
+
+TBagRow Row(const QString& bag, int package) {
+  return {bag, package, QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"), 2, QStringLiteral("Иванов И.И.")};
+}
+
+// The bag numbers in register order, as the grid shows them.
+QStringList Bags(const TADOTable& table) {
+  QStringList bags;
+  for (int row = 0; row < table.RecordCount(); ++row) bags << FieldDisplayText(table.Value(row, Bag));
+  return bags;
+}
+
+// Records the order of the events a link hears.
+class TEventLog : public TDataLink {
+public:
+  void DataEvent(TDataEvent event, int info) override { Events.push_back({event, info}); }
+  void UpdateData() override {}
+  std::vector<std::pair<TDataEvent, int>> Events;
+};
+
+class ResyncTest : public ::testing::Test {
+protected:
+  void Open(const std::vector<TBagRow>& rows) {
+    CreateClientsDatabase(Db, rows);
+    Table.Open();
+  }
+  // The failure a call raised, dfOther when it raised none.
+  std::optional<TDatabaseFailure> Failure(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const EDatabaseError& e) {
+      return e.Failure();
+    }
+    return std::nullopt;
+  }
+
+  TTempWorkDir Dir;
+  QString Db = Dir.Path(QStringLiteral("db.mdb"));
+  TADOConnection Connection{QStringLiteral("db.mdb"), 200};
+  TADOTable Table{Connection, QStringLiteral("Clients"), ClientsFields()};
+};
+
+// Another desk adds bag 4, changes bag 2's package to 99 or deletes bag 2, while this desk is
+// on bag 2 (browsing, editing its full name, or inserting a new bag before it) or on bag 3.
+TEST_F(ResyncTest, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
+  const QString added = QStringLiteral("INSERT INTO Clients (\"Номер сумки\", \"Номер пакета\") VALUES ('4', 40)");
+  const QString changed = QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '2'");
+  const QString deleted = QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '2'");
+  enum TOnBag { Browse2, Edit2, InsertBefore2, Browse3 };
+  struct TCase {
+    const char* Name;
+    TOnBag On;
+    const QString& Elsewhere;
+    QStringList Register;           // afterwards
+    const char* Current;            // the current bag number afterwards
+    int Package;                    // shown for the current bag afterwards (0: NULL)
+    TResyncCurrent What;
+    std::optional<TDatabaseFailure> PostFailure;  // of the edit or insert afterwards
+  };
+  const TCase cases[] = {
+      {"browse 2, 2 changed", Browse2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 99, TResyncCurrent::rcReloaded, {}},
+      {"browse 2, 2 deleted", Browse2, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcDeleted, {}},
+      {"browse 2, 4 added", Browse2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20,
+       TResyncCurrent::rcUnchanged, {}},
+      {"edit 2, 2 changed", Edit2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcChangedWhileEdited,
+       TDatabaseFailure::dfChangedOnPost},
+      {"edit 2, 2 deleted", Edit2, deleted, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcDeletedWhileEdited,
+       TDatabaseFailure::dfDeletedOnPost},
+      {"edit 2, 4 added", Edit2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20, TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 changed", InsertBefore2, changed, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 deleted", InsertBefore2, deleted, {u"1"_qs, u"новая"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 4 added", InsertBefore2, added, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 changed", Browse3, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 deleted", Browse3, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 4 added", Browse3, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "3", 30, TResyncCurrent::rcUnchanged,
+       {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempWorkDir dir;
+    const QString db = dir.Path(QStringLiteral("db.mdb"));
+    CreateClientsDatabase(db, {Row(u"1"_qs, 10), Row(u"2"_qs, 20), Row(u"3"_qs, 30)});
+    TADOConnection connection(QStringLiteral("db.mdb"), 2000);
+    TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
+    table.Open();
+    table.MoveTo(c.On == Browse3 ? 2 : 1);
+    if (c.On == Edit2) {
+      table.Edit();
+      table.SetFieldText(FullName, QStringLiteral("Ким"));
+    } else if (c.On == InsertBefore2) {
+      table.Insert();
+      table.SetFieldText(Bag, QStringLiteral("новая"));
+    }
+    const TDataSetState state = table.State();
+    ExecuteSql(db, c.Elsewhere);
+
+    const TResyncResult result = table.Resync();
+    EXPECT_EQ(result.Current, c.What);
+    EXPECT_EQ(Bags(table), c.Register);
+    EXPECT_EQ(FieldDisplayText(table.FieldValue(Bag)), QString::fromUtf8(c.Current));
+    EXPECT_EQ(table.FieldValue(Package), c.Package ? QVariant(qint64(c.Package)) : QVariant());
+    EXPECT_EQ(table.State(), state) << "the mode stays";
+    EXPECT_EQ(table.Modified(), state != TDataSetState::dsBrowse);
+    if (c.On == Edit2) {
+      EXPECT_EQ(table.FieldValue(FullName), QVariant(u"Ким"_qs)) << "the typing stays";
+    }
+    if (c.What != TResyncCurrent::rcUnchanged) {
+      EXPECT_EQ(result.CurrentValues[Bag], QVariant(u"2"_qs));
+    }
+    EXPECT_EQ(result.Added + result.Changed + result.Deleted, 1);
+
+    if (state == TDataSetState::dsBrowse) continue;
+    const std::vector<TBagRow> before = ReadBags(db);
+    EXPECT_EQ(Failure([&] { table.Post(); }), c.PostFailure);
+    if (c.PostFailure) {
+      EXPECT_EQ(ReadBags(db), before) << "the other desk's change is kept";
+      EXPECT_EQ(table.State(), state);
+    } else {
+      EXPECT_EQ(ReadBags(db).size(), before.size() + (state == TDataSetState::dsInsert ? 1 : 0));
+      EXPECT_EQ(table.Resync().Added, 0) << "this desk's own post is no news";
+    }
+  }
+}
+
+TEST_F(ResyncTest, ACurrentBagDeletedElsewhereGivesWayToTheNextSurvivorOrThePreviousOne) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3), Row(u"4"_qs, 4), Row(u"5"_qs, 5)});
+  Table.MoveTo(1);
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" IN ('2', '3')"));
+  EXPECT_EQ(Table.Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table.RecNo(), 1);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("4"));
+
+  Table.MoveTo(2);
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" IN ('1', '5')"));
+  EXPECT_EQ(Table.Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Bags(Table), QStringList{u"4"_qs});
+  EXPECT_EQ(Table.RecNo(), 0) << "after the last, the previous";
+
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients"));
+  EXPECT_EQ(Table.Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table.RecNo(), -1);
+  EXPECT_TRUE(Table.IsEmpty());
+
+  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('6'), ('7')"));
+  const TResyncResult arrived = Table.Resync();
+  EXPECT_EQ(arrived.Current, TResyncCurrent::rcFirstArrived);
+  EXPECT_EQ(arrived.Added, 2);
+  EXPECT_EQ(Table.RecNo(), 0);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("6"));
+}
+
+// The grid follows the rows by these events; the bound controls reload only on deRecordChange,
+// which must not come while a record is edited (its typing would be lost).
+TEST_F(ResyncTest, LinksHearEachRowAndARecordChangeOnlyWhenTheShownBagChanged) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3)});
+  TEventLog log;
+  Table.AddLink(&log);
+  Table.MoveTo(2);
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Ким"));
+  log.Events.clear();
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1';"
+                                "UPDATE Clients SET \"ФИО\" = 'Петров';"
+                                "INSERT INTO Clients (\"Номер сумки\") VALUES ('4')"));
+  Table.Resync();
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{
+                            {E::deRowChanged, 1}, {E::deBeforeRowDelete, 0}, {E::deRowDeleted, 0},
+                            {E::deBeforeRowInsert, 2}, {E::deRowInserted, 2}}));
+  EXPECT_EQ(Table.RecNo(), 1);
+
+  Table.Cancel();
+  log.Events.clear();
+  Table.Resync();
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowChanged, 1}, {E::deRecordChange, 0}}))
+      << "back in browse mode the bag takes the change it was spared";
+  EXPECT_EQ(Table.FieldValue(FullName), QVariant(u"Петров"_qs));
+  Table.RemoveLink(&log);
+}
+
+TEST_F(ResyncTest, NothingChangesWhenTheTableCannotBeRead) {
+  Open({Row(u"1"_qs, 1)});
+  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('2')"));
+  TWriteLock lock(Db);
+  EXPECT_EQ(Failure([&] { Table.Resync(); }), TDatabaseFailure::dfLocked);
+  EXPECT_EQ(Bags(Table), QStringList{u"1"_qs});
+  lock.Release();
+  EXPECT_EQ(Table.Resync().Added, 1);
+}
+
+}  // namespace
