@@ -1,5 +1,9 @@
-// The register catching up with other desks on a real SQLite file.
+// The register catching up with other desks on a real SQLite file: the data set's resync and
+// the watcher that tells when another connection committed.
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <functional>
 #include <optional>
@@ -8,6 +12,7 @@
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
+#include "app/store/SqliteChangeWatcher.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -205,6 +210,46 @@ TEST_F(ResyncTest, NothingChangesWhenTheTableCannotBeRead) {
   EXPECT_EQ(Bags(Table), QStringList{u"1"_qs});
   lock.Release();
   EXPECT_EQ(Table.Resync().Added, 1);
+}
+
+// The watcher over the file's data version: another connection's commit is told, this
+// connection's own is not, and a lock held elsewhere puts the poll off without waiting.
+TEST_F(ResyncTest, TheWatcherTellsOtherConnectionsCommitsWithoutEverWaiting) {
+  int argc = 0;
+  QCoreApplication application(argc, nullptr);
+  Open({Row(u"1"_qs, 1)});
+  TSqliteChangeWatcher watcher(Connection.Database(), 20);
+  int told = 0;
+  watcher.Start([&] { ++told; });
+  const auto Settle = [] {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  };
+  Settle();
+  EXPECT_EQ(told, 0);
+
+  Table.Edit();
+  Table.SetFieldText(FullName, QStringLiteral("Ким"));
+  Table.Post();
+  Settle();
+  EXPECT_EQ(told, 0) << "this desk's own post";
+
+  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Петров'"));
+  Settle();
+  EXPECT_EQ(told, 1);
+
+  {
+    TWriteLock lock(Db);
+    QElapsedTimer clock;
+    clock.start();
+    Settle();
+    EXPECT_LT(clock.elapsed(), 1500) << "no poll waited for the lock";
+    EXPECT_EQ(told, 1);
+  }
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients"));
+  Settle();
+  EXPECT_EQ(told, 2);
 }
 
 }  // namespace
