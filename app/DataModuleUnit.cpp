@@ -2,13 +2,18 @@
 
 #include "app/BagFields.h"
 #include "app/DatabaseWait.h"
+#include "app/LiveRegister.h"
 #include "app/MainForm.h"
 #include "app/RecordConflict.h"
+#include "app/store/SqliteChangeWatcher.h"
 
 namespace {
 
 // How long a call waits for another program that holds the file locked.
 constexpr int BusyTimeoutMs = 5000;
+// How often the file is asked whether another desk changed it: their changes should show
+// within a second, re-reading the register included; a look costs a few microseconds.
+constexpr int ChangePollMs = 250;
 
 }  // namespace
 
@@ -31,9 +36,15 @@ TForm2::TForm2(TForm1& form1)
       DataSource1(std::make_unique<TDataSource>(*ADOTable1)),
       FForm1(form1) {
   ADOConnection1->Open();
+  // Made before the rows are read, so that no change committed in between goes untold.
+  auto watcher = std::make_unique<TSqliteChangeWatcher>(ADOConnection1->Database(), ChangePollMs);
   ADOTable1->Open();
   FForm1.SetDataSource(DataSource1.get());
   FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
+  FLiveRegister = std::make_unique<TLiveRegister>(
+      *ADOTable1, std::move(watcher),
+      [&form1](const TResyncResult& result) { Guarded([&] { form1.RegisterResynced(result); }); },
+      [&form1](const EDatabaseError& error) { Guarded([&] { form1.RegisterResyncFailed(error); }); });
 }
 
 TForm2::~TForm2() {
