@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -90,6 +91,11 @@ void TDBGrid::SyncCurrent(int column) {
   FSyncing = false;
 }
 
+void TDBGrid::ScrollToTop(int row) {
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(verticalScrollMode() == QAbstractItemView::ScrollPerItem ? row : verticalHeader()->sectionPosition(row));
+}
+
 void TDBGrid::DataEvent(TDataEvent event, int info) {
   switch (event) {
     // While rows come and go the view moves its current index by itself; the data set's
@@ -110,11 +116,14 @@ void TDBGrid::DataEvent(TDataEvent event, int info) {
       break;
     case TDataEvent::deBeforeRowDelete:
       FSyncing = true;
+      FTopRow = rowAt(0);
       FModel->BeginRemoveRow(info);
       break;
     case TDataEvent::deRowDeleted:
       FModel->EndRemoveRow();
       FSyncing = false;
+      // The view keeps its scroll value, which would pull the rows below up by one.
+      if (info < FTopRow) ScrollToTop(FTopRow - 1);
       break;
     case TDataEvent::deRowChanged: FModel->RowChanged(info); break;
     case TDataEvent::deScroll:

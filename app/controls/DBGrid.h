@@ -15,7 +15,8 @@ class TDBGridModel;
 // Ctrl+Delete asks "Delete record?" (OK / Cancel) and deletes on OK. Escape drops the changes
 // of the record being edited or inserted and reads its stored values again
 // (TADOTable::RefreshRecord): a bag deleted elsewhere leaves the register. An untouched new
-// record is dropped when the focus leaves the grid for another control.
+// record is dropped when the focus leaves the grid for another control. As rows above the rows
+// on screen go (another desk's deletions), the rows on screen stay where they are.
 class TDBGrid : public QTableView, public TDataLink {
   Q_OBJECT
 
@@ -45,10 +46,13 @@ private:
   void SyncCurrent(int column);
   void ApplyColumnWidths();
   void UpdateIndicator();
+  // Scrolls so that `row` is the top row on screen, as far as the scroll range allows.
+  void ScrollToTop(int row);
 
   TDBGridModel* FModel;  // owned through Qt parenthood
   TDataSource* FDataSource = nullptr;
   int FIndicatorRow = -1;
+  int FTopRow = -1;  // the top row on screen as a row goes
   bool FCellPressed = false;
   bool FSyncing = false;
 };

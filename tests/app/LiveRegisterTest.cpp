@@ -175,6 +175,23 @@ TEST(LiveRegister, ANewBagBeingTypedStaysWhereItIsWithItsTyping) {
   EXPECT_EQ(ReadBags(program.Db())[2][Bag], QVariant(u"900"_qs));
 }
 
+// The rows on screen stay on screen as rows above them come and go.
+TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
+  std::vector<TBagRow> bags;
+  for (int n = 1; n <= 200; ++n) bags.push_back({QString::number(n)});
+  TRunningProgram program(bags);
+  TDBGrid* grid = program.Controls().DBGrid1;
+  program.ClickRow(0);
+  grid->scrollTo(grid->model()->index(100, 0), QAbstractItemView::PositionAtTop);
+  const QString top = grid->model()->index(grid->rowAt(0), Bag).data().toString();
+  ASSERT_EQ(top, QStringLiteral("101"));
+  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE rowid BETWEEN 20 AND 29;"
+                                          "INSERT INTO Clients (\"Номер сумки\") VALUES ('201'), ('202')"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 192; }, ArrivalMs));
+  EXPECT_EQ(grid->model()->index(grid->rowAt(0), Bag).data().toString(), top);
+  EXPECT_EQ(program.Register().RecNo(), 0) << "the current bag did not move";
+}
+
 // A box waits in an event loop of its own in the middle of an action: the register must not
 // change under it. Here the operator confirms deleting bag 1234 while another desk deletes it:
 // bag 77, which would have become current, must survive.
