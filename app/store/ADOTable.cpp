@@ -19,6 +19,11 @@ const QString RowChangedForUpdate = QStringLiteral(
 const QString RowChangedForDelete = QStringLiteral(
     "Row cannot be located for deleting. Some values may have been changed since it was last read.");
 
+// Above this many rows gone at once, the links hear one deRowsReset instead of a removal per
+// row: a view's removal of one row costs as much as the register is long (measured: 49 000 of
+// 100 000 bags removed one by one took 13 s, in one pass a fraction of a second).
+constexpr int RowsResetFrom = 32;
+
 }  // namespace
 
 TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields)
@@ -303,8 +308,8 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
     result.Current = what;
     result.CurrentValues = values;
   };
-  // From the last row back, so that a removal moves no row still to be looked at.
-  for (int row = RecordCount() - 1; row >= 0; --row) {
+  std::vector<int> gone;  // ascending
+  for (int row = 0; row < RecordCount(); ++row) {
     const bool current = row == FRecNo;
     if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
     TRecord& record = FRecords[row];
@@ -317,7 +322,7 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
         continue;
       }
       if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
-      RemoveRow(row);
+      gone.push_back(row);
       continue;
     }
     known[found->second] = true;
@@ -333,6 +338,7 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
     record.Values = std::move(values);
     Notify(TDataEvent::deRowChanged, row);
   }
+  RemoveRows(gone);
   for (std::size_t i = 0; i < stored.size(); ++i) {
     if (known[i]) continue;
     const int row = RecordCount();
@@ -350,6 +356,29 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
   if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived || what == TResyncCurrent::rcReloaded)
     Notify(TDataEvent::deRecordChange);
   return result;
+}
+
+void TADOTable::RemoveRows(const std::vector<int>& rows) {
+  if (int(rows.size()) <= RowsResetFrom) {
+    // From the last back, so that each index still holds the row meant.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) RemoveRow(*row);
+    return;
+  }
+  // One pass; the current record, or the row after it when it went, keeps its place.
+  std::vector<TRecord> kept;
+  kept.reserve(FRecords.size() - rows.size());
+  int recNo = 0;
+  auto next = rows.begin();
+  for (int row = 0; row < RecordCount(); ++row) {
+    if (row == FRecNo) recNo = int(kept.size());
+    if (next != rows.end() && *next == row)
+      ++next;
+    else
+      kept.push_back(std::move(FRecords[row]));
+  }
+  FRecords = std::move(kept);
+  FRecNo = std::min(recNo, RecordCount() - 1);
+  Notify(TDataEvent::deRowsReset);
 }
 
 void TADOTable::CheckBrowseMode() {

@@ -121,10 +121,11 @@ public:
   // its post is checked against (the optimistic lock): a change made elsewhere meanwhile
   // makes that post fail with ERecordConflict instead of overwriting it. In browse mode a
   // current record deleted elsewhere gives way to the next row (the previous one after the
-  // last); an empty register makes the first row added elsewhere current. Links hear deBeforeRowDelete/deRowDeleted, deRowChanged and
-  // deBeforeRowInsert/deRowInserted per row, then deScroll when another record became
-  // current and deRecordChange when the current record's shown values changed. Throws
-  // EDatabaseError when the table cannot be read; nothing changes then.
+  // last); an empty register makes the first row added elsewhere current. Links hear
+  // deRowChanged per row, then deBeforeRowDelete/deRowDeleted per row (or one deRowsReset
+  // when many rows went), deBeforeRowInsert/deRowInserted per row, then deScroll when
+  // another record became current and deRecordChange when the current record's shown values
+  // changed. Throws EDatabaseError when the table cannot be read; nothing changes then.
   TResyncResult Resync();
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
@@ -161,6 +162,10 @@ private:
   ERecordConflict Conflict(qint64 rowId, bool deleting) const;
   void WriteRecord();
   void RemoveRow(int row);
+  // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
+  // current record stays current, or the row after it (before it, after the last) when it
+  // went.
+  void RemoveRows(const std::vector<int>& rows);
   void RemoveCurrentRow();
 
   TADOConnection& FConnection;

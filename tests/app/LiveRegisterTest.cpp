@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -190,6 +191,20 @@ TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 192; }, ArrivalMs));
   EXPECT_EQ(grid->model()->index(grid->rowAt(0), Bag).data().toString(), top);
   EXPECT_EQ(program.Register().RecNo(), 0) << "the current bag did not move";
+
+  // Many at once: the view is laid out anew, with the operator's column widths, its scroll
+  // position and the current bag.
+  grid->setColumnWidth(2, 300);
+  program.ClickRow(grid->rowAt(0) + 2);
+  const int scrolled = grid->verticalScrollBar()->value();
+  const QString current = program.Controls().DBEdit1->text();
+  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE rowid > 150 AND \"Номер сумки\" <> '201'"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 141; }, ArrivalMs));
+  EXPECT_EQ(grid->columnWidth(2), 300);
+  EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
+  EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), Bag).data().toString(), current);
+  EXPECT_EQ(program.Controls().DBEdit1->text(), current);
+  EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
 }
 
 // A box waits in an event loop of its own in the middle of an action: the register must not

@@ -202,6 +202,36 @@ TEST_F(ResyncTest, LinksHearEachRowAndARecordChangeOnlyWhenTheShownBagChanged) {
   Table.RemoveLink(&log);
 }
 
+// Many rows gone at once reach the links as one reset (a view's removal of one row costs as
+// much as the register is long); the current record is found the same way.
+TEST_F(ResyncTest, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKept) {
+  std::vector<TBagRow> rows;
+  for (int n = 0; n < 100; ++n) rows.push_back(Row(QString::number(n), n));
+  Open(rows);
+  TEventLog log;
+  Table.AddLink(&log);
+  Table.MoveTo(51);
+  log.Events.clear();
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер пакета\" % 2 = 0"));
+  EXPECT_EQ(Table.Resync().Deleted, 50);
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}}));
+  EXPECT_EQ(Table.RecordCount(), 50);
+  EXPECT_EQ(Table.RecNo(), 25);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("51"));
+
+  log.Events.clear();
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер пакета\" BETWEEN 21 AND 91"));
+  EXPECT_EQ(Table.Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}, {E::deScroll, 10}, {E::deRecordChange, 0}}));
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("93")) << "the next survivor";
+
+  ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер пакета\" > 7"));
+  EXPECT_EQ(Table.Resync().Deleted, 10);
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("7")) << "after the last, the previous";
+  Table.RemoveLink(&log);
+}
+
 TEST_F(ResyncTest, NothingChangesWhenTheTableCannotBeRead) {
   Open({Row(u"1"_qs, 1)});
   ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('2')"));
