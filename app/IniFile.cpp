@@ -160,6 +160,13 @@ QString Unquote(QString value) {
   return value;
 }
 
+// The text of the file at `path`; none when it cannot be read.
+std::optional<TFileText> ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return TFileText(file.readAll());
+}
+
 QString NativePath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
 }  // namespace
@@ -167,12 +174,33 @@ QString NativePath(const QString& path) { return QDir::toNativeSeparators(QFileI
 TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
-  QFile file(FPath);
-  if (!file.open(QIODevice::ReadOnly)) return defaultValue;
-  const TFileText text(file.readAll());
-  const TPlace place = Locate(text, section, key);
+  const std::optional<TFileText> text = ReadText(FPath);
+  if (!text) return defaultValue;
+  const TPlace place = Locate(*text, section, key);
   if (!place.Key) return defaultValue;
-  return Unquote(text.Decode(place.Value)).left(MaxValueLength);
+  return Unquote(text->Decode(place.Value)).left(MaxValueLength);
+}
+
+bool TIniFile::SectionExists(const QString& section) const {
+  const std::optional<TFileText> text = ReadText(FPath);
+  return text && Locate(*text, section, QString()).Section.has_value();
+}
+
+QStringList TIniFile::ReadSection(const QString& section) const {
+  const std::optional<TFileText> text = ReadText(FPath);
+  if (!text) return {};
+  const TPlace place = Locate(*text, section, QString());
+  if (!place.Section) return {};
+  QStringList keys;
+  const QByteArray& file = text->Body();
+  for (std::size_t i = *place.Section + 1; i < place.Lines.size(); ++i) {
+    const TLine& line = place.Lines[i];
+    const QByteArray content = file.mid(line.Begin, line.ContentEnd - line.Begin).trimmed();
+    if (content.startsWith('[')) break;
+    const qsizetype equals = content.indexOf('=');
+    if (equals >= 0) keys << text->Decode(content.left(equals).trimmed());
+  }
+  return keys;
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 // A failure of the settings file; what() is the message in UTF-8, ready for the error box.
@@ -32,6 +33,12 @@ class TIniFile {
   explicit TIniFile(QString path);
 
   QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+  // True when the file has a section called `section`.
+  bool SectionExists(const QString& section) const;
+  // The names of the keys of that section (every line with an '=' in it, the name being what
+  // stands before it, blanks around it removed), in file order; none when the file or the
+  // section is missing.
+  QStringList ReadSection(const QString& section) const;
 
   // Throws EIniFileException "Unable to write to <full path>" when the file cannot be written
   // (the file then untouched), and refuses (EIniFileException, file untouched) a value with a

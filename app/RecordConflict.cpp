@@ -5,7 +5,7 @@
 #include "app/store/DatabaseError.h"
 
 void ResolveRecordConflict(const ERecordConflict& conflict, TADOTable& dataSet) {
-  const QString happened = DatabaseFailureText(conflict.Failure(), conflict.Database(), conflict.Subject());
+  const QString happened = DatabaseFailureText(conflict);
   if (dataSet.State() == TDataSetState::dsBrowse) {
     dataSet.RefreshRecord();
     ShowMessageBox({TApplication::Title(), happened, TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK});

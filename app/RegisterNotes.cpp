@@ -34,7 +34,7 @@ QString ResyncNote(const TResyncResult& result) {
 }
 
 QString ResyncFailureNote(const EDatabaseError& error) {
-  const QString sentence = DatabaseFailureText(error.Failure(), error.Database(), error.Subject());
+  const QString sentence = DatabaseFailureText(error);
   const QString what = QStringLiteral("Список сумок не обновился, программа попробует снова.");
   return sentence.isEmpty() ? what : what + u' ' + sentence;
 }

@@ -48,7 +48,7 @@ QString StartupErrorText(std::exception_ptr error) {
   } catch (const EDatabaseError& e) {
     className = ClassName(typeid(e));
     address = e.Address();
-    sentence = DatabaseFailureText(e.Failure(), e.Database(), e.Subject());
+    sentence = DatabaseFailureText(e);
   } catch (const std::exception& e) {
     className = ClassName(typeid(e));
   } catch (...) {

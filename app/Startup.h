@@ -23,9 +23,10 @@ struct TForms {
 };
 
 // Start-up steps 2 to 4: the main window (its FormCreate runs), the hidden firm dialog loading
-// `iniPath`, then the data module opening "db.mdb" in the working directory and attaching the
-// window's controls. Nothing is shown. Throws what the steps throw (EDatabaseError when the
-// register cannot be opened or lacks a column); nothing is created on disk then. Needs the
+// `iniPath`, then the data module opening the register (db.mdb in the working directory, or
+// the server database.ini names) and attaching the window's controls. Nothing is shown.
+// Throws what the steps throw (EDatabaseError when the settings are refused or the register
+// cannot be opened or lacks a column); nothing is created on disk then. Needs the
 // TApplication.
 TForms CreateForms(const QString& iniPath);
 

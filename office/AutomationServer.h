@@ -19,16 +19,16 @@ class TAutomationServer {
   // An object to hand to the suite as a load's "InteractionHandler": it answers every question
   // the suite would ask the user (a lock, a filter, a repair) by declining, so that no dialog
   // opens and the load fails instead. Empty when the server has none.
-  virtual TVariant CreateInteractionHandler() { return {}; }
+  virtual TVariant CreateInteractionHandler() = 0;
   // Gives a suite that does not answer up: an office that this server started is ended
   // (forcibly), the connection is broken off, so that a call blocked in the suite returns with
   // EOfficeGone, and every call after it raises until Resume. An office the server did not
   // start is left running, but this program cannot reach it again until it is restarted.
-  virtual void Abort() {}
+  virtual void Abort() = 0;
   // Allows work with the suite again after Abort; the next CreateServiceManager connects anew.
-  virtual void Resume() {}
+  virtual void Resume() = 0;
   // How long one call may go without an answer before the export gives the suite up.
-  virtual std::chrono::milliseconds AnswerTimeout() const { return std::chrono::seconds(30); }
+  virtual std::chrono::milliseconds AnswerTimeout() const = 0;
   // The same for the first answer of an export, which may have to wait for the suite to start.
-  virtual std::chrono::milliseconds ConnectTimeout() const { return std::chrono::seconds(60); }
+  virtual std::chrono::milliseconds ConnectTimeout() const = 0;
 };

@@ -1,6 +1,6 @@
 #include "office/CalcSheets.h"
 
-#include "office/OpenOffice.h"
+#include "office/AutomationValues.h"
 
 TOOSize MakeSize(qint32 width, qint32 height) { return TOOSize{width, height}; }
 
@@ -20,11 +20,7 @@ void TOOCalcCell::SetText(const QString& text) { FCellRef.Call("SetString", {tex
 
 void TOOCalcCell::SetCharHeight(double points) { FCellRef.Set("CharHeight", points); }
 
-void TOOCalcCell::Clear() {
-  FCellRef = TVariant();
-  FSheetRef = TVariant();
-  FDocument = TVariant();
-}
+void TOOCalcCell::Clear() { FCellRef = TVariant(); }
 
 TOOGraphicShape::TOOGraphicShape(std::shared_ptr<TAutomationServer> server)
     : FServer(std::move(server)) {}
@@ -108,8 +104,6 @@ TOOCalcSheet::TOOCalcSheet(std::shared_ptr<TAutomationServer> server)
 TOOCalcCell& TOOCalcSheet::CellByName(const QString& name) {
   if (name.contains(QLatin1Char(':'))) throw EOffice("Try to return CellRange, expect Cell.");
   FCell->FCellRef = FSheetRef.Call("GetCellRangeByName", {name});
-  FCell->FSheetRef = FSheetRef;
-  FCell->FDocument = FDocument;
   return *FCell;
 }
 

@@ -30,8 +30,6 @@ class TOOCalcCell {
  private:
   friend class TOOCalcSheet;
   TVariant FCellRef;
-  TVariant FSheetRef;
-  TVariant FDocument;
 };
 
 class TOOGraphicShape {
@@ -48,7 +46,6 @@ class TOOGraphicShape {
   friend class TOOGraphicShapes;
   explicit TOOGraphicShape(std::shared_ptr<TAutomationServer> server);
   std::shared_ptr<TAutomationServer> FServer;
-  QString FShapeType = "com.sun.star.drawing.GraphicObjectShape";
   TVariant FShapeRef;
 };
 
@@ -68,9 +65,6 @@ class TOOBaseShapes {
   QString FServiceName;
   TVariant FDocument;
   TVariant FDrawPage;
-
- private:
-  friend class TOOCalcSheet;
 };
 
 class TOOGraphicShapes : public TOOBaseShapes {

@@ -47,14 +47,20 @@ bool TOfficeProcess::IsRunning() {
 void TOfficeProcess::Terminate(int timeoutMs) {
   if (!IsRunning()) return;
   kill(-FPid, SIGTERM);
+  // The launcher ends at once, the office itself only when it has shut down; until then it
+  // still answers on its pipe and takes over what a new office of its profile is started for.
+  const auto anyAlive = [this] { return IsRunning() || GroupHasLiveProcess(FPid); };
   QElapsedTimer timer;
   timer.start();
-  while (IsRunning() && timer.elapsed() < timeoutMs) QThread::msleep(20);
-  Kill();
+  while (anyAlive() && timer.elapsed() < timeoutMs) QThread::msleep(20);
+  if (anyAlive()) KillGroup();
 }
 
 void TOfficeProcess::Kill() {
-  if (!IsRunning()) return;
+  if (IsRunning()) KillGroup();
+}
+
+void TOfficeProcess::KillGroup() {
   kill(-FPid, SIGKILL);
   while (IsRunning()) QThread::msleep(5);
   // The office itself is a child of the launcher, collected by whoever inherits it: wait a

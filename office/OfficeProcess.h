@@ -19,8 +19,8 @@ class TOfficeProcess {
   bool IsRunning();
   // The exit code of an ended process, -1 while it runs or when a signal ended it.
   int ExitCode() const { return FExitCode; }
-  // Ends the process group by SIGTERM and waits up to timeoutMs for the process to end, then
-  // sends SIGKILL. Nothing happens when no process runs.
+  // Ends the process group by SIGTERM and waits up to timeoutMs for every process of it to end,
+  // then ends what is left by SIGKILL as Kill does. Nothing happens when no process runs.
   void Terminate(int timeoutMs);
   // Ends the process group at once by SIGKILL (also a stopped one), collects the process and
   // waits up to 5 s until every process of the group has ended.
@@ -30,6 +30,9 @@ class TOfficeProcess {
   static bool GroupHasLiveProcess(pid_t group);
 
  private:
+  // SIGKILL to the process group; returns when every process of it has ended (at most 5 s).
+  void KillGroup();
+
   pid_t FPid = 0;
   bool FEnded = false;
   int FExitCode = -1;

@@ -2,15 +2,10 @@
 
 #include <QDir>
 
+#include "office/AutomationValues.h"
 #include "office/UnoServer.h"
 
 namespace {
-
-// The characters a file URL carries as they are; everything else is percent-encoded.
-bool IsPlainUrlByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         QByteArrayView("-._~/:").contains(c);
-}
 
 QString AsciiUpper(QString text) {
   for (QChar& c : text)
@@ -19,31 +14,6 @@ QString AsciiUpper(QString text) {
 }
 
 }  // namespace
-
-QString FileNameToURL(const QString& fileName) {
-  QString path = fileName;
-  QString prefix = "file:///";
-  if (path.startsWith(QLatin1Char('/')))
-    prefix = "file://";
-  else
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  QString url = prefix;
-  for (const char c : path.toUtf8()) {
-    if (IsPlainUrlByte(c))
-      url += QLatin1Char(c);
-    else
-      url += QString("%%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0')).toUpper();
-  }
-  return url;
-}
-
-TVariant MakePropertyValue(const TVariant& serviceManager, const QString& name,
-                           const TVariant& value) {
-  TVariant property = serviceManager.Call("Bridge_GetStruct", {"com.sun.star.beans.PropertyValue"});
-  property.Set("Name", name);
-  property.Set("Value", value);
-  return property;
-}
 
 TOpenOffice::TOpenOffice(std::shared_ptr<TAutomationServer> server) : FServer(std::move(server)) {}
 

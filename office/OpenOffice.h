@@ -18,19 +18,6 @@ struct TOOOpenOptions {
   QString FilterName;
 };
 
-// The file URL of a path. An absolute path gives a correct URL: "/home/a b/QR.bmp" gives
-// "file:///home/a%20b/QR.bmp", a drive path "C:\Voucher files\QR.bmp" (backslashes as
-// separators) gives "file:///C:/Voucher%20files/QR.bmp". Every character outside letters,
-// digits, "-._~", "/" and ":" is percent-encoded as its UTF-8 bytes (blank %20, '#' %23,
-// '%' %25, Cyrillic letters as two bytes each); in a path rooted at "/" a backslash is an
-// ordinary character (%5C). Any other text is put after "file:///" in the same encoding.
-QString FileNameToURL(const QString& fileName);
-
-// A property value as the suite understands it: a "com.sun.star.beans.PropertyValue" made
-// through Bridge_GetStruct of serviceManager, with Name and Value set.
-TVariant MakePropertyValue(const TVariant& serviceManager, const QString& name,
-                           const TVariant& value);
-
 // The root of the automation wrapper: a connection to the office suite and its current
 // document. Holds references to objects of the suite, never owns them: the documents it opens
 // stay open in the suite.
@@ -80,7 +67,6 @@ class TOpenOffice {
   // Drops the InteractionHandler from the arguments the current document (loaded from url)
   // keeps of its load.
   void ForgetInteractionHandler(const QString& url);
-  const std::shared_ptr<TAutomationServer>& Server() const { return FServer; }
   void StoreDocument(const QString& method, const QString& fileName, const QString& filterName,
                      bool overwrite);
 

@@ -118,6 +118,13 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
 // time), each object is asked for it once, the arguments are converted as Invocation converts
 // them. Properties, and methods no interface of the object declares, go through an Invocation
 // adapter, made once per object; so do the exact names of the properties.
+//
+// The direct calls earn their code: nearly every call of the export meets a new object (a cell,
+// a sheet, the sheet collection), which Invocation alone would first wrap in an adapter of its
+// own. Measured with bench-export (LibreOffice 7.4, 2 shared cores, three runs of 9 exports
+// each): an export took 462-468 ms with direct calls and 575-602 ms through Invocation alone,
+// against 434-446 ms of the bare typed client (ratio 1.06 against 1.31-1.38, the target being
+// 1.2); with --desktop the later exports took 0.7-1.1 s against 1.05-1.3 s.
 class TUnoObject : public TAutoObject {
  public:
   TUnoObject(std::shared_ptr<TUnoSession> session,

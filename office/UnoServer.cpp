@@ -2,17 +2,13 @@
 
 #include <com/sun/star/connection/NoConnectException.hpp>
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 
 #include <mutex>
 
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
-
-#include <unistd.h>
 
 struct TUnoServer::TImpl {
   TOfficeLaunch Launch;
@@ -84,21 +80,6 @@ struct TUnoServer::TImpl {
       QThread::msleep(50);
     }
   }
-
-  // Removes the sockets an ended office leaves behind: the one it accepted on, and the one of
-  // its profile, named by the MD5 of the profile URL's UTF-16 units.
-  void RemoveSockets() const {
-    const QString prefix = QString("/tmp/OSL_PIPE_%1_").arg(getuid());
-    QFile::remove(prefix + Launch.PipeName);
-    if (Launch.ProfileURL.isEmpty()) return;
-    const QByteArray digest = QCryptographicHash::hash(
-        QByteArrayView(reinterpret_cast<const char*>(Launch.ProfileURL.utf16()),
-                       Launch.ProfileURL.size() * 2),
-        QCryptographicHash::Md5);
-    QString hash;
-    for (const char byte : digest) hash += QString::number(static_cast<unsigned char>(byte), 16);
-    QFile::remove(prefix + "SingleOfficeIPC_" + hash);
-  }
 };
 
 TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) {
@@ -143,11 +124,9 @@ void TUnoServer::Abort() {
     FImpl->Aborted = true;
     session = FImpl->Session;
     connecting = FImpl->Connecting;
-    // The hung office is ended first: its connection then breaks by itself.
-    if (FImpl->Process.IsRunning()) {
-      FImpl->Process.Kill();
-      FImpl->RemoveSockets();
-    }
+    // The hung office is ended first: its connection then breaks by itself. Its sockets in
+    // /tmp stay behind; the next office on the same pipe and profile takes them over.
+    if (FImpl->Process.IsRunning()) FImpl->Process.Kill();
   }
   if (session) session->Dispose();
   if (connecting) connecting->Dispose();
@@ -174,5 +153,4 @@ void TUnoServer::TerminateOffice() {
   FImpl->Session.reset();
   if (FImpl->Process.Pid() == 0) return;
   FImpl->Process.Terminate(10000);
-  FImpl->RemoveSockets();
 }

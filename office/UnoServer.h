@@ -38,10 +38,11 @@ class TUnoServer : public TAutomationServer {
   ~TUnoServer() override;
   TVariant CreateServiceManager() override;
   TVariant CreateInteractionHandler() override;
-  // Kills the office this server started and removes the sockets it leaves behind, then
-  // disposes the connection (also one still being made). Within one program process an office
-  // takes one connection only: a second one to the same office is dropped by it at once, so a
-  // disposed connection cannot be replaced while that office lives.
+  // Kills the office this server started, then disposes the connection (also one still being
+  // made). The killed office's sockets stay in /tmp: the next office started on the same pipe
+  // and profile takes them over. Within one program process an office takes one connection
+  // only: a second one to the same office is dropped by it at once, so a disposed connection
+  // cannot be replaced while that office lives.
   void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override;
@@ -50,8 +51,7 @@ class TUnoServer : public TAutomationServer {
 
   // The id of the office process this server started, 0 when it started none.
   pid_t OfficeProcessId() const;
-  // Ends the office this server started, by its process id, and removes the sockets it leaves
-  // behind (tests and benchmarks).
+  // Ends the office this server started, by its process id (tests and benchmarks).
   void TerminateOffice();
 
  private:

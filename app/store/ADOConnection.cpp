@@ -1,8 +1,16 @@
 #include "app/store/ADOConnection.h"
 
+#include "app/store/PgEngine.h"
+#include "app/store/SqliteEngine.h"
+
 TADOConnection::TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait)
-    : FFileName(std::move(fileName)), FBusyTimeoutMs(busyTimeoutMs), FBusyWait(std::move(wait)) {}
+    : FOpen([fileName = std::move(fileName), busyTimeoutMs, wait = std::move(wait)] {
+        return std::make_unique<TSqliteEngine>(fileName, busyTimeoutMs, wait);
+      }) {}
+
+TADOConnection::TADOConnection(TServerConnection server)
+    : FOpen([conninfo = std::move(server.ConnInfo)] { return std::make_unique<TPgEngine>(conninfo); }) {}
 
 void TADOConnection::Open() {
-  if (!FDatabase) FDatabase = std::make_unique<TSqliteDatabase>(FFileName, FBusyTimeoutMs, FBusyWait);
+  if (!FEngine) FEngine = FOpen();
 }

@@ -2,27 +2,37 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "app/store/Sqlite.h"
+#include "app/store/StoreEngine.h"
 
-// The connection to the register's database file. The file name is resolved against the
-// working directory. The file is opened shared: other processes may read and write it at the
-// same time; their locks are waited for up to BusyTimeoutMs in each call, with `wait` told of
-// the wait (see TBusyWait).
+// A register on a PostgreSQL server: a libpq connection string or URI without a password
+// (libpq's own conventions supply it: ~/.pgpass, PGPASSFILE, PGSERVICE).
+struct TServerConnection {
+  QString ConnInfo;
+};
+
+// The connection to the register's database: a file, or a database on a server.
 class TADOConnection {
 public:
+  // The file `fileName`, resolved against the working directory and opened shared: other
+  // processes may read and write it at the same time; their locks are waited for up to
+  // busyTimeoutMs in each call, with `wait` told of the wait (see TBusyWait).
   TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait = {});
+  // The server and database `server` names (TPgEngine).
+  explicit TADOConnection(TServerConnection server);
 
-  // Opens the file; never creates it. Throws EDatabaseError (dfCannotOpen, "unable to open
-  // database file", for a missing or unreadable file). Opening an open connection does nothing.
+  // Opens the file (never creating it) or connects to the server. Throws EDatabaseError
+  // (dfCannotOpen for a missing or unreadable file, "unable to open database file", or a
+  // server that cannot be reached or refuses the desk). Opening an open connection does
+  // nothing.
   void Open();
   // The open database. Precondition: Open() succeeded.
-  TSqliteDatabase& Database() const { return *FDatabase; }
+  TStoreEngine& Engine() const { return *FEngine; }
 
 private:
-  QString FFileName;
-  int FBusyTimeoutMs;
-  TBusyWait FBusyWait;
-  std::unique_ptr<TSqliteDatabase> FDatabase;
+  std::function<std::unique_ptr<TStoreEngine>()> FOpen;
+  std::unique_ptr<TStoreEngine> FEngine;
 };

@@ -4,20 +4,8 @@
 #include <unordered_map>
 
 #include "app/store/DatabaseError.h"
-#include "app/store/Sqlite.h"
 
 namespace {
-
-QString Quoted(const QString& name) {
-  QString escaped = name;
-  escaped.replace(u'"', QStringLiteral("\"\""));
-  return u'"' + escaped + u'"';
-}
-
-const QString RowChangedForUpdate = QStringLiteral(
-    "Row cannot be located for updating. Some values may have been changed since it was last read.");
-const QString RowChangedForDelete = QStringLiteral(
-    "Row cannot be located for deleting. Some values may have been changed since it was last read.");
 
 // Above this many rows gone at once, the links hear one deRowsReset instead of a removal per
 // row: a view's removal of one row costs as much as the register is long (measured: 49 000 of
@@ -27,70 +15,23 @@ constexpr int RowsResetFrom = 32;
 }  // namespace
 
 TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields)
-    : FConnection(connection), FTableName(std::move(tableName)), FFields(std::move(fields)) {}
+    : FConnection(connection), FTable{std::move(tableName), std::move(fields)} {}
 
 int TADOTable::FieldIndex(const QString& name) const {
-  for (int i = 0; i < int(FFields.size()); ++i)
-    if (FFields[i].Name == name) return i;
+  for (int i = 0; i < int(FTable.Fields.size()); ++i)
+    if (FTable.Fields[i].Name == name) return i;
   return -1;
 }
 
-QString TADOTable::ColumnList() const {
-  QStringList names;
-  for (const TFieldDef& field : FFields) names << Quoted(field.Name);
-  return names.join(u',');
-}
-
-// "rowid = ?n AND "f1" IS ?n+1 AND ...": the row still holds what this data set knows of it.
-QString TADOTable::MatchCondition(int firstParameter) const {
-  QString condition = QStringLiteral("rowid = ?%1").arg(firstParameter);
-  for (int i = 0; i < int(FFields.size()); ++i)
-    condition += QStringLiteral(" AND %1 IS ?%2").arg(Quoted(FFields[i].Name)).arg(firstParameter + 1 + i);
-  return condition;
-}
-
-void TADOTable::BindValues(TSqliteStatement& statement, int firstParameter,
-                           const std::vector<QVariant>& values) const {
-  for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
-}
-
-// An unknown double-quoted name must never be read as a string, which SQLite would do for a
-// missing column: every column is looked for before the first row is read.
-void TADOTable::CheckColumns() const {
-  TSqliteDatabase& db = FConnection.Database();
-  TSqliteStatement info(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
-  info.Bind(1, FTableName);
-  QStringList columns;
-  while (info.Step()) columns << info.Column(0).toString();
-  if (columns.isEmpty())
-    throw EDatabaseError(TDatabaseFailure::dfNoTable, QStringLiteral("no such table: %1").arg(FTableName),
-                         db.FileName(), FTableName);
-  for (const TFieldDef& field : FFields)
-    if (std::none_of(columns.begin(), columns.end(),
-                     [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
-      throw EDatabaseError(TDatabaseFailure::dfNoColumn, QStringLiteral("no such column: %1").arg(field.Name),
-                           db.FileName(), field.Name);
-}
-
 std::vector<TADOTable::TRecord> TADOTable::FetchAll() const {
-  TSqliteStatement select(FConnection.Database(),
-                          QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(), Quoted(FTableName)));
-  const int fieldCount = int(FFields.size());
-  std::vector<TRecord> records;
-  while (select.Step()) {
-    TRecord record;
-    record.RowId = select.Column(0).toLongLong();
-    record.Values.reserve(fieldCount);
-    for (int i = 0; i < fieldCount; ++i) record.Values.push_back(select.Column(i + 1));
-    records.push_back(std::move(record));
-  }
-  return records;
+  TStoreEngine& engine = FConnection.Engine();
+  engine.CheckColumns(FTable);
+  return engine.FetchAll(FTable);
 }
 
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
-  CheckColumns();
   FRecords = FetchAll();
   FActive = true;
   FRecNo = FRecords.empty() ? -1 : 0;
@@ -121,7 +62,7 @@ void TADOTable::SetFieldValue(int field, const QVariant& value) {
 }
 
 void TADOTable::SetFieldText(int field, const QString& text) {
-  SetFieldValue(field, FieldValueFromText(FFields[field], text));
+  SetFieldValue(field, FieldValueFromText(FTable.Fields[field], text));
 }
 
 void TADOTable::Edit() {
@@ -141,9 +82,9 @@ void TADOTable::Insert() {
   const int row = std::max(FRecNo, 0);
   Notify(TDataEvent::deBeforeRowInsert, row);
   TRecord record;
-  record.Values.resize(FFields.size());
+  record.Values.resize(FTable.Fields.size());
   FRecords.insert(FRecords.begin() + row, std::move(record));
-  FBuffer.assign(FFields.size(), QVariant());
+  FBuffer.assign(FTable.Fields.size(), QVariant());
   FRecNo = row;
   FState = TDataSetState::dsInsert;
   FModified = false;
@@ -153,61 +94,13 @@ void TADOTable::Insert() {
   Notify(TDataEvent::deRecordChange);
 }
 
-std::optional<std::vector<QVariant>> TADOTable::ReadRow(qint64 rowId) const {
-  TSqliteStatement select(FConnection.Database(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                                                      .arg(ColumnList(), Quoted(FTableName)));
-  select.Bind(1, rowId);
-  if (!select.Step()) return std::nullopt;
-  std::vector<QVariant> values;
-  for (int i = 0; i < int(FFields.size()); ++i) values.push_back(select.Column(i));
-  return values;
-}
-
-// A write that touched no row: the row is still there with other values, or gone.
-ERecordConflict TADOTable::Conflict(qint64 rowId, bool deleting) const {
-  TSqliteStatement find(FConnection.Database(),
-                        QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(FTableName)));
-  find.Bind(1, rowId);
-  const bool deleted = !find.Step();
-  const TDatabaseFailure failure =
-      deleting ? (deleted ? TDatabaseFailure::dfDeletedOnDelete : TDatabaseFailure::dfChangedOnDelete)
-               : (deleted ? TDatabaseFailure::dfDeletedOnPost : TDatabaseFailure::dfChangedOnPost);
-  return ERecordConflict(failure, deleting ? RowChangedForDelete : RowChangedForUpdate,
-                         FConnection.Database().FileName());
-}
-
 void TADOTable::WriteRecord() {
-  TSqliteDatabase& db = FConnection.Database();
+  TStoreEngine& engine = FConnection.Engine();
   TRecord& record = FRecords[FRecNo];
-  const int fieldCount = int(FFields.size());
-  TSqliteTransaction transaction(db);
-  qint64 rowId = record.RowId;
-  if (FState == TDataSetState::dsInsert) {
-    QStringList parameters;
-    for (int i = 1; i <= fieldCount; ++i) parameters << QStringLiteral("?%1").arg(i);
-    TSqliteStatement insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(Quoted(FTableName), ColumnList(), parameters.join(u',')));
-    BindValues(insert, 1, FBuffer);
-    insert.Step();
-    rowId = db.LastInsertRowId();
-  } else {
-    QStringList assignments;
-    for (int i = 0; i < fieldCount; ++i)
-      assignments << QStringLiteral("%1 = ?%2").arg(Quoted(FFields[i].Name)).arg(i + 1);
-    TSqliteStatement update(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                    .arg(Quoted(FTableName), assignments.join(u','),
-                                         MatchCondition(fieldCount + 1)));
-    BindValues(update, 1, FBuffer);
-    update.Bind(fieldCount + 1, rowId);
-    BindValues(update, fieldCount + 2, record.Values);
-    update.Step();
-    if (db.Changes() == 0) throw Conflict(rowId, false);
-  }
-  // A trigger of someone else's may have moved the row away: then it keeps what was written.
-  std::vector<QVariant> stored = ReadRow(rowId).value_or(FBuffer);
-  transaction.Commit();
-  record.RowId = rowId;
-  record.Values = std::move(stored);
+  if (FState == TDataSetState::dsInsert)
+    record = engine.Insert(FTable, FBuffer);
+  else
+    record.Values = engine.Update(FTable, record, FBuffer);
 }
 
 void TADOTable::Post() {
@@ -251,13 +144,7 @@ void TADOTable::Delete() {
   }
   if (FRecords.empty())
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-  TSqliteDatabase& db = FConnection.Database();
-  const TRecord& record = FRecords[FRecNo];
-  TSqliteStatement remove(db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(FTableName), MatchCondition(1)));
-  remove.Bind(1, record.RowId);
-  BindValues(remove, 2, record.Values);
-  remove.Step();
-  if (db.Changes() == 0) throw Conflict(record.RowId, true);
+  FConnection.Engine().Delete(FTable, FRecords[FRecNo]);
   RemoveCurrentRow();
 }
 
@@ -273,7 +160,7 @@ void TADOTable::RemoveCurrentRow() {
 bool TADOTable::RefreshRecord() {
   Cancel();
   if (FRecords.empty()) return true;
-  std::optional<std::vector<QVariant>> stored = ReadRow(FRecords[FRecNo].RowId);
+  std::optional<std::vector<QVariant>> stored = FConnection.Engine().ReadRow(FTable, FRecords[FRecNo].Key);
   if (!stored) {
     RemoveCurrentRow();
     return false;
@@ -301,7 +188,7 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
 
 TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
   std::unordered_map<qint64, std::size_t> storedIndex;
-  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].RowId, i);
+  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].Key, i);
   std::vector<bool> known(stored.size());
   TResyncResult result;
   const auto noteCurrent = [&](TResyncCurrent what, const std::vector<QVariant>& values) {
@@ -314,7 +201,7 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
     if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
     TRecord& record = FRecords[row];
     const bool edited = current && FState == TDataSetState::dsEdit;
-    const auto found = storedIndex.find(record.RowId);
+    const auto found = storedIndex.find(record.Key);
     if (found == storedIndex.end()) {
       ++result.Deleted;
       if (edited) {

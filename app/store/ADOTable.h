@@ -10,6 +10,7 @@
 #include "app/store/DatabaseError.h"
 #include "app/store/DataLink.h"
 #include "app/store/Field.h"
+#include "app/store/StoreEngine.h"
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
@@ -37,9 +38,9 @@ struct TResyncResult {
   std::vector<QVariant> CurrentValues;
 };
 
-// A table opened by name with a static cursor: every row is fetched at Open, in the order the
-// database delivers it; later changes by other processes are taken by Resync (all rows) and
-// RefreshRecord (the current one).
+// A table opened by name over either engine of the connection (a file or a server,
+// TStoreEngine): every row is fetched at Open, in the order the database delivers it; later
+// changes by other processes are taken by Resync (all rows) and RefreshRecord (the current one).
 // Optimistic locking: a post or delete touches the row only while it still holds exactly the
 // values this data set read (at Open, Resync or RefreshRecord) or last posted, compared as
 // the database holds them (text that is not UTF-8 included, see TStoredText); otherwise
@@ -60,12 +61,12 @@ public:
 
   // Opens the connection if needed, checks that the table has every field's column (names
   // compared as the database compares them) and fetches all rows; the first becomes current.
-  // Throws EDatabaseError when the file or the table cannot be read (dfNoTable, or dfNoColumn
-  // naming the first missing column); the file is not written then.
+  // Throws EDatabaseError when the database or the table cannot be read (dfNoTable, or
+  // dfNoColumn naming the first missing column); the database is not written then.
   void Open();
   bool Active() const { return FActive; }
 
-  const std::vector<TFieldDef>& Fields() const { return FFields; }
+  const std::vector<TFieldDef>& Fields() const { return FTable.Fields; }
   // Index of the field called `name`, -1 when there is none.
   int FieldIndex(const QString& name) const;
 
@@ -96,8 +97,9 @@ public:
   // data set is empty), in insert mode.
   void Insert();
   // Stores the links' pending changes; writes an edited or inserted record and returns to
-  // browse mode. A database refusal raises EDatabaseError (ERecordConflict for a row changed
-  // or deleted elsewhere) and leaves the mode, the buffer and the modified flag as they were.
+  // browse mode. A database refusal or a lost server raises EDatabaseError (ERecordConflict
+  // for a row changed or deleted elsewhere) and leaves the mode, the buffer and the modified
+  // flag as they were.
   void Post();
   // Drops the changes of the current record; a new record disappears.
   void Cancel();
@@ -142,24 +144,14 @@ public:
   void RemoveLink(TDataLink* link);
 
 private:
-  struct TRecord {
-    qint64 RowId = 0;             // SQLite rowid; 0 for the new record
-    std::vector<QVariant> Values;  // as fetched or last posted
-  };
+  // Key 0 for the new record; Values as fetched or last posted.
+  using TRecord = TStoredRow;
 
   void Notify(TDataEvent event, int info = 0);
-  void CheckColumns() const;
-  // Every row of the table, in the order the database delivers it.
+  // Every row of the table, in the order the database delivers it, after the column check.
   std::vector<TRecord> FetchAll() const;
   // Resync's merge of the rows just read into the register.
   TResyncResult Merge(std::vector<TRecord> stored);
-  QString ColumnList() const;
-  QString MatchCondition(int firstParameter) const;
-  void BindValues(class TSqliteStatement& statement, int firstParameter,
-                  const std::vector<QVariant>& values) const;
-  // The row's stored values; none when the table no longer has it.
-  std::optional<std::vector<QVariant>> ReadRow(qint64 rowId) const;
-  ERecordConflict Conflict(qint64 rowId, bool deleting) const;
   void WriteRecord();
   void RemoveRow(int row);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
@@ -169,8 +161,7 @@ private:
   void RemoveCurrentRow();
 
   TADOConnection& FConnection;
-  QString FTableName;
-  std::vector<TFieldDef> FFields;
+  TTableDef FTable;
   std::vector<TRecord> FRecords;
   std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
   std::vector<TDataLink*> FLinks;

@@ -12,6 +12,12 @@ QString ConnectionMessage(const PGconn* connection) {
 
 }  // namespace
 
+EPgConnectFailed::EPgConnectFailed(const QString& message, QString host, QString port, QString databaseName)
+    : EDatabaseError(TDatabaseFailure::dfOther, message, QString()),
+      FHost(std::move(host)),
+      FPort(std::move(port)),
+      FDatabaseName(std::move(databaseName)) {}
+
 void TPgConnection::TFinisher::operator()(pg_conn* connection) const { PQfinish(connection); }
 
 TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds) {
@@ -24,7 +30,12 @@ TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds)
   const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8", nullptr};
   FConnection.reset(PQconnectdbParams(keywords, values, 1));
   if (!FConnection) throw PgError(QStringLiteral("out of memory"));
-  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw PgError(ConnectionMessage(FConnection.get()));
+  if (PQstatus(FConnection.get()) != CONNECTION_OK) FailConnecting();
+}
+
+// libpq reports the target of a failed attempt too (the last host it tried).
+void TPgConnection::FailConnecting() const {
+  throw EPgConnectFailed(ConnectionMessage(FConnection.get()), Host(), Port(), DatabaseName());
 }
 
 TPgResult TPgConnection::Execute(const QString& sql, const std::vector<QVariant>& parameters) {
@@ -56,16 +67,18 @@ bool TPgConnection::IsConnected() const { return PQstatus(FConnection.get()) == 
 
 void TPgConnection::Reset() {
   PQreset(FConnection.get());
-  if (!IsConnected()) throw PgError(ConnectionMessage(FConnection.get()));
+  if (!IsConnected()) FailConnecting();
 }
 
-void TPgConnection::Listen(const QString& channel) {
-  const QByteArray name = channel.toUtf8();
+QString TPgConnection::QuotedIdentifier(const QString& name) const {
+  const QByteArray bytes = name.toUtf8();
   const std::unique_ptr<char, decltype(&PQfreemem)> quoted(
-      PQescapeIdentifier(FConnection.get(), name.constData(), static_cast<std::size_t>(name.size())), PQfreemem);
+      PQescapeIdentifier(FConnection.get(), bytes.constData(), static_cast<std::size_t>(bytes.size())), PQfreemem);
   if (!quoted) throw PgError(ConnectionMessage(FConnection.get()));
-  Execute(QStringLiteral("LISTEN ") + QString::fromUtf8(quoted.get()));
+  return QString::fromUtf8(quoted.get());
 }
+
+void TPgConnection::Listen(const QString& channel) { Execute(QStringLiteral("LISTEN ") + QuotedIdentifier(channel)); }
 
 int TPgConnection::Socket() const { return PQsocket(FConnection.get()); }
 

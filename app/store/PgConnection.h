@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/store/DatabaseError.h"
 #include "app/store/PgResult.h"
 
 struct pg_conn;
@@ -15,6 +16,21 @@ struct TPgNotification {
   QString Channel;
   QString Payload;
   int BackendPid = 0;  // the server process of the session that sent it
+};
+
+// A session libpq could not open (or reopen), with what libpq reports it tried to reach: the
+// last host name, address or socket directory, its port and the database name.
+class EPgConnectFailed : public EDatabaseError {
+public:
+  EPgConnectFailed(const QString& message, QString host, QString port, QString databaseName);
+  const QString& Host() const { return FHost; }
+  const QString& Port() const { return FPort; }
+  const QString& DatabaseName() const { return FDatabaseName; }
+
+private:
+  QString FHost;
+  QString FPort;
+  QString FDatabaseName;
 };
 
 // One open session with a PostgreSQL server through libpq, speaking UTF-8. Every failure
@@ -30,7 +46,8 @@ public:
   // Connects with a libpq connection string or URI, passed to libpq as it is (its own
   // conventions supply what the string leaves out: ~/.pgpass, PGPASSFILE, PGSERVICE, ...).
   // The connection attempt is bounded by the string's connect_timeout, or else by
-  // connectTimeoutSeconds (libpq waits at least 2 s; 0 would wait without end).
+  // connectTimeoutSeconds (libpq waits at least 2 s; 0 would wait without end). Throws
+  // EPgConnectFailed when no session opens.
   explicit TPgConnection(const QString& conninfo, int connectTimeoutSeconds = DefaultConnectTimeoutSeconds);
 
   // Runs one statement with the parameters $1, $2, ... bound to `parameters` in order, in
@@ -41,10 +58,12 @@ public:
   // Whether the session is usable as far as libpq knows; a server that went away is only
   // noticed by the next exchange with it.
   bool IsConnected() const;
-  // Closes the session and opens a new one with the same parameters; throws EDatabaseError
+  // Closes the session and opens a new one with the same parameters; throws EPgConnectFailed
   // when that fails. The new session listens to nothing, and its Socket() may differ.
   void Reset();
 
+  // `name` quoted as an SQL identifier (libpq's PQescapeIdentifier): "Clients" for Clients.
+  QString QuotedIdentifier(const QString& name) const;
   // LISTEN to `channel` (any text; quoted as an identifier by libpq).
   void Listen(const QString& channel);
   // The session's socket, to be watched for reading (e.g. by a QSocketNotifier); -1 while
@@ -68,6 +87,8 @@ public:
   int BackendPid() const;
 
 private:
+  [[noreturn]] void FailConnecting() const;
+
   struct TFinisher {
     void operator()(pg_conn* connection) const;
   };

@@ -21,7 +21,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "office/OpenOffice.h"
+#include "office/AutomationValues.h"
 #include "office/TemplateFont.h"
 #include "office/UnoBridge.h"
 #include "office/VoucherCells.h"

@@ -26,9 +26,11 @@
 #include <vector>
 
 #include "bench/office/BareExport.h"
+#include "office/AutomationValues.h"
 #include "office/UnoBridge.h"
 #include "office/UnoServer.h"
-#include "tests/export/XDesktop.h"
+#include "tests/office/OfficeSockets.h"
+#include "tests/support/XDesktop.h"
 
 namespace {
 
@@ -161,6 +163,7 @@ int DesktopSeries(int argc, char** argv, int runs) {
     status = 1;
   }
   server->TerminateOffice();
+  RemoveOfficeSockets(launch);
   return status;
 }
 
@@ -210,5 +213,6 @@ int main(int argc, char** argv) {
     status = 1;
   }
   server->TerminateOffice();
+  RemoveOfficeSockets(launch);
   return status;
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Writes temp.fods, the voucher template, from the layout described below.
 
-Run it after changing the layout:  /usr/bin/python3 make_temp_fods.py > temp.fods
-The build converts temp.fods into temp.xls. The export writes text into fixed cells (the
-anchors of the fields below) and places the QR picture on the third sheet.
+    /usr/bin/python3 make_temp_fods.py OUT.fods    (no argument: to standard output)
+
+The build runs it and converts its output into temp.xls; the layout lives only here. The export
+writes text into fixed cells (the anchors of the fields below) and places the QR picture on
+the third sheet.
 
 The sheets are a fine grid of 152 columns (A..EV) of 1.25 mm, 19 cm across an A4 page.
 
@@ -12,6 +14,7 @@ that fits (office/VoucherCells.cpp holds each field's box: columns, row height, 
 down to 6 pt in two lines, and cuts the rest with "…". So field rows are tall enough for two
 lines of 6 pt and more; the captions under them are lower to keep each sheet on one page.
 """
+import sys
 from xml.sax.saxutils import escape
 
 COLUMNS = 152
@@ -331,4 +334,9 @@ def document(sheets):
 
 
 if __name__ == "__main__":
-    print(document(build_sheets()), end="")
+    text = document(build_sheets())
+    if len(sys.argv) > 1:
+        with open(sys.argv[1], "w", encoding="utf-8") as out:
+            out.write(text)
+    else:
+        sys.stdout.write(text)

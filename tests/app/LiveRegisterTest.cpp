@@ -237,8 +237,8 @@ TEST(LiveRegister, ARegisterThatCannotBeReadAgainIsNotedAndTriedAgain) {
   const Ui::TForm1& ui = program.Controls();
   ExecuteSql(program.Db(), QStringLiteral("ALTER TABLE Clients RENAME COLUMN \"ФИО\" TO \"Имя\""));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
-  EXPECT_EQ(Note(program), QStringLiteral("Список сумок не обновился, программа попробует снова. Ошибка базы данных %1. "
-                                          "Повторите действие; если ошибка не уходит, обратитесь к администратору.")
+  EXPECT_EQ(Note(program), QStringLiteral("Список сумок не обновился, программа попробует снова. В базе данных %1 в таблице "
+                                          "сумок нет столбца «ФИО». Верните столбец или возьмите файл db.mdb этой программы.")
                                .arg(program.Db()));
   ExecuteSql(program.Db(), QStringLiteral("ALTER TABLE Clients RENAME COLUMN \"Имя\" TO \"ФИО\";"
                                           "UPDATE Clients SET \"ФИО\" = 'Сидоров'"));

@@ -86,7 +86,7 @@ TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
 }
 
 TEST(MainWindow, AnEmptyRegisterStartsWithoutPayloadAndRefusesDelete) {
-  TRunningProgram program({});
+  TRunningProgram program(std::vector<TBagRow>{});
   const Ui::TForm1& ui = program.Controls();
   EXPECT_TRUE(ui.mmoEncodedData->toPlainText().isEmpty());
   EXPECT_TRUE(ui.lblQRMetrics->text().isEmpty());
@@ -103,7 +103,7 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   TRunningProgram program({Bag1234});
   TForm1& w = program.Window();
   const Ui::TForm1& ui = w.Controls();
-  EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("ТОРВИ Инкассация 2019 — db.mdb"));
   EXPECT_EQ(w.centralWidget()->size(), QSize(778, 547));
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
   EXPECT_EQ(w.centralWidget()->y(), ui.MainMenu1->height()) << "client area below the menu";

@@ -1,6 +1,7 @@
 #include "tests/app/RunningProgram.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 
@@ -13,6 +14,18 @@
 
 TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
   CreateClientsDatabase(Db(), bags);
+  Start();
+}
+
+TRunningProgram::TRunningProgram(const TServerConnection& server) {
+  QFile settings(Dir.Path(QStringLiteral("database.ini")));
+  if (!settings.open(QIODevice::WriteOnly) || settings.write("[server]\r\nconnection=" + server.ConnInfo.toUtf8()) < 0)
+    throw std::runtime_error("cannot write database.ini");
+  settings.close();
+  Start();
+}
+
+void TRunningProgram::Start() {
   Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")));
   ShowActive(*Forms.Form1);
 }

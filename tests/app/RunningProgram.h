@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "app/Startup.h"
+#include "app/store/ADOConnection.h"
 #include "tests/app/AppTestSupport.h"
 
 class QWidget;
@@ -19,6 +20,8 @@ class TForm1;
 class TRunningProgram {
 public:
   explicit TRunningProgram(const std::vector<TBagRow>& bags);
+  // The same, with database.ini pointing the program at `server` instead (no db.mdb).
+  explicit TRunningProgram(const TServerConnection& server);
 
   TForm1& Window() const;
   // The window's controls by their designer names.
@@ -35,6 +38,9 @@ public:
   TTempWorkDir Dir;
   TMessageRecorder Messages;
   TForms Forms;
+
+private:
+  void Start();
 };
 
 // Types `text` into the focused `widget` key by key, Cyrillic included.

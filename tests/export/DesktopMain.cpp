@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/Application.h"
-#include "tests/export/XDesktop.h"
+#include "tests/support/XDesktop.h"
 
 // The export as on an operator's desk: a real X display with a window manager, the xcb
 // platform (the real clipboard), and a visible office.

@@ -1,6 +1,7 @@
 #include "tests/export/WindowExportFixture.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -13,6 +14,30 @@
 #include "app/Reg.h"
 #include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
+
+const TBagRow ExportBag = {QStringLiteral("004512"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
+                           QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+                           QStringLiteral("Иванов Иван Иванович")};
+const QString ExportFirm = QStringLiteral("ИП Петров П.П. #1");
+
+std::map<TField, QString> ExportFieldTexts(const QString& total, const QString& words) {
+  const QString date = QDate::currentDate().toString("dd.MM.yyyy");
+  return {{TField::BagNumber, "004512"},
+          {TField::Date, date},
+          {TField::BagNumberAgain, "004512"},
+          {TField::FirmName, ExportFirm},
+          {TField::CashAccount, "202028100000000000001"},
+          {TField::TotalFirst, total},
+          {TField::Recipient, "ООО «Ёлка-Ъ» №7"},
+          {TField::Account, "40702810900000000001"},
+          {TField::Inn, "7701234567"},
+          {TField::AccountAgain, "40702810900000000001"},
+          {TField::CashSymbol, "11"},
+          {TField::TotalSecond, total},
+          {TField::AmountInWords, words},
+          {TField::ReceiptName, "Поступления от реализации платных услуг (выполненных работ)"},
+          {TField::FullName, "Иванов Иван Иванович"}};
+}
 
 void TWindowExportTest::TearDown() {
   // The window and its office wrapper go before the office is ended.

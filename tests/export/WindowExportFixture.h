@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,14 @@
 #include "tests/office/OfficeFixture.h"
 
 class QAction;
+
+// The bag in the register and the firm the operator enters in the export tests.
+extern const TBagRow ExportBag;
+extern const QString ExportFirm;
+// What the voucher's copies hold after the export of ExportBag by ExportFirm today, with
+// total and its amount in words: the cash account the firm dialog holds when firmname.ini
+// does not give one, the receipt name of cash symbol 11.
+std::map<TField, QString> ExportFieldTexts(const QString& total, const QString& words);
 
 // The program as the operator runs it, exporting into a LibreOffice of the test's own: the
 // register db.mdb with the given bags and the voucher template "temp.xls" in the program's

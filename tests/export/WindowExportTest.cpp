@@ -2,13 +2,12 @@
 // counts typed into the grid, the menu clicked, and the filled voucher read back from a real
 // LibreOffice through the bridge.
 #include <QClipboard>
-#include <QDate>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPlainTextEdit>
 
 #include <csignal>
+#include <span>
 
 #include "app/Application.h"
 #include "app/MainForm.h"
@@ -16,48 +15,12 @@
 #include "qr/QRSymbol.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/qr/ZbarDecode.h"
-#include "texts/AmountInWords.h"
+#include "tests/support/DecimalSeparator.h"
+#include "tests/support/FileBytes.h"
 #include "texts/NumberFormat.h"
 #include "ui_MainForm.h"
 
 namespace {
-
-const TBagRow Bag = {QStringLiteral("004512"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
-                     QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
-                     QStringLiteral("Иванов Иван Иванович")};
-const QString Firm = QStringLiteral("ИП Петров П.П. #1");
-// The cash account the firm dialog holds when firmname.ini does not give one.
-const QString DefaultCashAccount = QStringLiteral("202028100000000000001");
-// The receipt name of cash symbol 11.
-const QString Receipt = QStringLiteral("Поступления от реализации платных услуг (выполненных работ)");
-
-// The decimal separator is process-wide: a Russian desk's comma while a test runs.
-class TCommaSeparator {
- public:
-  TCommaSeparator() : FPrevious(DecimalSeparator()) { SetDecimalSeparator(u','); }
-  ~TCommaSeparator() { SetDecimalSeparator(FPrevious); }
-  TCommaSeparator(const TCommaSeparator&) = delete;
-  TCommaSeparator& operator=(const TCommaSeparator&) = delete;
-
- private:
-  QChar FPrevious;
-};
-
-// One value of the voucher and its cells in the upper, lower and third copy.
-struct TVoucherCells {
-  const char* Upper;  // sheet 0
-  const char* Lower;  // sheet 0
-  const char* Third;  // sheet 2
-  QString Text;
-};
-
-// One line of a denomination list: row of the list, texts in columns A, BA and DC.
-struct TListLine {
-  int Row;
-  QString Denomination;
-  QString Count;
-  QString Sum;
-};
 
 class TWindowExport : public TWindowExportTest {
  protected:
@@ -71,23 +34,13 @@ class TWindowExport : public TWindowExportTest {
     return documents.empty() ? TVariant() : documents.front();
   }
 
-  static void ExpectList(const TVariant& document, int sheet, const std::vector<TListLine>& lines,
-                         const QString& total) {
-    for (const TListLine& line : lines) {
-      const QString row = QString::number(line.Row);
-      EXPECT_EQ(CellText(document, sheet, "A" + row), line.Denomination) << sheet << " A" << line.Row;
-      EXPECT_EQ(CellText(document, sheet, "BA" + row), line.Count) << sheet << " BA" << line.Row;
-      EXPECT_EQ(CellText(document, sheet, "DC" + row), line.Sum) << sheet << " DC" << line.Row;
-    }
-    EXPECT_EQ(CellText(document, sheet, "DC20"), total) << sheet;
-  }
-
-  TCommaSeparator FSeparator;
+  // The decimal separator is process-wide: a Russian desk's comma while a test runs.
+  const TDecimalSeparator FSeparator{u','};
 };
 
 TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperatorTyped) {
-  StartProgram({Bag});
-  EnterFirmName(Firm);
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
   TypeCount(2, "3");    // 2000
   TypeCount(5, "00");   // 200: "00" is listed, it compares above "0"
   TypeCount(13, "7");   // 1
@@ -101,37 +54,17 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
   ASSERT_TRUE(document.IsObject());
   EXPECT_EQ(document.Get("Title").ToString(), "vedomost.xls");
 
-  const QString date = QDate::currentDate().toString("dd.MM.yyyy");
   const QString total = "6008,5";
-  const std::vector<TVoucherCells> copies{
-      {"AQ6", "AQ36", "AQ3", "004512"},
-      {"BN6", "BN36", "BN3", date},
-      {"EL6", "EL36", "EL3", "004512"},
-      {"L9", "L39", "L6", Firm},
-      {"CA9", "CA39", "CA6", DefaultCashAccount},
-      {"DR9", "DR39", "DR6", total},
-      {"Q11", "Q41", "Q8", "ООО «Ёлка-Ъ» №7"},
-      {"CA11", "CA41", "CA8", "40702810900000000001"},
-      {"I13", "I43", "I10", "7701234567"},
-      {"BF13", "BF43", "BF10", "40702810900000000001"},
-      {"DR15", "DR45", "DR12", "11"},
-      {"EG15", "EG45", "EG12", total},
-      {"W18", "W48", "W15", AmountInWords(6008.5)},
-      {"AC21", "AC50", "AC18", Receipt},
-      {"AJ24", "AN53", "AI21", "Иванов Иван Иванович"},
-  };
-  for (const TVoucherCells& value : copies) {
-    EXPECT_EQ(CellText(document, 0, value.Upper), value.Text) << value.Upper;
-    EXPECT_EQ(CellText(document, 0, value.Lower), value.Text) << value.Lower;
-    EXPECT_EQ(CellText(document, 2, value.Third), value.Text) << value.Third;
-  }
+  const std::map<TField, QString> texts =
+      ExportFieldTexts(total, "шесть тысяч восемь рублей 50 копеек");
+  for (const auto& [sheet, copy] : {std::pair(0, std::span<const TFieldCell>(UpperCopyCells)),
+                                    std::pair(0, std::span<const TFieldCell>(LowerCopyCells)),
+                                    std::pair(2, std::span<const TFieldCell>(ThirdCopyCells))})
+    ExpectDocumentCells(document, ExpectedCopy(sheet, copy, texts));
   // Packed from row 5 in grid order; the rows after the last entry keep the template's blank.
-  const std::vector<TListLine> list{{5, "2000", "3", "6000"},
-                                    {6, "200", "00", "0"},
-                                    {7, "1", "7", "7"},
-                                    {8, "0,5", "3", "1,5"},
-                                    {9, "", "", ""}};
-  for (int sheet : {1, 3}) ExpectList(document, sheet, list, total);
+  const std::vector<TListLine> list{{"2000", "3", "6000"}, {"200", "00", "0"}, {"1", "7", "7"},
+                                    {"0,5", "3", "1,5"}, {"", "", ""}};
+  for (int sheet : {1, 3}) ExpectDocumentCells(document, ExpectedList(sheet, "004512", list, total));
 
   const TVariant shape = ShapeNamed(document, 2, "Graphic1");
   ASSERT_TRUE(shape.IsObject());
@@ -159,17 +92,10 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
 TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPastTheFirm) {
   TOfficeLaunch missing = Launch();
   missing.Program = "/nonexistent/soffice";
-  StartProgram({Bag}, std::make_unique<TOOCalc>(std::make_shared<TUnoServer>(missing)));
+  StartProgram({ExportBag}, std::make_unique<TOOCalc>(std::make_shared<TUnoServer>(missing)));
   // Left over from an earlier export.
-  for (const char* name : {"QR.bmp", "temp1.xls"}) {
-    QFile stale(WorkFile(name));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("stale");
-  }
-  const auto contents = [this](const QString& name) {
-    QFile file(WorkFile(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  };
+  for (const char* name : {"QR.bmp", "temp1.xls"}) WriteFile(WorkFile(name), "stale");
+  const auto contents = [this](const QString& name) { return ReadFile(WorkFile(name)); };
   const QStringList files = Program().Dir.Files();
 
   ClickExport();
@@ -178,7 +104,7 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   EXPECT_EQ(contents("QR.bmp"), "stale");
   EXPECT_EQ(contents("temp1.xls"), "stale");
 
-  EnterFirmName(Firm);
+  EnterFirmName(ExportFirm);
   ClickExport();  // the grid was never edited: no total yet
   EXPECT_EQ(BoxesText(), "Добавьте фирму\nЗаполните сумму!");
   EXPECT_EQ(contents("temp1.xls"), contents("temp.xls"));
@@ -199,8 +125,8 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
 }
 
 TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOfficeTakesTheNextExport) {
-  StartProgram({Bag});
-  EnterFirmName(Firm);
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
   TypeCount(2, "3");
   // The suite dies once the voucher copies are written, as the picture reaches the clipboard.
   pid_t killed = 0;
@@ -225,7 +151,7 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
   // The window goes on: a typed count still reaches the total and the payload.
   TypeCount(1, "1");
   EXPECT_TRUE(Window().Controls().mmoEncodedData->toPlainText().contains("Сумма:11000 руб.;"));
-  EXPECT_EQ(ReadBags(Program().Db()), std::vector<TBagRow>{Bag});
+  EXPECT_EQ(ReadBags(Program().Db()), std::vector<TBagRow>{ExportBag});
   EXPECT_EQ(QueryValue(Program().Db(), "PRAGMA integrity_check"), QVariant(QStringLiteral("ok")));
 
   Program().Messages.Clear();
@@ -235,7 +161,7 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
   const TVariant document = TheWorkingCopy();
   ASSERT_TRUE(document.IsObject());
   EXPECT_EQ(CellText(document, 0, "AQ6"), "004512");
-  ExpectList(document, 3, {{5, "5000", "1", "5000"}, {6, "2000", "3", "6000"}}, "11000");
+  ExpectDocumentCells(document, ExpectedList(3, "004512", {{"5000", "1", "5000"}, {"2000", "3", "6000"}}, "11000"));
   EXPECT_TRUE(ShapeNamed(document, 2, "Graphic1").Get("Graphic").IsObject());
 }
 

@@ -1,11 +1,8 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +12,13 @@
 
 #include <unistd.h>
 
+#include "office/AutomationValues.h"
 #include "office/VoucherExport.h"
 #include "tests/office/FakeAutomation.h"
 #include "tests/office/TestVoucherSource.h"
-#include "texts/NumberFormat.h"
+#include "tests/support/DecimalSeparator.h"
+#include "tests/support/FaultInjection.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
 
@@ -43,15 +43,6 @@ class TExportRulesTest : public ::testing::Test {
     WriteFile("temp.xls", TemplateBytes);
   }
 
-  static void WriteFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-  }
-  static QByteArray Contents(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-  }
   // The export's own copies of the template, by name.
   QStringList VoucherCopies() const {
     return QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -110,8 +101,8 @@ TEST_F(TExportRulesTest, WritesTheCellMapInOrderThenPlacesThePicture) {
   ASSERT_EQ(FWorld.Loads.size(), 1u);
   EXPECT_EQ(FWorld.Loads[0].at(0).ToString(), FileNameToURL(stem + ".xls"));
   EXPECT_EQ(FWorld.Loads[0].at(3).ToArray().at(4).Get("Value").ToString(), "MS Excel 97");
-  EXPECT_EQ(Contents(stem + ".xls"), TemplateBytes);
-  EXPECT_EQ(Contents("temp1.xls"), TemplateBytes);
+  EXPECT_EQ(ReadFile(stem + ".xls"), TemplateBytes);
+  EXPECT_EQ(ReadFile("temp1.xls"), TemplateBytes);
   const qsizetype lastThirdCopyWrite = FWorld.Calls.lastIndexOf("Cell.SetString()", FWorld.Calls.indexOf("Shape.Transparency="));
   EXPECT_EQ(FWorld.Calls.mid(lastThirdCopyWrite + 1).count("Cell.SetString()"), 11);  // list 2
 
@@ -197,7 +188,7 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
     EXPECT_TRUE(FWorld.Writes.empty());
     EXPECT_EQ(VoucherCopies(), QStringList());  // none made, or the unused one removed
   }
-  EXPECT_EQ(Contents("temp1.xls"), TemplateBytes);
+  EXPECT_EQ(ReadFile("temp1.xls"), TemplateBytes);
 }
 
 // Refused before anything is written: a foreign QR code or a blank amount in words would
@@ -237,8 +228,7 @@ TEST_F(TExportRulesTest, RefusesWithoutASymbolOrWithATotalTheWordsDoNotCover) {
   }
 
   // The largest total the grid can reach is exported with its words.
-  SetDecimalSeparator(u'.');
-  const auto restore = qScopeGuard([] { InitDecimalSeparatorFromLocale(); });
+  const TDecimalSeparator point(u'.');
   FSource.TotalText = "8903599991096.4";
   ExportVoucher(FOffice, FSource);
   EXPECT_TRUE(FSource.Messages.empty());
@@ -388,40 +378,9 @@ TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheEx
 
 namespace {
 
-// A small disk of its own (tmpfs), mounted for the test's life; needs root.
-class TSmallDisk {
- public:
-  explicit TSmallDisk(const QString& size) {
-    FMounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs",
-                                           FPoint.path()}) == 0;
-  }
-  ~TSmallDisk() {
-    if (FMounted) QProcess::execute("umount", {FPoint.path()});
-  }
-  TSmallDisk(const TSmallDisk&) = delete;
-  TSmallDisk& operator=(const TSmallDisk&) = delete;
-  bool Mounted() const { return FMounted; }
-  QString Path() const { return FPoint.path(); }
-  // Fills the disk, then frees `left` bytes again.
-  void Fill(qint64 left) const {
-    QFile filler(FPoint.filePath("filler"));
-    ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size()) {
-    }
-    filler.close();
-    ASSERT_TRUE(filler.resize(filler.size() - left));
-  }
-
- private:
-  QTemporaryDir FPoint;
-  bool FMounted = false;
-};
-
 TEST_F(TExportRulesTest, AFullDiskKeepsTheOldQRBitmapAndSaysSo) {
-  if (geteuid() != 0) GTEST_SKIP() << "mounting a small disk needs root";
-  TSmallDisk disk("64k");
-  ASSERT_TRUE(disk.Mounted());
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a small disk needs root, as CI has";
+  const TSmallDisk disk(FWork.filePath("disk"));
   ASSERT_TRUE(QDir::setCurrent(disk.Path()));
   WriteFile("QR.bmp", "the picture of the last export");
   // One page left: today's picture (over 9 KB) would come out cut after 4096 bytes.
@@ -432,7 +391,7 @@ TEST_F(TExportRulesTest, AFullDiskKeepsTheOldQRBitmapAndSaysSo) {
   EXPECT_EQ(message,
             "Не удалось записать файл QR.bmp («" + disk.Path() + "/QR.bmp»): диск переполнен "
             "или нет прав на запись. Экспорт не выполнен.\nNo space left on device");
-  EXPECT_EQ(Contents("QR.bmp"), "the picture of the last export");
+  EXPECT_EQ(ReadFile("QR.bmp"), "the picture of the last export");
   EXPECT_EQ(QDir().entryList(QDir::Files, QDir::Name), QStringList({"QR.bmp", "filler"}));
   EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));
   ASSERT_TRUE(QDir::setCurrent(FWork.path()));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "office/OpenOffice.h"
+#include "office/AutomationValues.h"
 
 namespace {
 

@@ -1,12 +1,16 @@
 #include "tests/office/OfficeFixture.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <QXmlStreamReader>
 
 #include <algorithm>
+#include <map>
+
+#include "office/AutomationValues.h"
+#include "tests/office/OfficeSockets.h"
 
 void TOfficeFixture::SetUp() {
   ASSERT_TRUE(FWork.isValid());
@@ -26,6 +30,7 @@ void TOfficeFixture::SetUp() {
 void TOfficeFixture::TearDown() {
   FOffice.reset();
   FServer->TerminateOffice();
+  RemoveOfficeSockets(Launch());
   QDir::setCurrent(FPreviousFolder);
 }
 
@@ -66,6 +71,21 @@ QString TOfficeFixture::CellText(const TVariant& document, int sheet, const QStr
       .ToString();
 }
 
+void TOfficeFixture::ExpectDocumentCells(const TVariant& document,
+                                         const std::vector<TExpectedCell>& cells) {
+  ExpectCells(cells, [&](int sheet, const QString& address) { return CellText(document, sheet, address); });
+}
+
+void TOfficeFixture::ExpectStoredCells(const QString& file,
+                                       const std::vector<TExpectedCell>& cells) {
+  const std::vector<std::map<QString, QString>> sheets = StoredSheets(file);
+  ExpectCells(cells, [&](int sheet, const QString& address) {
+    if (sheet >= static_cast<int>(sheets.size())) return QString("(no sheet)");
+    const auto found = sheets[sheet].find(address);
+    return found == sheets[sheet].end() ? QString() : found->second;
+  });
+}
+
 TVariant TOfficeFixture::ShapeNamed(const TVariant& document, int sheet, const QString& name) {
   const TVariant page = document.Call("GetSheets").Call("GetByIndex", {sheet}).Get("DrawPage");
   const qint64 count = page.Call("GetCount").ToInt();
@@ -90,4 +110,87 @@ QString ConvertWithOffice(const QString& file, const QString& filter, const QStr
                                 "--convert-to", filter, "--outdir", outDir, file});
   const QStringList made = QDir(outDir).entryList(QDir::Files);
   return made.isEmpty() ? QString() : QDir(outDir).filePath(made.first());
+}
+
+namespace {
+
+// The text of the cell the reader stands on (a table:table-cell start), its paragraphs one a
+// line; leaves the reader on the cell's end.
+QString OdfCellText(QXmlStreamReader& xml) {
+  QString text;
+  bool inParagraph = false;  // the office indents its XML only outside a text:p
+  bool firstParagraph = true;
+  for (int depth = 1; depth > 0 && !xml.atEnd();) {
+    switch (xml.readNext()) {
+      case QXmlStreamReader::StartElement:
+        ++depth;
+        if (xml.name() == u"p") {
+          if (!firstParagraph) text += u'\n';
+          firstParagraph = false;
+          inParagraph = true;
+        } else if (xml.name() == u"s") {
+          text += QString(qMax(1, xml.attributes().value("text:c").toInt()), u' ');
+        } else if (xml.name() == u"tab") {
+          text += u'\t';
+        } else if (xml.name() == u"line-break") {
+          text += u'\n';
+        }
+        break;
+      case QXmlStreamReader::EndElement:
+        --depth;
+        if (xml.name() == u"p") inParagraph = false;
+        break;
+      case QXmlStreamReader::Characters:
+        if (inParagraph) text += xml.text();
+        break;
+      default:
+        break;
+    }
+  }
+  return text;
+}
+
+// "A1"-style name of a cell from 0-based row and column.
+QString CellAddress(int row, int column) {
+  QString letters;
+  for (int n = column + 1; n > 0; n = (n - 1) / 26) letters.prepend(QChar(u'A' + (n - 1) % 26));
+  return letters + QString::number(row + 1);
+}
+
+int Repeated(const QXmlStreamReader& xml, const char* attribute) {
+  return qMax(1, xml.attributes().value(attribute).toInt());
+}
+
+}  // namespace
+
+std::vector<std::map<QString, QString>> StoredSheets(const QString& file) {
+  QTemporaryDir out;
+  QFile fods(ConvertWithOffice(file, "fods", out.path()));
+  std::vector<std::map<QString, QString>> sheets;
+  if (!fods.open(QIODevice::ReadOnly)) return sheets;
+  // Flat OpenDocument: table:table per sheet, table:table-row per row, table:table-cell (or
+  // table:covered-table-cell, inside a merged block) per column; runs of equal rows and cells
+  // are written once with a repeat count.
+  QXmlStreamReader xml(&fods);
+  int row = 0, rows = 1, column = 0;
+  while (!xml.atEnd()) {
+    const QXmlStreamReader::TokenType token = xml.readNext();
+    if (token == QXmlStreamReader::EndElement && xml.name() == u"table-row") row += rows;
+    if (token != QXmlStreamReader::StartElement) continue;
+    if (xml.qualifiedName() == u"table:table") {
+      sheets.emplace_back();
+      row = 0;
+    } else if (xml.name() == u"table-row") {
+      rows = Repeated(xml, "table:number-rows-repeated");
+      column = 0;
+    } else if (xml.name() == u"table-cell" || xml.name() == u"covered-table-cell") {
+      const int columns = Repeated(xml, "table:number-columns-repeated");
+      const QString text = OdfCellText(xml);
+      if (!text.isEmpty())
+        for (int r = row; r < row + rows; ++r)
+          for (int c = column; c < column + columns; ++c) sheets.back()[CellAddress(r, c)] = text;
+      column += columns;
+    }
+  }
+  return sheets;
 }

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "office/OpenOffice.h"
 #include "office/UnoServer.h"
+#include "tests/office/VoucherCellMap.h"
 #include "tests/support/QtPrinters.h"
 
 // A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
@@ -30,6 +32,11 @@ class TOfficeFixture : public ::testing::Test {
   std::vector<TVariant> OpenDocuments(const QString& urlStart);
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
+  // Expects every cell of document to hold its text, read back through the bridge.
+  static void ExpectDocumentCells(const TVariant& document, const std::vector<TExpectedCell>& cells);
+  // The same for a stored spreadsheet file, read back another way (StoredSheets), so that a
+  // fault of the bridge cannot hide itself.
+  static void ExpectStoredCells(const QString& file, const std::vector<TExpectedCell>& cells);
   // The shape of that name on a sheet's drawing layer, Null when there is none.
   static TVariant ShapeNamed(const TVariant& document, int sheet, const QString& name);
   // Stores a copy of an open document at path, as an Excel 97 workbook.
@@ -48,5 +55,10 @@ class TOfficeFixture : public ::testing::Test {
 };
 
 // Converts file with an office process of its own (a throwaway profile, headless) through the
-// filter ("pdf", "csv:…") into the empty folder outDir; the file it made, empty when none.
+// filter ("pdf", "fods", "csv:…") into the empty folder outDir; the file it made, empty when none.
 QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir);
+
+// The sheets of a stored spreadsheet, in position order, as an office process of its own reads
+// them (ConvertWithOffice to flat OpenDocument): the text of every cell that has one, by its
+// A1 address ("DC20"). None when the conversion failed.
+std::vector<std::map<QString, QString>> StoredSheets(const QString& file);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "office/AutomationValues.h"
 #include "office/VoucherCells.h"
 #include "office/VoucherExport.h"
 #include "tests/office/OfficeFixture.h"
@@ -125,12 +126,11 @@ TEST_F(TPrintedVoucherTest, FieldBoxesAreTheTemplates) {
   FOffice->Connect(true);
   FOffice->OpenDocument("temp.xls", TOOOpenOptions{.Hidden = true, .FilterName = "MS Excel 97"}, 0);
   const TVariant document = OpenDocuments(FileNameToURL(FWork.filePath("temp.xls"))).at(0);
-  std::vector<std::pair<int, TCell>> cells;
-  for (const TCell& cell : UpperCopy()) cells.push_back({FormSheet, cell});
-  for (const TCell& cell : LowerCopy()) cells.push_back({FormSheet, cell});
-  for (const TCell& cell : ThirdCopy()) cells.push_back({ReceiptSheet, cell});
-  for (int sheet : {FirstListSheet, SecondListSheet})
-    cells.push_back({sheet, {TField::ListBagNumber, ListBagNumberAddress}});
+  std::vector<std::pair<int, TFieldCell>> cells;
+  for (const TFieldCell& cell : UpperCopyCells) cells.push_back({0, cell});
+  for (const TFieldCell& cell : LowerCopyCells) cells.push_back({0, cell});
+  for (const TFieldCell& cell : ThirdCopyCells) cells.push_back({2, cell});
+  for (int sheet : {1, 3}) cells.push_back({sheet, ListBagNumberCell});
   for (const auto& [sheetIndex, cell] : cells) {
     SCOPED_TRACE(std::to_string(sheetIndex) + " " + cell.Address);
     const TFieldBox box = FieldBox(cell.Field, sheetIndex);

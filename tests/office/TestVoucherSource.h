@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "office/VoucherExport.h"
+#include "tests/office/VoucherCellMap.h"
 #include "tests/support/QtPrinters.h"
 
 // The main window as the export sees it: a bag, the firm, a grid with counts in rows 2, 5 and
@@ -59,11 +60,8 @@ class TTestVoucherSource : public TVoucherSource {
   std::vector<QImage> Clipboard;
 };
 
-// The cells the export fills with the values above: (sheet, address, text), in write order.
-// date is today's date as the export writes it.
-struct TExpectedCell {
-  int Sheet;
-  QString Address;
-  QString Text;
-};
+// The cells the export fills with the values of source, in write order: the bag, firm,
+// receipt name and total as source holds them; the listed counts and the amount in words as
+// the rows and the total "6007" set above give them. date is today's date as the export
+// writes it.
 std::vector<TExpectedCell> ExpectedCells(const TTestVoucherSource& source, const QString& date);

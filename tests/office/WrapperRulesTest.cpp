@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "office/AutomationValues.h"
 #include "office/OpenOffice.h"
 #include "tests/office/FakeAutomation.h"
 

@@ -25,13 +25,16 @@ TSmallDisk::~TSmallDisk() {
 
 QString TSmallDisk::Path(const QString& name) const { return name.isEmpty() ? FFolder : FFolder + '/' + name; }
 
-void TSmallDisk::Fill() const {
+void TSmallDisk::Fill(qint64 left) const {
   const int fd = ::open(QFile::encodeName(Path("filler")).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(fd, 0);
   const char page[4096] = {};
-  while (::write(fd, page, sizeof page) > 0) {
-  }
+  off_t written = 0;
+  for (ssize_t n; (n = ::write(fd, page, sizeof page)) > 0;) written += n;
   const int error = errno;
+  if (left > 0) {
+    EXPECT_EQ(::ftruncate(fd, written - left), 0);
+  }
   ::close(fd);
   EXPECT_EQ(error, ENOSPC);
 }

@@ -14,8 +14,8 @@ class TSmallDisk {
   TSmallDisk& operator=(const TSmallDisk&) = delete;
 
   QString Path(const QString& name = QString()) const;
-  // Fills the disk to its last page with a file "filler".
-  void Fill() const;
+  // Fills the disk to its last page with a file "filler", then frees `left` bytes of it again.
+  void Fill(qint64 left = 0) const;
 
  private:
   QString FFolder;

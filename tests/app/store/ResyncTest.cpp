@@ -12,7 +12,6 @@
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
-#include "app/store/SqliteChangeWatcher.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -248,9 +247,9 @@ TEST_F(ResyncTest, TheWatcherTellsOtherConnectionsCommitsWithoutEverWaiting) {
   int argc = 0;
   QCoreApplication application(argc, nullptr);
   Open({Row(u"1"_qs, 1)});
-  TSqliteChangeWatcher watcher(Connection.Database(), 20);
+  std::unique_ptr<TChangeWatcher> watcher = Connection.Engine().MakeChangeWatcher(20);
   int told = 0;
-  watcher.Start([&] { ++told; });
+  watcher->Start([&] { ++told; });
   const auto Settle = [] {
     QElapsedTimer clock;
     clock.start();

@@ -1,4 +1,4 @@
-#include "tests/export/XDesktop.h"
+#include "tests/support/XDesktop.h"
 
 #include <QElapsedTimer>
 #include <QThread>

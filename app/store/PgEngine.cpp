@@ -1,0 +1,209 @@
+#include "app/store/PgEngine.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+const QString KeyColumn = QStringLiteral("ID");
+
+QString ServerName(const QString& host, const QString& port, const QString& databaseName) {
+  return QStringLiteral("сервер %1:%2, база %3").arg(host, port, databaseName);
+}
+
+// The parameter `number` ($n) cast to the field's column type, so that the server never has
+// to guess it (IS NOT DISTINCT FROM a NULL would leave it unknown).
+QString Parameter(const TFieldDef& field, int number) {
+  return QStringLiteral("$%1::%2").arg(number).arg(field.Type == TFieldType::ftInteger ? QStringLiteral("integer")
+                                                                                      : QStringLiteral("varchar"));
+}
+
+std::vector<QVariant> RowValues(const TPgResult& result, int row, int firstColumn, int count) {
+  std::vector<QVariant> values;
+  values.reserve(count);
+  for (int i = 0; i < count; ++i) values.push_back(result.Value(row, firstColumn + i));
+  return values;
+}
+
+// What a failure the server reported by its SQLSTATE means for the register.
+TDatabaseFailure ServerFailure(const QString& sqlState) {
+  const QString errorClass = sqlState.left(2);
+  if (errorClass == QStringLiteral("08") || sqlState.startsWith(QStringLiteral("57P")))
+    return TDatabaseFailure::dfConnectionLost;  // connection exceptions, server shut down
+  if (sqlState == QStringLiteral("42P01")) return TDatabaseFailure::dfNoTable;
+  if (sqlState == QStringLiteral("42703")) return TDatabaseFailure::dfNoColumn;
+  if (sqlState == QStringLiteral("42501") || sqlState == QStringLiteral("25006")) return TDatabaseFailure::dfReadOnly;
+  if (errorClass == QStringLiteral("23") || errorClass == QStringLiteral("22")) return TDatabaseFailure::dfConstraint;
+  if (errorClass == QStringLiteral("40") || sqlState == QStringLiteral("55P03") || sqlState == QStringLiteral("57014"))
+    return TDatabaseFailure::dfLocked;  // serialisation, deadlock, lock or statement time-out
+  if (sqlState == QStringLiteral("53100")) return TDatabaseFailure::dfDiskFull;
+  if (sqlState == QStringLiteral("58030")) return TDatabaseFailure::dfIoError;
+  if (errorClass == QStringLiteral("XX")) return TDatabaseFailure::dfCorrupt;
+  return TDatabaseFailure::dfOther;
+}
+
+}  // namespace
+
+TPgEngine::TPgEngine(const QString& conninfo) {
+  try {
+    FConnection = std::make_unique<TPgConnection>(conninfo);
+  } catch (const EPgConnectFailed& e) {
+    FailConnecting(e);
+  }
+  FName = ServerName(FConnection->Host(), FConnection->Port(), FConnection->DatabaseName());
+}
+
+void TPgEngine::FailConnecting(const EPgConnectFailed& error) {
+  if (FName.isEmpty()) FName = ServerName(error.Host(), error.Port(), error.DatabaseName());
+  throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(error.what()), FName, QString(), QString(),
+                       TDatabaseKind::dkServer);
+}
+
+void TPgEngine::Fail(const EDatabaseError& error) const {
+  // Whatever the server said last, a session that is gone is a lost connection.
+  const TDatabaseFailure failure =
+      FConnection->IsConnected() ? ServerFailure(error.SqlState()) : TDatabaseFailure::dfConnectionLost;
+  throw EDatabaseError(failure, QString::fromUtf8(error.what()), FName, QString(), error.SqlState(),
+                       TDatabaseKind::dkServer);
+}
+
+template <typename TAction>
+auto TPgEngine::Guarded(TAction&& action) {
+  if (!FConnection->IsConnected()) {
+    try {
+      FConnection->Reset();
+    } catch (const EPgConnectFailed& e) {
+      FailConnecting(e);
+    }
+  }
+  try {
+    return action();
+  } catch (const EDatabaseError& e) {
+    if (e.Kind() == TDatabaseKind::dkServer) throw;  // already the register's own (a conflict, a missing column)
+    Fail(e);
+  }
+}
+
+QString TPgEngine::ColumnList(const TTableDef& table) const {
+  QStringList names;
+  for (const TFieldDef& field : table.Fields) names << FConnection->QuotedIdentifier(field.Name);
+  return names.join(u',');
+}
+
+// ""ID" = $n AND "f1" IS NOT DISTINCT FROM $n+1 AND ...": the row still holds what the data
+// set knows of it.
+QString TPgEngine::MatchCondition(const TTableDef& table, int firstParameter) const {
+  QString condition = QStringLiteral("%1 = $%2").arg(FConnection->QuotedIdentifier(KeyColumn)).arg(firstParameter);
+  for (int i = 0; i < int(table.Fields.size()); ++i)
+    condition += QStringLiteral(" AND %1 IS NOT DISTINCT FROM %2")
+                     .arg(FConnection->QuotedIdentifier(table.Fields[i].Name),
+                          Parameter(table.Fields[i], firstParameter + 1 + i));
+  return condition;
+}
+
+void TPgEngine::CheckColumns(const TTableDef& table) {
+  Guarded([&] {
+    const QString quotedTable = FConnection->QuotedIdentifier(table.Name);
+    const TPgResult found = FConnection->Execute(QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {quotedTable});
+    if (found.Value(0, 0).toString() != QStringLiteral("t"))
+      throw EDatabaseError(TDatabaseFailure::dfNoTable,
+                           QStringLiteral("relation \"%1\" does not exist").arg(table.Name), FName, table.Name,
+                           QStringLiteral("42P01"), TDatabaseKind::dkServer);
+    const TPgResult columns = FConnection->Execute(
+        QStringLiteral("SELECT attname FROM pg_catalog.pg_attribute "
+                       "WHERE attrelid = to_regclass($1) AND attnum > 0 AND NOT attisdropped"),
+        {quotedTable});
+    QStringList names;
+    for (int row = 0; row < columns.RowCount(); ++row) names << columns.Value(row, 0).toString();
+    QStringList wanted{KeyColumn};
+    for (const TFieldDef& field : table.Fields) wanted << field.Name;
+    for (const QString& name : wanted)
+      if (!names.contains(name))
+        throw EDatabaseError(TDatabaseFailure::dfNoColumn,
+                             QStringLiteral("column \"%1\" of relation \"%2\" does not exist").arg(name, table.Name),
+                             FName, name, QStringLiteral("42703"), TDatabaseKind::dkServer);
+  });
+}
+
+std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
+  return Guarded([&] {
+    const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const TPgResult result = FConnection->Execute(QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
+                                                      .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
+    const int fieldCount = int(table.Fields.size());
+    std::vector<TStoredRow> rows;
+    rows.reserve(result.RowCount());
+    for (int row = 0; row < result.RowCount(); ++row)
+      rows.push_back({result.Value(row, 0).toLongLong(), RowValues(result, row, 1, fieldCount)});
+    return rows;
+  });
+}
+
+TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
+  return Guarded([&] {
+    QStringList parameters;
+    for (int i = 0; i < int(table.Fields.size()); ++i) parameters << Parameter(table.Fields[i], i + 1);
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4,%2")
+            .arg(FConnection->QuotedIdentifier(table.Name), ColumnList(table), parameters.join(u','),
+                 FConnection->QuotedIdentifier(KeyColumn)),
+        values);
+    return TStoredRow{result.Value(0, 0).toLongLong(), RowValues(result, 0, 1, int(table.Fields.size()))};
+  });
+}
+
+std::vector<QVariant> TPgEngine::Update(const TTableDef& table, const TStoredRow& fetched,
+                                        const std::vector<QVariant>& values) {
+  return Guarded([&] {
+    const int fieldCount = int(table.Fields.size());
+    QStringList assignments;
+    for (int i = 0; i < fieldCount; ++i)
+      assignments << FConnection->QuotedIdentifier(table.Fields[i].Name) + QStringLiteral(" = ") +
+                         Parameter(table.Fields[i], i + 1);
+    std::vector<QVariant> parameters = values;
+    parameters.push_back(fetched.Key);
+    parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 RETURNING %4")
+            .arg(FConnection->QuotedIdentifier(table.Name), assignments.join(u','),
+                 MatchCondition(table, fieldCount + 1), ColumnList(table)),
+        parameters);
+    if (result.RowCount() == 0) throw Conflict(table, fetched.Key, false);
+    return RowValues(result, 0, 0, fieldCount);
+  });
+}
+
+void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
+  Guarded([&] {
+    std::vector<QVariant> parameters{fetched.Key};
+    parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(FConnection->QuotedIdentifier(table.Name), MatchCondition(table, 1)),
+        parameters);
+    if (result.AffectedRows() == 0) throw Conflict(table, fetched.Key, true);
+  });
+}
+
+std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, TRowKey key) {
+  return Guarded([&]() -> std::optional<std::vector<QVariant>> {
+    const TPgResult result =
+        FConnection->Execute(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1")
+                                 .arg(ColumnList(table), FConnection->QuotedIdentifier(table.Name),
+                                      FConnection->QuotedIdentifier(KeyColumn)),
+                             {key});
+    if (result.RowCount() == 0) return std::nullopt;
+    return RowValues(result, 0, 0, int(table.Fields.size()));
+  });
+}
+
+// A write that touched no row: the row is still there with other values, or gone.
+ERecordConflict TPgEngine::Conflict(const TTableDef& table, TRowKey key, bool deleting) {
+  const TPgResult found = FConnection->Execute(
+      QStringLiteral("SELECT 1 FROM %1 WHERE %2 = $1")
+          .arg(FConnection->QuotedIdentifier(table.Name), FConnection->QuotedIdentifier(KeyColumn)),
+      {key});
+  return RowConflict(deleting, found.RowCount() == 0, FName, TDatabaseKind::dkServer);
+}
+
+std::unique_ptr<TChangeWatcher> TPgEngine::MakeChangeWatcher(int) { return nullptr; }

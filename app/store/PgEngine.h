@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+
+#include "app/store/PgConnection.h"
+#include "app/store/StoreEngine.h"
+
+// The register on a PostgreSQL server, reached through libpq: rows are found by the
+// identity column "ID" (app/schema-postgresql.sql), each write is one statement and so one
+// transaction, and values are compared with IS NOT DISTINCT FROM on typed parameters.
+// SQLSTATEs and lost connections are mapped onto TDatabaseFailure; failures name the server
+// as "сервер <host>:<port>, база <dbname>" (libpq's view, never a password) with the kind
+// dkServer.
+//
+// A lost connection (server restart, network) fails the action that meets it with
+// dfConnectionLost; the next action connects again first (dfCannotOpen when that fails).
+class TPgEngine : public TStoreEngine {
+public:
+  // Connects with a libpq connection string or URI; throws dfCannotOpen when no session
+  // opens (bounded by the string's connect_timeout, else TPgConnection's default).
+  explicit TPgEngine(const QString& conninfo);
+
+  QString Name() const override { return FName; }
+  // The table's columns and the key column "ID" are looked for, names compared exactly.
+  void CheckColumns(const TTableDef& table) override;
+  // Ordered by "ID": the order in which the rows were added.
+  std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
+  std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
+                               const std::vector<QVariant>& values) override;
+  void Delete(const TTableDef& table, const TStoredRow& fetched) override;
+  std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  // None yet: the server's notifications are not listened to.
+  std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
+
+private:
+  // Runs `action` on a connected session, turning what libpq or the server reports into the
+  // register's failures.
+  template <typename TAction>
+  auto Guarded(TAction&& action);
+  [[noreturn]] void Fail(const EDatabaseError& error) const;
+  [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
+  QString ColumnList(const TTableDef& table) const;
+  QString MatchCondition(const TTableDef& table, int firstParameter) const;
+  ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
+
+  std::unique_ptr<TPgConnection> FConnection;
+  QString FName;
+};

@@ -1,0 +1,137 @@
+#include "app/store/SqliteEngine.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "app/store/SqliteChangeWatcher.h"
+
+namespace {
+
+QString Quoted(const QString& name) {
+  QString escaped = name;
+  escaped.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + escaped + u'"';
+}
+
+QString ColumnList(const TTableDef& table) {
+  QStringList names;
+  for (const TFieldDef& field : table.Fields) names << Quoted(field.Name);
+  return names.join(u',');
+}
+
+// "rowid = ?n AND "f1" IS ?n+1 AND ...": the row still holds what the data set knows of it.
+QString MatchCondition(const TTableDef& table, int firstParameter) {
+  QString condition = QStringLiteral("rowid = ?%1").arg(firstParameter);
+  for (int i = 0; i < int(table.Fields.size()); ++i)
+    condition += QStringLiteral(" AND %1 IS ?%2").arg(Quoted(table.Fields[i].Name)).arg(firstParameter + 1 + i);
+  return condition;
+}
+
+void BindValues(TSqliteStatement& statement, int firstParameter, const std::vector<QVariant>& values) {
+  for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
+}
+
+}  // namespace
+
+TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
+    : FDb(fileName, busyTimeoutMs, std::move(wait)) {}
+
+QString TSqliteEngine::Name() const { return QFileInfo(FDb.FileName()).fileName(); }
+
+// An unknown double-quoted name must never be read as a string, which SQLite would do for a
+// missing column: every column is looked for before the first row is read.
+void TSqliteEngine::CheckColumns(const TTableDef& table) {
+  TSqliteStatement info(FDb, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+  info.Bind(1, table.Name);
+  QStringList columns;
+  while (info.Step()) columns << info.Column(0).toString();
+  if (columns.isEmpty())
+    throw EDatabaseError(TDatabaseFailure::dfNoTable, QStringLiteral("no such table: %1").arg(table.Name),
+                         FDb.FileName(), table.Name);
+  for (const TFieldDef& field : table.Fields)
+    if (std::none_of(columns.begin(), columns.end(),
+                     [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
+      throw EDatabaseError(TDatabaseFailure::dfNoColumn, QStringLiteral("no such column: %1").arg(field.Name),
+                           FDb.FileName(), field.Name);
+}
+
+std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
+  TSqliteStatement select(FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
+  const int fieldCount = int(table.Fields.size());
+  std::vector<TStoredRow> rows;
+  while (select.Step()) {
+    TStoredRow row;
+    row.Key = select.Column(0).toLongLong();
+    row.Values.reserve(fieldCount);
+    for (int i = 0; i < fieldCount; ++i) row.Values.push_back(select.Column(i + 1));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
+  TSqliteTransaction transaction(FDb);
+  QStringList parameters;
+  for (int i = 1; i <= int(table.Fields.size()); ++i) parameters << QStringLiteral("?%1").arg(i);
+  TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(Quoted(table.Name), ColumnList(table), parameters.join(u',')));
+  BindValues(insert, 1, values);
+  insert.Step();
+  const TRowKey key = FDb.LastInsertRowId();
+  // A trigger of someone else's may have moved the row away: then it keeps what was written.
+  TStoredRow stored{key, ReadRow(table, key).value_or(values)};
+  transaction.Commit();
+  return stored;
+}
+
+std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStoredRow& fetched,
+                                            const std::vector<QVariant>& values) {
+  const int fieldCount = int(table.Fields.size());
+  TSqliteTransaction transaction(FDb);
+  QStringList assignments;
+  for (int i = 0; i < fieldCount; ++i)
+    assignments << QStringLiteral("%1 = ?%2").arg(Quoted(table.Fields[i].Name)).arg(i + 1);
+  TSqliteStatement update(FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                   .arg(Quoted(table.Name), assignments.join(u','),
+                                        MatchCondition(table, fieldCount + 1)));
+  BindValues(update, 1, values);
+  update.Bind(fieldCount + 1, fetched.Key);
+  BindValues(update, fieldCount + 2, fetched.Values);
+  update.Step();
+  if (FDb.Changes() == 0) throw Conflict(table, fetched.Key, false);
+  std::vector<QVariant> stored = ReadRow(table, fetched.Key).value_or(values);
+  transaction.Commit();
+  return stored;
+}
+
+void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
+  TSqliteStatement remove(FDb,
+                          QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), MatchCondition(table, 1)));
+  remove.Bind(1, fetched.Key);
+  BindValues(remove, 2, fetched.Values);
+  remove.Step();
+  if (FDb.Changes() == 0) throw Conflict(table, fetched.Key, true);
+}
+
+std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& table, TRowKey key) {
+  TSqliteStatement select(
+      FDb, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(ColumnList(table), Quoted(table.Name)));
+  select.Bind(1, key);
+  if (!select.Step()) return std::nullopt;
+  std::vector<QVariant> values;
+  for (int i = 0; i < int(table.Fields.size()); ++i) values.push_back(select.Column(i));
+  return values;
+}
+
+std::unique_ptr<TChangeWatcher> TSqliteEngine::MakeChangeWatcher(int pollMs) {
+  return std::make_unique<TSqliteChangeWatcher>(FDb, pollMs);
+}
+
+// A write that touched no row: the row is still there with other values, or gone.
+ERecordConflict TSqliteEngine::Conflict(const TTableDef& table, TRowKey key, bool deleting) {
+  TSqliteStatement find(FDb, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(table.Name)));
+  find.Bind(1, key);
+  return RowConflict(deleting, !find.Step(), FDb.FileName(), TDatabaseKind::dkFile);
+}

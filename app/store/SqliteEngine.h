@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/store/Sqlite.h"
+#include "app/store/StoreEngine.h"
+
+// The register in an SQLite file: rows are found by their rowid; text that is not UTF-8 is
+// kept and matched by its bytes (TStoredText). Failures name the file by its full path.
+class TSqliteEngine : public TStoreEngine {
+public:
+  // Opens the file as TSqliteDatabase does (never creating it), waiting up to busyTimeoutMs
+  // in each call for another process's lock, with `wait` told of the wait.
+  TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait);
+
+  // The file's name without its folder.
+  QString Name() const override;
+  void CheckColumns(const TTableDef& table) override;
+  std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
+  std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
+                               const std::vector<QVariant>& values) override;
+  void Delete(const TTableDef& table, const TStoredRow& fetched) override;
+  std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  // Polls the file's data version (TSqliteChangeWatcher).
+  std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
+
+private:
+  ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
+
+  TSqliteDatabase FDb;
+};

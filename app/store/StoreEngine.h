@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/store/ChangeWatcher.h"
+#include "app/store/DatabaseError.h"
+#include "app/store/Field.h"
+
+// The table a data set works on: its name and the fields it reads and writes, in that order.
+// Other columns of the table are neither read nor written.
+struct TTableDef {
+  QString Name;
+  std::vector<TFieldDef> Fields;
+};
+
+// The key by which an engine finds a row again: SQLite's rowid, the server's "ID". Never 0
+// for a stored row.
+using TRowKey = qint64;
+
+// A row as the store holds it: its key and its fields' values in the table's field order (an
+// invalid QVariant is NULL, integers are qint64, text a QString or, from a file, a
+// TStoredText).
+struct TStoredRow {
+  TRowKey Key = 0;
+  std::vector<QVariant> Values;
+};
+
+// The register's database as the data set (TADOTable) needs it, whatever engine keeps it.
+// Every failure raises EDatabaseError with the engine's message, its kind (TDatabaseFailure)
+// and the database named for the operator. A write is one transaction: when it fails,
+// nothing of it is stored. Optimistic locking: Update and Delete touch the row only while it
+// still holds `fetched.Values`, compared as the database holds them (NULL equal to NULL);
+// otherwise they raise ERecordConflict, telling a row changed elsewhere from one deleted
+// elsewhere, and change nothing.
+class TStoreEngine {
+public:
+  virtual ~TStoreEngine() = default;
+
+  // What the operator knows the register by: "db.mdb", or "сервер <host>:<port>, база <dbname>".
+  virtual QString Name() const = 0;
+  // Checks that the table exists (dfNoTable) and has every field's column (dfNoColumn naming
+  // the first missing one), names compared as the database compares them. Writes nothing.
+  virtual void CheckColumns(const TTableDef& table) = 0;
+  // Every row, in the order the database delivers it.
+  virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
+  // Adds a row with `values` (other columns take their defaults); returns its key and the
+  // values as stored (a trigger may have changed them).
+  virtual TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) = 0;
+  // Writes `values` over the row `fetched`; returns the values as stored.
+  virtual std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
+                                       const std::vector<QVariant>& values) = 0;
+  // Deletes the row `fetched`.
+  virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
+  // The stored values of the row with `key`; none when the table no longer has it.
+  virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
+  // A watcher of the changes other connections commit to the register, from now on; make it
+  // before the rows it guards are read. An engine that must look for changes (a file) looks
+  // every pollMs (> 0). The watcher must not outlive the engine. None when the engine cannot
+  // tell. Throws EDatabaseError when the database cannot be read.
+  virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
+};
+
+// The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
+// tells whether the row is gone or holds other values. `database` and `kind` as in
+// EDatabaseError.
+ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database, TDatabaseKind kind);

@@ -1,0 +1,108 @@
+// The real window over a register on the test's PostgreSQL server.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "app/DataModuleUnit.h"
+#include "app/MainForm.h"
+#include "app/store/ADOTable.h"
+#include "app/store/PgConnection.h"
+#include "tests/app/RunningProgram.h"
+#include "tests/app/store/PgStoreTestSupport.h"
+#include "ui_MainForm.h"
+
+namespace {
+
+const TPgTestCluster& Cluster() { return TPgTestEnvironment::Cluster(); }
+
+class ServerWindow : public PgRegisterTest {
+protected:
+  void SetUp() override {
+    PgRegisterTest::SetUp();
+    Cluster().Psql(QStringLiteral("register"),
+                   QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", "
+                                  "\"Счет\", \"Инн\", \"Символ\", \"ФИО\") VALUES ('1234', 5678, 'ООО Ромашка', "
+                                  "'40702810900000000001', '7701234567', 11, 'Иванов И.И.')"));
+  }
+  // The full names stored, as another desk reads them.
+  static std::vector<std::string> StoredNames() {
+    TPgConnection other(RegisterConnInfo());
+    const TPgResult result = other.Execute(QStringLiteral("SELECT \"ФИО\" FROM \"Clients\" ORDER BY \"ID\""));
+    std::vector<std::string> names;
+    for (int row = 0; row < result.RowCount(); ++row) names.push_back(Shown(result.Value(row, 0)));
+    return names;
+  }
+};
+
+TEST_F(ServerWindow, TheTitleNamesTheServerAndItsDatabaseAndTheFirstBagIsShown) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  EXPECT_EQ(program.Window().windowTitle(),
+            QStringLiteral("ТОРВИ Инкассация 2019 — сервер %1:5432, база register").arg(Cluster().SocketDir()));
+  EXPECT_EQ(program.Controls().DBEdit1->text(), QStringLiteral("1234"));
+  EXPECT_EQ(program.Controls().DBEdit5->text(), QStringLiteral("Иванов И.И."));
+}
+
+TEST_F(ServerWindow, ASaveAfterAServerRestartFailsWithTheMessageKeepsTheTypingAndTheNextSaveStoresIt) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Петров П.П."));
+  program.Click(ui.Button1);
+  ASSERT_TRUE(program.Messages.Boxes.empty()) << program.Messages.Texts().join(u'\n').toStdString();
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Петров П.П.'"});
+
+  Cluster().Restart();
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Сидоров С.С."));
+  program.Click(ui.Button1);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  const TMessageBoxRequest& box = program.Messages.Boxes[0];
+  EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
+  EXPECT_EQ(box.Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(box.Text.startsWith(
+      QStringLiteral("Связь с базой данных (сервер %1:5432, база register) прервалась, действие не выполнено; "
+                     "набранное осталось на экране. Повторите действие: программа подключится снова.\n")
+          .arg(Cluster().SocketDir())))
+      << box.Text.toStdString();
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Сидоров С.С."));
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Петров П.П.'"});
+
+  program.Click(ui.Button1);
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u) << program.Messages.Texts().join(u'\n').toStdString();
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Сидоров С.С.'"});
+}
+
+TEST_F(ServerWindow, ASaveOverAChangeByAnotherDeskOffersToReloadTheBag) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit2, QStringLiteral("ИП Сидоров"));
+  Cluster().Psql(QStringLiteral("register"), QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Другой'"));
+  program.Messages.Answers = {TModalResult::mrOk};
+  program.Click(ui.Button1);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Messages.Boxes[0].Text,
+            QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
+                           "сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) или продолжить "
+                           "правку?"));
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
+  EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Другой"));
+}
+
+// app/schema-postgresql.sql declares the program's fields in their order, type and size,
+// after the key.
+TEST(PostgresqlSchema, DeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) {
+  QStringList expected{QStringLiteral("ID integer")};
+  for (const TFieldDef& field : ClientsFields())
+    expected << field.Name + (field.Type == TFieldType::ftInteger ? QStringLiteral(" integer")
+                                                                  : QStringLiteral(" character varying(%1)").arg(field.Size));
+  TPgConnection admin(RegisterConnInfo(QStringLiteral("postgres")));
+  const TPgResult columns = admin.Execute(QStringLiteral(
+      "SELECT column_name || ' ' || data_type || coalesce('(' || character_maximum_length || ')', '') "
+      "FROM information_schema.columns WHERE table_name = 'Clients' ORDER BY ordinal_position"));
+  QStringList actual;
+  for (int row = 0; row < columns.RowCount(); ++row) actual << columns.Value(row, 0).toString();
+  EXPECT_EQ(actual, expected);
+}
+
+}  // namespace
