@@ -1,7 +1,6 @@
 #include "tests/app/RunningProgram.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 
@@ -18,10 +17,7 @@ TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
 }
 
 TRunningProgram::TRunningProgram(const TServerConnection& server) {
-  QFile settings(Dir.Path(QStringLiteral("database.ini")));
-  if (!settings.open(QIODevice::WriteOnly) || settings.write("[server]\r\nconnection=" + server.ConnInfo.toUtf8()) < 0)
-    throw std::runtime_error("cannot write database.ini");
-  settings.close();
+  WriteDatabaseIni(Dir.Path(), server.ConnInfo);
   Start();
 }
 

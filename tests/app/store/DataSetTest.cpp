@@ -10,71 +10,13 @@
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
-#include "app/store/PgConnection.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/store/PgStoreTestSupport.h"
+#include "tests/app/store/TestRegisters.h"
 
 namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
-
-const QString BagColumns = QStringLiteral(
-    "\"Номер сумки\",\"Номер пакета\",\"Получатель\",\"Счет\",\"Инн\",\"Символ\",\"ФИО\"");
-
-// A register for the data set under test, and another desk's view of it. SQL given to
-// Execute quotes "Clients", which both engines read alike.
-class TRegister {
-public:
-  virtual ~TRegister() = default;
-  // An empty register holding `rows`, in this order.
-  virtual void Create(const std::vector<TBagRow>& rows) = 0;
-  virtual TADOConnection& Connection() = 0;
-  virtual void Execute(const QString& sql) = 0;
-  // Every stored row, in the order added.
-  virtual std::vector<TBagRow> Rows() = 0;
-};
-
-class TFileRegister : public TRegister {
-public:
-  void Create(const std::vector<TBagRow>& rows) override { CreateClientsDatabase(Db(), rows); }
-  TADOConnection& Connection() override { return FConnection; }
-  void Execute(const QString& sql) override { ExecuteSql(Db(), sql); }
-  std::vector<TBagRow> Rows() override { return ReadBags(Db()); }
-
-private:
-  QString Db() const { return FDir.Path(QStringLiteral("db.mdb")); }
-  TTempWorkDir FDir;
-  TADOConnection FConnection{QStringLiteral("db.mdb"), 2000};
-};
-
-class TServerRegister : public TRegister {
-public:
-  TServerRegister() { Execute(QStringLiteral("SET client_min_messages = warning")); }
-  void Create(const std::vector<TBagRow>& rows) override {
-    Execute(QStringLiteral("DROP INDEX IF EXISTS \"BagNumbers\""));
-    Execute(QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
-    for (const TBagRow& row : rows)
-      FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)").arg(BagColumns), row);
-  }
-  TADOConnection& Connection() override { return FConnection; }
-  void Execute(const QString& sql) override { FOther.Execute(sql); }
-  std::vector<TBagRow> Rows() override {
-    const TPgResult result =
-        FOther.Execute(QStringLiteral("SELECT %1 FROM \"Clients\" ORDER BY \"ID\"").arg(BagColumns));
-    std::vector<TBagRow> rows;
-    for (int row = 0; row < result.RowCount(); ++row) {
-      TBagRow values;
-      for (int column = 0; column < result.ColumnCount(); ++column) values.push_back(result.Value(row, column));
-      rows.push_back(values);
-    }
-    return rows;
-  }
-
-private:
-  // The administrator, who may also add the uniqueness rule.
-  TPgConnection FOther{RegisterConnInfo(QStringLiteral("postgres"))};
-  TADOConnection FConnection{TServerConnection{RegisterConnInfo()}};
-};
 
 struct TEngine {
   const char* Name;
