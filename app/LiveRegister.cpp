@@ -44,12 +44,19 @@ void TLiveRegister::TryResync() {
     return;
   }
   TResyncResult result;
-  try {
-    result = FTable.Resync();
-  } catch (const EDatabaseError& error) {
-    FLater.start(FailureRetryMs);
-    FFailed(error);
-    return;
+  for (bool again = true;; again = false) {
+    try {
+      result = FTable.Resync();
+      break;
+    } catch (const EDatabaseError& error) {
+      const bool lost = error.Failure() == TDatabaseFailure::dfConnectionLost;
+      if (lost && again) continue;
+      const bool unreachable = error.Kind() == TDatabaseKind::dkServer &&
+                               (lost || error.Failure() == TDatabaseFailure::dfCannotOpen);
+      if (!unreachable) FLater.start(FailureRetryMs);
+      FFailed(error);
+      return;
+    }
   }
   FPending = false;
   FSpared = result.Current == TResyncCurrent::rcChangedWhileEdited ||

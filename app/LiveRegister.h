@@ -15,8 +15,14 @@
 // a dialog or an export may wait in an event loop of its own in the middle of an action that
 // relies on the current record, see TGuardedApplication::ActionRunning) and no call into the
 // store is waiting for a lock (this resync's own included). A change that the
-// record being edited was spared is taken as soon as the record is back in browse mode. A
-// resync that fails is tried again a second later; `failed` hears of each failure.
+// record being edited was spared is taken as soon as the record is back in browse mode.
+//
+// A resync that fails is tried again a second later; `failed` hears of each failure. Two
+// failures are not tried again on the clock: a lost connection is tried once more at once
+// (the store connects again in its next call, so after a server restart the first resync
+// goes through), and a server that cannot be reached is left to the watcher, which tells
+// when it hears from the server again (a try to connect may wait for the server as long as
+// the connection string allows, and a window must not freeze on it every second).
 class TLiveRegister : public TDataLink {
 public:
   using TResynced = std::function<void(const TResyncResult& result)>;

@@ -219,12 +219,16 @@ void TForm1::RegisterResynced(const TResyncResult& result) {
     PayloadRefresh();
   }
   const QString note = ResyncNote(result);
-  if (!note.isEmpty()) FControls->StatusBar1->showMessage(note);
+  if (!note.isEmpty())
+    FControls->StatusBar1->showMessage(note);
+  else if (!FResyncFailureNote.isEmpty() && FControls->StatusBar1->currentMessage() == FResyncFailureNote)
+    FControls->StatusBar1->clearMessage();
+  FResyncFailureNote.clear();
 }
 
 void TForm1::RegisterResyncFailed(const EDatabaseError& error) {
-  // Until the next try, a second later, shows it again or lets it go.
-  FControls->StatusBar1->showMessage(ResyncFailureNote(error), 5000);
+  FResyncFailureNote = ResyncFailureNote(error);
+  FControls->StatusBar1->showMessage(FResyncFailureNote);
 }
 
 void TForm1::pbPreviewPaint(QPainter& canvas) {

@@ -95,7 +95,8 @@ public:
   // the register; what happened to the bag the operator had in front of them goes to the status
   // line (ResyncNote).
   void RegisterResynced(const TResyncResult& result);
-  // The register could not catch up with other desks: a note in the status line for a while.
+  // The register could not catch up with other desks: a note in the status line until it
+  // does, or another note takes its place.
   void RegisterResyncFailed(const EDatabaseError& error);
   // Sets Label11 to the receipt name of the cash symbol selected in DBComboBox1: empty for
   // the blank item, the names of 2, 11 and 19; "32" and no selection leave it as it is.
@@ -127,4 +128,5 @@ private:
   std::unique_ptr<TDenominationGrid> FDenominationGrid;
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
+  QString FResyncFailureNote;  // the one shown, until a resync goes through
 };
