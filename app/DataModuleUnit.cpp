@@ -49,11 +49,10 @@ TForm2::TForm2(TForm1& form1)
   FForm1.setWindowTitle(QStringLiteral("%1 — %2").arg(TApplication::Title(), ADOConnection1->Engine().Name()));
   FForm1.SetDataSource(DataSource1.get());
   FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
-  if (watcher)
-    FLiveRegister = std::make_unique<TLiveRegister>(
-        *ADOTable1, std::move(watcher),
-        [&form1](const TResyncResult& result) { Guarded([&] { form1.RegisterResynced(result); }); },
-        [&form1](const EDatabaseError& error) { Guarded([&] { form1.RegisterResyncFailed(error); }); });
+  FLiveRegister = std::make_unique<TLiveRegister>(
+      *ADOTable1, std::move(watcher),
+      [&form1](const TResyncResult& result) { Guarded([&] { form1.RegisterResynced(result); }); },
+      [&form1](const EDatabaseError& error) { Guarded([&] { form1.RegisterResyncFailed(error); }); });
 }
 
 TForm2::~TForm2() {

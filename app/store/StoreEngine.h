@@ -60,8 +60,8 @@ public:
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
   // A watcher of the changes other connections commit to the register, from now on; make it
   // before the rows it guards are read. An engine that must look for changes (a file) looks
-  // every pollMs (> 0). The watcher must not outlive the engine. None when the engine cannot
-  // tell. Throws EDatabaseError when the database cannot be read.
+  // every pollMs (> 0). The watcher must not outlive the engine. Throws EDatabaseError when
+  // the database cannot be watched.
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
 
