@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/DataModuleUnit.h"
 #include "app/store/ADOConnection.h"
@@ -54,6 +55,21 @@ protected:
     return TDatabaseFailure::dfDataSet;
   }
   QString Shown(int field) const { return FieldDisplayText(Table->FieldValue(field)); }
+  // The bag numbers in register order, as the grid shows them.
+  QStringList Bags() const {
+    QStringList bags;
+    for (int row = 0; row < Table->RecordCount(); ++row) bags << FieldDisplayText(Table->Value(row, Bag));
+    return bags;
+  }
+  // The failure of a post; none when it went through.
+  std::optional<TDatabaseFailure> PostFailure() {
+    try {
+      Table->Post();
+    } catch (const EDatabaseError& e) {
+      return e.Failure();
+    }
+    return std::nullopt;
+  }
 
   std::unique_ptr<TRegister> Register;
   std::unique_ptr<TADOTable> Table;
@@ -202,6 +218,87 @@ TEST_P(DataSet, APostARuleOfTheTableRefusesChangesNothingAndCanBeCorrected) {
   Table->SetFieldText(Bag, QStringLiteral("2"));
   Table->Post();
   EXPECT_EQ(Register->Rows().size(), 2u);
+}
+
+// Another desk adds bag 4, changes bag 2's package to 99 or deletes bag 2, while this desk is
+// on bag 2 (browsing, editing its full name, or inserting a new bag before it) or on bag 3.
+TEST_P(DataSet, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
+  const QString added = QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\") VALUES ('4', 40)");
+  const QString changed = QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '2'");
+  const QString deleted = QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '2'");
+  enum TOnBag { Browse2, Edit2, InsertBefore2, Browse3 };
+  struct TCase {
+    const char* Name;
+    TOnBag On;
+    const QString& Elsewhere;
+    QStringList Register;           // afterwards
+    const char* Current;            // the current bag number afterwards
+    int Package;                    // shown for the current bag afterwards (0: NULL)
+    TResyncCurrent What;
+    std::optional<TDatabaseFailure> PostFailure;  // of the edit or insert afterwards
+  };
+  const TCase cases[] = {
+      {"browse 2, 2 changed", Browse2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 99, TResyncCurrent::rcReloaded, {}},
+      {"browse 2, 2 deleted", Browse2, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcDeleted, {}},
+      {"browse 2, 4 added", Browse2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20,
+       TResyncCurrent::rcUnchanged, {}},
+      {"edit 2, 2 changed", Edit2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcChangedWhileEdited,
+       TDatabaseFailure::dfChangedOnPost},
+      {"edit 2, 2 deleted", Edit2, deleted, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcDeletedWhileEdited,
+       TDatabaseFailure::dfDeletedOnPost},
+      {"edit 2, 4 added", Edit2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20, TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 changed", InsertBefore2, changed, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 deleted", InsertBefore2, deleted, {u"1"_qs, u"новая"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 4 added", InsertBefore2, added, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 changed", Browse3, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 deleted", Browse3, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 4 added", Browse3, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "3", 30, TResyncCurrent::rcUnchanged,
+       {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Open({Row(u"1"_qs, 10), Row(u"2"_qs, 20), Row(u"3"_qs, 30)});
+    TADOTable& table = *Table;
+    table.MoveTo(c.On == Browse3 ? 2 : 1);
+    if (c.On == Edit2) {
+      table.Edit();
+      table.SetFieldText(FullName, QStringLiteral("Ким"));
+    } else if (c.On == InsertBefore2) {
+      table.Insert();
+      table.SetFieldText(Bag, QStringLiteral("новая"));
+    }
+    const TDataSetState state = table.State();
+    Register->Execute(c.Elsewhere);
+
+    const TResyncResult result = table.Resync();
+    EXPECT_EQ(result.Current, c.What);
+    EXPECT_EQ(Bags(), c.Register);
+    EXPECT_EQ(FieldDisplayText(table.FieldValue(Bag)), QString::fromUtf8(c.Current));
+    EXPECT_EQ(table.FieldValue(Package), c.Package ? QVariant(qint64(c.Package)) : QVariant());
+    EXPECT_EQ(table.State(), state) << "the mode stays";
+    EXPECT_EQ(table.Modified(), state != TDataSetState::dsBrowse);
+    if (c.On == Edit2) {
+      EXPECT_EQ(table.FieldValue(FullName), QVariant(u"Ким"_qs)) << "the typing stays";
+    }
+    if (c.What != TResyncCurrent::rcUnchanged) {
+      EXPECT_EQ(result.CurrentValues[Bag], QVariant(u"2"_qs));
+    }
+    EXPECT_EQ(result.Added + result.Changed + result.Deleted, 1);
+
+    if (state == TDataSetState::dsBrowse) continue;
+    const std::vector<TBagRow> before = Register->Rows();
+    EXPECT_EQ(PostFailure(), c.PostFailure);
+    if (c.PostFailure) {
+      EXPECT_EQ(Register->Rows(), before) << "the other desk's change is kept";
+      EXPECT_EQ(table.State(), state);
+    } else {
+      EXPECT_EQ(Register->Rows().size(), before.size() + (state == TDataSetState::dsInsert ? 1 : 0));
+      EXPECT_EQ(table.Resync().Added, 0) << "this desk's own post is no news";
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DataSet,
