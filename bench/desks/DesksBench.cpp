@@ -14,14 +14,15 @@
 // A lost update is an acknowledged value that the final register neither holds nor shows
 // overwritten by an acknowledged save that started from it: every acknowledged save of a bag
 // must have started from the value before it, so that no value is overwritten unseen. Must be
-// 0. Then the cost of the live refresh itself: one look at the file's data version, the CPU
-// time of an idle desk, and one resync of a 100 000-bag register in the window, after one
-// change and after half of the bags were deleted at once.
+// 0. Then the cost of the live refresh itself: one look at the file's data version (the file
+// only), the CPU time of an idle desk, and one resync of a 100 000-bag register in the window,
+// after one change and after half of the bags were deleted at once.
 //
-// Options: --desks N (2), --posts M (200), --pause MS (50), --hot H (5), --register sqlite
-// (the only engine so far: db.mdb in a temporary folder; a server engine adds its own
-// PrepareRegister and FinalFullNames).
-// Last line: desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost updates, refresh p95 <ms> ms
+// Options: --desks N (2), --posts M (200), --pause MS (50), --hot H (5), --register sqlite|server
+// (sqlite: db.mdb in a temporary folder; server: a throw-away PostgreSQL cluster of this
+// machine, started for the run as the tests start theirs, the desks pointed at it by
+// database.ini).
+// Last line: <sqlite|server>, desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost updates, refresh p95 <ms> ms
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -49,8 +50,10 @@
 #include "app/controls/GuardedApplication.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DataLink.h"
+#include "app/store/PgConnection.h"
 #include "app/store/Sqlite.h"
 #include "tests/app/RunningProgram.h"
+#include "tests/app/store/PgTestCluster.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -98,23 +101,79 @@ TOptions ParseOptions(const QStringList& args) {
     else if (name == u"--desk") options.Desk = value.toInt();
     else throw std::runtime_error("unknown option " + name.toStdString());
   }
-  if (options.Register != u"sqlite") throw std::runtime_error("only --register sqlite so far");
+  if (options.Register != u"sqlite" && options.Register != u"server")
+    throw std::runtime_error("--register is sqlite or server");
   return options;
 }
 
-// The register the desks share, by engine: made with `bags` generated bags in `folder` (the
-// desks' working folder), and read at the end as bag number -> full name.
-void PrepareRegister(const QString& folder, int bags) {
-  const QString db = QDir(folder).filePath(QStringLiteral("db.mdb"));
-  CreateClientsDatabase(db);
-  InsertGeneratedBags(db, bags);
-}
+// The register the desks share, by engine, for desks working in one folder.
+class TBenchRegister {
+public:
+  virtual ~TBenchRegister() = default;
+  // Made anew with `bags` generated bags.
+  virtual void Prepare(int bags) = 0;
+  // Runs SQL as another client; "Clients" is quoted and a row's key is called Key().
+  virtual void Execute(const QString& sql) = 0;
+  virtual QString Key() const = 0;
+  // Bag number -> full name, as another client reads them.
+  virtual std::map<QString, QString> FullNames() = 0;
+  const QString& Folder() const { return FFolder; }
 
-std::map<QString, QString> FinalFullNames(const QString& folder) {
-  std::map<QString, QString> names;
-  for (const TBagRow& row : ReadBags(QDir(folder).filePath(QStringLiteral("db.mdb"))))
-    names[row[0].toString()] = row[FullNameField].toString();
-  return names;
+protected:
+  explicit TBenchRegister(QString folder) : FFolder(std::move(folder)) {}
+
+private:
+  QString FFolder;
+};
+
+class TFileRegister : public TBenchRegister {
+public:
+  explicit TFileRegister(const QString& folder)
+      : TBenchRegister(folder), FDb(QDir(folder).filePath(QStringLiteral("db.mdb"))) {}
+  void Prepare(int bags) override {
+    QFile::remove(FDb);
+    CreateClientsDatabase(FDb);
+    InsertGeneratedBags(FDb, bags);
+  }
+  void Execute(const QString& sql) override { ExecuteSql(FDb, sql); }
+  QString Key() const override { return QStringLiteral("rowid"); }
+  std::map<QString, QString> FullNames() override {
+    std::map<QString, QString> names;
+    for (const TBagRow& row : ReadBags(FDb)) names[row[0].toString()] = row[FullNameField].toString();
+    return names;
+  }
+
+private:
+  QString FDb;
+};
+
+class TServerRegister : public TBenchRegister {
+public:
+  explicit TServerRegister(const QString& folder) : TBenchRegister(folder) {
+    FCluster.CreateRegister(QStringLiteral("register"), QStringLiteral("desk"));
+    WriteDatabaseIni(folder, FCluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")));
+  }
+  void Prepare(int bags) override {
+    Execute(QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
+    FCluster.InsertGeneratedBags(QStringLiteral("register"), bags);
+  }
+  void Execute(const QString& sql) override { FCluster.Psql(QStringLiteral("register"), sql); }
+  QString Key() const override { return QStringLiteral("\"ID\""); }
+  std::map<QString, QString> FullNames() override {
+    TPgConnection reader(FCluster.ConnInfo(QStringLiteral("register"), QStringLiteral("postgres")));
+    const TPgResult result = reader.Execute(QStringLiteral("SELECT \"Номер сумки\", \"ФИО\" FROM \"Clients\""));
+    std::map<QString, QString> names;
+    for (int row = 0; row < result.RowCount(); ++row) names[result.Value(row, 0).toString()] = result.Value(row, 1).toString();
+    return names;
+  }
+
+private:
+  TPgTestCluster FCluster;
+};
+
+std::unique_ptr<TBenchRegister> MakeRegister(const TOptions& options, const QString& folder) {
+  if (options.Register == u"server") return std::make_unique<TServerRegister>(folder);
+  return std::make_unique<TFileRegister>(folder);
 }
 
 // ---- one desk ----
@@ -229,25 +288,32 @@ int RunDesk(const TOptions& options, int& argc, char** argv) {
 constexpr int IdleSeconds = 10;
 constexpr int BigRegister = 100000;
 
-int RunCost(int& argc, char** argv) {
+// One look at the file's data version, which the file's watcher takes every poll.
+void MeasureDataVersionLook() {
+  TTempWorkDir dir;
+  CreateClientsDatabase(dir.Path(QStringLiteral("db.mdb")));
+  InsertGeneratedBags(dir.Path(QStringLiteral("db.mdb")), 20);
+  TSqliteDatabase db(dir.Path(QStringLiteral("db.mdb")), 0);
+  TSqliteStatement version(db, QStringLiteral("PRAGMA data_version"));
+  constexpr int Looks = 100000;
+  const auto start = TClock::now();
+  for (int i = 0; i < Looks; ++i) {
+    TSqliteNoWait noWait(db);
+    version.Step();
+    version.Step();
+  }
+  const double us = std::chrono::duration<double, std::micro>(TClock::now() - start).count() / Looks;
+  std::printf("one look at the data version: %.1f us\n", us);
+}
+
+int RunCost(const TOptions& options, int& argc, char** argv) {
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   TApplication application(argc, argv);
+  if (options.Register == u"sqlite") MeasureDataVersionLook();
+  TTempWorkDir dir;
+  std::unique_ptr<TBenchRegister> shared = MakeRegister(options, dir.Path());
   {
-    TTempWorkDir dir;
-    CreateClientsDatabase(dir.Path(QStringLiteral("db.mdb")));
-    InsertGeneratedBags(dir.Path(QStringLiteral("db.mdb")), 20);
-    TSqliteDatabase db(dir.Path(QStringLiteral("db.mdb")), 0);
-    TSqliteStatement version(db, QStringLiteral("PRAGMA data_version"));
-    constexpr int Looks = 100000;
-    const auto start = TClock::now();
-    for (int i = 0; i < Looks; ++i) {
-      TSqliteNoWait noWait(db);
-      version.Step();
-      version.Step();
-    }
-    const double us = std::chrono::duration<double, std::micro>(TClock::now() - start).count() / Looks;
-    std::printf("one look at the data version: %.1f us\n", us);
-
+    shared->Prepare(20);
     TMessageRecorder messages;
     TForms forms = CreateForms(dir.Path(QStringLiteral("firmname.ini")));
     ShowActive(*forms.Form1);
@@ -256,17 +322,17 @@ int RunCost(int& argc, char** argv) {
     application.exec();
     std::printf("idle desk: %.1f ms CPU a minute\n", (CpuMs() - cpu) * 60 / IdleSeconds);
   }
-  TTempWorkDir dir;
-  CreateClientsDatabase(dir.Path(QStringLiteral("db.mdb")));
-  InsertGeneratedBags(dir.Path(QStringLiteral("db.mdb")), BigRegister);
+  shared->Prepare(BigRegister);
   TMessageRecorder messages;
   TForms forms = CreateForms(dir.Path(QStringLiteral("firmname.ini")));
   ShowActive(*forms.Form1);
   TADOTable& table = *forms.Form2->ADOTable1;
   std::vector<double> ms;
   for (int i = 0; i < 5; ++i) {
-    ExecuteSql(dir.Path(QStringLiteral("db.mdb")),
-               QStringLiteral("UPDATE Clients SET \"ФИО\" = 'x%1' WHERE rowid = %2").arg(i).arg(1 + i * 20000));
+    shared->Execute(QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'x%1' WHERE %2 = %3")
+                        .arg(i)
+                        .arg(shared->Key())
+                        .arg(1 + i * 20000));
     const auto start = TClock::now();
     table.Resync();
     ms.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
@@ -274,7 +340,7 @@ int RunCost(int& argc, char** argv) {
   std::sort(ms.begin(), ms.end());
   std::printf("one resync of %d bags in the window: median %.0f ms\n", BigRegister, ms[ms.size() / 2]);
   // Half the bags deleted elsewhere at once, every other one (an administrator's clean-up).
-  ExecuteSql(dir.Path(QStringLiteral("db.mdb")), QStringLiteral("DELETE FROM Clients WHERE rowid % 2 = 0"));
+  shared->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE %1 % 2 = 0").arg(shared->Key()));
   const auto start = TClock::now();
   const int deleted = table.Resync().Deleted;
   std::printf("one resync with %d of them deleted elsewhere: %.0f ms\n", deleted,
@@ -317,7 +383,8 @@ int LostUpdates(const std::vector<TAck>& acks, const std::map<QString, QString>&
 
 void RunDesks(const TOptions& options, const QString& program) {
   QTemporaryDir folder;
-  PrepareRegister(folder.path(), std::max(options.Hot, 20));
+  std::unique_ptr<TBenchRegister> shared = MakeRegister(options, folder.path());
+  shared->Prepare(std::max(options.Hot, 20));
   std::vector<std::unique_ptr<QProcess>> desks;
   for (int desk = 0; desk < options.Desks; ++desk) {
     auto process = std::make_unique<QProcess>();
@@ -360,7 +427,7 @@ void RunDesks(const TOptions& options, const QString& program) {
       else if (f[0] == u"last") last = std::max(last, f[1].toLongLong());
     }
   }
-  const int lost = LostUpdates(acks, FinalFullNames(folder.path()));
+  const int lost = LostUpdates(acks, shared->FullNames());
   const double seconds = double(last - first) / 1e9;
   std::printf("saves made %d, acknowledged %zu in %.1f s, %d other errors; refresh samples %zu: median %.0f ms, "
               "p95 %.0f ms, max %.0f ms\n",
@@ -369,10 +436,10 @@ void RunDesks(const TOptions& options, const QString& program) {
   std::fflush(stdout);
   QProcess cost;
   cost.setProcessChannelMode(QProcess::ForwardedChannels);
-  cost.start(program, {QStringLiteral("--cost")});
+  cost.start(program, {QStringLiteral("--cost"), QStringLiteral("--register"), options.Register});
   if (!cost.waitForFinished(600000) || cost.exitCode() != 0) throw std::runtime_error("the cost run failed");
-  std::printf("desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, refresh p95 %.0f ms\n", options.Desks,
-              options.Posts, double(acks.size()) / seconds, conflicts, lost, Percentile(latencies, 0.95));
+  std::printf("%s, desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, refresh p95 %.0f ms\n", qPrintable(options.Register),
+              options.Desks, options.Posts, double(acks.size()) / seconds, conflicts, lost, Percentile(latencies, 0.95));
 }
 
 }  // namespace
@@ -383,7 +450,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   const TOptions options = ParseOptions(args);
   if (options.Desk >= 0) return RunDesk(options, argc, argv);
-  if (options.Cost) return RunCost(argc, argv);
+  if (options.Cost) return RunCost(options, argc, argv);
   QCoreApplication application(argc, argv);
   RunDesks(options, QCoreApplication::applicationFilePath());
   return 0;
