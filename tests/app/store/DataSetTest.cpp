@@ -33,6 +33,14 @@ TBagRow Row(const QString& bag, QVariant package = QVariant()) {
 
 const TBagRow NullRow(7);
 
+// Records the order of the events a link hears.
+class TEventLog : public TDataLink {
+public:
+  void DataEvent(TDataEvent event, int info) override { Events.push_back({event, info}); }
+  void UpdateData() override {}
+  std::vector<std::pair<TDataEvent, int>> Events;
+};
+
 class DataSet : public testing::TestWithParam<TEngine> {
 protected:
   // A fresh register holding `rows`, opened by a fresh data set.
@@ -299,6 +307,92 @@ TEST_P(DataSet, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
       EXPECT_EQ(table.Resync().Added, 0) << "this desk's own post is no news";
     }
   }
+}
+
+TEST_P(DataSet, ACurrentBagDeletedElsewhereGivesWayToTheNextSurvivorOrThePreviousOne) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3), Row(u"4"_qs, 4), Row(u"5"_qs, 5)});
+  Table->MoveTo(1);
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" IN ('2', '3')"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table->RecNo(), 1);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("4"));
+
+  Table->MoveTo(2);
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" IN ('1', '5')"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Bags(), QStringList{u"4"_qs});
+  EXPECT_EQ(Table->RecNo(), 0) << "after the last, the previous";
+
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\""));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table->RecNo(), -1);
+  EXPECT_TRUE(Table->IsEmpty());
+
+  Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('6'), ('7')"));
+  const TResyncResult arrived = Table->Resync();
+  EXPECT_EQ(arrived.Current, TResyncCurrent::rcFirstArrived);
+  EXPECT_EQ(arrived.Added, 2);
+  EXPECT_EQ(Table->RecNo(), 0);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("6"));
+}
+
+// The grid follows the rows by these events; the bound controls reload only on deRecordChange,
+// which must not come while a record is edited (its typing would be lost).
+TEST_P(DataSet, LinksHearEachRowAndARecordChangeOnlyWhenTheShownBagChanged) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3)});
+  TEventLog log;
+  Table->AddLink(&log);
+  Table->MoveTo(2);
+  Table->Edit();
+  Table->SetFieldText(FullName, QStringLiteral("Ким"));
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '1'"));
+  Register->Execute(QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Петров'"));
+  Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('4')"));
+  Table->Resync();
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{
+                            {E::deRowChanged, 1}, {E::deBeforeRowDelete, 0}, {E::deRowDeleted, 0},
+                            {E::deBeforeRowInsert, 2}, {E::deRowInserted, 2}}));
+  EXPECT_EQ(Table->RecNo(), 1);
+
+  Table->Cancel();
+  log.Events.clear();
+  Table->Resync();
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowChanged, 1}, {E::deRecordChange, 0}}))
+      << "back in browse mode the bag takes the change it was spared";
+  EXPECT_EQ(Table->FieldValue(FullName), QVariant(u"Петров"_qs));
+  Table->RemoveLink(&log);
+}
+
+// Many rows gone at once reach the links as one reset (a view's removal of one row costs as
+// much as the register is long); the current record is found the same way.
+TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKept) {
+  std::vector<TBagRow> rows;
+  for (int n = 0; n < 100; ++n) rows.push_back(Row(QString::number(n), n));
+  Open(rows);
+  TEventLog log;
+  Table->AddLink(&log);
+  Table->MoveTo(51);
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" % 2 = 0"));
+  EXPECT_EQ(Table->Resync().Deleted, 50);
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}}));
+  EXPECT_EQ(Table->RecordCount(), 50);
+  EXPECT_EQ(Table->RecNo(), 25);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("51"));
+
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" BETWEEN 21 AND 91"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}, {E::deScroll, 10}, {E::deRecordChange, 0}}));
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("93")) << "the next survivor";
+
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" > 7"));
+  EXPECT_EQ(Table->Resync().Deleted, 10);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("7")) << "after the last, the previous";
+  Table->RemoveLink(&log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DataSet,
