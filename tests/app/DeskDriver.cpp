@@ -1,6 +1,7 @@
 // Another desk for the two-desk tests: the program's real start-up in the working directory
-// (db.mdb there), its window offscreen, driven by one command a line on standard input and
-// answering one line each on standard output, while its event loop runs in between:
+// (db.mdb there, or the server its database.ini names), its window offscreen, driven by one
+// command a line on standard input and answering one line each on standard output, while its
+// event loop runs in between:
 //   click <control>            a left click on the control of that designer name
 //   row <n>                    a click on row n of the register
 //   type <control> <text>      the text typed over the edit's text
