@@ -50,3 +50,5 @@ void ShowDatabaseWait(bool waiting) {
     QMetaObject::invokeMethod(
         qApp, [window] { if (window) window->close(); }, Qt::QueuedConnection);
 }
+
+bool DatabaseWaiting() { return Deferral() != nullptr; }

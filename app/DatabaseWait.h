@@ -5,3 +5,7 @@
 // and clicks are held back until the wait is over, and a window closed meanwhile closes then.
 // Needs the QApplication.
 void ShowDatabaseWait(bool waiting);
+
+// True while a wait shown by ShowDatabaseWait goes on: a call into the store is waiting, and
+// the events that run meanwhile must leave the store alone.
+bool DatabaseWaiting();

@@ -14,6 +14,7 @@
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
 #include "app/Reg.h"
+#include "app/RegisterNotes.h"
 #include "app/SaveChecks.h"
 #include "app/controls/Dialogs.h"
 #include "app/store/DataSource.h"
@@ -72,7 +73,8 @@ void TForm1::SetUpControls() {
   ui.DBComboBox1->setCurrentIndex(-1);
 
   ui.DBGrid1->setFocus();
-  setFixedSize(ui.ClientArea->minimumWidth(), ui.ClientArea->minimumHeight() + ui.MainMenu1->sizeHint().height());
+  setFixedSize(ui.ClientArea->minimumWidth(), ui.MainMenu1->sizeHint().height() + ui.ClientArea->minimumHeight() +
+                                                   ui.StatusBar1->sizeHint().height());
   move(0, 0);
 }
 
@@ -208,6 +210,25 @@ void TForm1::BuildVoucherPayload() {
 void TForm1::PayloadRefresh() {
   BuildVoucherPayload();
   FControls->mmoEncodedData->setPlainText(FQRSymbol->EncodedText());
+}
+
+void TForm1::RegisterResynced(const TResyncResult& result) {
+  if (result.Current == TResyncCurrent::rcReloaded || result.Current == TResyncCurrent::rcDeleted ||
+      result.Current == TResyncCurrent::rcFirstArrived) {
+    ReceiptNameUpdate();
+    PayloadRefresh();
+  }
+  const QString note = ResyncNote(result);
+  if (!note.isEmpty())
+    FControls->StatusBar1->showMessage(note);
+  else if (!FResyncFailureNote.isEmpty() && FControls->StatusBar1->currentMessage() == FResyncFailureNote)
+    FControls->StatusBar1->clearMessage();
+  FResyncFailureNote.clear();
+}
+
+void TForm1::RegisterResyncFailed(const EDatabaseError& error) {
+  FResyncFailureNote = ResyncFailureNote(error);
+  FControls->StatusBar1->showMessage(FResyncFailureNote);
 }
 
 void TForm1::pbPreviewPaint(QPainter& canvas) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class EDatabaseError;
 class QPainter;
 enum class TBagField;
 class TDataSource;
@@ -14,6 +15,7 @@ class TFieldDataLink;
 class TForm4;
 class TOOCalc;
 class TQRSymbol;
+struct TResyncResult;
 
 namespace Ui {
 class TForm1;
@@ -22,8 +24,8 @@ class TForm1;
 // The main window: the fields of the current bag, the denomination grid, the live QR code of
 // the voucher payload and its text, the register of bags and the menu. Its fixed layout is the
 // form app/MainForm.ui; the window sets the fonts, binds the controls and connects their events.
-// Fixed size (client area 778 x 547 below the menu), placed at the top-left corner of the
-// screen. The controls keep their designer names; the less obvious ones: DBEdit1 bag number,
+// Fixed size (client area 778 x 547 below the menu, the status line StatusBar1 below it),
+// placed at the top-left corner of the screen. The controls keep their designer names; the less obvious ones: DBEdit1 bag number,
 // DBEdit6 package number, DBEdit2 recipient, DBEdit3 account, DBEdit4 INN, DBEdit5 full name,
 // DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить", Button3 "Добавить",
 // Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1 the register,
@@ -88,6 +90,14 @@ public:
   // symbol empty (SymbolSize() 0, so the preview shows no code and the export refuses) and
   // the size line saying that the data do not fit; nothing is raised.
   void BuildVoucherPayload();
+  // The register caught up with other desks (`result`): when the bag shown is another one or
+  // shows other stored values, the receipt name and the payload follow it as after a click in
+  // the register; what happened to the bag the operator had in front of them goes to the status
+  // line (ResyncNote).
+  void RegisterResynced(const TResyncResult& result);
+  // The register could not catch up with other desks: a note in the status line until it
+  // does, or another note takes its place.
+  void RegisterResyncFailed(const EDatabaseError& error);
   // Sets Label11 to the receipt name of the cash symbol selected in DBComboBox1: empty for
   // the blank item, the names of 2, 11 and 19; "32" and no selection leave it as it is.
   void ReceiptNameUpdate();
@@ -118,4 +128,5 @@ private:
   std::unique_ptr<TDenominationGrid> FDenominationGrid;
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
+  QString FResyncFailureNote;  // the one shown, until a resync goes through
 };

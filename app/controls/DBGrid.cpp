@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -77,7 +78,7 @@ void TDBGrid::UpdateIndicator() {
   FIndicatorRow = row;
 }
 
-void TDBGrid::SyncCurrent(int column) {
+void TDBGrid::SyncCurrent(int column, bool scroll) {
   const int row = FDataSource ? FDataSource->DataSet().RecNo() : -1;
   FSyncing = true;
   if (row < 0) {
@@ -85,9 +86,32 @@ void TDBGrid::SyncCurrent(int column) {
   } else {
     const QModelIndex index = FModel->index(row, std::clamp(column, 0, std::max(FModel->columnCount() - 1, 0)));
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(index);
+    if (scroll) scrollTo(index);
   }
   FSyncing = false;
+}
+
+void TDBGrid::ScrollToTop(int row) {
+  QScrollBar* bar = verticalScrollBar();
+  bar->setValue(verticalScrollMode() == QAbstractItemView::ScrollPerItem ? row : verticalHeader()->sectionPosition(row));
+}
+
+void TDBGrid::KeepLayoutOverReset() {
+  // A reset forgets the column widths the operator chose and the scroll position.
+  std::vector<int> widths;
+  for (int column = 0; column < FModel->columnCount(); ++column) widths.push_back(columnWidth(column));
+  const int currentColumn = currentIndex().column();
+  const int across = horizontalScrollBar()->value();
+  const int down = verticalScrollBar()->value();
+  FSyncing = true;
+  FModel->Reset();
+  FSyncing = false;
+  for (int column = 0; column < int(widths.size()); ++column) setColumnWidth(column, widths[column]);
+  updateGeometries();
+  horizontalScrollBar()->setValue(across);
+  verticalScrollBar()->setValue(down);
+  SyncCurrent(currentColumn, false);
+  UpdateIndicator();
 }
 
 void TDBGrid::DataEvent(TDataEvent event, int info) {
@@ -110,13 +134,17 @@ void TDBGrid::DataEvent(TDataEvent event, int info) {
       break;
     case TDataEvent::deBeforeRowDelete:
       FSyncing = true;
+      FTopRow = rowAt(0);
       FModel->BeginRemoveRow(info);
       break;
     case TDataEvent::deRowDeleted:
       FModel->EndRemoveRow();
       FSyncing = false;
+      // The view keeps its scroll value, which would pull the rows below up by one.
+      if (info < FTopRow) ScrollToTop(FTopRow - 1);
       break;
     case TDataEvent::deRowChanged: FModel->RowChanged(info); break;
+    case TDataEvent::deRowsReset: KeepLayoutOverReset(); break;
     case TDataEvent::deScroll:
       SyncCurrent(currentIndex().column());
       UpdateIndicator();

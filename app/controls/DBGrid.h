@@ -15,7 +15,9 @@ class TDBGridModel;
 // Ctrl+Delete asks "Delete record?" (OK / Cancel) and deletes on OK. Escape drops the changes
 // of the record being edited or inserted and reads its stored values again
 // (TADOTable::RefreshRecord): a bag deleted elsewhere leaves the register. An untouched new
-// record is dropped when the focus leaves the grid for another control.
+// record is dropped when the focus leaves the grid for another control. As rows above the rows
+// on screen go (another desk's deletions), the rows on screen stay where they are; when many
+// go at once, the scroll position stays.
 class TDBGrid : public QTableView, public TDataLink {
   Q_OBJECT
 
@@ -41,14 +43,21 @@ protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-  // Puts the view's current row on the data set's current record, keeping the column.
-  void SyncCurrent(int column);
+  // Puts the view's current row on the data set's current record, keeping the column, and
+  // scrolls it into view unless told not to.
+  void SyncCurrent(int column, bool scroll = true);
   void ApplyColumnWidths();
   void UpdateIndicator();
+  // Scrolls so that `row` is the top row on screen, as far as the scroll range allows.
+  void ScrollToTop(int row);
+  // Shows the rows anew after many went at once (deRowsReset), with the column widths and
+  // the scroll position as they were, and the current record selected.
+  void KeepLayoutOverReset();
 
   TDBGridModel* FModel;  // owned through Qt parenthood
   TDataSource* FDataSource = nullptr;
   int FIndicatorRow = -1;
+  int FTopRow = -1;  // the top row on screen as a row goes
   bool FCellPressed = false;
   bool FSyncing = false;
 };

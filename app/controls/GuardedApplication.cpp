@@ -52,6 +52,7 @@ void TGuardedApplication::ShowException(std::exception_ptr error) noexcept {
 }
 
 void TGuardedApplication::HandleException(std::exception_ptr error) noexcept {
+  const TAction action;
   // A copy: the handler may replace itself.
   const TExceptionHandler handler = OnException();
   if (!handler) {

@@ -31,8 +31,25 @@ public:
   // Puts `handler` in place of the current one and returns the one it replaces; an empty
   // handler restores the error box.
   static TExceptionHandler SetOnException(TExceptionHandler handler);
+  // True while an action runs: an event handler through Guarded, or the handling of an
+  // exception (its box included). An action may rely on the current record across whatever
+  // event loop runs meanwhile (a box, a dialog, a wait for the store), so work started from
+  // the event loop that would change the record must wait until this is false.
+  static bool ActionRunning() { return FActions > 0; }
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // Marks an action running while it lives.
+  class TAction {
+  public:
+    TAction() { ++FActions; }
+    ~TAction() { --FActions; }
+    TAction(const TAction&) = delete;
+    TAction& operator=(const TAction&) = delete;
+  };
+
+private:
+  static inline int FActions = 0;
 };
 
 // The message of an exception: what() as UTF-8.
@@ -54,6 +71,7 @@ void ShowMessage(const QString& text);
 // Returns false when the handler failed.
 template <class THandler>
 bool Guarded(THandler&& handler) noexcept {
+  const TGuardedApplication::TAction action;
   try {
     handler();
     return true;

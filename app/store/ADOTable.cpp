@@ -1,8 +1,18 @@
 #include "app/store/ADOTable.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/store/DatabaseError.h"
+
+namespace {
+
+// Above this many rows gone at once, the links hear one deRowsReset instead of a removal per
+// row: a view's removal of one row costs as much as the register is long (measured: 49 000 of
+// 100 000 bags removed one by one took 13 s, in one pass a fraction of a second).
+constexpr int RowsResetFrom = 32;
+
+}  // namespace
 
 TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields)
     : FConnection(connection), FTable{std::move(tableName), std::move(fields)} {}
@@ -108,7 +118,7 @@ void TADOTable::Post() {
 void TADOTable::RemoveRow(int row) {
   Notify(TDataEvent::deBeforeRowDelete, row);
   FRecords.erase(FRecords.begin() + row);
-  if (FRecNo >= RecordCount()) FRecNo = RecordCount() - 1;
+  if (row < FRecNo || FRecNo >= RecordCount()) --FRecNo;
   Notify(TDataEvent::deRowDeleted, row);
 }
 
@@ -159,6 +169,103 @@ bool TADOTable::RefreshRecord() {
   Notify(TDataEvent::deRowChanged, FRecNo);
   Notify(TDataEvent::deRecordChange);
   return true;
+}
+
+TResyncResult TADOTable::Resync() {
+  if (!FActive) return {};
+  return Merge(FetchAll());
+}
+
+namespace {
+
+// Equal values of the same type: 2 and 2.0 compare equal but show differently.
+bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
+}
+
+}  // namespace
+
+TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
+  std::unordered_map<qint64, std::size_t> storedIndex;
+  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].Key, i);
+  std::vector<bool> known(stored.size());
+  TResyncResult result;
+  const auto noteCurrent = [&](TResyncCurrent what, const std::vector<QVariant>& values) {
+    result.Current = what;
+    result.CurrentValues = values;
+  };
+  std::vector<int> gone;  // ascending
+  for (int row = 0; row < RecordCount(); ++row) {
+    const bool current = row == FRecNo;
+    if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
+    TRecord& record = FRecords[row];
+    const bool edited = current && FState == TDataSetState::dsEdit;
+    const auto found = storedIndex.find(record.Key);
+    if (found == storedIndex.end()) {
+      ++result.Deleted;
+      if (edited) {
+        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, record.Values);
+        continue;
+      }
+      if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
+      gone.push_back(row);
+      continue;
+    }
+    known[found->second] = true;
+    std::vector<QVariant>& values = stored[found->second].Values;
+    if (SameValues(values, record.Values)) continue;
+    ++result.Changed;
+    // The values an edit started from stay: they are what its post must still find.
+    if (edited) {
+      noteCurrent(TResyncCurrent::rcChangedWhileEdited, record.Values);
+      continue;
+    }
+    if (current) noteCurrent(TResyncCurrent::rcReloaded, record.Values);
+    record.Values = std::move(values);
+    Notify(TDataEvent::deRowChanged, row);
+  }
+  RemoveRows(gone);
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (known[i]) continue;
+    const int row = RecordCount();
+    Notify(TDataEvent::deBeforeRowInsert, row);
+    FRecords.push_back(std::move(stored[i]));
+    Notify(TDataEvent::deRowInserted, row);
+    ++result.Added;
+  }
+  if (FRecNo < 0 && !FRecords.empty()) {
+    FRecNo = 0;
+    if (result.Current == TResyncCurrent::rcUnchanged) result.Current = TResyncCurrent::rcFirstArrived;
+  }
+  const TResyncCurrent what = result.Current;
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived) Notify(TDataEvent::deScroll, FRecNo);
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived || what == TResyncCurrent::rcReloaded)
+    Notify(TDataEvent::deRecordChange);
+  return result;
+}
+
+void TADOTable::RemoveRows(const std::vector<int>& rows) {
+  if (int(rows.size()) <= RowsResetFrom) {
+    // From the last back, so that each index still holds the row meant.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) RemoveRow(*row);
+    return;
+  }
+  // One pass; the current record, or the row after it when it went, keeps its place.
+  std::vector<TRecord> kept;
+  kept.reserve(FRecords.size() - rows.size());
+  int recNo = 0;
+  auto next = rows.begin();
+  for (int row = 0; row < RecordCount(); ++row) {
+    if (row == FRecNo) recNo = int(kept.size());
+    if (next != rows.end() && *next == row)
+      ++next;
+    else
+      kept.push_back(std::move(FRecords[row]));
+  }
+  FRecords = std::move(kept);
+  FRecNo = std::min(recNo, RecordCount() - 1);
+  Notify(TDataEvent::deRowsReset);
 }
 
 void TADOTable::CheckBrowseMode() {

@@ -14,13 +14,38 @@
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
-// A table opened by name with a static cursor, over either engine of the connection (a file or
-// a server, TStoreEngine): every row is fetched at Open, in the order the database delivers it, and later changes by other processes are not seen until RefreshRecord.
+// What a resync (TADOTable::Resync) did to the current record.
+enum class TResyncCurrent {
+  rcUnchanged,          // nothing happened to it elsewhere (or it is a new record)
+  rcReloaded,           // browse mode: changed elsewhere; its stored values are shown now
+  rcDeleted,            // browse mode: deleted elsewhere; its neighbour is current now
+  rcFirstArrived,       // the register was empty; the first row added elsewhere is current now
+  rcChangedWhileEdited, // edit mode: changed elsewhere; the edit goes on against the values
+                        // read before, so that its post is refused (ERecordConflict)
+  rcDeletedWhileEdited  // edit mode: deleted elsewhere; it stays until posted (refused) or
+                        // cancelled
+};
+
+// What a resync found: rows added, changed and deleted elsewhere (the current one included,
+// whether or not the data set took its change), and what became of the current record.
+struct TResyncResult {
+  int Added = 0;
+  int Changed = 0;
+  int Deleted = 0;
+  TResyncCurrent Current = TResyncCurrent::rcUnchanged;
+  // The current record's values as the data set held them before the resync (the bag the
+  // operator had in front of them); empty for rcUnchanged and rcFirstArrived.
+  std::vector<QVariant> CurrentValues;
+};
+
+// A table opened by name over either engine of the connection (a file or a server,
+// TStoreEngine): every row is fetched at Open, in the order the database delivers it; later
+// changes by other processes are taken by Resync (all rows) and RefreshRecord (the current one).
 // Optimistic locking: a post or delete touches the row only while it still holds exactly the
-// values fetched (or last posted) by this data set, compared as the database holds them
-// (text that is not UTF-8 included, see TStoredText); otherwise ERecordConflict is raised,
-// telling a row changed elsewhere from one deleted elsewhere, and nothing changes on either
-// side.
+// values this data set read (at Open, Resync or RefreshRecord) or last posted, compared as
+// the database holds them (text that is not UTF-8 included, see TStoredText); otherwise
+// ERecordConflict is raised, telling a row changed elsewhere from one deleted elsewhere, and
+// nothing changes on either side.
 //
 // Invariants: 0 <= RecNo() < RecordCount(), or RecNo() == -1 exactly when RecordCount() == 0.
 // In dsInsert the current row is the new one, not yet in the table. Modified() is false in
@@ -89,6 +114,21 @@ public:
   // then the result is false. Nothing happens on an empty data set. Throws EDatabaseError
   // when the table cannot be read; the changes are dropped all the same.
   bool RefreshRecord();
+  // Catches up with what other connections did to the table since it was read, without
+  // disturbing the operator: every row is read again; rows deleted elsewhere leave the
+  // register, rows changed elsewhere show their stored values, rows added elsewhere are
+  // appended in the order the database delivers them; the other rows keep their places. The
+  // current record stays current wherever its row moves. A record being edited or inserted
+  // keeps its mode, its buffer and the modified flag, and an edited one also keeps the values
+  // its post is checked against (the optimistic lock): a change made elsewhere meanwhile
+  // makes that post fail with ERecordConflict instead of overwriting it. In browse mode a
+  // current record deleted elsewhere gives way to the next row (the previous one after the
+  // last); an empty register makes the first row added elsewhere current. Links hear
+  // deRowChanged per row, then deBeforeRowDelete/deRowDeleted per row (or one deRowsReset
+  // when many rows went), deBeforeRowInsert/deRowInserted per row, then deScroll when
+  // another record became current and deRecordChange when the current record's shown values
+  // changed. Throws EDatabaseError when the table cannot be read; nothing changes then.
+  TResyncResult Resync();
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
   void CheckBrowseMode();
@@ -108,9 +148,16 @@ private:
   using TRecord = TStoredRow;
 
   void Notify(TDataEvent event, int info = 0);
+  // Every row of the table, in the order the database delivers it, after the column check.
   std::vector<TRecord> FetchAll() const;
+  // Resync's merge of the rows just read into the register.
+  TResyncResult Merge(std::vector<TRecord> stored);
   void WriteRecord();
   void RemoveRow(int row);
+  // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
+  // current record stays current, or the row after it (before it, after the last) when it
+  // went.
+  void RemoveRows(const std::vector<int>& rows);
   void RemoveCurrentRow();
 
   TADOConnection& FConnection;

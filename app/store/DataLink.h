@@ -11,6 +11,8 @@ enum class TDataEvent {
   deBeforeRowDelete,  // info: index of the row about to go
   deRowDeleted,       // info: index of the row that went
   deRowChanged,       // info: index of a row whose shown values changed
+  deRowsReset,        // many rows went at once: any row may have another index now; the
+                      // current record is the one it was unless deScroll follows
   deScroll            // info: index of the new current row, -1 when the data set is empty
 };
 

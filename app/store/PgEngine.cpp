@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "app/store/PgChangeWatcher.h"
+
 namespace {
 
 const QString KeyColumn = QStringLiteral("ID");
@@ -45,7 +47,7 @@ TDatabaseFailure ServerFailure(const QString& sqlState) {
 
 }  // namespace
 
-TPgEngine::TPgEngine(const QString& conninfo) {
+TPgEngine::TPgEngine(const QString& conninfo) : FConnInfo(conninfo) {
   try {
     FConnection = std::make_unique<TPgConnection>(conninfo);
   } catch (const EPgConnectFailed& e) {
@@ -204,4 +206,17 @@ ERecordConflict TPgEngine::Conflict(const TTableDef& table, TRowKey key, bool de
           .arg(FConnection->QuotedIdentifier(table.Name), FConnection->QuotedIdentifier(KeyColumn)),
       {key});
   return RowConflict(deleting, found.RowCount() == 0, FName, TDatabaseKind::dkServer);
+}
+
+std::unique_ptr<TChangeWatcher> TPgEngine::MakeChangeWatcher(int) {
+  try {
+    return std::make_unique<TPgChangeWatcher>(
+        FConnInfo, [this] { return FConnection->IsConnected() ? FConnection->BackendPid() : 0; });
+  } catch (const EDatabaseError& e) {
+    // libpq refused the session on its own side: as when the data set's session is refused.
+    if (e.SqlState().isEmpty())
+      throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(e.what()), FName, QString(), QString(),
+                           TDatabaseKind::dkServer);
+    Fail(e);
+  }
 }

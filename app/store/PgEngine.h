@@ -30,6 +30,10 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  // Listens to the server's notifications on a session of its own (TPgChangeWatcher) and
+  // leaves out those of this engine's session, whichever it is at the time. Throws
+  // dfCannotOpen when that session does not open.
+  std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
 
 private:
   // Runs `action` on a connected session, turning what libpq or the server reports into the
@@ -42,6 +46,7 @@ private:
   QString MatchCondition(const TTableDef& table, int firstParameter) const;
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
 
+  QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;
   QString FName;
 };

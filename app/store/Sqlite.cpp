@@ -35,8 +35,12 @@ constexpr std::chrono::milliseconds BusyPoll{10};
 // reported over when the call returns, however it returns.
 class TSqliteCall {
 public:
-  explicit TSqliteCall(TSqliteDatabase& db) : FDb(db) { FDb.FWaitStart.reset(); }
+  explicit TSqliteCall(TSqliteDatabase& db) : FDb(db) {
+    FDb.FWaitStart.reset();
+    FDb.FInCall = true;
+  }
   ~TSqliteCall() {
+    FDb.FInCall = false;
     FDb.FWaitStart.reset();
     if (FDb.FWaitShown) {
       FDb.FWaitShown = false;
@@ -68,6 +72,7 @@ TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs, TBu
 
 int TSqliteDatabase::BusyHandler(void* self, int) {
   auto& db = *static_cast<TSqliteDatabase*>(self);
+  if (db.FNoWait) return 0;
   const auto now = std::chrono::steady_clock::now();
   if (!db.FWaitStart) db.FWaitStart = now;
   if (now - *db.FWaitStart >= std::chrono::milliseconds(db.FBusyTimeoutMs)) return 0;

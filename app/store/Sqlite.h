@@ -46,9 +46,14 @@ public:
   qint64 LastInsertRowId() const;
   // Rows changed by the last INSERT, UPDATE or DELETE on this connection.
   int Changes() const;
+  // True while a call into SQLite runs on this connection. Only a wait for another
+  // connection's lock lets the event loop run meanwhile (see TBusyWait); whatever runs from
+  // there must leave the connection alone.
+  bool InCall() const { return FInCall; }
 
 private:
   friend class TSqliteCall;
+  friend class TSqliteNoWait;
   struct TCloser {
     void operator()(sqlite3* db) const;
   };
@@ -59,6 +64,8 @@ private:
   TBusyWait FBusyWait;
   std::optional<std::chrono::steady_clock::time_point> FWaitStart;  // of the current call
   bool FWaitShown = false;
+  bool FInCall = false;
+  bool FNoWait = false;
   std::unique_ptr<sqlite3, TCloser> FDb;
 };
 
@@ -83,6 +90,20 @@ private:
   };
   TSqliteDatabase& FDb;
   std::unique_ptr<sqlite3_stmt, TFinalizer> FStmt;
+};
+
+// While it lives, a call on the connection that meets another connection's lock fails at
+// once (EDatabaseError dfLocked) instead of waiting: for work that may as well be done later.
+class TSqliteNoWait {
+public:
+  explicit TSqliteNoWait(TSqliteDatabase& db) : FDb(db), FPrevious(db.FNoWait) { FDb.FNoWait = true; }
+  ~TSqliteNoWait() { FDb.FNoWait = FPrevious; }
+  TSqliteNoWait(const TSqliteNoWait&) = delete;
+  TSqliteNoWait& operator=(const TSqliteNoWait&) = delete;
+
+private:
+  TSqliteDatabase& FDb;
+  bool FPrevious;
 };
 
 // A write transaction (BEGIN IMMEDIATE) that rolls back unless committed.

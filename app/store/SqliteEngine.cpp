@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "app/store/SqliteChangeWatcher.h"
+
 namespace {
 
 QString Quoted(const QString& name) {
@@ -121,6 +123,10 @@ std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& tab
   std::vector<QVariant> values;
   for (int i = 0; i < int(table.Fields.size()); ++i) values.push_back(select.Column(i));
   return values;
+}
+
+std::unique_ptr<TChangeWatcher> TSqliteEngine::MakeChangeWatcher(int pollMs) {
+  return std::make_unique<TSqliteChangeWatcher>(FDb, pollMs);
 }
 
 // A write that touched no row: the row is still there with other values, or gone.

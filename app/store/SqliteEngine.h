@@ -20,6 +20,8 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  // Polls the file's data version (TSqliteChangeWatcher).
+  std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
 
 private:
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);

@@ -3,9 +3,11 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/store/ChangeWatcher.h"
 #include "app/store/DatabaseError.h"
 #include "app/store/Field.h"
 
@@ -56,6 +58,11 @@ public:
   virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
   // The stored values of the row with `key`; none when the table no longer has it.
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
+  // A watcher of the changes other connections commit to the register, from now on; make it
+  // before the rows it guards are read. An engine that must look for changes (a file) looks
+  // every pollMs (> 0). The watcher must not outlive the engine. Throws EDatabaseError when
+  // the database cannot be watched.
+  virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
 
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`

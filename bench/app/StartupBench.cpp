@@ -76,18 +76,9 @@ int main(int argc, char** argv) {
   // The same bags on the server, generated there.
   const TPgTestCluster cluster;
   cluster.CreateRegister(QStringLiteral("register"), QStringLiteral("desk"));
-  cluster.Psql(QStringLiteral("register"),
-               QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", "
-                              "\"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' || n, "
-                              "'407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
-                              "'Иванов ' || n FROM generate_series(1, %1) AS n")
-                   .arg(Bags));
-  cluster.Psql(QStringLiteral("register"), QStringLiteral("VACUUM ANALYZE \"Clients\""));
+  cluster.InsertGeneratedBags(QStringLiteral("register"), Bags);
   TTempWorkDir server;
-  QFile settings(server.Path(QStringLiteral("database.ini")));
-  if (!settings.open(QIODevice::WriteOnly)) return 1;
-  settings.write("[server]\r\nconnection=" + cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")).toUtf8());
-  settings.close();
+  WriteDatabaseIni(server.Path(), cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")));
 
   Series(file, "file");
   Series(server, "server");

@@ -170,3 +170,10 @@ QStringList TMessageRecorder::Texts() const {
   for (const TMessageBoxRequest& box : Boxes) texts << box.Text;
   return texts;
 }
+
+void WriteDatabaseIni(const QString& folder, const QString& conninfo) {
+  QFile settings(QDir(folder).filePath(QStringLiteral("database.ini")));
+  if (!settings.open(QIODevice::WriteOnly) || settings.write("[server]\r\nconnection=" + conninfo.toUtf8()) < 0 ||
+      !settings.flush())
+    throw std::runtime_error("cannot write database.ini");
+}

@@ -40,6 +40,9 @@ void ExecuteSql(const QString& path, const QString& sql);
 // Result of a one-value query, through a connection of its own.
 QVariant QueryValue(const QString& path, const QString& sql);
 
+// Writes database.ini into `folder`, pointing a desk working there at the server `conninfo`.
+void WriteDatabaseIni(const QString& folder, const QString& conninfo);
+
 // A connection of its own to `path` that holds the write lock (BEGIN EXCLUSIVE), as another
 // desk in the middle of a write does, until Release or its end.
 class TWriteLock {

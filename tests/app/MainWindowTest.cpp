@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -106,6 +107,11 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_EQ(w.centralWidget()->size(), QSize(778, 547));
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
   EXPECT_EQ(w.centralWidget()->y(), ui.MainMenu1->height()) << "client area below the menu";
+  // The window grows by the status line under the client area, which keeps its size.
+  EXPECT_EQ(ui.StatusBar1->geometry(), QRect(0, ui.MainMenu1->height() + 547, 778, ui.StatusBar1->height()));
+  EXPECT_EQ(w.size(), QSize(778, ui.MainMenu1->height() + 547 + ui.StatusBar1->height()));
+  EXPECT_GT(ui.StatusBar1->height(), 0);
+  EXPECT_FALSE(ui.StatusBar1->isSizeGripEnabled());
   EXPECT_EQ(w.font().family(), QStringLiteral("Tahoma"));
   EXPECT_EQ(w.font().pixelSize(), 11);
   EXPECT_EQ(ui.Label2->font().pixelSize(), 15);

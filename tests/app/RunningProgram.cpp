@@ -1,7 +1,6 @@
 #include "tests/app/RunningProgram.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 
@@ -18,18 +17,13 @@ TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
 }
 
 TRunningProgram::TRunningProgram(const TServerConnection& server) {
-  QFile settings(Dir.Path(QStringLiteral("database.ini")));
-  if (!settings.open(QIODevice::WriteOnly) || settings.write("[server]\r\nconnection=" + server.ConnInfo.toUtf8()) < 0)
-    throw std::runtime_error("cannot write database.ini");
-  settings.close();
+  WriteDatabaseIni(Dir.Path(), server.ConnInfo);
   Start();
 }
 
 void TRunningProgram::Start() {
   Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")));
-  Forms.Form1->show();
-  QApplication::setActiveWindow(Forms.Form1.get());
-  if (!QTest::qWaitForWindowActive(Forms.Form1.get())) throw std::runtime_error("window not active");
+  ShowActive(*Forms.Form1);
 }
 
 TForm1& TRunningProgram::Window() const { return *Forms.Form1; }
@@ -38,15 +32,26 @@ const Ui::TForm1& TRunningProgram::Controls() const { return Window().Controls()
 
 TADOTable& TRunningProgram::Register() const { return *Forms.Form2->ADOTable1; }
 
-void TRunningProgram::Click(QWidget* widget) const { QTest::mouseClick(widget, Qt::LeftButton); }
+void TRunningProgram::Click(QWidget* widget) const { ::Click(widget); }
 
-void TRunningProgram::ClickRow(int row) const {
-  TDBGrid* grid = Controls().DBGrid1;
+void TRunningProgram::ClickRow(int row) const { ::ClickRow(Controls().DBGrid1, row); }
+
+void TRunningProgram::TypeOver(QWidget* edit, const QString& text) const { ::TypeOver(edit, text); }
+
+void ShowActive(TForm1& window) {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  if (!QTest::qWaitForWindowActive(&window)) throw std::runtime_error("window not active");
+}
+
+void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+void ClickRow(TDBGrid* grid, int row) {
   const QRect cell = grid->visualRect(grid->model()->index(row, 0));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
-void TRunningProgram::TypeOver(QWidget* edit, const QString& text) const {
+void TypeOver(QWidget* edit, const QString& text) {
   Click(edit);
   if (auto* line = qobject_cast<QLineEdit*>(edit)) line->selectAll();
   if (text.isEmpty())

@@ -8,6 +8,7 @@
 
 class QWidget;
 class TADOTable;
+class TDBGrid;
 class TForm1;
 
 namespace Ui {
@@ -44,3 +45,11 @@ private:
 
 // Types `text` into the focused `widget` key by key, Cyrillic included.
 void Type(QWidget* widget, const QString& text);
+
+// Operator actions, through real mouse and key events.
+void Click(QWidget* widget);
+void ClickRow(TDBGrid* grid, int row);
+// Clicks the edit, selects its text and types `text` over it (empty: Backspace).
+void TypeOver(QWidget* edit, const QString& text);
+// Shows the program's main window and makes it the active one, as start-up leaves it.
+void ShowActive(TForm1& window);

@@ -5,76 +5,19 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/DataModuleUnit.h"
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
-#include "app/store/PgConnection.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/store/PgStoreTestSupport.h"
+#include "tests/app/store/TestRegisters.h"
 
 namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
-
-const QString BagColumns = QStringLiteral(
-    "\"Номер сумки\",\"Номер пакета\",\"Получатель\",\"Счет\",\"Инн\",\"Символ\",\"ФИО\"");
-
-// A register for the data set under test, and another desk's view of it. SQL given to
-// Execute quotes "Clients", which both engines read alike.
-class TRegister {
-public:
-  virtual ~TRegister() = default;
-  // An empty register holding `rows`, in this order.
-  virtual void Create(const std::vector<TBagRow>& rows) = 0;
-  virtual TADOConnection& Connection() = 0;
-  virtual void Execute(const QString& sql) = 0;
-  // Every stored row, in the order added.
-  virtual std::vector<TBagRow> Rows() = 0;
-};
-
-class TFileRegister : public TRegister {
-public:
-  void Create(const std::vector<TBagRow>& rows) override { CreateClientsDatabase(Db(), rows); }
-  TADOConnection& Connection() override { return FConnection; }
-  void Execute(const QString& sql) override { ExecuteSql(Db(), sql); }
-  std::vector<TBagRow> Rows() override { return ReadBags(Db()); }
-
-private:
-  QString Db() const { return FDir.Path(QStringLiteral("db.mdb")); }
-  TTempWorkDir FDir;
-  TADOConnection FConnection{QStringLiteral("db.mdb"), 2000};
-};
-
-class TServerRegister : public TRegister {
-public:
-  TServerRegister() { Execute(QStringLiteral("SET client_min_messages = warning")); }
-  void Create(const std::vector<TBagRow>& rows) override {
-    Execute(QStringLiteral("DROP INDEX IF EXISTS \"BagNumbers\""));
-    Execute(QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
-    for (const TBagRow& row : rows)
-      FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)").arg(BagColumns), row);
-  }
-  TADOConnection& Connection() override { return FConnection; }
-  void Execute(const QString& sql) override { FOther.Execute(sql); }
-  std::vector<TBagRow> Rows() override {
-    const TPgResult result =
-        FOther.Execute(QStringLiteral("SELECT %1 FROM \"Clients\" ORDER BY \"ID\"").arg(BagColumns));
-    std::vector<TBagRow> rows;
-    for (int row = 0; row < result.RowCount(); ++row) {
-      TBagRow values;
-      for (int column = 0; column < result.ColumnCount(); ++column) values.push_back(result.Value(row, column));
-      rows.push_back(values);
-    }
-    return rows;
-  }
-
-private:
-  // The administrator, who may also add the uniqueness rule.
-  TPgConnection FOther{RegisterConnInfo(QStringLiteral("postgres"))};
-  TADOConnection FConnection{TServerConnection{RegisterConnInfo()}};
-};
 
 struct TEngine {
   const char* Name;
@@ -89,6 +32,14 @@ TBagRow Row(const QString& bag, QVariant package = QVariant()) {
 }
 
 const TBagRow NullRow(7);
+
+// Records the order of the events a link hears.
+class TEventLog : public TDataLink {
+public:
+  void DataEvent(TDataEvent event, int info) override { Events.push_back({event, info}); }
+  void UpdateData() override {}
+  std::vector<std::pair<TDataEvent, int>> Events;
+};
 
 class DataSet : public testing::TestWithParam<TEngine> {
 protected:
@@ -112,6 +63,21 @@ protected:
     return TDatabaseFailure::dfDataSet;
   }
   QString Shown(int field) const { return FieldDisplayText(Table->FieldValue(field)); }
+  // The bag numbers in register order, as the grid shows them.
+  QStringList Bags() const {
+    QStringList bags;
+    for (int row = 0; row < Table->RecordCount(); ++row) bags << FieldDisplayText(Table->Value(row, Bag));
+    return bags;
+  }
+  // The failure of a post; none when it went through.
+  std::optional<TDatabaseFailure> PostFailure() {
+    try {
+      Table->Post();
+    } catch (const EDatabaseError& e) {
+      return e.Failure();
+    }
+    return std::nullopt;
+  }
 
   std::unique_ptr<TRegister> Register;
   std::unique_ptr<TADOTable> Table;
@@ -260,6 +226,173 @@ TEST_P(DataSet, APostARuleOfTheTableRefusesChangesNothingAndCanBeCorrected) {
   Table->SetFieldText(Bag, QStringLiteral("2"));
   Table->Post();
   EXPECT_EQ(Register->Rows().size(), 2u);
+}
+
+// Another desk adds bag 4, changes bag 2's package to 99 or deletes bag 2, while this desk is
+// on bag 2 (browsing, editing its full name, or inserting a new bag before it) or on bag 3.
+TEST_P(DataSet, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
+  const QString added = QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\") VALUES ('4', 40)");
+  const QString changed = QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '2'");
+  const QString deleted = QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '2'");
+  enum TOnBag { Browse2, Edit2, InsertBefore2, Browse3 };
+  struct TCase {
+    const char* Name;
+    TOnBag On;
+    const QString& Elsewhere;
+    QStringList Register;           // afterwards
+    const char* Current;            // the current bag number afterwards
+    int Package;                    // shown for the current bag afterwards (0: NULL)
+    TResyncCurrent What;
+    std::optional<TDatabaseFailure> PostFailure;  // of the edit or insert afterwards
+  };
+  const TCase cases[] = {
+      {"browse 2, 2 changed", Browse2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 99, TResyncCurrent::rcReloaded, {}},
+      {"browse 2, 2 deleted", Browse2, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcDeleted, {}},
+      {"browse 2, 4 added", Browse2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20,
+       TResyncCurrent::rcUnchanged, {}},
+      {"edit 2, 2 changed", Edit2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcChangedWhileEdited,
+       TDatabaseFailure::dfChangedOnPost},
+      {"edit 2, 2 deleted", Edit2, deleted, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcDeletedWhileEdited,
+       TDatabaseFailure::dfDeletedOnPost},
+      {"edit 2, 4 added", Edit2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20, TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 changed", InsertBefore2, changed, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 2 deleted", InsertBefore2, deleted, {u"1"_qs, u"новая"_qs, u"3"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"insert, 4 added", InsertBefore2, added, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "новая", 0,
+       TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 changed", Browse3, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 2 deleted", Browse3, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
+      {"browse 3, 4 added", Browse3, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "3", 30, TResyncCurrent::rcUnchanged,
+       {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Open({Row(u"1"_qs, 10), Row(u"2"_qs, 20), Row(u"3"_qs, 30)});
+    TADOTable& table = *Table;
+    table.MoveTo(c.On == Browse3 ? 2 : 1);
+    if (c.On == Edit2) {
+      table.Edit();
+      table.SetFieldText(FullName, QStringLiteral("Ким"));
+    } else if (c.On == InsertBefore2) {
+      table.Insert();
+      table.SetFieldText(Bag, QStringLiteral("новая"));
+    }
+    const TDataSetState state = table.State();
+    Register->Execute(c.Elsewhere);
+
+    const TResyncResult result = table.Resync();
+    EXPECT_EQ(result.Current, c.What);
+    EXPECT_EQ(Bags(), c.Register);
+    EXPECT_EQ(FieldDisplayText(table.FieldValue(Bag)), QString::fromUtf8(c.Current));
+    EXPECT_EQ(table.FieldValue(Package), c.Package ? QVariant(qint64(c.Package)) : QVariant());
+    EXPECT_EQ(table.State(), state) << "the mode stays";
+    EXPECT_EQ(table.Modified(), state != TDataSetState::dsBrowse);
+    if (c.On == Edit2) {
+      EXPECT_EQ(table.FieldValue(FullName), QVariant(u"Ким"_qs)) << "the typing stays";
+    }
+    if (c.What != TResyncCurrent::rcUnchanged) {
+      EXPECT_EQ(result.CurrentValues[Bag], QVariant(u"2"_qs));
+    }
+    EXPECT_EQ(result.Added + result.Changed + result.Deleted, 1);
+
+    if (state == TDataSetState::dsBrowse) continue;
+    const std::vector<TBagRow> before = Register->Rows();
+    EXPECT_EQ(PostFailure(), c.PostFailure);
+    if (c.PostFailure) {
+      EXPECT_EQ(Register->Rows(), before) << "the other desk's change is kept";
+      EXPECT_EQ(table.State(), state);
+    } else {
+      EXPECT_EQ(Register->Rows().size(), before.size() + (state == TDataSetState::dsInsert ? 1 : 0));
+      EXPECT_EQ(table.Resync().Added, 0) << "this desk's own post is no news";
+    }
+  }
+}
+
+TEST_P(DataSet, ACurrentBagDeletedElsewhereGivesWayToTheNextSurvivorOrThePreviousOne) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3), Row(u"4"_qs, 4), Row(u"5"_qs, 5)});
+  Table->MoveTo(1);
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" IN ('2', '3')"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table->RecNo(), 1);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("4"));
+
+  Table->MoveTo(2);
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" IN ('1', '5')"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Bags(), QStringList{u"4"_qs});
+  EXPECT_EQ(Table->RecNo(), 0) << "after the last, the previous";
+
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\""));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(Table->RecNo(), -1);
+  EXPECT_TRUE(Table->IsEmpty());
+
+  Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('6'), ('7')"));
+  const TResyncResult arrived = Table->Resync();
+  EXPECT_EQ(arrived.Current, TResyncCurrent::rcFirstArrived);
+  EXPECT_EQ(arrived.Added, 2);
+  EXPECT_EQ(Table->RecNo(), 0);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("6"));
+}
+
+// The grid follows the rows by these events; the bound controls reload only on deRecordChange,
+// which must not come while a record is edited (its typing would be lost).
+TEST_P(DataSet, LinksHearEachRowAndARecordChangeOnlyWhenTheShownBagChanged) {
+  Open({Row(u"1"_qs, 1), Row(u"2"_qs, 2), Row(u"3"_qs, 3)});
+  TEventLog log;
+  Table->AddLink(&log);
+  Table->MoveTo(2);
+  Table->Edit();
+  Table->SetFieldText(FullName, QStringLiteral("Ким"));
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '1'"));
+  Register->Execute(QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Петров'"));
+  Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('4')"));
+  Table->Resync();
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{
+                            {E::deRowChanged, 1}, {E::deBeforeRowDelete, 0}, {E::deRowDeleted, 0},
+                            {E::deBeforeRowInsert, 2}, {E::deRowInserted, 2}}));
+  EXPECT_EQ(Table->RecNo(), 1);
+
+  Table->Cancel();
+  log.Events.clear();
+  Table->Resync();
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowChanged, 1}, {E::deRecordChange, 0}}))
+      << "back in browse mode the bag takes the change it was spared";
+  EXPECT_EQ(Table->FieldValue(FullName), QVariant(u"Петров"_qs));
+  Table->RemoveLink(&log);
+}
+
+// Many rows gone at once reach the links as one reset (a view's removal of one row costs as
+// much as the register is long); the current record is found the same way.
+TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKept) {
+  std::vector<TBagRow> rows;
+  for (int n = 0; n < 100; ++n) rows.push_back(Row(QString::number(n), n));
+  Open(rows);
+  TEventLog log;
+  Table->AddLink(&log);
+  Table->MoveTo(51);
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" % 2 = 0"));
+  EXPECT_EQ(Table->Resync().Deleted, 50);
+  using E = TDataEvent;
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}}));
+  EXPECT_EQ(Table->RecordCount(), 50);
+  EXPECT_EQ(Table->RecNo(), 25);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("51"));
+
+  log.Events.clear();
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" BETWEEN 21 AND 91"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}, {E::deScroll, 10}, {E::deRecordChange, 0}}));
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("93")) << "the next survivor";
+
+  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" > 7"));
+  EXPECT_EQ(Table->Resync().Deleted, 10);
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("7")) << "after the last, the previous";
+  Table->RemoveLink(&log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DataSet,

@@ -87,6 +87,15 @@ void TPgTestCluster::CreateRegister(const QString& dbname, const QString& deskRo
   Psql(dbname, QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE inkassatsiya_desk").arg(deskRole));
 }
 
+void TPgTestCluster::InsertGeneratedBags(const QString& dbname, int count) const {
+  Psql(dbname, QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", "
+                              "\"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' || n, "
+                              "'407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
+                              "'Иванов ' || n FROM generate_series(1, %1) AS n")
+                   .arg(count));
+  Psql(dbname, QStringLiteral("VACUUM ANALYZE \"Clients\""));
+}
+
 void TPgTestCluster::Psql(const QString& dbname, const QString& sql) const {
   Run(PgBin("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
                       QStringLiteral("-d"), ConnInfo(dbname, Superuser), QStringLiteral("-c"), sql});

@@ -32,6 +32,9 @@ public:
   // Creates database dbname and runs app/schema-postgresql.sql in it with psql as the
   // administrator does, then creates the login role deskRole in the desks' group role.
   void CreateRegister(const QString& dbname, const QString& deskRole) const;
+  // Inserts `count` generated bags into the register dbname, the same InsertGeneratedBags
+  // (tests/app/AppTestSupport.h) writes into a file, and has the server analyse the table.
+  void InsertGeneratedBags(const QString& dbname, int count) const;
   // Runs SQL through psql as the superuser in dbname, stopping at the first error; throws
   // std::runtime_error with psql's output when it fails.
   void Psql(const QString& dbname, const QString& sql) const;

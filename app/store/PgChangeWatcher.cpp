@@ -1,0 +1,187 @@
+#include "app/store/PgChangeWatcher.h"
+
+#include <libpq-fe.h>
+
+#include "app/store/PgConnection.h"
+#include "app/store/PgError.h"
+
+namespace {
+
+const char* const ListenStatement = "LISTEN clients_changed";
+// An empty statement: the cheapest exchange that proves the server is still there.
+const char* const CheckStatement = "";
+
+// The connection string with the settings TPgConnection gives its sessions: the string is
+// expanded in place of "dbname", so it overrides the defaults before it.
+class TConnectParameters {
+public:
+  explicit TConnectParameters(const QString& conninfo)
+      : FTimeout(QByteArray::number(TPgConnection::DefaultConnectTimeoutSeconds)), FExpanded(conninfo.toUtf8()) {}
+  const char* const* Keywords() const { return FKeywords; }
+  const char* const* Values() const { return FValues; }
+
+private:
+  QByteArray FTimeout;
+  QByteArray FExpanded;
+  const char* const FKeywords[5] = {"connect_timeout", "fallback_application_name", "dbname", "client_encoding",
+                                    nullptr};
+  const char* const FValues[5] = {FTimeout.constData(), "inkassatsiya", FExpanded.constData(), "UTF8", nullptr};
+};
+
+QString ConnectionMessage(const PGconn* connection) {
+  return connection ? QString::fromUtf8(PQerrorMessage(connection)).trimmed() : QStringLiteral("out of memory");
+}
+
+}  // namespace
+
+void TPgChangeWatcher::TFinisher::operator()(pg_conn* connection) const { PQfinish(connection); }
+
+void TPgChangeWatcher::TLaterDeleter::operator()(QSocketNotifier* notifier) const {
+  notifier->setEnabled(false);
+  notifier->deleteLater();
+}
+
+TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid, int checkMs)
+    : FConnInfo(conninfo), FOwnBackendPid(std::move(ownBackendPid)), FCheckMs(checkMs) {
+  const TConnectParameters parameters(FConnInfo);
+  FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
+  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw PgError(ConnectionMessage(FConnection.get()));
+  const std::unique_ptr<PGresult, decltype(&PQclear)> listening(PQexec(FConnection.get(), ListenStatement), PQclear);
+  if (PQresultStatus(listening.get()) != PGRES_COMMAND_OK) {
+    throw PgError(listening ? QString::fromUtf8(PQresultErrorMessage(listening.get())).trimmed()
+                            : ConnectionMessage(FConnection.get()),
+                  QString::fromUtf8(PQresultErrorField(listening.get(), PG_DIAG_SQLSTATE)));
+  }
+  // From now on a send that the socket cannot take at once fails instead of waiting, and so
+  // does the goodbye PQfinish sends to a server that went silent.
+  PQsetnonblocking(FConnection.get(), 1);
+
+  FRetry.setSingleShot(true);
+  FRetry.setInterval(RetryMs);
+  QObject::connect(&FRetry, &QTimer::timeout, &FRetry, [this] { Connect(); });
+  FGiveUp.setSingleShot(true);
+  FGiveUp.setInterval(2 * FCheckMs);
+  QObject::connect(&FGiveUp, &QTimer::timeout, &FGiveUp, [this] { Lose(); });
+  FCheck.setInterval(FCheckMs);
+  QObject::connect(&FCheck, &QTimer::timeout, &FCheck, [this] { Check(); });
+  FTell.setSingleShot(true);
+  FTell.setInterval(CoalesceMs);
+  QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] { FChanged(); });
+}
+
+void TPgChangeWatcher::Start(std::function<void()> changed) {
+  FChanged = std::move(changed);
+  FCheck.start();
+  Watch(QSocketNotifier::Read);
+  // What arrived with the answer to LISTEN is already read off the socket.
+  Read();
+}
+
+void TPgChangeWatcher::Connect() {
+  const TConnectParameters parameters(FConnInfo);
+  FConnection.reset(PQconnectStartParams(parameters.Keywords(), parameters.Values(), 1));
+  if (PQstatus(FConnection.get()) == CONNECTION_BAD) {
+    Lose();
+    return;
+  }
+  PQsetnonblocking(FConnection.get(), 1);
+  FState = TState::sConnecting;
+  FGiveUp.start();
+  // libpq's first step waits for the socket to take data.
+  Watch(QSocketNotifier::Write);
+}
+
+void TPgChangeWatcher::Advance() {
+  switch (PQconnectPoll(FConnection.get())) {
+    case PGRES_POLLING_READING:
+      Watch(QSocketNotifier::Read);
+      return;
+    case PGRES_POLLING_WRITING:
+      Watch(QSocketNotifier::Write);
+      return;
+    case PGRES_POLLING_OK:
+      FState = TState::sSubscribing;
+      if (Send(ListenStatement)) Watch(QSocketNotifier::Read);
+      return;
+    default:
+      Lose();
+  }
+}
+
+void TPgChangeWatcher::SocketActive() {
+  if (FState == TState::sConnecting) {
+    Advance();
+  } else {
+    Read();
+  }
+}
+
+void TPgChangeWatcher::Read() {
+  PGconn* connection = FConnection.get();
+  if (!PQconsumeInput(connection)) {
+    Lose();
+    return;
+  }
+  while (FAwaitingAnswer && !PQisBusy(connection)) {
+    const std::unique_ptr<PGresult, decltype(&PQclear)> result(PQgetResult(connection), PQclear);
+    if (!result) {
+      FAwaitingAnswer = false;
+      if (FState == TState::sSubscribing) {
+        FState = TState::sListening;
+        FGiveUp.stop();
+        Tell();
+      }
+    } else if (const ExecStatusType status = PQresultStatus(result.get());
+               status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY) {
+      Lose();
+      return;
+    }
+  }
+  while (PGnotify* raw = PQnotifies(connection)) {
+    const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);
+    if (FState == TState::sListening && notification->be_pid != FOwnBackendPid()) Tell();
+  }
+  if (PQstatus(connection) != CONNECTION_OK) Lose();
+}
+
+void TPgChangeWatcher::Check() {
+  if (FState != TState::sListening) return;
+  // The previous check is still unanswered after a whole interval: the session went silent.
+  if (FAwaitingAnswer) {
+    Lose();
+    return;
+  }
+  Send(CheckStatement);
+}
+
+bool TPgChangeWatcher::Send(const char* sql) {
+  if (!PQsendQuery(FConnection.get(), sql) || PQflush(FConnection.get()) != 0) {
+    Lose();
+    return false;
+  }
+  FAwaitingAnswer = true;
+  return true;
+}
+
+void TPgChangeWatcher::Watch(QSocketNotifier::Type type) {
+  const int socket = PQsocket(FConnection.get());
+  if (socket < 0) {
+    Lose();
+    return;
+  }
+  FNotifier.reset(new QSocketNotifier(socket, type));
+  QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(), [this] { SocketActive(); });
+}
+
+void TPgChangeWatcher::Tell() {
+  if (!FTell.isActive()) FTell.start();
+}
+
+void TPgChangeWatcher::Lose() {
+  FNotifier.reset();
+  FConnection.reset();
+  FState = TState::sDown;
+  FAwaitingAnswer = false;
+  FGiveUp.stop();
+  FRetry.start();
+}

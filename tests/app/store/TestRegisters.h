@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "app/store/ADOConnection.h"
+#include "app/store/PgConnection.h"
+#include "tests/app/AppTestSupport.h"
+
+// A register for the data set under test, and another desk's view of it, on one engine. SQL
+// given to Execute quotes "Clients", which both engines read alike.
+class TRegister {
+public:
+  virtual ~TRegister() = default;
+  // An empty register holding `rows`, in this order.
+  virtual void Create(const std::vector<TBagRow>& rows) = 0;
+  virtual TADOConnection& Connection() = 0;
+  virtual void Execute(const QString& sql) = 0;
+  // Every stored row, in the order added.
+  virtual std::vector<TBagRow> Rows() = 0;
+};
+
+// db.mdb in a temporary folder, the working directory while the register lives.
+class TFileRegister : public TRegister {
+public:
+  void Create(const std::vector<TBagRow>& rows) override { CreateClientsDatabase(Db(), rows); }
+  TADOConnection& Connection() override { return FConnection; }
+  void Execute(const QString& sql) override { ExecuteSql(Db(), sql); }
+  std::vector<TBagRow> Rows() override { return ReadBags(Db()); }
+
+private:
+  QString Db() const { return FDir.Path(QStringLiteral("db.mdb")); }
+  TTempWorkDir FDir;
+  TADOConnection FConnection{QStringLiteral("db.mdb"), 2000};
+};
+
+// The register of the test cluster (TPgTestEnvironment), reached as a desk; the other view is
+// the administrator's, who may also add the uniqueness rule "BagNumbers".
+class TServerRegister : public TRegister {
+public:
+  TServerRegister();
+  // Emptied, its keys counting from 1 again, without the uniqueness rule.
+  void Create(const std::vector<TBagRow>& rows) override;
+  TADOConnection& Connection() override { return FConnection; }
+  void Execute(const QString& sql) override { FOther.Execute(sql); }
+  std::vector<TBagRow> Rows() override;
+
+private:
+  TPgConnection FOther;
+  TADOConnection FConnection;
+};
