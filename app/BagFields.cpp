@@ -2,8 +2,8 @@
 
 namespace {
 
-constexpr const char16_t* Names[BagFieldCount] = {u"Номер сумки", u"Номер пакета", u"Получатель", u"Счет",
-                                                  u"Инн",         u"Символ",       u"ФИО"};
+constexpr const char16_t* Names[BagFieldCount] = {
+    u"Номер сумки", u"Номер пакета", u"Получатель", u"Счет", u"Инн", u"Символ", u"ФИО"};
 
 }  // namespace
 

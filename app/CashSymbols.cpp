@@ -33,8 +33,8 @@ QStringList CashSymbolItems() {
 QString CashSymbolHint() {
   QStringList lines;
   for (const TCashSymbol& symbol : CashSymbols)
-    lines << QString::fromUtf16(symbol.Code) + QStringLiteral(" - ") + QString::fromUtf16(symbol.Kind) +
-                 QString::fromUtf16(symbol.HintTail);
+    lines << QString::fromUtf16(symbol.Code) + QStringLiteral(" - ") +
+                 QString::fromUtf16(symbol.Kind) + QString::fromUtf16(symbol.HintTail);
   return lines.join(u'\r');
 }
 

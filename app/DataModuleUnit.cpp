@@ -20,7 +20,8 @@ constexpr int ChangePollMs = 250;
 std::unique_ptr<TADOConnection> RegisterConnection() {
   if (std::optional<TServerConnection> server = ReadStoreSettings(StoreSettingsPath()))
     return std::make_unique<TADOConnection>(std::move(*server));
-  return std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs, &ShowDatabaseWait);
+  return std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs,
+                                          &ShowDatabaseWait);
 }
 
 }  // namespace
@@ -40,21 +41,26 @@ std::vector<TFieldDef> ClientsFields() {
 
 TForm2::TForm2(TForm1& form1)
     : ADOConnection1(RegisterConnection()),
-      ADOTable1(std::make_unique<TADOTable>(*ADOConnection1, QStringLiteral("Clients"), ClientsFields())),
+      ADOTable1(
+          std::make_unique<TADOTable>(*ADOConnection1, QStringLiteral("Clients"), ClientsFields())),
       DataSource1(std::make_unique<TDataSource>(*ADOTable1)),
       FForm1(form1) {
   ADOConnection1->Open();
   // Made before the rows are read, so that no change committed in between goes untold.
-  std::unique_ptr<TChangeWatcher> watcher = ADOConnection1->Engine().MakeChangeWatcher(ChangePollMs);
+  std::unique_ptr<TChangeWatcher> watcher =
+      ADOConnection1->Engine().MakeChangeWatcher(ChangePollMs);
   ADOTable1->Open();
   // The operator always sees which register the window works on.
-  FForm1.setWindowTitle(QStringLiteral("%1 — %2").arg(TApplication::Title(), ADOConnection1->Engine().Name()));
+  FForm1.setWindowTitle(
+      QStringLiteral("%1 — %2").arg(TApplication::Title(), ADOConnection1->Engine().Name()));
   FForm1.SetDataSource(DataSource1.get());
   FPreviousOnException = TApplication::SetOnException(RecordConflictHandler(*ADOTable1));
   FLiveRegister = std::make_unique<TLiveRegister>(
       *ADOTable1, std::move(watcher),
       [&form1](const TResyncResult& result) { Guarded([&] { form1.RegisterResynced(result); }); },
-      [&form1](const EDatabaseError& error) { Guarded([&] { form1.RegisterResyncFailed(error); }); });
+      [&form1](const EDatabaseError& error) {
+        Guarded([&] { form1.RegisterResyncFailed(error); });
+      });
 }
 
 TForm2::~TForm2() {

@@ -48,7 +48,11 @@ void ShowDatabaseWait(bool waiting) {
   QApplication::restoreOverrideCursor();
   for (const QPointer<QWidget>& window : over->Closed)
     QMetaObject::invokeMethod(
-        qApp, [window] { if (window) window->close(); }, Qt::QueuedConnection);
+        qApp,
+        [window] {
+          if (window) window->close();
+        },
+        Qt::QueuedConnection);
 }
 
 bool DatabaseWaiting() { return Deferral() != nullptr; }

@@ -15,7 +15,7 @@ namespace {
 
 // An open descriptor that is closed when it goes out of scope unless Close() took it.
 class TFileDescriptor {
- public:
+public:
   explicit TFileDescriptor(int fd) : FFd(fd) {}
   ~TFileDescriptor() {
     if (FFd >= 0) ::close(FFd);
@@ -29,7 +29,7 @@ class TFileDescriptor {
   // only here).
   bool Close() { return ::close(std::exchange(FFd, -1)) == 0; }
 
- private:
+private:
   int FFd;
 };
 
@@ -58,8 +58,8 @@ TFileDescriptor CreateSibling(const QByteArray& target, QByteArray& name) {
 
 // Makes the rename itself survive a power cut; the file is in place whatever this reports.
 void SyncFolder(const QString& path) {
-  const TFileDescriptor folder(
-      ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const TFileDescriptor folder(::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                                      O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.Valid()) ::fsync(folder.Get());
 }
 

@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 
-EIniFileException::EIniFileException(const QString& message) : std::runtime_error(message.toStdString()) {}
+EIniFileException::EIniFileException(const QString& message)
+    : std::runtime_error(message.toStdString()) {}
 
 QString EIniFileException::Message() const { return QString::fromUtf8(what()); }
 
@@ -40,8 +41,9 @@ auto Converted(TConversion conversion) {
 }
 
 QString DecodeCp1251(const QByteArray& bytes) {
-  return QString::fromStdU16String(Converted(
-      [&] { return DecodeWin1251({bytes.constData(), static_cast<std::size_t>(bytes.size())}); }));
+  return QString::fromStdU16String(Converted([&] {
+    return DecodeWin1251({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+  }));
 }
 
 // The Windows-1251 bytes of `text`, or the first character the code page lacks.
@@ -61,7 +63,7 @@ std::pair<std::optional<QByteArray>, char32_t> EncodeCp1251(const QString& text)
 // The text of the file: Windows-1251, or UTF-8 when the file starts with the UTF-8 byte-order
 // mark (as text editors save it). The mark belongs to no line; it is kept when writing.
 class TFileText {
- public:
+public:
   explicit TFileText(const QByteArray& file)
       : FUtf8(file.startsWith(Utf8Bom)), FBody(FUtf8 ? file.mid(Utf8Bom.size()) : file) {}
 
@@ -70,7 +72,9 @@ class TFileText {
   QByteArray File() const { return FUtf8 ? Utf8Bom + FBody : FBody; }
   const char* EncodingName() const { return FUtf8 ? "UTF-8" : "Windows-1251"; }
 
-  QString Decode(const QByteArray& bytes) const { return FUtf8 ? QString::fromUtf8(bytes) : DecodeCp1251(bytes); }
+  QString Decode(const QByteArray& bytes) const {
+    return FUtf8 ? QString::fromUtf8(bytes) : DecodeCp1251(bytes);
+  }
 
   // The bytes of `text`, or the first character the encoding cannot hold (for UTF-8, a lone
   // surrogate).
@@ -92,7 +96,7 @@ class TFileText {
     return bytes.value_or(QByteArray());
   }
 
- private:
+private:
   static inline const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
   bool FUtf8;
@@ -121,10 +125,10 @@ std::vector<TLine> SplitLines(const QByteArray& file) {
 // Where a key is, or would go, in a file.
 struct TPlace {
   std::vector<TLine> Lines;
-  std::optional<std::size_t> Section;   // header line of the first matching section
-  std::optional<std::size_t> Key;       // the first matching key line in it
-  std::size_t LastFilled = 0;           // last non-blank line of that section (or its header)
-  QByteArray Value;                     // raw text after '=' of the key line
+  std::optional<std::size_t> Section;  // header line of the first matching section
+  std::optional<std::size_t> Key;      // the first matching key line in it
+  std::size_t LastFilled = 0;          // last non-blank line of that section (or its header)
+  QByteArray Value;                    // raw text after '=' of the key line
 };
 
 TPlace Locate(const TFileText& text, const QString& section, const QString& key) {
@@ -139,7 +143,8 @@ TPlace Locate(const TFileText& text, const QString& section, const QString& key)
     if (content.startsWith('[')) {
       if (place.Section) break;
       const qsizetype close = content.indexOf(']');
-      if (sameName(content.mid(1, close < 0 ? -1 : close - 1), section)) place.Section = place.LastFilled = i;
+      if (sameName(content.mid(1, close < 0 ? -1 : close - 1), section))
+        place.Section = place.LastFilled = i;
       continue;
     }
     if (!place.Section) continue;
@@ -155,7 +160,8 @@ TPlace Locate(const TFileText& text, const QString& section, const QString& key)
 
 QString Unquote(QString value) {
   value = value.trimmed();
-  if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+  if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+      value.back() == value.front())
     value = value.mid(1, value.size() - 2);
   return value;
 }
@@ -167,13 +173,16 @@ std::optional<TFileText> ReadText(const QString& path) {
   return TFileText(file.readAll());
 }
 
-QString NativePath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
+QString NativePath(const QString& path) {
+  return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
 
 }  // namespace
 
 TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
 
-QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+QString TIniFile::ReadString(const QString& section, const QString& key,
+                             const QString& defaultValue) const {
   const std::optional<TFileText> text = ReadText(FPath);
   if (!text) return defaultValue;
   const TPlace place = Locate(*text, section, key);
@@ -205,9 +214,11 @@ QStringList TIniFile::ReadSection(const QString& section) const {
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
   if (value.contains(u'\n') || value.contains(u'\r'))
-    throw EIniFileException(QStringLiteral("Cannot write to %1: the value of \"%2\" has a line break")
-                                .arg(NativePath(FPath), key));
-  const EIniFileException unableToWrite(QStringLiteral("Unable to write to %1").arg(NativePath(FPath)));
+    throw EIniFileException(
+        QStringLiteral("Cannot write to %1: the value of \"%2\" has a line break")
+            .arg(NativePath(FPath), key));
+  const EIniFileException unableToWrite(
+      QStringLiteral("Unable to write to %1").arg(NativePath(FPath)));
   TFileText text{QByteArray()};
   if (QFileInfo::exists(FPath)) {
     QFile existing(FPath);
@@ -218,8 +229,10 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
   const auto [encoded, missing] = text.Encode(value);
   if (!encoded)
     throw EIniFileException(
-        QStringLiteral("Cannot write to %1: the value of \"%2\" has the character U+%3, which %4 lacks")
-            .arg(NativePath(FPath), key, QString::number(missing, 16).toUpper().rightJustified(4, u'0'),
+        QStringLiteral(
+            "Cannot write to %1: the value of \"%2\" has the character U+%3, which %4 lacks")
+            .arg(NativePath(FPath), key,
+                 QString::number(missing, 16).toUpper().rightJustified(4, u'0'),
                  QString::fromLatin1(text.EncodingName())));
 
   QByteArray& file = text.Body();
@@ -227,7 +240,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
   const QByteArray eol =
       place.Lines.empty() || place.Lines.front().ContentEnd == place.Lines.front().End
           ? QByteArray("\r\n")
-          : file.mid(place.Lines.front().ContentEnd, place.Lines.front().End - place.Lines.front().ContentEnd);
+          : file.mid(place.Lines.front().ContentEnd,
+                     place.Lines.front().End - place.Lines.front().ContentEnd);
   const QByteArray entry = text.EncodeName(key) + '=' + *encoded;
   if (place.Key) {
     const TLine& line = place.Lines[*place.Key];

@@ -6,7 +6,7 @@
 
 // A failure of the settings file; what() is the message in UTF-8, ready for the error box.
 class EIniFileException : public std::runtime_error {
- public:
+public:
   explicit EIniFileException(const QString& message);
   QString Message() const;
 };
@@ -29,7 +29,7 @@ class EIniFileException : public std::runtime_error {
 //   by a plain file, never written through.
 // The file is opened and closed within each call; nothing is cached.
 class TIniFile {
- public:
+public:
   explicit TIniFile(QString path);
 
   QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
@@ -47,6 +47,6 @@ class TIniFile {
   // Preconditions: section and key are non-empty, without line breaks, '=' or ']'.
   void WriteString(const QString& section, const QString& key, const QString& value);
 
- private:
+private:
   QString FPath;
 };

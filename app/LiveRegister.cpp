@@ -13,9 +13,12 @@ constexpr int FailureRetryMs = 1000;
 
 }  // namespace
 
-TLiveRegister::TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> watcher, TResynced resynced,
-                             TFailed failed)
-    : FTable(table), FWatcher(std::move(watcher)), FResynced(std::move(resynced)), FFailed(std::move(failed)) {
+TLiveRegister::TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> watcher,
+                             TResynced resynced, TFailed failed)
+    : FTable(table),
+      FWatcher(std::move(watcher)),
+      FResynced(std::move(resynced)),
+      FFailed(std::move(failed)) {
   FLater.setSingleShot(true);
   QObject::connect(&FLater, &QTimer::timeout, &FLater, [this] { TryResync(); });
   FTable.AddLink(this);
@@ -25,7 +28,8 @@ TLiveRegister::TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> w
 TLiveRegister::~TLiveRegister() { FTable.RemoveLink(this); }
 
 void TLiveRegister::DataEvent(TDataEvent event, int) {
-  if (event != TDataEvent::deUpdateState || !FSpared || FTable.State() != TDataSetState::dsBrowse) return;
+  if (event != TDataEvent::deUpdateState || !FSpared || FTable.State() != TDataSetState::dsBrowse)
+    return;
   // Not from inside the data set's own notification: once it has finished.
   FSpared = false;
   FPending = true;

@@ -30,7 +30,8 @@ public:
 
   // Attaches to `table`, which must outlive it, and starts the watcher. The callbacks run from
   // the event loop and must not throw.
-  TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> watcher, TResynced resynced, TFailed failed);
+  TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> watcher, TResynced resynced,
+                TFailed failed);
   ~TLiveRegister() override;
   TLiveRegister(const TLiveRegister&) = delete;
   TLiveRegister& operator=(const TLiveRegister&) = delete;
@@ -46,7 +47,7 @@ private:
   std::unique_ptr<TChangeWatcher> FWatcher;
   TResynced FResynced;
   TFailed FFailed;
-  QTimer FLater;         // the next try, after a busy moment or a failure
-  bool FPending = false; // told of a change not yet taken
-  bool FSpared = false;  // the record being edited was spared a change
+  QTimer FLater;          // the next try, after a busy moment or a failure
+  bool FPending = false;  // told of a change not yet taken
+  bool FSpared = false;   // the record being edited was spared a change
 };

@@ -59,7 +59,8 @@ TForm1::~TForm1() = default;
 
 void TForm1::SetUpControls() {
   const Ui::TForm1& ui = *FControls;
-  for (QLabel* caption : {ui.Label2, ui.Label10, ui.Label3, ui.Label4, ui.Label5, ui.Label7, ui.Label6})
+  for (QLabel* caption :
+       {ui.Label2, ui.Label10, ui.Label3, ui.Label4, ui.Label5, ui.Label7, ui.Label6})
     caption->setFont(Tahoma(15));
   // Both page captions fit side by side, as on the classic page control.
   ui.pgcQRDetails->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
@@ -67,14 +68,16 @@ void TForm1::SetUpControls() {
   // control and the panel beneath it need not be painted first on every repaint.
   ui.pbPreview->setAttribute(Qt::WA_OpaquePaintEvent);
 
-  for (const TBagField field : AllBagFields) BagEditor(field).Link->SetDataField(BagFieldName(field));
+  for (const TBagField field : AllBagFields)
+    BagEditor(field).Link->SetDataField(BagFieldName(field));
   ui.DBEdit3->SetMaxLength(20);
   ui.DBComboBox1->addItems(CashSymbolItems());
   ui.DBComboBox1->setCurrentIndex(-1);
 
   ui.DBGrid1->setFocus();
-  setFixedSize(ui.ClientArea->minimumWidth(), ui.MainMenu1->sizeHint().height() + ui.ClientArea->minimumHeight() +
-                                                   ui.StatusBar1->sizeHint().height());
+  setFixedSize(ui.ClientArea->minimumWidth(), ui.MainMenu1->sizeHint().height() +
+                                                  ui.ClientArea->minimumHeight() +
+                                                  ui.StatusBar1->sizeHint().height());
   move(0, 0);
 }
 
@@ -83,19 +86,24 @@ void TForm1::ConnectEvents() {
   connect(ui.Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
   connect(ui.Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
   connect(ui.Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
-  connect(ui.DBEdit1, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit1Change(); }); });
-  connect(ui.DBEdit2, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
-  connect(ui.DBEdit3, &QLineEdit::textChanged, this, [this] { Guarded([this] { DBEdit2Change(); }); });
+  connect(ui.DBEdit1, &QLineEdit::textChanged, this,
+          [this] { Guarded([this] { DBEdit1Change(); }); });
+  connect(ui.DBEdit2, &QLineEdit::textChanged, this,
+          [this] { Guarded([this] { DBEdit2Change(); }); });
+  connect(ui.DBEdit3, &QLineEdit::textChanged, this,
+          [this] { Guarded([this] { DBEdit2Change(); }); });
   ui.DBEdit3->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
   ui.DBEdit4->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
-  connect(ui.DBGrid1, &TDBGrid::CellClick, this, [this] { Guarded([this] { DBGrid1CellClick(); }); });
+  connect(ui.DBGrid1, &TDBGrid::CellClick, this,
+          [this] { Guarded([this] { DBGrid1CellClick(); }); });
   connect(ui.StringGrid1, &TStringGrid::KeyPress, this,
           [this](QChar& key) { Guarded([&] { StringGrid1KeyPress(key); }); });
   connect(ui.StringGrid1, &TStringGrid::SelectCell, this,
           [this](int col, int row) { Guarded([&] { StringGrid1SelectCell(col, row); }); });
-  connect(ui.StringGrid1, &TStringGrid::SetEditText, this, [this](int col, int row, const QString& value) {
-    Guarded([&] { StringGrid1SetEditText(col, row, value); });
-  });
+  connect(ui.StringGrid1, &TStringGrid::SetEditText, this,
+          [this](int col, int row, const QString& value) {
+            Guarded([&] { StringGrid1SetEditText(col, row, value); });
+          });
   connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
@@ -108,15 +116,16 @@ void TForm1::SetDataSource(TDataSource* source) {
   // account editors start as they receive their values then describe the whole record.
   ui.DBEdit6->SetDataSource(source);
   ui.DBComboBox1->SetDataSource(source);
-  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3, ui.DBEdit4, ui.DBEdit5}) edit->SetDataSource(source);
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3, ui.DBEdit4, ui.DBEdit5})
+    edit->SetDataSource(source);
   ui.DBGrid1->SetDataSource(source);
 }
 
 void TForm1::FormCreate() {
   FOffice = std::make_unique<TOOCalc>();
   FControls->DBComboBox1->setToolTip(CashSymbolHint());
-  FControls->DBEdit2->setToolTip(QStringLiteral(
-      "Указывается точное краткое наименование организации (уточняйте в банке)"));
+  FControls->DBEdit2->setToolTip(
+      QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
   FQRSymbol = std::make_unique<TQRSymbol>();
   FQRSymbol->RegisterTextEncoder(7, &NewEncoder<TWin1251Encoder>);
   FQRSymbol->RegisterTextEncoder(6, &NewEncoder<TURLEncoder>);
@@ -161,13 +170,20 @@ TForm1::TBagEditor TForm1::BagEditor(TBagField field) const {
   const Ui::TForm1& ui = *FControls;
   const auto Bound = [](auto* editor) { return TBagEditor{editor, editor}; };
   switch (field) {
-    case TBagField::BagNumber: return Bound(ui.DBEdit1);
-    case TBagField::PackageNumber: return Bound(ui.DBEdit6);
-    case TBagField::Recipient: return Bound(ui.DBEdit2);
-    case TBagField::Account: return Bound(ui.DBEdit3);
-    case TBagField::Inn: return Bound(ui.DBEdit4);
-    case TBagField::CashSymbol: return Bound(ui.DBComboBox1);
-    case TBagField::FullName: return Bound(ui.DBEdit5);
+    case TBagField::BagNumber:
+      return Bound(ui.DBEdit1);
+    case TBagField::PackageNumber:
+      return Bound(ui.DBEdit6);
+    case TBagField::Recipient:
+      return Bound(ui.DBEdit2);
+    case TBagField::Account:
+      return Bound(ui.DBEdit3);
+    case TBagField::Inn:
+      return Bound(ui.DBEdit4);
+    case TBagField::CashSymbol:
+      return Bound(ui.DBComboBox1);
+    case TBagField::FullName:
+      return Bound(ui.DBEdit5);
   }
   return {};
 }
@@ -175,8 +191,9 @@ TForm1::TBagEditor TForm1::BagEditor(TBagField field) const {
 bool TForm1::HasUnsavedChange() const {
   const TADOTable& dataSet = FDataSource->DataSet();
   if (dataSet.State() == TDataSetState::dsBrowse) return false;
-  return dataSet.Modified() || std::any_of(std::begin(AllBagFields), std::end(AllBagFields),
-                                           [this](TBagField field) { return BagEditor(field).Link->IsModified(); });
+  return dataSet.Modified() ||
+         std::any_of(std::begin(AllBagFields), std::end(AllBagFields),
+                     [this](TBagField field) { return BagEditor(field).Link->IsModified(); });
 }
 
 void TForm1::ReceiptNameUpdate() {
@@ -195,7 +212,8 @@ void TForm1::BuildVoucherPayload() {
   FQRSymbol->BeginUpdate();
   FQRSymbol->SetText(ComposeVoucherPayload(
       {ui.DBEdit1->text(), ui.DBEdit6->text(), ui.DBEdit2->text(), ui.DBEdit3->text(),
-       ui.StringGrid1->Cells(DenominationSumCol, DenominationTotalRow), ui.DBComboBox1->currentText()}));
+       ui.StringGrid1->Cells(DenominationSumCol, DenominationTotalRow),
+       ui.DBComboBox1->currentText()}));
   try {
     FQRSymbol->EndUpdate(true);
   } catch (const EQRMatrixTooLarge&) {
@@ -221,7 +239,8 @@ void TForm1::RegisterResynced(const TResyncResult& result) {
   const QString note = ResyncNote(result);
   if (!note.isEmpty())
     FControls->StatusBar1->showMessage(note);
-  else if (!FResyncFailureNote.isEmpty() && FControls->StatusBar1->currentMessage() == FResyncFailureNote)
+  else if (!FResyncFailureNote.isEmpty() &&
+           FControls->StatusBar1->currentMessage() == FResyncFailureNote)
     FControls->StatusBar1->clearMessage();
   FResyncFailureNote.clear();
 }
@@ -242,8 +261,8 @@ void TForm1::Button1Click() {
   if (!dataSet.Modified()) return;
   // The checks only warn: the record is saved whatever they find.
   const Ui::TForm1& ui = *FControls;
-  const TBagTexts texts{ui.DBEdit1->text(), ui.DBEdit6->text(), ui.DBEdit2->text(), ui.DBEdit3->text(),
-                        ui.DBEdit4->text()};
+  const TBagTexts texts{ui.DBEdit1->text(), ui.DBEdit6->text(), ui.DBEdit2->text(),
+                        ui.DBEdit3->text(), ui.DBEdit4->text()};
   for (const TSaveWarning& warning : SaveWarnings(texts)) {
     ShowMessage(warning.Message);
     if (warning.Focus) BagEditor(*warning.Focus).Widget->setFocus();

@@ -25,11 +25,11 @@ class TForm1;
 // the voucher payload and its text, the register of bags and the menu. Its fixed layout is the
 // form app/MainForm.ui; the window sets the fonts, binds the controls and connects their events.
 // Fixed size (client area 778 x 547 below the menu, the status line StatusBar1 below it),
-// placed at the top-left corner of the screen. The controls keep their designer names; the less obvious ones: DBEdit1 bag number,
-// DBEdit6 package number, DBEdit2 recipient, DBEdit3 account, DBEdit4 INN, DBEdit5 full name,
-// DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить", Button3 "Добавить",
-// Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1 the register,
-// N2 "Добавить фирму", N3 "Экспорт в эксель".
+// placed at the top-left corner of the screen. The controls keep their designer names; the less
+// obvious ones: DBEdit1 bag number, DBEdit6 package number, DBEdit2 recipient, DBEdit3 account,
+// DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
+// Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
+// the register, N2 "Добавить фирму", N3 "Экспорт в эксель".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the

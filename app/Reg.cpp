@@ -101,7 +101,9 @@ void TForm4::ShowModally() {
   }
   // Without the dialog the firm name could never be typed in while the file is unwritable,
   // and the export needs it: so the dialog opens all the same and the error shows above it.
-  if (failure) QMetaObject::invokeMethod(this, [failure] { std::rethrow_exception(failure); }, Qt::QueuedConnection);
+  if (failure)
+    QMetaObject::invokeMethod(
+        this, [failure] { std::rethrow_exception(failure); }, Qt::QueuedConnection);
   exec();
 }
 

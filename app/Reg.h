@@ -16,7 +16,7 @@ class QPushButton;
 class TForm4 : public QDialog {
   Q_OBJECT
 
- public:
+public:
   // `iniPath` is the settings file; the program passes DefaultIniPath(), tests another file.
   // Loads the file (FormCreate); a missing or unreadable file leaves the defaults.
   explicit TForm4(QWidget* parent = nullptr, const QString& iniPath = DefaultIniPath());
@@ -45,10 +45,10 @@ class TForm4 : public QDialog {
   QLineEdit* Edit2;
   QPushButton* Button1;
 
- protected:
+protected:
   void keyPressEvent(QKeyEvent* event) override;
 
- private:
+private:
   void FormCreate();
   void Save();
 

@@ -9,7 +9,8 @@ namespace {
 // "Сумку 1234" or, without a number, "Сумку без номера".
 QString Bag(const TResyncResult& result) {
   const QString number = FieldDisplayText(result.CurrentValues[int(TBagField::BagNumber)]);
-  return number.isEmpty() ? QStringLiteral("Сумку без номера") : QStringLiteral("Сумку %1").arg(number);
+  return number.isEmpty() ? QStringLiteral("Сумку без номера")
+                          : QStringLiteral("Сумку %1").arg(number);
 }
 
 }  // namespace
@@ -20,15 +21,18 @@ QString ResyncNote(const TResyncResult& result) {
     case TResyncCurrent::rcFirstArrived:
       return QString();
     case TResyncCurrent::rcReloaded:
-      return Bag(result) + QStringLiteral(" изменили на другом рабочем месте: показаны её новые данные");
+      return Bag(result) +
+             QStringLiteral(" изменили на другом рабочем месте: показаны её новые данные");
     case TResyncCurrent::rcDeleted:
       return Bag(result) + QStringLiteral(" удалили на другом рабочем месте");
     case TResyncCurrent::rcChangedWhileEdited:
-      return Bag(result) + QStringLiteral(", которую вы правите, изменили на другом рабочем месте: "
-                                          "сохранить правку не выйдет, загрузите новые данные сумки");
+      return Bag(result) + QStringLiteral(
+                               ", которую вы правите, изменили на другом рабочем месте: "
+                               "сохранить правку не выйдет, загрузите новые данные сумки");
     case TResyncCurrent::rcDeletedWhileEdited:
-      return Bag(result) + QStringLiteral(", которую вы правите, удалили на другом рабочем месте: "
-                                          "сохранить правку не выйдет");
+      return Bag(result) + QStringLiteral(
+                               ", которую вы правите, удалили на другом рабочем месте: "
+                               "сохранить правку не выйдет");
   }
   return QString();
 }

@@ -32,8 +32,8 @@ namespace {
 
 QString ClassName(const std::type_info& type) {
   int status = 0;
-  std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
-                                               std::free);
+  std::unique_ptr<char, void (*)(void*)> name(
+      abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
   return QString::fromLatin1(status == 0 && name ? name.get() : type.name());
 }
 
@@ -59,7 +59,9 @@ QString StartupErrorText(std::exception_ptr error) {
   const QString technical =
       QStringLiteral("Exception %1 in module %2 at %3.\r\n%4%5\r\n")
           .arg(className, module,
-               QStringLiteral("%1").arg(quintptr(address), int(sizeof(void*) * 2), 16, QChar(u'0')).toUpper(),
+               QStringLiteral("%1")
+                   .arg(quintptr(address), int(sizeof(void*) * 2), 16, QChar(u'0'))
+                   .toUpper(),
                message, fullStop);
   return sentence.isEmpty() ? technical : sentence + QStringLiteral("\r\n") + technical;
 }

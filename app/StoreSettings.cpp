@@ -15,7 +15,8 @@ const QString ConnectionKey = QStringLiteral("connection");
 
 EDatabaseError Refused(const QString& settingsPath, const QString& reason, const QString& message) {
   return EDatabaseError(TDatabaseFailure::dfBadSettings, message,
-                        QDir::toNativeSeparators(QFileInfo(settingsPath).absoluteFilePath()), reason);
+                        QDir::toNativeSeparators(QFileInfo(settingsPath).absoluteFilePath()),
+                        reason);
 }
 
 }  // namespace
@@ -29,17 +30,21 @@ std::optional<TServerConnection> ReadStoreSettings(const QString& settingsPath) 
                   QStringLiteral("cannot read the file: %1").arg(file.errorString()));
   const TIniFile settings(settingsPath);
   if (!settings.SectionExists(Section))
-    throw Refused(settingsPath, QStringLiteral("в нём нет раздела [server]"), QStringLiteral("no section [server]"));
+    throw Refused(settingsPath, QStringLiteral("в нём нет раздела [server]"),
+                  QStringLiteral("no section [server]"));
   for (const QString& key : settings.ReadSection(Section)) {
     if (key.startsWith(u';') || key.startsWith(u'#')) continue;
     if (key.compare(ConnectionKey, Qt::CaseInsensitive) != 0)
-      throw Refused(settingsPath,
-                    QStringLiteral("в разделе [server] неизвестный ключ «%1» (там бывает только connection)").arg(key),
-                    QStringLiteral("unknown key \"%1\" in section [server]").arg(key));
+      throw Refused(
+          settingsPath,
+          QStringLiteral("в разделе [server] неизвестный ключ «%1» (там бывает только connection)")
+              .arg(key),
+          QStringLiteral("unknown key \"%1\" in section [server]").arg(key));
   }
   const QString conninfo = settings.ReadString(Section, ConnectionKey, QString());
   if (conninfo.trimmed().isEmpty())
-    throw Refused(settingsPath, QStringLiteral("в разделе [server] не задана строка подключения connection"),
+    throw Refused(settingsPath,
+                  QStringLiteral("в разделе [server] не задана строка подключения connection"),
                   QStringLiteral("no connection string in section [server]"));
   std::optional<TPgConnInfo> parsed;
   try {
@@ -48,11 +53,14 @@ std::optional<TServerConnection> ReadStoreSettings(const QString& settingsPath) 
     // libpq quotes a malformed URI whole, and it may hold a password.
     QString message = QString::fromUtf8(e.what());
     message.replace(conninfo, QStringLiteral("<connection>"));
-    throw Refused(settingsPath, QStringLiteral("строку подключения connection не удалось прочитать"), message);
+    throw Refused(settingsPath,
+                  QStringLiteral("строку подключения connection не удалось прочитать"), message);
   }
   if (parsed->HasPassword())
-    throw Refused(settingsPath,
-                  QStringLiteral("в строке подключения есть пароль, а ему место в файле ~/.pgpass (см. README)"),
-                  QStringLiteral("the connection string carries a password"));
+    throw Refused(
+        settingsPath,
+        QStringLiteral(
+            "в строке подключения есть пароль, а ему место в файле ~/.pgpass (см. README)"),
+        QStringLiteral("the connection string carries a password"));
   return TServerConnection{conninfo};
 }

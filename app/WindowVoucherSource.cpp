@@ -27,13 +27,15 @@ QString TWindowVoucherSource::FieldText(TBagField name) const {
 }
 
 TVoucherBag TWindowVoucherSource::Bag() const {
-  return {FieldText(TBagField::BagNumber), FieldText(TBagField::Recipient),  FieldText(TBagField::Account),
-          FieldText(TBagField::Inn),       FieldText(TBagField::CashSymbol), FieldText(TBagField::FullName)};
+  return {FieldText(TBagField::BagNumber),  FieldText(TBagField::Recipient),
+          FieldText(TBagField::Account),    FieldText(TBagField::Inn),
+          FieldText(TBagField::CashSymbol), FieldText(TBagField::FullName)};
 }
 
 TDenominationRow TWindowVoucherSource::DenominationRow(int row) const {
   const TStringGrid& grid = *FWindow.Controls().StringGrid1;
-  return {grid.Cells(0, row), grid.Cells(DenominationCountCol, row), grid.Cells(DenominationSumCol, row)};
+  return {grid.Cells(0, row), grid.Cells(DenominationCountCol, row),
+          grid.Cells(DenominationSumCol, row)};
 }
 
 QString TWindowVoucherSource::Total() const {
@@ -46,4 +48,6 @@ const TQRSymbol& TWindowVoucherSource::QRSymbol() const { return FWindow.QRSymbo
 
 void TWindowVoucherSource::ShowMessage(const QString& message) { ::ShowMessage(message); }
 
-void TWindowVoucherSource::WaitForOffice(TOfficeWork& work) { WaitBehindBusyDialog(&FWindow, work); }
+void TWindowVoucherSource::WaitForOffice(TOfficeWork& work) {
+  WaitBehindBusyDialog(&FWindow, work);
+}

@@ -43,7 +43,8 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-std::optional<std::string> EncodeWin1251(std::u16string_view text, const TWin1251Fallback& fallback) {
+std::optional<std::string> EncodeWin1251(std::u16string_view text,
+                                         const TWin1251Fallback& fallback) {
   TIconv converter("CP1251", "UTF-16LE");
   // iconv reads bytes; the UTF-16LE converter expects them in little-endian order.
   std::string input;

@@ -16,7 +16,8 @@ using TWin1251Fallback = std::function<std::optional<char>(char32_t c)>;
 // The Windows-1251 bytes of `text`. Each character the code page lacks is handed to
 // `fallback`: the result has the byte it returns in that place, or is nothing when it returns
 // nothing. Throws std::runtime_error when iconv has no Windows-1251 converter.
-std::optional<std::string> EncodeWin1251(std::u16string_view text, const TWin1251Fallback& fallback);
+std::optional<std::string> EncodeWin1251(std::u16string_view text,
+                                         const TWin1251Fallback& fallback);
 
 // The text of the Windows-1251 `bytes`. The one byte the code page leaves unassigned, 0x98,
 // reads as U+0098, as Windows reads it. Throws std::runtime_error when iconv has no

@@ -11,7 +11,7 @@
 // CreateServiceManager and the objects it hands out are used by one thread at a time; Abort
 // may be called from any thread while another one is inside a call to the suite.
 class TAutomationServer {
- public:
+public:
   virtual ~TAutomationServer() = default;
   // A fresh reference to the service manager, the suite started when needed. Raises EOffice
   // when the suite is missing or does not answer in time, and after Abort until Resume.

@@ -50,8 +50,7 @@ void TOOGraphicShape::Clear() { FShapeRef = TVariant(); }
 TOOBaseShapes::TOOBaseShapes(std::shared_ptr<TAutomationServer> server, QString serviceName)
     : FServer(std::move(server)), FServiceName(std::move(serviceName)) {}
 
-void TOOBaseShapes::AddShape(qint32 x, qint32 y, qint32 width, qint32 height,
-                             const QString& name) {
+void TOOBaseShapes::AddShape(qint32 x, qint32 y, qint32 width, qint32 height, const QString& name) {
   // Any shape counts, whatever its kind: two shapes of one name would make ShapeByName ambiguous.
   bool taken = false;
   const qint64 count = FDrawPage.Call("GetCount").ToInt();
@@ -59,8 +58,7 @@ void TOOBaseShapes::AddShape(qint32 x, qint32 y, qint32 width, qint32 height,
     if (FDrawPage.Call("GetByIndex", {i}).Get("Name").ToString() == name) taken = true;
   if (taken) throw EOffice("Shape with specified name already exist.");
   const TVariant serviceManager = FServer->CreateServiceManager();
-  const TVariant position =
-      MakeStruct(serviceManager, "com.sun.star.awt.Point", "X", x, "Y", y);
+  const TVariant position = MakeStruct(serviceManager, "com.sun.star.awt.Point", "X", x, "Y", y);
   const TVariant size =
       MakeStruct(serviceManager, "com.sun.star.awt.Size", "Width", width, "Height", height);
   const TVariant shape = FDocument.Call("CreateInstance", {FServiceName});

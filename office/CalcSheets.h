@@ -20,20 +20,20 @@ struct TOOSize {
 TOOSize MakeSize(qint32 width, qint32 height);
 
 class TOOCalcCell {
- public:
+public:
   // The cell holds exactly text afterwards, as a text (no number, no formula).
   void SetText(const QString& text);
   // The size of the cell's text in points (the office keeps it to 1/20 pt), 0 < points.
   void SetCharHeight(double points);
   void Clear();
 
- private:
+private:
   friend class TOOCalcSheet;
   TVariant FCellRef;
 };
 
 class TOOGraphicShape {
- public:
+public:
   // Loads the picture file into the shape. Raises "File format not support." when the file is
   // not a readable image; the shape then keeps its picture.
   void LoadGraphic(const QString& fileName);
@@ -42,7 +42,7 @@ class TOOGraphicShape {
   void SetTransparency(qint32 percent);
   void Clear();
 
- private:
+private:
   friend class TOOGraphicShapes;
   explicit TOOGraphicShape(std::shared_ptr<TAutomationServer> server);
   std::shared_ptr<TAutomationServer> FServer;
@@ -51,7 +51,7 @@ class TOOGraphicShape {
 
 // The shapes of one kind on a sheet's drawing layer.
 class TOOBaseShapes {
- public:
+public:
   virtual ~TOOBaseShapes() = default;
   // Adds a new shape of this kind at (x, y) with the size and the name, all in hundredths of a
   // millimetre. Raises "Shape with specified name already exist." when any shape on the layer,
@@ -59,7 +59,7 @@ class TOOBaseShapes {
   void AddShape(qint32 x, qint32 y, qint32 width, qint32 height, const QString& name);
   virtual void Clear();
 
- protected:
+protected:
   TOOBaseShapes(std::shared_ptr<TAutomationServer> server, QString serviceName);
   std::shared_ptr<TAutomationServer> FServer;
   QString FServiceName;
@@ -68,20 +68,20 @@ class TOOBaseShapes {
 };
 
 class TOOGraphicShapes : public TOOBaseShapes {
- public:
+public:
   // The last picture shape on the layer with that name (letter case significant); raises
   // "Graphic shape with specified name does not exist." when there is none.
   TOOGraphicShape& ShapeByName(const QString& name);
   void Clear() override;
 
- private:
+private:
   friend class TOOCalcSheet;
   explicit TOOGraphicShapes(std::shared_ptr<TAutomationServer> server);
   std::unique_ptr<TOOGraphicShape> FShape;
 };
 
 class TOOCalcSheet {
- public:
+public:
   // The cell of an A1-style name ("AQ6"). Raises "Try to return CellRange, expect Cell." for a
   // name with a colon, before contacting the suite; the suite rejects other malformed names.
   TOOCalcCell& CellByName(const QString& name);
@@ -89,7 +89,7 @@ class TOOCalcSheet {
   TOOGraphicShapes& GraphicShapes();
   void Clear();
 
- private:
+private:
   friend class TOOCalcSheets;
   explicit TOOCalcSheet(std::shared_ptr<TAutomationServer> server);
   std::unique_ptr<TOOCalcCell> FCell;
@@ -99,14 +99,14 @@ class TOOCalcSheet {
 };
 
 class TOOCalcSheets {
- public:
+public:
   // The sheet at position index (from 0) of the current document. A held sheet is kept while
   // it belongs to the current document and has the name of the sheet at index; any other is
   // fetched again. The suite rejects a position the document does not have.
   TOOCalcSheet& SheetByIndex(qint32 index);
   void Clear();
 
- private:
+private:
   friend class TOOCalc;
   explicit TOOCalcSheets(std::shared_ptr<TAutomationServer> server);
   std::unique_ptr<TOOCalcSheet> FSheet;

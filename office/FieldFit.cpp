@@ -26,7 +26,7 @@ QString WithoutTrailingSpaces(const QString& text) {
 // Where a text may be broken into lines. Positions are indices of text; a line [from, to)
 // is measured without the spaces it ends with, which hang past the edge as they do in the office.
 class TLineBreaks {
- public:
+public:
   TLineBreaks(const QString& text, bool bold, const TTextMeasure& measure)
       : FText(text), FBold(bold), FMeasure(measure) {
     QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
@@ -65,16 +65,15 @@ class TLineBreaks {
   std::optional<qsizetype> LastFitting(const std::vector<qsizetype>& positions, qsizetype from,
                                        qsizetype end, double widthEm) const {
     const auto first = std::upper_bound(positions.begin(), positions.end(), from);
-    const auto beyond = std::partition_point(
-        first, std::lower_bound(first, positions.end(), end),
-        [&](qsizetype at) { return Fits(from, at, widthEm); });
+    const auto beyond = std::partition_point(first, std::lower_bound(first, positions.end(), end),
+                                             [&](qsizetype at) { return Fits(from, at, widthEm); });
     if (beyond == first) return std::nullopt;
     return *(beyond - 1);
   }
 
   const std::vector<qsizetype>& Characters() const { return FCharacters; }
 
- private:
+private:
   // Where the next line starts when the one from from does not fit up to end: after the last
   // break opportunity that fits, or else after as many characters as fit, one at least.
   qsizetype LineEnd(qsizetype from, qsizetype end, double widthEm) const {

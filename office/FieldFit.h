@@ -5,7 +5,7 @@
 // Measures text in the face a field is printed in. Sizes scale linearly (no hinting): a width
 // in em is the width in pt of the text set at 1 pt.
 class TTextMeasure {
- public:
+public:
   virtual ~TTextMeasure() = default;
   // The advance of text set on one line, in em; bold picks the bold face.
   virtual double WidthEm(const QString& text, bool bold) const = 0;

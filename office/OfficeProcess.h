@@ -9,7 +9,7 @@
 // so that it outlives the program and can be ended as a whole. The destructor leaves it
 // running (it is the user's office from then on); only Terminate ends it.
 class TOfficeProcess {
- public:
+public:
   // Starts program (looked up on PATH when it has no slash) with arguments. Returns false when
   // it cannot be started at all (missing, not executable); the process id is then 0.
   bool Start(const QString& program, const QStringList& arguments);
@@ -29,7 +29,7 @@ class TOfficeProcess {
   // yet collected by its parent does not count).
   static bool GroupHasLiveProcess(pid_t group);
 
- private:
+private:
   // SIGKILL to the process group; returns when every process of it has ended (at most 5 s).
   void KillGroup();
 

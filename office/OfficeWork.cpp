@@ -45,7 +45,11 @@ void TOfficeWork::Wait() {
     // Queued: it reaches the loop even when the job ends before the loop has started, and
     // does nothing when it arrives after Wait.
     QMetaObject::invokeMethod(
-        FUiContext.get(), [this] { if (FLoop) FLoop->quit(); }, Qt::QueuedConnection);
+        FUiContext.get(),
+        [this] {
+          if (FLoop) FLoop->quit();
+        },
+        Qt::QueuedConnection);
   });
   while (!FDone) loop.exec();
   FThread.join();

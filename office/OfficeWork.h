@@ -27,10 +27,10 @@ class QEventLoop;
 // given up at once. Wait returns only after the job's thread has ended: nothing of the job
 // outlives it.
 class TOfficeWork {
- public:
+public:
   // What Answered raises after Cancel: the job ends at that point.
   class ECancelled : public std::exception {
-   public:
+  public:
     const char* what() const noexcept override { return "cancelled"; }
   };
   enum class TEnd { Finished, Failed, Cancelled, TimedOut };
@@ -58,7 +58,7 @@ class TOfficeWork {
   // what f raises is raised here.
   void OnUiThread(const std::function<void()>& f);
 
- private:
+private:
   void Watch();
   static qint64 Now();
 
@@ -67,8 +67,8 @@ class TOfficeWork {
   std::unique_ptr<QObject> FUiContext;  // lives on the user-interface thread
   QEventLoop* FLoop = nullptr;          // Wait's loop, while it runs
   std::thread FThread;
-  std::atomic<qint64> FLastAnswer{0};   // Now() of the last answer
-  std::atomic<bool> FAnswered{false};   // there was an answer since Wait started
+  std::atomic<qint64> FLastAnswer{0};  // Now() of the last answer
+  std::atomic<bool> FAnswered{false};  // there was an answer since Wait started
   std::atomic<bool> FDone{false};
   std::atomic<bool> FCancelRequested{false};
   qint64 FAbortedAt = -1;

@@ -41,8 +41,9 @@ void TOpenOffice::OpenDocument(const QString& fileName, TOOOpenOptions options,
                                quint8 macroExecutionMode) {
   if (!fileName.isEmpty() && FindOpenDocument(fileName)) return;
   const TVariant serviceManager = CreateServiceManager();
-  const QString url = fileName.isEmpty() ? FNewDocumentURL
-                                         : FileNameToURL(QDir::current().absoluteFilePath(fileName));
+  const QString url = fileName.isEmpty()
+                          ? FNewDocumentURL
+                          : FileNameToURL(QDir::current().absoluteFilePath(fileName));
   TVariant::TArray properties{
       MakePropertyValue(serviceManager, "Hidden", options.Hidden),
       MakePropertyValue(serviceManager, "AsTemplate", options.AsTemplate),
@@ -66,9 +67,8 @@ void TOpenOffice::ForgetInteractionHandler(const QString& url) {
   // user does later (a save, say), after this program has declined it all or has ended. The
   // arguments given here are merged into the kept ones: a null handler replaces ours.
   FDocument.Call("AttachResource",
-                 {url, TVariant(TVariant::TArray{MakePropertyValue(CreateServiceManager(),
-                                                                   "InteractionHandler",
-                                                                   TVariant::Null())})});
+                 {url, TVariant(TVariant::TArray{MakePropertyValue(
+                           CreateServiceManager(), "InteractionHandler", TVariant::Null())})});
 }
 
 bool TOpenOffice::FindOpenDocument(const QString& fileName) {

@@ -26,7 +26,7 @@ struct TOOOpenOptions {
 // OpenDocument -> document open -> Connect(false)/Clear -> cleared (desktop kept, no document).
 // Connect(true) failing leaves it not connected (no desktop).
 class TOpenOffice {
- public:
+public:
   explicit TOpenOffice(std::shared_ptr<TAutomationServer> server);
   virtual ~TOpenOffice();
   TOpenOffice(const TOpenOffice&) = delete;
@@ -62,7 +62,7 @@ class TOpenOffice {
   // Where the suite is reached; lives as long as this object.
   TAutomationServer& AutomationServer() const { return *FServer; }
 
- protected:
+protected:
   TVariant CreateServiceManager() const;
   // Drops the InteractionHandler from the arguments the current document (loaded from url)
   // keeps of its load.
@@ -75,13 +75,13 @@ class TOpenOffice {
   TVariant FDesktop;
   TVariant FDocument;
 
- private:
+private:
   std::shared_ptr<TAutomationServer> FServer;
 };
 
 // The spreadsheet flavour: documents of kind "calc" and the way to their sheets.
 class TOOCalc : public TOpenOffice {
- public:
+public:
   // Contacts nothing: the suite is reached first by Connect(true).
   explicit TOOCalc(std::shared_ptr<TAutomationServer> server);
   // The product's own LibreOffice (TUnoServer with the program's pipe, the user's profile).
@@ -91,6 +91,6 @@ class TOOCalc : public TOpenOffice {
   // The sheet collection, now on the current document. Valid as long as this object.
   TOOCalcSheets& Sheets();
 
- private:
+private:
   std::unique_ptr<TOOCalcSheets> FSheets;
 };

@@ -9,12 +9,12 @@
 // Qt finds the face through fontconfig as the office does, so where it is missing both get the
 // same substitute. Needs a QGuiApplication; use it on the thread that made it.
 class TTemplateFont : public TTextMeasure {
- public:
+public:
   TTemplateFont();
   double WidthEm(const QString& text, bool bold) const override;
   double LineHeightEm() const override;
 
- private:
+private:
   QFontMetricsF FRegular;
   QFontMetricsF FBold;
 };

@@ -46,8 +46,8 @@ QString MessageOf(const css::uno::Exception& error, const Any& asAny) {
 Reference<css::lang::XSingleServiceFactory> InvocationFactory(
     const Reference<css::uno::XComponentContext>& context) {
   return Reference<css::lang::XSingleServiceFactory>(
-      context->getServiceManager()->createInstanceWithContext(
-          "com.sun.star.script.Invocation", context),
+      context->getServiceManager()->createInstanceWithContext("com.sun.star.script.Invocation",
+                                                              context),
       UNO_QUERY_THROW);
 }
 
@@ -84,18 +84,18 @@ Any Invoke(css::script::XInvocation2& adapter, const rtl::OUString& name,
 }
 
 class TDisposeListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
- public:
+public:
   explicit TDisposeListener(std::shared_ptr<std::atomic<bool>> disposed)
       : FDisposed(std::move(disposed)) {}
   void SAL_CALL disposing(const css::lang::EventObject&) override { *FDisposed = true; }
 
- private:
+private:
   std::shared_ptr<std::atomic<bool>> FDisposed;
 };
 
 // The service manager also builds structures by type name, as the COM bridge of the suite did.
 class TUnoServiceManager : public TUnoObject {
- public:
+public:
   using TUnoObject::TUnoObject;
   TVariant Call(const QString& name, const TVariant::TArray& args) override {
     if (name.compare(QLatin1String("Bridge_GetStruct"), Qt::CaseInsensitive) != 0)
@@ -105,9 +105,8 @@ class TUnoServiceManager : public TUnoObject {
   }
 };
 
-class TSilentInteractionHandler
-    : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
- public:
+class TSilentInteractionHandler : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+public:
   void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
     const Sequence<Reference<css::task::XInteractionContinuation>> choices =
         request->getContinuations();
@@ -128,7 +127,8 @@ class TSilentInteractionHandler
 
 TVariant NewSilentInteractionHandler(const std::shared_ptr<TUnoSession>& session) {
   const Reference<css::task::XInteractionHandler> handler(new TSilentInteractionHandler);
-  return TVariant(std::make_shared<TUnoObject>(session, Reference<XInterface>(handler, UNO_QUERY_THROW)));
+  return TVariant(
+      std::make_shared<TUnoObject>(session, Reference<XInterface>(handler, UNO_QUERY_THROW)));
 }
 
 void RethrowUnoException(const css::uno::Exception& error) {
@@ -235,8 +235,7 @@ std::vector<Reference<css::reflection::XIdlMethod>> TUnoSession::LearnMethods(
   return found;
 }
 
-void TUnoSession::ConvertArguments(css::reflection::XIdlMethod& method,
-                                   Sequence<Any>& args) {
+void TUnoSession::ConvertArguments(css::reflection::XIdlMethod& method, Sequence<Any>& args) {
   const Sequence<Reference<css::reflection::XIdlClass>> parameters = method.getParameterTypes();
   if (parameters.getLength() != args.getLength())
     throw EOffice(QString("Method '%1' takes %2 arguments")
@@ -286,7 +285,8 @@ TVariant TUnoSession::FromAny(const Any& value) {
     case css::uno::TypeClass_STRING:
       return TVariant(FromOUString(*static_cast<const rtl::OUString*>(value.getValue())));
     case css::uno::TypeClass_TYPE:
-      return TVariant(FromOUString(static_cast<const css::uno::Type*>(value.getValue())->getTypeName()));
+      return TVariant(
+          FromOUString(static_cast<const css::uno::Type*>(value.getValue())->getTypeName()));
     case css::uno::TypeClass_ANY:
       return FromAny(*static_cast<const Any*>(value.getValue()));
     case css::uno::TypeClass_INTERFACE: {
@@ -305,8 +305,8 @@ TVariant TUnoSession::FromAny(const Any& value) {
       TVariant::TArray elements;
       elements.reserve(sequence->nElements);
       for (sal_Int32 i = 0; i < sequence->nElements; ++i)
-        elements.push_back(FromAny(Any(sequence->elements + i * elementType.get()->nSize,
-                                       elementType.get()->pWeakRef)));
+        elements.push_back(FromAny(
+            Any(sequence->elements + i * elementType.get()->nSize, elementType.get()->pWeakRef)));
       return TVariant(std::move(elements));
     }
     default:

@@ -58,7 +58,7 @@ auto UnoGuard(F&& f) -> decltype(f()) {
 // One URP connection to an office over a named pipe. Objects of the office keep their session
 // alive; when the office goes away the session reports it (IsAlive) and every call raises.
 class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
- public:
+public:
   // Connects to the pipe; raises css::connection::NoConnectException when nobody listens there.
   // opened, when given, receives the session as soon as its bridge exists, before the first
   // exchange with the office (which waits for an office that does not answer): from then on
@@ -103,7 +103,7 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
   void ConvertArguments(css::reflection::XIdlMethod& method,
                         css::uno::Sequence<css::uno::Any>& args);
 
- private:
+private:
   TUnoSession() = default;
   css::uno::Reference<css::bridge::XBridge> FBridge;
   css::uno::Reference<css::uno::XComponentContext> FRemoteContext;
@@ -126,7 +126,7 @@ class TUnoSession : public std::enable_shared_from_this<TUnoSession> {
 // against 434-446 ms of the bare typed client (ratio 1.06 against 1.31-1.38, the target being
 // 1.2); with --desktop the later exports took 0.7-1.1 s against 1.05-1.3 s.
 class TUnoObject : public TAutoObject {
- public:
+public:
   TUnoObject(std::shared_ptr<TUnoSession> session,
              css::uno::Reference<css::uno::XInterface> object);
   TVariant Call(const QString& name, const TVariant::TArray& args) override;
@@ -134,10 +134,10 @@ class TUnoObject : public TAutoObject {
   void Set(const QString& name, const TVariant& value) override;
   const css::uno::Reference<css::uno::XInterface>& Object() const { return FObject; }
 
- protected:
+protected:
   const std::shared_ptr<TUnoSession>& Session() const { return FSession; }
 
- private:
+private:
   rtl::OUString ExactName(const QString& name);
   css::script::XInvocation2& Adapter();
 
@@ -152,9 +152,9 @@ class TUnoObject : public TAutoObject {
   };
   // The method of that name bound to this object; none when only the adapter can call it.
   std::optional<TBoundMethod> BoundMethod(const QString& name);
-  QHash<QString, TBoundMethod> FBoundMethods;                  // by the lower-case name
-  QHash<QString, css::uno::Any> FInterfaces;                   // by interface type name
-  std::optional<css::uno::Sequence<css::uno::Type>> FTypes;    // the object's, once asked
+  QHash<QString, TBoundMethod> FBoundMethods;                // by the lower-case name
+  QHash<QString, css::uno::Any> FInterfaces;                 // by interface type name
+  std::optional<css::uno::Sequence<css::uno::Type>> FTypes;  // the object's, once asked
 };
 
 // A local object for a load's "InteractionHandler": it declines every request of the office
@@ -165,7 +165,7 @@ TVariant NewSilentInteractionHandler(const std::shared_ptr<TUnoSession>& session
 // name (Get, Set) without regard to letter case; it has no methods. Handed to the office as the
 // filled structure.
 class TUnoStruct : public TAutoObject {
- public:
+public:
   // Raises EOffice for an unknown type name.
   static std::shared_ptr<TUnoStruct> Create(std::shared_ptr<TUnoSession> session,
                                             const QString& typeName);
@@ -175,7 +175,7 @@ class TUnoStruct : public TAutoObject {
   void Set(const QString& name, const TVariant& value) override;
   css::uno::Any Value() const;
 
- private:
+private:
   rtl::OUString ExactName(const QString& name);
   std::shared_ptr<TUnoSession> FSession;
   css::uno::Reference<css::script::XInvocation2> FAdapter;

@@ -57,7 +57,9 @@ struct TUnoServer::TImpl {
     // profile speaks Russian, a user's own choice stays.
     QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
                           "--nologo", "--nodefault", "--language=ru"};
-    if (Launch.Headless) arguments << "--headless" << "--invisible";
+    if (Launch.Headless)
+      arguments << "--headless"
+                << "--invisible";
     if (!Launch.ProfileURL.isEmpty()) arguments << "-env:UserInstallation=" + Launch.ProfileURL;
     {
       std::lock_guard lock(Mutex);

@@ -33,7 +33,7 @@ struct TOfficeLaunch {
 // office already running on the same profile. The connection is kept while the office lives
 // and made again after it went away.
 class TUnoServer : public TAutomationServer {
- public:
+public:
   explicit TUnoServer(TOfficeLaunch launch = {});
   ~TUnoServer() override;
   TVariant CreateServiceManager() override;
@@ -54,7 +54,7 @@ class TUnoServer : public TAutomationServer {
   // Ends the office this server started, by its process id (tests and benchmarks).
   void TerminateOffice();
 
- private:
+private:
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
 };

@@ -21,14 +21,22 @@ bool TVariant::IsSameObject(const TVariant& other) const {
 
 QString TVariant::KindName(TKind kind) {
   switch (kind) {
-    case TKind::Empty: return "Empty";
-    case TKind::Null: return "Null";
-    case TKind::Bool: return "Boolean";
-    case TKind::Int: return "Integer";
-    case TKind::Double: return "Double";
-    case TKind::String: return "String";
-    case TKind::Object: return "Dispatch";
-    case TKind::Array: return "Array";
+    case TKind::Empty:
+      return "Empty";
+    case TKind::Null:
+      return "Null";
+    case TKind::Bool:
+      return "Boolean";
+    case TKind::Int:
+      return "Integer";
+    case TKind::Double:
+      return "Double";
+    case TKind::String:
+      return "String";
+    case TKind::Object:
+      return "Dispatch";
+    case TKind::Array:
+      return "Array";
   }
   return "Unknown";
 }

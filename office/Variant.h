@@ -12,7 +12,7 @@ class TAutoObject;
 // The exception of the office automation: the suite refused a call, the connection to it broke,
 // or a rule of the wrapper was broken. what() is the message in UTF-8.
 class EOffice : public std::runtime_error {
- public:
+public:
   explicit EOffice(const QString& message);
   QString Message() const { return QString::fromUtf8(what()); }
 };
@@ -20,7 +20,7 @@ class EOffice : public std::runtime_error {
 // The connection to the suite is gone: the office ended or died, or the work with it was broken
 // off (TAutomationServer::Abort). Nothing more can be done through objects of that connection.
 class EOfficeGone : public EOffice {
- public:
+public:
   using EOffice::EOffice;
 };
 
@@ -29,7 +29,7 @@ class EOfficeGone : public EOffice {
 // object of the suite (shared: copies refer to the same object, the last copy releases it),
 // or an array of values. An automation reference is a TVariant that is Empty or an Object.
 class TVariant {
- public:
+public:
   using TArray = std::vector<TVariant>;
   enum class TKind { Empty, Null, Bool, Int, Double, String, Object, Array };
 
@@ -72,7 +72,7 @@ class TVariant {
   // The kind's name for messages: "Empty", "String", ...
   static QString KindName(TKind kind);
 
- private:
+private:
   struct TNull {};
   // The order of the alternatives is the order of TKind.
   std::variant<std::monostate, TNull, bool, qint64, double, QString, std::shared_ptr<TAutoObject>,
@@ -83,7 +83,7 @@ class TVariant {
 // An object reached by late binding: what an automation server hands out. Implementations
 // match names without regard to letter case and raise EOffice for anything refused.
 class TAutoObject {
- public:
+public:
   virtual ~TAutoObject() = default;
   virtual TVariant Call(const QString& name, const TVariant::TArray& args) = 0;
   virtual TVariant Get(const QString& name) = 0;

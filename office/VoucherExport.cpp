@@ -29,20 +29,32 @@ QString VoucherFieldValue(TField field, const TVoucherSource& source, const TVou
   switch (field) {
     case TField::BagNumber:
     case TField::BagNumberAgain:
-    case TField::ListBagNumber: return bag.BagNumber;
-    case TField::Date: return date.toString("dd.MM.yyyy");
-    case TField::FirmName: return source.FirmName();
-    case TField::CashAccount: return source.CashAccount();
+    case TField::ListBagNumber:
+      return bag.BagNumber;
+    case TField::Date:
+      return date.toString("dd.MM.yyyy");
+    case TField::FirmName:
+      return source.FirmName();
+    case TField::CashAccount:
+      return source.CashAccount();
     case TField::TotalFirst:
-    case TField::TotalSecond: return source.Total();
-    case TField::Recipient: return bag.Recipient;
+    case TField::TotalSecond:
+      return source.Total();
+    case TField::Recipient:
+      return bag.Recipient;
     case TField::Account:
-    case TField::AccountAgain: return bag.Account;
-    case TField::Inn: return bag.Inn;
-    case TField::CashSymbol: return bag.CashSymbol;
-    case TField::AmountInWords: return AmountInWords(ParseNumber(source.Total()));
-    case TField::ReceiptName: return source.ReceiptName();
-    case TField::FullName: return bag.FullName;
+    case TField::AccountAgain:
+      return bag.Account;
+    case TField::Inn:
+      return bag.Inn;
+    case TField::CashSymbol:
+      return bag.CashSymbol;
+    case TField::AmountInWords:
+      return AmountInWords(ParseNumber(source.Total()));
+    case TField::ReceiptName:
+      return source.ReceiptName();
+    case TField::FullName:
+      return bag.FullName;
   }
   return {};
 }
@@ -76,22 +88,25 @@ enum class TStage { Opening, Filling, Picture };
 QString OfficeFailureText(TStage stage, const EOffice& error, const QString& copyPath) {
   QString sentence;
   if (dynamic_cast<const EOfficeGone*>(&error))
-    sentence = "LibreOffice закрылся во время экспорта, ведомость заполнена не до конца. "
-               "Повторите экспорт.";
+    sentence =
+        "LibreOffice закрылся во время экспорта, ведомость заполнена не до конца. "
+        "Повторите экспорт.";
   else if (stage == TStage::Opening)
-    sentence = QString("LibreOffice не открыл копию ведомости «%1». Проверьте шаблон temp.xls и "
-                       "повторите экспорт.")
+    sentence = QString(
+                   "LibreOffice не открыл копию ведомости «%1». Проверьте шаблон temp.xls и "
+                   "повторите экспорт.")
                    .arg(QDir::toNativeSeparators(copyPath));
   else if (stage == TStage::Picture)
-    sentence = "LibreOffice не разместил QR-код на третьем листе ведомости. Если в шаблоне "
-               "temp.xls там уже есть фигура «Graphic1», удалите её и повторите экспорт.";
+    sentence =
+        "LibreOffice не разместил QR-код на третьем листе ведомости. Если в шаблоне "
+        "temp.xls там уже есть фигура «Graphic1», удалите её и повторите экспорт.";
   else
     sentence = "LibreOffice не заполнил ведомость до конца. Повторите экспорт.";
   return sentence + "\n" + error.Message();
 }
 
 class TExport {
- public:
+public:
   TExport(TOOCalc& office, TVoucherSource& source)
       : FOffice(office), FSource(source), FFolder(QDir::current()) {}
 
@@ -100,7 +115,8 @@ class TExport {
       FSource.ShowMessage("Добавьте фирму");
       return;
     }
-    if (const QString refusal = VoucherRefusal(FSource.QRSymbol(), FSource.Total()); !refusal.isEmpty()) {
+    if (const QString refusal = VoucherRefusal(FSource.QRSymbol(), FSource.Total());
+        !refusal.isEmpty()) {
       FSource.ShowMessage(refusal);
       return;
     }
@@ -127,7 +143,7 @@ class TExport {
     ReportEnd(work);
   }
 
- private:
+private:
   QImage QRPicture() const {
     QImage bitmap;
     QRSymbolToBitmap(bitmap, 4, FSource.QRSymbol(), qRgb(255, 255, 255), qRgb(0, 0, 0), 0);

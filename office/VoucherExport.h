@@ -29,7 +29,7 @@ struct TDenominationRow {
 // What the voucher export reads from the main window and how it talks to the operator. The
 // window implements it; every getter is read at the moment of the export.
 class TVoucherSource {
- public:
+public:
   virtual ~TVoucherSource() = default;
   // The firm dialog's editors: firm name (Edit1) and cash account (Edit2).
   virtual QString FirmName() const = 0;

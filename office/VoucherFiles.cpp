@@ -29,7 +29,8 @@ bool IsExcelWorkbook(const QByteArray& data) {
 
 QString SafeFileNamePart(const QString& text) {
   QString safe;
-  for (const QChar c : text) safe += c.isLetterOrNumber() || c == u'-' || c == u'_' ? c : QChar(u'_');
+  for (const QChar c : text)
+    safe += c.isLetterOrNumber() || c == u'-' || c == u'_' ? c : QChar(u'_');
   return safe;
 }
 
@@ -49,8 +50,8 @@ void WriteWholeFile(const QString& path, const QByteArray& data, const QString& 
   // errno.
   const int writeError = errno;
   if (written && file.commit()) return;
-  const QString reason = !written && writeError != 0 ? qt_error_string(writeError)
-                                                      : file.errorString();
+  const QString reason =
+      !written && writeError != 0 ? qt_error_string(writeError) : file.errorString();
   file.cancelWriting();
   throw EVoucherFile(sentence.arg(QDir::toNativeSeparators(path)) + Technical(reason));
 }
@@ -83,8 +84,9 @@ TVoucherCopy CreateVoucherCopy(const QDir& folder, const QDate& date, const QStr
                                const QByteArray& templateData) {
   const QString directory = folder.absoluteFilePath("vouchers");
   const QString failure =
-      QString("Не удалось создать копию ведомости в папке «%1». Проверьте место на диске и "
-              "права на запись в эту папку.")
+      QString(
+          "Не удалось создать копию ведомости в папке «%1». Проверьте место на диске и "
+          "права на запись в эту папку.")
           .arg(QDir::toNativeSeparators(directory));
   if (!QDir().mkpath(directory)) throw EVoucherFile(failure);
   const QString prefix = date.toString("yyyy-MM-dd") + "_" + SafeFileNamePart(bagNumber) + "_";

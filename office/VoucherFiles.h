@@ -10,7 +10,7 @@
 // A file step of the export failed. what() (UTF-8) is what the operator reads: a Russian
 // sentence naming the file and what to do, then on a second line the system's own text.
 class EVoucherFile : public std::runtime_error {
- public:
+public:
   explicit EVoucherFile(const QString& message);
 };
 

@@ -16,6 +16,7 @@ QString VoucherRefusal(const TQRSymbol& symbol, const QString& total) {
   if (amount && AmountInWordsCovers(*amount)) return QString();
   return QStringLiteral(
              "Итоговая сумма «%1» не может быть записана прописью, экспорт отменён.\n"
-             "Допускаются суммы от 0 до 9 999 999 999 999,99 руб.: проверьте количества в таблице номиналов.")
+             "Допускаются суммы от 0 до 9 999 999 999 999,99 руб.: проверьте количества в таблице "
+             "номиналов.")
       .arg(total);
 }

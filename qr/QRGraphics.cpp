@@ -55,8 +55,7 @@ void StretchModules(QPainter& painter, const TEdges& r, const TQRSymbol& symbol)
   const QColor dark = painter.pen().color();
   QImage bitmap(size, size, QImage::Format_RGB32);
   for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x)
-      bitmap.setPixelColor(x, y, symbol.IsDark(y, x) ? dark : light);
+    for (int x = 0; x < size; ++x) bitmap.setPixelColor(x, y, symbol.IsDark(y, x) ? dark : light);
   painter.drawImage(r.ToRect(), bitmap);
 }
 
@@ -70,8 +69,7 @@ TEdges FillModuleRuns(QPainter& painter, TEdges r, const TQRSymbol& symbol, TQRD
   ShareExcess(r.Top, r.Bottom, h % size);
   const int moduleWidth = w / size;
   const int moduleHeight = h / size;
-  if (moduleWidth == 0 || moduleHeight == 0)
-    return r;
+  if (moduleWidth == 0 || moduleHeight == 0) return r;
 
   const QColor dark = painter.pen().color();
   const std::vector<std::vector<bool>>& modules = symbol.Modules();  // [column][row]
@@ -87,8 +85,7 @@ TEdges FillModuleRuns(QPainter& painter, TEdges r, const TQRSymbol& symbol, TQRD
         continue;
       }
       const int first = x;
-      while (x < side && modules[x][y])
-        ++x;
+      while (x < side && modules[x][y]) ++x;
       const QRect run(r.Left + (q + first) * moduleWidth, r.Top + (q + y) * moduleHeight,
                       (x - first) * moduleWidth, moduleHeight);
       if (drawMode == dmFillRuns)
@@ -124,16 +121,14 @@ void DrawQRSymbol(QPainter& painter, const QRect& rect, const TQRSymbol& symbol,
   painter.fillRect(rect, painter.brush());
 
   TEdges r = EdgesOf(rect);
-  if (keepSquare)
-    KeepSquare(r);
+  if (keepSquare) KeepSquare(r);
   if (shadowWidth > 0) {
     r.Left += shadowWidth;
     r.Top += shadowWidth;
     r.Right -= shadowWidth;
     r.Bottom -= shadowWidth;
   }
-  if (symbol.SymbolSize() <= 0 || r.Width() <= 0 || r.Height() <= 0)
-    return;
+  if (symbol.SymbolSize() <= 0 || r.Width() <= 0 || r.Height() <= 0) return;
 
   if (drawMode == dmStretchBitmap)
     StretchModules(painter, r, symbol);
@@ -157,6 +152,5 @@ void QRSymbolToBitmap(QImage& bitmap, int moduleSize, const TQRSymbol& symbol, Q
     painter.setPen(QColor(foreground));
     DrawQRSymbol(painter, canvas.rect(), symbol, shadowWidth, dmRegion, true);
   }
-  bitmap = blackOnWhite ? canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)
-                        : canvas;
+  bitmap = blackOnWhite ? canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither) : canvas;
 }

@@ -22,16 +22,14 @@ private:
 }  // namespace
 
 void TQRSymbol::SetText(const QString& text) {
-  if (text == FText)
-    return;
+  if (text == FText) return;
   FText = text;
   Rebuild();
 }
 
 void TQRSymbol::SetQuietZoneWidth(int width) {
   FQuietZoneWidth = width < 0 ? 0 : width;
-  if (FSymbolSize > 0)
-    FSymbolSize = static_cast<int>(FModules.size()) + 2 * FQuietZoneWidth;
+  if (FSymbolSize > 0) FSymbolSize = static_cast<int>(FModules.size()) + 2 * FQuietZoneWidth;
 }
 
 void TQRSymbol::SetErrorCorrectionLevel(std::uint8_t ordinal) {
@@ -41,11 +39,9 @@ void TQRSymbol::SetErrorCorrectionLevel(std::uint8_t ordinal) {
 }
 
 void TQRSymbol::RegisterTextEncoder(int index, TEncoderClass encoderClass) {
-  if (index < 0)
-    throw std::out_of_range("text encoding index " + std::to_string(index));
+  if (index < 0) throw std::out_of_range("text encoding index " + std::to_string(index));
   const auto position = static_cast<std::size_t>(index);
-  if (position >= FTextEncoders.size())
-    FTextEncoders.resize(position + 1, nullptr);
+  if (position >= FTextEncoders.size()) FTextEncoders.resize(position + 1, nullptr);
   FTextEncoders[position] = encoderClass;
 }
 
@@ -57,22 +53,18 @@ TEncoderClass TQRSymbol::TextEncoderClass() const {
 }
 
 void TQRSymbol::EndUpdate(bool rebuild) {
-  if (FUpdateCount > 0)
-    --FUpdateCount;
-  if (rebuild && FUpdateCount == 0)
-    Rebuild();
+  if (FUpdateCount > 0) --FUpdateCount;
+  if (rebuild && FUpdateCount == 0) Rebuild();
 }
 
 void TQRSymbol::Notify(const TQRSymbolNotify& handler) {
-  if (!handler)
-    return;
+  if (!handler) return;
   TUpdateGuard bracket(*this);
   handler(*this);
 }
 
 void TQRSymbol::Rebuild() {
-  if (FUpdateCount > 0)
-    return;
+  if (FUpdateCount > 0) return;
   Notify(FOnBeforeRebuild);
 
   TErrorCorrectionLevel level;
@@ -88,8 +80,7 @@ void TQRSymbol::Rebuild() {
     std::vector<std::vector<bool>> modules(matrix->ColCount(),
                                            std::vector<bool>(matrix->RowCount(), false));
     for (int y = 0; y < matrix->RowCount(); ++y)
-      for (int x = 0; x < matrix->ColCount(); ++x)
-        modules[x][y] = matrix->Cell(x, y) == 1;
+      for (int x = 0; x < matrix->ColCount(); ++x) modules[x][y] = matrix->Cell(x, y) == 1;
     FModules = std::move(modules);
   }
   FSymbolSize = static_cast<int>(FModules.size()) + 2 * FQuietZoneWidth;
@@ -106,7 +97,6 @@ bool TQRSymbol::IsDark(int row, int column) const {
   const int r = row - FQuietZoneWidth;
   const int c = column - FQuietZoneWidth;
   const int side = static_cast<int>(FModules.size());
-  if (r < 0 || c < 0 || r >= side || c >= side)
-    return false;
+  if (r < 0 || c < 0 || r >= side || c >= side) return false;
   return FModules[c][r];
 }

@@ -5,15 +5,12 @@
 
 namespace {
 
-QByteArray Utf8Of(const std::u16string& text) {
-  return QString::fromStdU16String(text).toUtf8();
-}
+QByteArray Utf8Of(const std::u16string& text) { return QString::fromStdU16String(text).toUtf8(); }
 
 }  // namespace
 
 bool TURLEncoder::IsURLSafeByte(std::uint8_t b) {
-  if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9'))
-    return true;
+  if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9')) return true;
   return std::string_view("!#$&'()*+,-./:;=?_~@").find(static_cast<char>(b)) !=
          std::string_view::npos;
 }
@@ -50,8 +47,8 @@ void TURLEncoder::KeepEncodable(const std::u16string& text, TQRMode mode, int en
     TEncoder::KeepEncodable(text, mode, encoding, filtered);
 }
 
-void TURLEncoder::AppendContentBits(const std::u16string& filtered, TQRMode mode,
-                                    TBitArray& bits, int encoding) {
+void TURLEncoder::AppendContentBits(const std::u16string& filtered, TQRMode mode, TBitArray& bits,
+                                    int encoding) {
   // The percent-encoded text goes into the symbol as UTF-8 (the scheme prefix may hold any
   // character); teURL always selects Byte mode, where that is the base teUTF8 packing.
   TEncoder::AppendContentBits(filtered, mode, bits, encoding == teURL ? teUTF8 : encoding);

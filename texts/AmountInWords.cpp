@@ -9,17 +9,25 @@ namespace {
 
 using TWordTable = std::array<const char*, 10>;
 
-constexpr TWordTable Hundreds = {"", "сто ", "двести ", "триста ", "четыреста ", "пятьсот ",
-                                 "шестьсот ", "семьсот ", "восемьсот ", "девятьсот "};
-constexpr TWordTable Teens = {"десять ", "одиннадцать ", "двенадцать ", "тринадцать ",
-                              "четырнадцать ", "пятнадцать ", "шестнадцать ", "семнадцать ",
+constexpr TWordTable Hundreds = {"",         "сто ",      "двести ",  "триста ",    "четыреста ",
+                                 "пятьсот ", "шестьсот ", "семьсот ", "восемьсот ", "девятьсот "};
+constexpr TWordTable Teens = {"десять ",       "одиннадцать ", "двенадцать ",  "тринадцать ",
+                              "четырнадцать ", "пятнадцать ",  "шестнадцать ", "семнадцать ",
                               "восемнадцать ", "девятнадцать "};
-constexpr TWordTable Tens = {"", "", "двадцать ", "тридцать ", "сорок ", "пятьдесят ",
-                             "шестьдесят ", "семьдесят ", "восемьдесят ", "девяносто "};
-constexpr TWordTable UnitsMasculine = {"", "один ", "два ", "три ", "четыре ", "пять ",
-                                       "шесть ", "семь ", "восемь ", "девять "};
-constexpr TWordTable UnitsFeminine = {"", "одна ", "две ", "три ", "четыре ", "пять ",
-                                      "шесть ", "семь ", "восемь ", "девять "};
+constexpr TWordTable Tens = {"",
+                             "",
+                             "двадцать ",
+                             "тридцать ",
+                             "сорок ",
+                             "пятьдесят ",
+                             "шестьдесят ",
+                             "семьдесят ",
+                             "восемьдесят ",
+                             "девяносто "};
+constexpr TWordTable UnitsMasculine = {"",      "один ",  "два ",  "три ",    "четыре ",
+                                       "пять ", "шесть ", "семь ", "восемь ", "девять "};
+constexpr TWordTable UnitsFeminine = {"",      "одна ",  "две ",  "три ",    "четыре ",
+                                      "пять ", "шесть ", "семь ", "восемь ", "девять "};
 
 // One group of three digits: its scale in rubles, its word in the three plural forms, and
 // whether it is feminine (only тысяча is). The units group always names the currency, even
@@ -52,35 +60,28 @@ QString GroupInWords(int value, const TGroup& group) {
   const int units = value % 10;
   words += QString::fromUtf8(Tens[lastTwo / 10]);
   words += QString::fromUtf8(group.Feminine ? UnitsFeminine[units] : UnitsMasculine[units]);
-  if (units == 1)
-    return words + QString::fromUtf8(group.One);
-  if (units >= 2 && units <= 4)
-    return words + QString::fromUtf8(group.Few);
-  if (value != 0 || group.WordedWhenZero)
-    return words + QString::fromUtf8(group.Many);
+  if (units == 1) return words + QString::fromUtf8(group.One);
+  if (units >= 2 && units <= 4) return words + QString::fromUtf8(group.Few);
+  if (value != 0 || group.WordedWhenZero) return words + QString::fromUtf8(group.Many);
   return words;
 }
 
 QString RublesInWords(std::int64_t rubles) {
   QString words;
-  if (rubles == 0)
-    return words;
+  if (rubles == 0) return words;
   bool started = false;
   for (const TGroup& group : Groups) {
     const int value = static_cast<int>(rubles / group.Scale % 1000);
     started = started || value != 0;
-    if (started)
-      words += GroupInWords(value, group);
+    if (started) words += GroupInWords(value, group);
   }
   return words;
 }
 
 QString KopeckWord(int kopecks) {
   const int last = kopecks % 10;
-  if (last == 1 && kopecks != 11)
-    return QString::fromUtf8("копейка");
-  if (last >= 2 && last <= 4 && (kopecks < 5 || kopecks > 14))
-    return QString::fromUtf8("копейки");
+  if (last == 1 && kopecks != 11) return QString::fromUtf8("копейка");
+  if (last >= 2 && last <= 4 && (kopecks < 5 || kopecks > 14)) return QString::fromUtf8("копейки");
   return QString::fromUtf8("копеек");
 }
 
@@ -99,13 +100,11 @@ int KopeckCount(double amount) {
 QString AmountInWords(double amount) {
   if (std::isnan(amount) || std::fabs(static_cast<long double>(amount)) >= WordedLimit)
     return QString();
-  if (amount < 0)
-    return QString::fromUtf8("минус ") + AmountInWords(-amount);
+  if (amount < 0) return QString::fromUtf8("минус ") + AmountInWords(-amount);
 
   const QString rubles = RublesInWords(static_cast<std::int64_t>(amount));
   const int kopecks = KopeckCount(amount);
-  if (kopecks == 0)
-    return rubles + QString::fromUtf8("00 копеек");
+  if (kopecks == 0) return rubles + QString::fromUtf8("00 копеек");
   return rubles + QStringLiteral("%1 ").arg(kopecks, 2, 10, QLatin1Char('0')) + KopeckWord(kopecks);
 }
 

@@ -55,15 +55,13 @@ template <class TNumber>
 std::optional<TNumber> ParseNumber(std::string_view text) {
   TNumber value{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size())
-    return std::nullopt;
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
 
 std::optional<std::uint8_t> ParseLevel(std::string_view text) {
   constexpr std::string_view Levels = "LMQH";
-  if (text.size() != 1 || Levels.find(text[0]) == std::string_view::npos)
-    return std::nullopt;
+  if (text.size() != 1 || Levels.find(text[0]) == std::string_view::npos) return std::nullopt;
   return static_cast<std::uint8_t>(Levels.find(text[0]));
 }
 
@@ -75,23 +73,19 @@ std::optional<TQROptions> ParseQROptions(int argc, char* argv[]) {
       options.PrintEncoded = true;
       continue;
     }
-    if (i + 1 >= argc)
-      return std::nullopt;
+    if (i + 1 >= argc) return std::nullopt;
     const std::string_view value = argv[++i];
     if (option == "--encoding") {
       const auto encoding = ParseNumber<int>(value);
-      if (!encoding || *encoding < teAuto || *encoding > teWin1251)
-        return std::nullopt;
+      if (!encoding || *encoding < teAuto || *encoding > teWin1251) return std::nullopt;
       options.Encoding = *encoding;
     } else if (option == "--level") {
       const auto level = ParseLevel(value);
-      if (!level)
-        return std::nullopt;
+      if (!level) return std::nullopt;
       options.Level = *level;
     } else if (option == "--quiet-zone") {
       const auto width = ParseNumber<int>(value);
-      if (!width || *width < 0 || *width > MaxQuietZone)
-        return std::nullopt;
+      if (!width || *width < 0 || *width > MaxQuietZone) return std::nullopt;
       options.QuietZone = *width;
     } else if (option == "--bmp") {
       options.BitmapFile = value;
@@ -113,7 +107,8 @@ void PrintModules(const TQRSymbol& symbol) {
 }
 
 int RunQR(const TQROptions& options) {
-  const std::string input{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+  const std::string input{std::istreambuf_iterator<char>(std::cin),
+                          std::istreambuf_iterator<char>()};
 
   TQRSymbol symbol;
   symbol.RegisterTextEncoder(teURL, &NewEncoder<TURLEncoder>);
@@ -148,11 +143,9 @@ int RunQR(const TQROptions& options) {
 }
 
 int RunWords(int argc, char* argv[]) {
-  if (argc != 3)
-    return Usage();
+  if (argc != 3) return Usage();
   const auto amount = ParseNumber<double>(argv[2]);
-  if (!amount)
-    return Usage();
+  if (!amount) return Usage();
   if (!AmountInWordsCovers(*amount)) {
     std::cerr << "amount out of range: words are written for 0 <= AMOUNT < 10000000000000\n";
     return ExitFailure;
@@ -164,15 +157,11 @@ int RunWords(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc < 2)
-    return Usage();
+  if (argc < 2) return Usage();
   const std::string_view command = argv[1];
-  if (command == "words")
-    return RunWords(argc, argv);
-  if (command != "qr")
-    return Usage();
+  if (command == "words") return RunWords(argc, argv);
+  if (command != "qr") return Usage();
   const std::optional<TQROptions> options = ParseQROptions(argc, argv);
-  if (!options)
-    return Usage();
+  if (!options) return Usage();
   return RunQR(*options);
 }

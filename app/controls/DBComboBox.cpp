@@ -30,7 +30,8 @@ void TDBComboBox::Chosen(int index) {
 
 bool TDBComboBox::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip && toolTip().contains(u'\r')) {
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString(toolTip()).replace(u'\r', u'\n'), this);
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                       QString(toolTip()).replace(u'\r', u'\n'), this);
     return true;
   }
   return QComboBox::event(event);

@@ -10,7 +10,9 @@
 
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),
-      FValidator(new TTypingFilter(this, [this](QChar c) { return FilterChar(c); }, [this] { return EffectiveMaxLength(); })) {
+      FValidator(new TTypingFilter(
+          this, [this](QChar c) { return FilterChar(c); },
+          [this] { return EffectiveMaxLength(); })) {
   setValidator(FValidator);
   connect(this, &QLineEdit::textEdited, this, [this] { TextEdited(); });
 }

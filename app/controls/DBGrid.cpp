@@ -84,8 +84,10 @@ void TDBGrid::SyncCurrent(int column, bool scroll) {
   if (row < 0) {
     selectionModel()->clear();
   } else {
-    const QModelIndex index = FModel->index(row, std::clamp(column, 0, std::max(FModel->columnCount() - 1, 0)));
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QModelIndex index =
+        FModel->index(row, std::clamp(column, 0, std::max(FModel->columnCount() - 1, 0)));
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (scroll) scrollTo(index);
   }
   FSyncing = false;
@@ -93,20 +95,24 @@ void TDBGrid::SyncCurrent(int column, bool scroll) {
 
 void TDBGrid::ScrollToTop(int row) {
   QScrollBar* bar = verticalScrollBar();
-  bar->setValue(verticalScrollMode() == QAbstractItemView::ScrollPerItem ? row : verticalHeader()->sectionPosition(row));
+  bar->setValue(verticalScrollMode() == QAbstractItemView::ScrollPerItem
+                    ? row
+                    : verticalHeader()->sectionPosition(row));
 }
 
 void TDBGrid::KeepLayoutOverReset() {
   // A reset forgets the column widths the operator chose and the scroll position.
   std::vector<int> widths;
-  for (int column = 0; column < FModel->columnCount(); ++column) widths.push_back(columnWidth(column));
+  for (int column = 0; column < FModel->columnCount(); ++column)
+    widths.push_back(columnWidth(column));
   const int currentColumn = currentIndex().column();
   const int across = horizontalScrollBar()->value();
   const int down = verticalScrollBar()->value();
   FSyncing = true;
   FModel->Reset();
   FSyncing = false;
-  for (int column = 0; column < int(widths.size()); ++column) setColumnWidth(column, widths[column]);
+  for (int column = 0; column < int(widths.size()); ++column)
+    setColumnWidth(column, widths[column]);
   updateGeometries();
   horizontalScrollBar()->setValue(across);
   verticalScrollBar()->setValue(down);
@@ -143,15 +149,22 @@ void TDBGrid::DataEvent(TDataEvent event, int info) {
       // The view keeps its scroll value, which would pull the rows below up by one.
       if (info < FTopRow) ScrollToTop(FTopRow - 1);
       break;
-    case TDataEvent::deRowChanged: FModel->RowChanged(info); break;
-    case TDataEvent::deRowsReset: KeepLayoutOverReset(); break;
+    case TDataEvent::deRowChanged:
+      FModel->RowChanged(info);
+      break;
+    case TDataEvent::deRowsReset:
+      KeepLayoutOverReset();
+      break;
     case TDataEvent::deScroll:
       SyncCurrent(currentIndex().column());
       UpdateIndicator();
       break;
-    case TDataEvent::deUpdateState: UpdateIndicator(); break;
+    case TDataEvent::deUpdateState:
+      UpdateIndicator();
+      break;
     case TDataEvent::deRecordChange:
-    case TDataEvent::deFieldChange: break;
+    case TDataEvent::deFieldChange:
+      break;
   }
 }
 
@@ -198,7 +211,8 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
     if (!FDataSource || FDataSource->DataSet().IsEmpty()) return;
     Guarded([this] {
       if (ShowMessageBox({QStringLiteral("Confirm"), QStringLiteral("Delete record?"),
-                          TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbOKCancel}) == TModalResult::mrOk)
+                          TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbOKCancel}) ==
+          TModalResult::mrOk)
         FDataSource->DataSet().Delete();
     });
     return;
@@ -210,5 +224,6 @@ void TDBGrid::focusOutEvent(QFocusEvent* event) {
   QTableView::focusOutEvent(event);
   if (!FDataSource || !StoresOnFocusOut(event->reason())) return;
   TADOTable& dataSet = FDataSource->DataSet();
-  if (dataSet.State() == TDataSetState::dsInsert && !dataSet.Modified()) Guarded([&] { dataSet.Cancel(); });
+  if (dataSet.State() == TDataSetState::dsInsert && !dataSet.Modified())
+    Guarded([&] { dataSet.Cancel(); });
 }

@@ -35,9 +35,12 @@ QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int 
   if (orientation == Qt::Horizontal) return FDataSet->Fields()[section].Name;
   if (section != FDataSet->RecNo()) return QString();
   switch (FDataSet->State()) {
-    case TDataSetState::dsEdit: return QStringLiteral("I");
-    case TDataSetState::dsInsert: return QStringLiteral("*");
-    default: return QStringLiteral("►");
+    case TDataSetState::dsEdit:
+      return QStringLiteral("I");
+    case TDataSetState::dsInsert:
+      return QStringLiteral("*");
+    default:
+      return QStringLiteral("►");
   }
 }
 

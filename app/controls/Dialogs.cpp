@@ -12,15 +12,27 @@ namespace {
 TModalResult ShowModalBox(const TMessageBoxRequest& request) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (request.Type) {
-    case TMsgDlgType::mtCustom: icon = QMessageBox::NoIcon; break;
-    case TMsgDlgType::mtInformation: icon = QMessageBox::Information; break;
-    case TMsgDlgType::mtWarning: icon = QMessageBox::Warning; break;
-    case TMsgDlgType::mtError: icon = QMessageBox::Critical; break;
-    case TMsgDlgType::mtConfirmation: icon = QMessageBox::Question; break;
+    case TMsgDlgType::mtCustom:
+      icon = QMessageBox::NoIcon;
+      break;
+    case TMsgDlgType::mtInformation:
+      icon = QMessageBox::Information;
+      break;
+    case TMsgDlgType::mtWarning:
+      icon = QMessageBox::Warning;
+      break;
+    case TMsgDlgType::mtError:
+      icon = QMessageBox::Critical;
+      break;
+    case TMsgDlgType::mtConfirmation:
+      icon = QMessageBox::Question;
+      break;
   }
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
-  if (request.Buttons == TMsgDlgButtons::mbOKCancel) buttons = QMessageBox::Ok | QMessageBox::Cancel;
-  if (request.Buttons == TMsgDlgButtons::mbYesNoCancel) buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  if (request.Buttons == TMsgDlgButtons::mbOKCancel)
+    buttons = QMessageBox::Ok | QMessageBox::Cancel;
+  if (request.Buttons == TMsgDlgButtons::mbYesNoCancel)
+    buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   QMessageBox box(icon, request.Caption, request.Text, buttons);
   box.setTextFormat(Qt::PlainText);
   if (request.Buttons == TMsgDlgButtons::mbYesNoCancel) {
@@ -36,10 +48,14 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
   if (request.Default == TModalResult::mrCancel && box.button(QMessageBox::Cancel))
     box.setDefaultButton(QMessageBox::Cancel);
   switch (box.exec()) {
-    case QMessageBox::Ok: return TModalResult::mrOk;
-    case QMessageBox::Yes: return TModalResult::mrYes;
-    case QMessageBox::No: return TModalResult::mrNo;
-    default: return TModalResult::mrCancel;
+    case QMessageBox::Ok:
+      return TModalResult::mrOk;
+    case QMessageBox::Yes:
+      return TModalResult::mrYes;
+    case QMessageBox::No:
+      return TModalResult::mrNo;
+    default:
+      return TModalResult::mrCancel;
   }
 }
 

@@ -9,7 +9,7 @@
 // put a recorder in place of the modal boxes and check texts, titles, buttons and order.
 
 enum class TMsgDlgType {
-  mtCustom,       // no icon
+  mtCustom,  // no icon
   mtInformation,
   mtWarning,
   mtError,

@@ -17,7 +17,8 @@ public:
 
 protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (FSwallowed || (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+    if (FSwallowed ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
       return false;
     FSwallowed = true;
     return true;
@@ -51,7 +52,8 @@ void TFieldDataLink::Edit() {
 
 void TFieldDataLink::Reset() {
   const bool shown = FFieldIndex >= 0 && FDataSource->DataSet().Active();
-  ShowFieldText(shown ? FieldDisplayText(FDataSource->DataSet().FieldValue(FFieldIndex)) : QString());
+  ShowFieldText(shown ? FieldDisplayText(FDataSource->DataSet().FieldValue(FFieldIndex))
+                      : QString());
   FModified = false;
 }
 
@@ -87,7 +89,9 @@ bool StoresOnFocusOut(Qt::FocusReason reason) {
 }
 
 void StoreOnFocusOut(TFieldDataLink& link, Qt::FocusReason reason) {
-  if (!StoresOnFocusOut(reason) || Guarded([&] { link.UpdateData(); }) || reason != Qt::MouseFocusReason) return;
+  if (!StoresOnFocusOut(reason) || Guarded([&] { link.UpdateData(); }) ||
+      reason != Qt::MouseFocusReason)
+    return;
   // The press that moved the focus is still on its way to the clicked control.
   auto* swallower = new TPressSwallower(QCoreApplication::instance());
   QCoreApplication::instance()->installEventFilter(swallower);

@@ -45,7 +45,8 @@ QString WithFullStop(const QString& message) {
 
 void TGuardedApplication::ShowException(std::exception_ptr error) noexcept {
   try {
-    ShowMessageBox({Title(), WithFullStop(ErrorText(error)), TMsgDlgType::mtError, TMsgDlgButtons::mbOK});
+    ShowMessageBox(
+        {Title(), WithFullStop(ErrorText(error)), TMsgDlgType::mtError, TMsgDlgButtons::mbOK});
   } catch (...) {
     // Nothing is left to report a failure of the error box itself to.
   }

@@ -15,7 +15,7 @@
 
 // The cells of a TStringGrid, row by row; fixed cells are neither selectable nor editable.
 class TStringGridModel : public QAbstractTableModel {
- public:
+public:
   using QAbstractTableModel::QAbstractTableModel;
 
   int FCols = 0;
@@ -24,7 +24,9 @@ class TStringGridModel : public QAbstractTableModel {
   int FFixedRows = 0;
 
   bool IsFixed(int col, int row) const { return col < FFixedCols || row < FFixedRows; }
-  bool Contains(int col, int row) const { return col >= 0 && col < FCols && row >= 0 && row < FRows; }
+  bool Contains(int col, int row) const {
+    return col >= 0 && col < FCols && row >= 0 && row < FRows;
+  }
   QString& Cell(int col, int row) { return FCells[static_cast<std::size_t>(row) * FCols + col]; }
   const QString& Cell(int col, int row) const {
     return FCells[static_cast<std::size_t>(row) * FCols + col];
@@ -73,17 +75,18 @@ class TStringGridModel : public QAbstractTableModel {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
   }
 
- private:
+private:
   std::vector<QString> FCells;
 };
 
 // Paints fixed cells as headings, opens a plain line editor and runs the grid's key filter
 // ahead of the editor's own key handling.
 class TStringGridDelegate : public QStyledItemDelegate {
- public:
+public:
   explicit TStringGridDelegate(TStringGrid* grid) : QStyledItemDelegate(grid), FGrid(grid) {}
 
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     if (index.flags().testFlag(Qt::ItemIsEnabled)) {
       QStyledItemDelegate::paint(painter, option, index);
       return;
@@ -96,27 +99,31 @@ class TStringGridDelegate : public QStyledItemDelegate {
                       index.data().toString());
   }
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                        const QModelIndex& index) const override {
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
     editor->setValidator(new TTypingFilter(
-        editor, [grid = FGrid](QChar c) { return grid->FilterChar(c); }, [grid = FGrid] { return grid->EditLimit(); }));
+        editor, [grid = FGrid](QChar c) { return grid->FilterChar(c); },
+        [grid = FGrid] { return grid->EditLimit(); }));
     const QPersistentModelIndex cell(index);
-    QObject::connect(editor, &QLineEdit::textEdited, FGrid,
-                     [grid = FGrid, cell](const QString& text) { grid->EditorTextEdited(cell, text); });
+    QObject::connect(
+        editor, &QLineEdit::textEdited, FGrid,
+        [grid = FGrid, cell](const QString& text) { grid->EditorTextEdited(cell, text); });
     FGrid->EditorOpened(editor);
     return editor;
   }
 
   // The cell's text goes into the editor as it is; the typing rules are for the operator.
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-    auto* filter = dynamic_cast<TTypingFilter*>(const_cast<QValidator*>(static_cast<QLineEdit*>(editor)->validator()));
+    auto* filter = dynamic_cast<TTypingFilter*>(
+        const_cast<QValidator*>(static_cast<QLineEdit*>(editor)->validator()));
     if (filter) filter->SetShowing(true);
     QStyledItemDelegate::setEditorData(editor, index);
     if (filter) filter->SetShowing(false);
   }
 
- protected:
+protected:
   bool eventFilter(QObject* object, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
       const auto& key = static_cast<const QKeyEvent&>(*event);
@@ -128,7 +135,7 @@ class TStringGridDelegate : public QStyledItemDelegate {
     return QStyledItemDelegate::eventFilter(object, event);
   }
 
- private:
+private:
   TStringGrid* FGrid;
 };
 
@@ -154,12 +161,18 @@ void TStringGrid::SetColCount(int count) { FModel->Resize(std::max(count, 0), FM
 int TStringGrid::RowCount() const { return FModel->FRows; }
 void TStringGrid::SetRowCount(int count) { FModel->Resize(FModel->FCols, std::max(count, 0)); }
 int TStringGrid::FixedCols() const { return FModel->FFixedCols; }
-void TStringGrid::SetFixedCols(int count) { FModel->SetFixed(std::max(count, 0), FModel->FFixedRows); }
+void TStringGrid::SetFixedCols(int count) {
+  FModel->SetFixed(std::max(count, 0), FModel->FFixedRows);
+}
 int TStringGrid::FixedRows() const { return FModel->FFixedRows; }
-void TStringGrid::SetFixedRows(int count) { FModel->SetFixed(FModel->FFixedCols, std::max(count, 0)); }
+void TStringGrid::SetFixedRows(int count) {
+  FModel->SetFixed(FModel->FFixedCols, std::max(count, 0));
+}
 
 void TStringGrid::SetColWidth(int col, int width) { setColumnWidth(col, width); }
-void TStringGrid::SetDefaultRowHeight(int height) { verticalHeader()->setDefaultSectionSize(height); }
+void TStringGrid::SetDefaultRowHeight(int height) {
+  verticalHeader()->setDefaultSectionSize(height);
+}
 
 QString TStringGrid::Cells(int col, int row) const {
   return FModel->Contains(col, row) ? FModel->Cell(col, row) : QString();
@@ -195,8 +208,7 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
   const QModelIndex current = currentIndex();
   // A backspace on a cell that is not being edited opens the editor and clears the cell,
   // like any other typed character replaces its text.
-  if (FEditing && state() != EditingState && current.isValid() &&
-      TypedChar(*event) == QChar(8)) {
+  if (FEditing && state() != EditingState && current.isValid() && TypedChar(*event) == QChar(8)) {
     const QScopedValueRollback forwarding(FForwardingKey, true);
     if (edit(current, AnyKeyPressed, event)) return;
   }

@@ -14,7 +14,7 @@ class TStringGridModel;
 class TStringGrid : public QTableView {
   Q_OBJECT
 
- public:
+public:
   explicit TStringGrid(QWidget* parent = nullptr);
   ~TStringGrid() override;
 
@@ -56,7 +56,7 @@ class TStringGrid : public QTableView {
   int Row() const;
   void SetCurrentCell(int col, int row);
 
- signals:
+signals:
   // A character typed in the grid or in its in-place editor, before anything acts on it.
   // Control keys count with their control character (Backspace 8, Enter 13, Escape 27,
   // Ctrl+V 22 ...); Tab and keys that produce no character are not reported. Setting `key` to
@@ -69,11 +69,11 @@ class TStringGrid : public QTableView {
   // the cell already holds `value` when this is emitted.
   void SetEditText(int col, int row, const QString& value);
 
- protected:
+protected:
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
- private:
+private:
   friend class TStringGridDelegate;
   // Reports a typed key through KeyPress; true when the key was swallowed.
   bool FilterKey(const QKeyEvent& event);
@@ -82,7 +82,7 @@ class TStringGrid : public QTableView {
   void EditorOpened(QWidget* editor);
   void EditorTextEdited(const QModelIndex& index, const QString& text);
 
-  TStringGridModel* FModel;  // owned through Qt parenthood
+  TStringGridModel* FModel;   // owned through Qt parenthood
   QPointer<QWidget> FEditor;  // the open in-place editor, owned by the view
   bool FEditing = false;
   int FEditLimit = 0;

@@ -6,11 +6,15 @@ QChar TypedChar(const QKeyEvent& event) {
   const int key = event.key();
   const Qt::KeyboardModifiers modifiers = event.modifiers();
   switch (key) {
-    case Qt::Key_Backspace: return QChar(8);
+    case Qt::Key_Backspace:
+      return QChar(8);
     case Qt::Key_Return:
-    case Qt::Key_Enter: return QChar(13);
-    case Qt::Key_Escape: return QChar(27);
-    default: break;
+    case Qt::Key_Enter:
+      return QChar(13);
+    case Qt::Key_Escape:
+      return QChar(27);
+    default:
+      break;
   }
   if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A &&
       key <= Qt::Key_Z)

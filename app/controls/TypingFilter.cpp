@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <utility>
 
-TTypingFilter::TTypingFilter(QLineEdit* edit, std::function<QChar(QChar)> filter, std::function<int()> limit)
-    : QValidator(edit), FFilter(std::move(filter)), FLimit(std::move(limit)), FAccepted(edit->text()) {
+TTypingFilter::TTypingFilter(QLineEdit* edit, std::function<QChar(QChar)> filter,
+                             std::function<int()> limit)
+    : QValidator(edit),
+      FFilter(std::move(filter)),
+      FLimit(std::move(limit)),
+      FAccepted(edit->text()) {
   connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { FAccepted = text; });
 }
 

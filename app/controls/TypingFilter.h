@@ -19,14 +19,14 @@ class QLineEdit;
 // every change, 0 or less meaning none. Text the program sets while Showing is on
 // passes unchanged. The filter is a child of the edit.
 class TTypingFilter : public QValidator {
- public:
+public:
   TTypingFilter(QLineEdit* edit, std::function<QChar(QChar)> filter, std::function<int()> limit);
 
   void SetShowing(bool showing) { FShowing = showing; }
 
   State validate(QString& input, int& pos) const override;
 
- private:
+private:
   std::function<QChar(QChar)> FFilter;
   std::function<int()> FLimit;
   QString FAccepted;  // the edit's text before the change being validated

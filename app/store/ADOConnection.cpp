@@ -9,7 +9,9 @@ TADOConnection::TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wa
       }) {}
 
 TADOConnection::TADOConnection(TServerConnection server)
-    : FOpen([conninfo = std::move(server.ConnInfo)] { return std::make_unique<TPgEngine>(conninfo); }) {}
+    : FOpen([conninfo = std::move(server.ConnInfo)] {
+        return std::make_unique<TPgEngine>(conninfo);
+      }) {}
 
 void TADOConnection::Open() {
   if (!FEngine) FEngine = FOpen();

@@ -160,7 +160,8 @@ void TADOTable::RemoveCurrentRow() {
 bool TADOTable::RefreshRecord() {
   Cancel();
   if (FRecords.empty()) return true;
-  std::optional<std::vector<QVariant>> stored = FConnection.Engine().ReadRow(FTable, FRecords[FRecNo].Key);
+  std::optional<std::vector<QVariant>> stored =
+      FConnection.Engine().ReadRow(FTable, FRecords[FRecNo].Key);
   if (!stored) {
     RemoveCurrentRow();
     return false;
@@ -180,8 +181,9 @@ namespace {
 
 // Equal values of the same type: 2 and 2.0 compare equal but show differently.
 bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
+  return std::equal(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
 }
 
 }  // namespace
@@ -236,11 +238,14 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
   }
   if (FRecNo < 0 && !FRecords.empty()) {
     FRecNo = 0;
-    if (result.Current == TResyncCurrent::rcUnchanged) result.Current = TResyncCurrent::rcFirstArrived;
+    if (result.Current == TResyncCurrent::rcUnchanged)
+      result.Current = TResyncCurrent::rcFirstArrived;
   }
   const TResyncCurrent what = result.Current;
-  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived) Notify(TDataEvent::deScroll, FRecNo);
-  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived || what == TResyncCurrent::rcReloaded)
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived)
+    Notify(TDataEvent::deScroll, FRecNo);
+  if (what == TResyncCurrent::rcDeleted || what == TResyncCurrent::rcFirstArrived ||
+      what == TResyncCurrent::rcReloaded)
     Notify(TDataEvent::deRecordChange);
   return result;
 }

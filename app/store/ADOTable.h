@@ -16,14 +16,14 @@ enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
 // What a resync (TADOTable::Resync) did to the current record.
 enum class TResyncCurrent {
-  rcUnchanged,          // nothing happened to it elsewhere (or it is a new record)
-  rcReloaded,           // browse mode: changed elsewhere; its stored values are shown now
-  rcDeleted,            // browse mode: deleted elsewhere; its neighbour is current now
-  rcFirstArrived,       // the register was empty; the first row added elsewhere is current now
-  rcChangedWhileEdited, // edit mode: changed elsewhere; the edit goes on against the values
-                        // read before, so that its post is refused (ERecordConflict)
-  rcDeletedWhileEdited  // edit mode: deleted elsewhere; it stays until posted (refused) or
-                        // cancelled
+  rcUnchanged,           // nothing happened to it elsewhere (or it is a new record)
+  rcReloaded,            // browse mode: changed elsewhere; its stored values are shown now
+  rcDeleted,             // browse mode: deleted elsewhere; its neighbour is current now
+  rcFirstArrived,        // the register was empty; the first row added elsewhere is current now
+  rcChangedWhileEdited,  // edit mode: changed elsewhere; the edit goes on against the values
+                         // read before, so that its post is refused (ERecordConflict)
+  rcDeletedWhileEdited   // edit mode: deleted elsewhere; it stays until posted (refused) or
+                         // cancelled
 };
 
 // What a resync found: rows added, changed and deleted elsewhere (the current one included,

@@ -8,16 +8,16 @@
 // engine's layer maps its own codes onto these, and the operator's text follows from them
 // (DatabaseFailureText).
 enum class TDatabaseFailure {
-  dfOther,            // anything not listed below
-  dfDataSet,          // a rule of the data set itself (nothing to delete, a text a field cannot
-                      // hold): its message is meant for the operator as it is
-  dfCannotOpen,       // the database is missing or cannot be reached
-  dfNotADatabase,     // the file is not a database
-  dfCorrupt,          // the database is damaged
-  dfNoTable,          // Subject(): the table that is missing
-  dfNoColumn,         // Subject(): the column that is missing from the table
-  dfLocked,           // another connection held a lock for longer than the wait
-  dfReadOnly,         // the database (or, for a file, its folder) cannot be written
+  dfOther,         // anything not listed below
+  dfDataSet,       // a rule of the data set itself (nothing to delete, a text a field cannot
+                   // hold): its message is meant for the operator as it is
+  dfCannotOpen,    // the database is missing or cannot be reached
+  dfNotADatabase,  // the file is not a database
+  dfCorrupt,       // the database is damaged
+  dfNoTable,       // Subject(): the table that is missing
+  dfNoColumn,      // Subject(): the column that is missing from the table
+  dfLocked,        // another connection held a lock for longer than the wait
+  dfReadOnly,      // the database (or, for a file, its folder) cannot be written
   dfDiskFull,
   dfIoError,          // reading or writing failed below the database
   dfConstraint,       // a rule of the table refused the values (e.g. a unique bag number)
@@ -42,10 +42,11 @@ public:
   // A rule of the data set (dfDataSet) with its message for the operator.
   explicit EDatabaseError(const QString& message);
   // `database`: what the operator knows the database by (for a file, its full path; for a
-  // server "сервер <host>:<port>, база <dbname>"), empty when unknown; `subject`: the table or column a dfNoTable or dfNoColumn is about;
-  // `sqlState`: the five-character SQLSTATE a PostgreSQL server reported ("22001", "57P01"),
-  // empty where there is none (SQLite, or a failure libpq met on its own side such as a
-  // refused connection); `kind`: whether `database` is a file or a server.
+  // server "сервер <host>:<port>, база <dbname>"), empty when unknown; `subject`: the table or
+  // column a dfNoTable or dfNoColumn is about; `sqlState`: the five-character SQLSTATE a PostgreSQL
+  // server reported ("22001", "57P01"), empty where there is none (SQLite, or a failure libpq met
+  // on its own side such as a refused connection); `kind`: whether `database` is a file or a
+  // server.
   EDatabaseError(TDatabaseFailure failure, const QString& message, const QString& database,
                  const QString& subject = QString(), const QString& sqlState = QString(),
                  TDatabaseKind kind = TDatabaseKind::dkFile);

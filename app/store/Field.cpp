@@ -41,8 +41,8 @@ QVariant FieldValueFromText(const TFieldDef& field, const QString& text) {
   if (field.Type == TFieldType::ftWideString) return QVariant(text.left(field.Size));
   qint32 value = 0;
   if (!ParseInteger(text, value))
-    throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value for field '%2'")
-                             .arg(text, field.Name));
+    throw EDatabaseError(
+        QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, field.Name));
   return QVariant(qint64(value));
 }
 

@@ -12,7 +12,7 @@ enum class TFieldType {
 
 // One field of a data set: how it is stored, converted and shown in the register grid.
 struct TFieldDef {
-  QString Name;             // the column name in the table, also the grid's column title
+  QString Name;  // the column name in the table, also the grid's column title
   TFieldType Type;
   int Size;                 // characters, > 0 for ftWideString; 0 for ftInteger
   int DisplayWidth;         // grid column width in characters, > 0

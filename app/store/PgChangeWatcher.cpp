@@ -16,20 +16,23 @@ const char* const CheckStatement = "";
 class TConnectParameters {
 public:
   explicit TConnectParameters(const QString& conninfo)
-      : FTimeout(QByteArray::number(TPgConnection::DefaultConnectTimeoutSeconds)), FExpanded(conninfo.toUtf8()) {}
+      : FTimeout(QByteArray::number(TPgConnection::DefaultConnectTimeoutSeconds)),
+        FExpanded(conninfo.toUtf8()) {}
   const char* const* Keywords() const { return FKeywords; }
   const char* const* Values() const { return FValues; }
 
 private:
   QByteArray FTimeout;
   QByteArray FExpanded;
-  const char* const FKeywords[5] = {"connect_timeout", "fallback_application_name", "dbname", "client_encoding",
-                                    nullptr};
-  const char* const FValues[5] = {FTimeout.constData(), "inkassatsiya", FExpanded.constData(), "UTF8", nullptr};
+  const char* const FKeywords[5] = {"connect_timeout", "fallback_application_name", "dbname",
+                                    "client_encoding", nullptr};
+  const char* const FValues[5] = {FTimeout.constData(), "inkassatsiya", FExpanded.constData(),
+                                  "UTF8", nullptr};
 };
 
 QString ConnectionMessage(const PGconn* connection) {
-  return connection ? QString::fromUtf8(PQerrorMessage(connection)).trimmed() : QStringLiteral("out of memory");
+  return connection ? QString::fromUtf8(PQerrorMessage(connection)).trimmed()
+                    : QStringLiteral("out of memory");
 }
 
 }  // namespace
@@ -41,12 +44,15 @@ void TPgChangeWatcher::TLaterDeleter::operator()(QSocketNotifier* notifier) cons
   notifier->deleteLater();
 }
 
-TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid, int checkMs)
+TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid,
+                                   int checkMs)
     : FConnInfo(conninfo), FOwnBackendPid(std::move(ownBackendPid)), FCheckMs(checkMs) {
   const TConnectParameters parameters(FConnInfo);
   FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
-  if (PQstatus(FConnection.get()) != CONNECTION_OK) throw PgError(ConnectionMessage(FConnection.get()));
-  const std::unique_ptr<PGresult, decltype(&PQclear)> listening(PQexec(FConnection.get(), ListenStatement), PQclear);
+  if (PQstatus(FConnection.get()) != CONNECTION_OK)
+    throw PgError(ConnectionMessage(FConnection.get()));
+  const std::unique_ptr<PGresult, decltype(&PQclear)> listening(
+      PQexec(FConnection.get(), ListenStatement), PQclear);
   if (PQresultStatus(listening.get()) != PGRES_COMMAND_OK) {
     throw PgError(listening ? QString::fromUtf8(PQresultErrorMessage(listening.get())).trimmed()
                             : ConnectionMessage(FConnection.get()),
@@ -170,7 +176,8 @@ void TPgChangeWatcher::Watch(QSocketNotifier::Type type) {
     return;
   }
   FNotifier.reset(new QSocketNotifier(socket, type));
-  QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(), [this] { SocketActive(); });
+  QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(),
+                   [this] { SocketActive(); });
 }
 
 void TPgChangeWatcher::Tell() {

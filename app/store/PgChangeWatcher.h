@@ -53,7 +53,8 @@ public:
   // `ownBackendPid` returns the server process of the data set's session as it is at the time
   // of the call (it changes when that session connects again), 0 when not known; it must not
   // throw. `checkMs` > 0.
-  TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid, int checkMs = DefaultCheckMs);
+  TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid,
+                   int checkMs = DefaultCheckMs);
   TPgChangeWatcher(const TPgChangeWatcher&) = delete;
   TPgChangeWatcher& operator=(const TPgChangeWatcher&) = delete;
 

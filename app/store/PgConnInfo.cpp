@@ -12,12 +12,14 @@ TPgConnInfo::TPgConnInfo(const QString& conninfo) {
       PQconninfoParse(conninfo.toUtf8().constData(), &error), PQconninfoFree);
   if (!options) {
     // Without a message libpq ran out of memory.
-    const QString message = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
+    const QString message =
+        error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
     PQfreemem(error);
     throw PgError(message);
   }
   for (const PQconninfoOption* option = options.get(); option->keyword; ++option) {
-    if (option->val) FValues.emplace(QString::fromUtf8(option->keyword), QString::fromUtf8(option->val));
+    if (option->val)
+      FValues.emplace(QString::fromUtf8(option->keyword), QString::fromUtf8(option->val));
   }
 }
 

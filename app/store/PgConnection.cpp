@@ -12,7 +12,8 @@ QString ConnectionMessage(const PGconn* connection) {
 
 }  // namespace
 
-EPgConnectFailed::EPgConnectFailed(const QString& message, QString host, QString port, QString databaseName)
+EPgConnectFailed::EPgConnectFailed(const QString& message, QString host, QString port,
+                                   QString databaseName)
     : EDatabaseError(TDatabaseFailure::dfOther, message, QString()),
       FHost(std::move(host)),
       FPort(std::move(port)),
@@ -25,9 +26,10 @@ TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds)
   // defaults the string may override; those after it hold whatever the string says.
   const QByteArray timeout = QByteArray::number(connectTimeoutSeconds);
   const QByteArray expanded = conninfo.toUtf8();
-  const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname", "client_encoding",
-                                  nullptr};
-  const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8", nullptr};
+  const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
+                                  "client_encoding", nullptr};
+  const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8",
+                                nullptr};
   FConnection.reset(PQconnectdbParams(keywords, values, 1));
   if (!FConnection) throw PgError(QStringLiteral("out of memory"));
   if (PQstatus(FConnection.get()) != CONNECTION_OK) FailConnecting();
@@ -51,14 +53,15 @@ TPgResult TPgConnection::Execute(const QString& sql, const std::vector<QVariant>
       values.push_back(texts.back().constData());
     }
   }
-  PGresult* raw = PQexecParams(FConnection.get(), sql.toUtf8().constData(), static_cast<int>(values.size()),
-                               nullptr, values.data(), nullptr, nullptr, 0);
+  PGresult* raw =
+      PQexecParams(FConnection.get(), sql.toUtf8().constData(), static_cast<int>(values.size()),
+                   nullptr, values.data(), nullptr, nullptr, 0);
   if (!raw) throw PgError(ConnectionMessage(FConnection.get()));
   TPgResult result(raw);
   const ExecStatusType status = PQresultStatus(raw);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
     throw PgError(QString::fromUtf8(PQresultErrorMessage(raw)).trimmed(),
-                         QString::fromUtf8(PQresultErrorField(raw, PG_DIAG_SQLSTATE)));
+                  QString::fromUtf8(PQresultErrorField(raw, PG_DIAG_SQLSTATE)));
   }
   return result;
 }
@@ -73,12 +76,16 @@ void TPgConnection::Reset() {
 QString TPgConnection::QuotedIdentifier(const QString& name) const {
   const QByteArray bytes = name.toUtf8();
   const std::unique_ptr<char, decltype(&PQfreemem)> quoted(
-      PQescapeIdentifier(FConnection.get(), bytes.constData(), static_cast<std::size_t>(bytes.size())), PQfreemem);
+      PQescapeIdentifier(FConnection.get(), bytes.constData(),
+                         static_cast<std::size_t>(bytes.size())),
+      PQfreemem);
   if (!quoted) throw PgError(ConnectionMessage(FConnection.get()));
   return QString::fromUtf8(quoted.get());
 }
 
-void TPgConnection::Listen(const QString& channel) { Execute(QStringLiteral("LISTEN ") + QuotedIdentifier(channel)); }
+void TPgConnection::Listen(const QString& channel) {
+  Execute(QStringLiteral("LISTEN ") + QuotedIdentifier(channel));
+}
 
 int TPgConnection::Socket() const { return PQsocket(FConnection.get()); }
 
@@ -87,8 +94,8 @@ std::vector<TPgNotification> TPgConnection::ConsumeNotifications() {
   std::vector<TPgNotification> notifications;
   while (PGnotify* raw = PQnotifies(FConnection.get())) {
     const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);
-    notifications.push_back(
-        {QString::fromUtf8(notification->relname), QString::fromUtf8(notification->extra), notification->be_pid});
+    notifications.push_back({QString::fromUtf8(notification->relname),
+                             QString::fromUtf8(notification->extra), notification->be_pid});
   }
   return notifications;
 }

@@ -48,7 +48,8 @@ public:
   // The connection attempt is bounded by the string's connect_timeout, or else by
   // connectTimeoutSeconds (libpq waits at least 2 s; 0 would wait without end). Throws
   // EPgConnectFailed when no session opens.
-  explicit TPgConnection(const QString& conninfo, int connectTimeoutSeconds = DefaultConnectTimeoutSeconds);
+  explicit TPgConnection(const QString& conninfo,
+                         int connectTimeoutSeconds = DefaultConnectTimeoutSeconds);
 
   // Runs one statement with the parameters $1, $2, ... bound to `parameters` in order, in
   // text format: an invalid or null QVariant is NULL, anything else its toString() in UTF-8.

@@ -17,8 +17,8 @@ QString ServerName(const QString& host, const QString& port, const QString& data
 // The parameter `number` ($n) cast to the field's column type, so that the server never has
 // to guess it (IS NOT DISTINCT FROM a NULL would leave it unknown).
 QString Parameter(const TFieldDef& field, int number) {
-  return QStringLiteral("$%1::%2").arg(number).arg(field.Type == TFieldType::ftInteger ? QStringLiteral("integer")
-                                                                                      : QStringLiteral("varchar"));
+  return QStringLiteral("$%1::%2").arg(number).arg(
+      field.Type == TFieldType::ftInteger ? QStringLiteral("integer") : QStringLiteral("varchar"));
 }
 
 std::vector<QVariant> RowValues(const TPgResult& result, int row, int firstColumn, int count) {
@@ -35,9 +35,12 @@ TDatabaseFailure ServerFailure(const QString& sqlState) {
     return TDatabaseFailure::dfConnectionLost;  // connection exceptions, server shut down
   if (sqlState == QStringLiteral("42P01")) return TDatabaseFailure::dfNoTable;
   if (sqlState == QStringLiteral("42703")) return TDatabaseFailure::dfNoColumn;
-  if (sqlState == QStringLiteral("42501") || sqlState == QStringLiteral("25006")) return TDatabaseFailure::dfReadOnly;
-  if (errorClass == QStringLiteral("23") || errorClass == QStringLiteral("22")) return TDatabaseFailure::dfConstraint;
-  if (errorClass == QStringLiteral("40") || sqlState == QStringLiteral("55P03") || sqlState == QStringLiteral("57014"))
+  if (sqlState == QStringLiteral("42501") || sqlState == QStringLiteral("25006"))
+    return TDatabaseFailure::dfReadOnly;
+  if (errorClass == QStringLiteral("23") || errorClass == QStringLiteral("22"))
+    return TDatabaseFailure::dfConstraint;
+  if (errorClass == QStringLiteral("40") || sqlState == QStringLiteral("55P03") ||
+      sqlState == QStringLiteral("57014"))
     return TDatabaseFailure::dfLocked;  // serialisation, deadlock, lock or statement time-out
   if (sqlState == QStringLiteral("53100")) return TDatabaseFailure::dfDiskFull;
   if (sqlState == QStringLiteral("58030")) return TDatabaseFailure::dfIoError;
@@ -58,14 +61,14 @@ TPgEngine::TPgEngine(const QString& conninfo) : FConnInfo(conninfo) {
 
 void TPgEngine::FailConnecting(const EPgConnectFailed& error) {
   if (FName.isEmpty()) FName = ServerName(error.Host(), error.Port(), error.DatabaseName());
-  throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(error.what()), FName, QString(), QString(),
-                       TDatabaseKind::dkServer);
+  throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(error.what()), FName,
+                       QString(), QString(), TDatabaseKind::dkServer);
 }
 
 void TPgEngine::Fail(const EDatabaseError& error) const {
   // Whatever the server said last, a session that is gone is a lost connection.
-  const TDatabaseFailure failure =
-      FConnection->IsConnected() ? ServerFailure(error.SqlState()) : TDatabaseFailure::dfConnectionLost;
+  const TDatabaseFailure failure = FConnection->IsConnected() ? ServerFailure(error.SqlState())
+                                                              : TDatabaseFailure::dfConnectionLost;
   throw EDatabaseError(failure, QString::fromUtf8(error.what()), FName, QString(), error.SqlState(),
                        TDatabaseKind::dkServer);
 }
@@ -82,7 +85,8 @@ auto TPgEngine::Guarded(TAction&& action) {
   try {
     return action();
   } catch (const EDatabaseError& e) {
-    if (e.Kind() == TDatabaseKind::dkServer) throw;  // already the register's own (a conflict, a missing column)
+    if (e.Kind() == TDatabaseKind::dkServer)
+      throw;  // already the register's own (a conflict, a missing column)
     Fail(e);
   }
 }
@@ -96,7 +100,8 @@ QString TPgEngine::ColumnList(const TTableDef& table) const {
 // ""ID" = $n AND "f1" IS NOT DISTINCT FROM $n+1 AND ...": the row still holds what the data
 // set knows of it.
 QString TPgEngine::MatchCondition(const TTableDef& table, int firstParameter) const {
-  QString condition = QStringLiteral("%1 = $%2").arg(FConnection->QuotedIdentifier(KeyColumn)).arg(firstParameter);
+  QString condition =
+      QStringLiteral("%1 = $%2").arg(FConnection->QuotedIdentifier(KeyColumn)).arg(firstParameter);
   for (int i = 0; i < int(table.Fields.size()); ++i)
     condition += QStringLiteral(" AND %1 IS NOT DISTINCT FROM %2")
                      .arg(FConnection->QuotedIdentifier(table.Fields[i].Name),
@@ -107,11 +112,12 @@ QString TPgEngine::MatchCondition(const TTableDef& table, int firstParameter) co
 void TPgEngine::CheckColumns(const TTableDef& table) {
   Guarded([&] {
     const QString quotedTable = FConnection->QuotedIdentifier(table.Name);
-    const TPgResult found = FConnection->Execute(QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {quotedTable});
+    const TPgResult found =
+        FConnection->Execute(QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {quotedTable});
     if (found.Value(0, 0).toString() != QStringLiteral("t"))
       throw EDatabaseError(TDatabaseFailure::dfNoTable,
-                           QStringLiteral("relation \"%1\" does not exist").arg(table.Name), FName, table.Name,
-                           QStringLiteral("42P01"), TDatabaseKind::dkServer);
+                           QStringLiteral("relation \"%1\" does not exist").arg(table.Name), FName,
+                           table.Name, QStringLiteral("42P01"), TDatabaseKind::dkServer);
     const TPgResult columns = FConnection->Execute(
         QStringLiteral("SELECT attname FROM pg_catalog.pg_attribute "
                        "WHERE attrelid = to_regclass($1) AND attnum > 0 AND NOT attisdropped"),
@@ -122,17 +128,19 @@ void TPgEngine::CheckColumns(const TTableDef& table) {
     for (const TFieldDef& field : table.Fields) wanted << field.Name;
     for (const QString& name : wanted)
       if (!names.contains(name))
-        throw EDatabaseError(TDatabaseFailure::dfNoColumn,
-                             QStringLiteral("column \"%1\" of relation \"%2\" does not exist").arg(name, table.Name),
-                             FName, name, QStringLiteral("42703"), TDatabaseKind::dkServer);
+        throw EDatabaseError(
+            TDatabaseFailure::dfNoColumn,
+            QStringLiteral("column \"%1\" of relation \"%2\" does not exist").arg(name, table.Name),
+            FName, name, QStringLiteral("42703"), TDatabaseKind::dkServer);
   });
 }
 
 std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
   return Guarded([&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
-    const TPgResult result = FConnection->Execute(QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
-                                                      .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
+            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
     const int fieldCount = int(table.Fields.size());
     std::vector<TStoredRow> rows;
     rows.reserve(result.RowCount());
@@ -145,13 +153,15 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
 TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
   return Guarded([&] {
     QStringList parameters;
-    for (int i = 0; i < int(table.Fields.size()); ++i) parameters << Parameter(table.Fields[i], i + 1);
+    for (int i = 0; i < int(table.Fields.size()); ++i)
+      parameters << Parameter(table.Fields[i], i + 1);
     const TPgResult result = FConnection->Execute(
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4,%2")
-            .arg(FConnection->QuotedIdentifier(table.Name), ColumnList(table), parameters.join(u','),
-                 FConnection->QuotedIdentifier(KeyColumn)),
+            .arg(FConnection->QuotedIdentifier(table.Name), ColumnList(table),
+                 parameters.join(u','), FConnection->QuotedIdentifier(KeyColumn)),
         values);
-    return TStoredRow{result.Value(0, 0).toLongLong(), RowValues(result, 0, 1, int(table.Fields.size()))};
+    return TStoredRow{result.Value(0, 0).toLongLong(),
+                      RowValues(result, 0, 1, int(table.Fields.size()))};
   });
 }
 
@@ -181,7 +191,8 @@ void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
     std::vector<QVariant> parameters{fetched.Key};
     parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
     const TPgResult result = FConnection->Execute(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(FConnection->QuotedIdentifier(table.Name), MatchCondition(table, 1)),
+        QStringLiteral("DELETE FROM %1 WHERE %2")
+            .arg(FConnection->QuotedIdentifier(table.Name), MatchCondition(table, 1)),
         parameters);
     if (result.AffectedRows() == 0) throw Conflict(table, fetched.Key, true);
   });
@@ -215,8 +226,8 @@ std::unique_ptr<TChangeWatcher> TPgEngine::MakeChangeWatcher(int) {
   } catch (const EDatabaseError& e) {
     // libpq refused the session on its own side: as when the data set's session is refused.
     if (e.SqlState().isEmpty())
-      throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(e.what()), FName, QString(), QString(),
-                           TDatabaseKind::dkServer);
+      throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(e.what()), FName,
+                           QString(), QString(), TDatabaseKind::dkServer);
     Fail(e);
   }
 }

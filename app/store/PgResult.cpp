@@ -19,13 +19,16 @@ int TPgResult::RowCount() const { return PQntuples(FResult.get()); }
 
 int TPgResult::ColumnCount() const { return PQnfields(FResult.get()); }
 
-QString TPgResult::ColumnName(int column) const { return QString::fromUtf8(PQfname(FResult.get(), column)); }
+QString TPgResult::ColumnName(int column) const {
+  return QString::fromUtf8(PQfname(FResult.get(), column));
+}
 
 QVariant TPgResult::Value(int row, int column) const {
   if (PQgetisnull(FResult.get(), row, column)) return QVariant();
   const char* text = PQgetvalue(FResult.get(), row, column);
   const Oid type = PQftype(FResult.get(), column);
-  if (type == Int2Oid || type == Int4Oid || type == Int8Oid) return QVariant(QByteArray(text).toLongLong());
+  if (type == Int2Oid || type == Int4Oid || type == Int8Oid)
+    return QVariant(QByteArray(text).toLongLong());
   return QVariant(QString::fromUtf8(text));
 }
 

@@ -27,6 +27,6 @@ void TPgTransaction::Commit() {
   const TPgResult result = FConnection.Execute(QStringLiteral("COMMIT"));
   if (result.CommandStatus() != QStringLiteral("COMMIT")) {
     throw PgError(QStringLiteral("The transaction was rolled back: a statement in it had failed."),
-                         InFailedTransaction);
+                  InFailedTransaction);
   }
 }

@@ -14,15 +14,24 @@ namespace {
 TDatabaseFailure FailureOf(int code) {
   switch (code & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return TDatabaseFailure::dfLocked;
-    case SQLITE_READONLY: return TDatabaseFailure::dfReadOnly;
-    case SQLITE_CANTOPEN: return TDatabaseFailure::dfCannotOpen;
-    case SQLITE_NOTADB: return TDatabaseFailure::dfNotADatabase;
-    case SQLITE_CORRUPT: return TDatabaseFailure::dfCorrupt;
-    case SQLITE_FULL: return TDatabaseFailure::dfDiskFull;
-    case SQLITE_IOERR: return TDatabaseFailure::dfIoError;
-    case SQLITE_CONSTRAINT: return TDatabaseFailure::dfConstraint;
-    default: return TDatabaseFailure::dfOther;
+    case SQLITE_LOCKED:
+      return TDatabaseFailure::dfLocked;
+    case SQLITE_READONLY:
+      return TDatabaseFailure::dfReadOnly;
+    case SQLITE_CANTOPEN:
+      return TDatabaseFailure::dfCannotOpen;
+    case SQLITE_NOTADB:
+      return TDatabaseFailure::dfNotADatabase;
+    case SQLITE_CORRUPT:
+      return TDatabaseFailure::dfCorrupt;
+    case SQLITE_FULL:
+      return TDatabaseFailure::dfDiskFull;
+    case SQLITE_IOERR:
+      return TDatabaseFailure::dfIoError;
+    case SQLITE_CONSTRAINT:
+      return TDatabaseFailure::dfConstraint;
+    default:
+      return TDatabaseFailure::dfOther;
   }
 }
 
@@ -57,9 +66,12 @@ private:
 void TSqliteDatabase::TCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
-    : FFileName(QFileInfo(fileName).absoluteFilePath()), FBusyTimeoutMs(busyTimeoutMs), FBusyWait(std::move(wait)) {
+    : FFileName(QFileInfo(fileName).absoluteFilePath()),
+      FBusyTimeoutMs(busyTimeoutMs),
+      FBusyWait(std::move(wait)) {
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc =
+      sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
   FDb.reset(db);
   if (rc != SQLITE_OK) Fail(rc);
   sqlite3_extended_result_codes(db, 1);
@@ -109,7 +121,8 @@ TSqliteStatement::TSqliteStatement(TSqliteDatabase& db, const QString& sql) : FD
   TSqliteCall call(FDb);
   sqlite3_stmt* stmt = nullptr;
   const QByteArray utf8 = sql.toUtf8();
-  const int rc = sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr);
+  const int rc =
+      sqlite3_prepare_v2(db.Handle(), utf8.constData(), int(utf8.size()), &stmt, nullptr);
   if (rc != SQLITE_OK) db.Fail(rc);
   FStmt.reset(stmt);
 }
@@ -117,8 +130,8 @@ TSqliteStatement::TSqliteStatement(TSqliteDatabase& db, const QString& sql) : FD
 namespace {
 
 int BindText(sqlite3_stmt* stmt, int index, const QByteArray& bytes) {
-  return sqlite3_bind_text64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT,
-                             SQLITE_UTF8);
+  return sqlite3_bind_text64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                             SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 }  // namespace

@@ -96,7 +96,9 @@ private:
 // once (EDatabaseError dfLocked) instead of waiting: for work that may as well be done later.
 class TSqliteNoWait {
 public:
-  explicit TSqliteNoWait(TSqliteDatabase& db) : FDb(db), FPrevious(db.FNoWait) { FDb.FNoWait = true; }
+  explicit TSqliteNoWait(TSqliteDatabase& db) : FDb(db), FPrevious(db.FNoWait) {
+    FDb.FNoWait = true;
+  }
   ~TSqliteNoWait() { FDb.FNoWait = FPrevious; }
   TSqliteNoWait(const TSqliteNoWait&) = delete;
   TSqliteNoWait& operator=(const TSqliteNoWait&) = delete;

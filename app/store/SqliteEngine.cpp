@@ -25,11 +25,14 @@ QString ColumnList(const TTableDef& table) {
 QString MatchCondition(const TTableDef& table, int firstParameter) {
   QString condition = QStringLiteral("rowid = ?%1").arg(firstParameter);
   for (int i = 0; i < int(table.Fields.size()); ++i)
-    condition += QStringLiteral(" AND %1 IS ?%2").arg(Quoted(table.Fields[i].Name)).arg(firstParameter + 1 + i);
+    condition += QStringLiteral(" AND %1 IS ?%2")
+                     .arg(Quoted(table.Fields[i].Name))
+                     .arg(firstParameter + 1 + i);
   return condition;
 }
 
-void BindValues(TSqliteStatement& statement, int firstParameter, const std::vector<QVariant>& values) {
+void BindValues(TSqliteStatement& statement, int firstParameter,
+                const std::vector<QVariant>& values) {
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
 }
 
@@ -48,17 +51,21 @@ void TSqliteEngine::CheckColumns(const TTableDef& table) {
   QStringList columns;
   while (info.Step()) columns << info.Column(0).toString();
   if (columns.isEmpty())
-    throw EDatabaseError(TDatabaseFailure::dfNoTable, QStringLiteral("no such table: %1").arg(table.Name),
-                         FDb.FileName(), table.Name);
+    throw EDatabaseError(TDatabaseFailure::dfNoTable,
+                         QStringLiteral("no such table: %1").arg(table.Name), FDb.FileName(),
+                         table.Name);
   for (const TFieldDef& field : table.Fields)
-    if (std::none_of(columns.begin(), columns.end(),
-                     [&](const QString& column) { return TSqliteDatabase::SameName(column, field.Name); }))
-      throw EDatabaseError(TDatabaseFailure::dfNoColumn, QStringLiteral("no such column: %1").arg(field.Name),
-                           FDb.FileName(), field.Name);
+    if (std::none_of(columns.begin(), columns.end(), [&](const QString& column) {
+          return TSqliteDatabase::SameName(column, field.Name);
+        }))
+      throw EDatabaseError(TDatabaseFailure::dfNoColumn,
+                           QStringLiteral("no such column: %1").arg(field.Name), FDb.FileName(),
+                           field.Name);
 }
 
 std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
-  TSqliteStatement select(FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
+  TSqliteStatement select(
+      FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
   const int fieldCount = int(table.Fields.size());
   std::vector<TStoredRow> rows;
   while (select.Step()) {
@@ -75,8 +82,9 @@ TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVari
   TSqliteTransaction transaction(FDb);
   QStringList parameters;
   for (int i = 1; i <= int(table.Fields.size()); ++i) parameters << QStringLiteral("?%1").arg(i);
-  TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(Quoted(table.Name), ColumnList(table), parameters.join(u',')));
+  TSqliteStatement insert(FDb,
+                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(Quoted(table.Name), ColumnList(table), parameters.join(u',')));
   BindValues(insert, 1, values);
   insert.Step();
   const TRowKey key = FDb.LastInsertRowId();
@@ -107,8 +115,9 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
 }
 
 void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
-  TSqliteStatement remove(FDb,
-                          QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), MatchCondition(table, 1)));
+  TSqliteStatement remove(
+      FDb,
+      QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), MatchCondition(table, 1)));
   remove.Bind(1, fetched.Key);
   BindValues(remove, 2, fetched.Values);
   remove.Step();
@@ -116,8 +125,8 @@ void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
 }
 
 std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& table, TRowKey key) {
-  TSqliteStatement select(
-      FDb, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(ColumnList(table), Quoted(table.Name)));
+  TSqliteStatement select(FDb, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                                   .arg(ColumnList(table), Quoted(table.Name)));
   select.Bind(1, key);
   if (!select.Step()) return std::nullopt;
   std::vector<QVariant> values;
@@ -131,7 +140,8 @@ std::unique_ptr<TChangeWatcher> TSqliteEngine::MakeChangeWatcher(int pollMs) {
 
 // A write that touched no row: the row is still there with other values, or gone.
 ERecordConflict TSqliteEngine::Conflict(const TTableDef& table, TRowKey key, bool deleting) {
-  TSqliteStatement find(FDb, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(table.Name)));
+  TSqliteStatement find(
+      FDb, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(Quoted(table.Name)));
   find.Bind(1, key);
   return RowConflict(deleting, !find.Step(), FDb.FileName(), TDatabaseKind::dkFile);
 }

@@ -68,4 +68,5 @@ public:
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
 // tells whether the row is gone or holds other values. `database` and `kind` as in
 // EDatabaseError.
-ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database, TDatabaseKind kind);
+ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database,
+                            TDatabaseKind kind);

@@ -29,7 +29,8 @@ double ResidentMegabytes() {
   QFile status(QStringLiteral("/proc/self/status"));
   if (!status.open(QIODevice::ReadOnly)) return 0;
   for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    if (line.startsWith("VmRSS:"))
+      return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
   return 0;
 }
 
@@ -43,7 +44,8 @@ int Measure(int argc, char** argv) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   QCoreApplication::processEvents();
   const auto shown = std::chrono::steady_clock::now();
-  std::printf("%.0f ms, %.0f MB\n", std::chrono::duration<double, std::milli>(shown - start).count(),
+  std::printf("%.0f ms, %.0f MB\n",
+              std::chrono::duration<double, std::milli>(shown - start).count(),
               ResidentMegabytes());
   return 0;
 }
@@ -78,7 +80,8 @@ int main(int argc, char** argv) {
   cluster.CreateRegister(QStringLiteral("register"), QStringLiteral("desk"));
   cluster.InsertGeneratedBags(QStringLiteral("register"), Bags);
   TTempWorkDir server;
-  WriteDatabaseIni(server.Path(), cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")));
+  WriteDatabaseIni(server.Path(),
+                   cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")));
 
   Series(file, "file");
   Series(server, "server");

@@ -22,7 +22,8 @@
 // (sqlite: db.mdb in a temporary folder; server: a throw-away PostgreSQL cluster of this
 // machine, started for the run as the tests start theirs, the desks pointed at it by
 // database.ini).
-// Last line: <sqlite|server>, desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost updates, refresh p95 <ms> ms
+// Last line: <sqlite|server>, desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost updates,
+// refresh p95 <ms> ms
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -64,12 +65,16 @@ constexpr int FullNameField = 6;
 // How long a desk keeps watching after its last save, for the others' last values to arrive.
 constexpr int SettleMs = 2000;
 
-qint64 NowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(TClock::now().time_since_epoch()).count(); }
+qint64 NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(TClock::now().time_since_epoch())
+      .count();
+}
 
 double CpuMs() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 struct TOptions {
@@ -78,7 +83,7 @@ struct TOptions {
   int PauseMs = 50;
   int Hot = 5;
   QString Register = QStringLiteral("sqlite");
-  int Desk = -1;  // this process is desk number Desk
+  int Desk = -1;      // this process is desk number Desk
   bool Cost = false;  // this process measures the live refresh's cost
 };
 
@@ -93,13 +98,20 @@ TOptions ParseOptions(const QStringList& args) {
     if (i + 1 == args.size()) throw std::runtime_error("no value for " + args[i].toStdString());
     const QString& name = args[i];
     const QString& value = args[i + 1];
-    if (name == u"--desks") options.Desks = value.toInt();
-    else if (name == u"--posts") options.Posts = value.toInt();
-    else if (name == u"--pause") options.PauseMs = value.toInt();
-    else if (name == u"--hot") options.Hot = value.toInt();
-    else if (name == u"--register") options.Register = value;
-    else if (name == u"--desk") options.Desk = value.toInt();
-    else throw std::runtime_error("unknown option " + name.toStdString());
+    if (name == u"--desks")
+      options.Desks = value.toInt();
+    else if (name == u"--posts")
+      options.Posts = value.toInt();
+    else if (name == u"--pause")
+      options.PauseMs = value.toInt();
+    else if (name == u"--hot")
+      options.Hot = value.toInt();
+    else if (name == u"--register")
+      options.Register = value;
+    else if (name == u"--desk")
+      options.Desk = value.toInt();
+    else
+      throw std::runtime_error("unknown option " + name.toStdString());
   }
   if (options.Register != u"sqlite" && options.Register != u"server")
     throw std::runtime_error("--register is sqlite or server");
@@ -139,7 +151,8 @@ public:
   QString Key() const override { return QStringLiteral("rowid"); }
   std::map<QString, QString> FullNames() override {
     std::map<QString, QString> names;
-    for (const TBagRow& row : ReadBags(FDb)) names[row[0].toString()] = row[FullNameField].toString();
+    for (const TBagRow& row : ReadBags(FDb))
+      names[row[0].toString()] = row[FullNameField].toString();
     return names;
   }
 
@@ -161,9 +174,11 @@ public:
   QString Key() const override { return QStringLiteral("\"ID\""); }
   std::map<QString, QString> FullNames() override {
     TPgConnection reader(FCluster.ConnInfo(QStringLiteral("register"), QStringLiteral("postgres")));
-    const TPgResult result = reader.Execute(QStringLiteral("SELECT \"Номер сумки\", \"ФИО\" FROM \"Clients\""));
+    const TPgResult result =
+        reader.Execute(QStringLiteral("SELECT \"Номер сумки\", \"ФИО\" FROM \"Clients\""));
     std::map<QString, QString> names;
-    for (int row = 0; row < result.RowCount(); ++row) names[result.Value(row, 0).toString()] = result.Value(row, 1).toString();
+    for (int row = 0; row < result.RowCount(); ++row)
+      names[result.Value(row, 0).toString()] = result.Value(row, 1).toString();
     return names;
   }
 
@@ -181,7 +196,8 @@ std::unique_ptr<TBenchRegister> MakeRegister(const TOptions& options, const QStr
 // Takes a sample each time another desk's value first shows in this desk's register.
 class TArrivals : public TDataLink {
 public:
-  TArrivals(const TADOTable& table, int desk) : FTable(table), FPrefix(QStringLiteral("d%1-").arg(desk)) {}
+  TArrivals(const TADOTable& table, int desk)
+      : FTable(table), FPrefix(QStringLiteral("d%1-").arg(desk)) {}
   void DataEvent(TDataEvent event, int info) override {
     // Only what the live refresh brings: a value reloaded after a refused save came by a click.
     if (event != TDataEvent::deRowChanged && event != TDataEvent::deRowInserted) return;
@@ -276,9 +292,17 @@ int RunDesk(const TOptions& options, int& argc, char** argv) {
   next.start(0);
   application.exec();
 
-  out.write(QStringLiteral("made\t%1\nacknowledged\t%2\nconflicts\t%3\nerrors\t%4\nfirst\t%5\nlast\t%6\n")
-                .arg(made).arg(acknowledged).arg(conflicts).arg(errors).arg(firstNs).arg(lastNs).toUtf8());
-  for (double ms : arrivals.Samples) out.write(QStringLiteral("latency\t%1\n").arg(ms, 0, 'f', 3).toUtf8());
+  out.write(
+      QStringLiteral("made\t%1\nacknowledged\t%2\nconflicts\t%3\nerrors\t%4\nfirst\t%5\nlast\t%6\n")
+          .arg(made)
+          .arg(acknowledged)
+          .arg(conflicts)
+          .arg(errors)
+          .arg(firstNs)
+          .arg(lastNs)
+          .toUtf8());
+  for (double ms : arrivals.Samples)
+    out.write(QStringLiteral("latency\t%1\n").arg(ms, 0, 'f', 3).toUtf8());
   table.RemoveLink(&arrivals);
   return 0;
 }
@@ -302,7 +326,8 @@ void MeasureDataVersionLook() {
     version.Step();
     version.Step();
   }
-  const double us = std::chrono::duration<double, std::micro>(TClock::now() - start).count() / Looks;
+  const double us =
+      std::chrono::duration<double, std::micro>(TClock::now() - start).count() / Looks;
   std::printf("one look at the data version: %.1f us\n", us);
 }
 
@@ -338,7 +363,8 @@ int RunCost(const TOptions& options, int& argc, char** argv) {
     ms.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count());
   }
   std::sort(ms.begin(), ms.end());
-  std::printf("one resync of %d bags in the window: median %.0f ms\n", BigRegister, ms[ms.size() / 2]);
+  std::printf("one resync of %d bags in the window: median %.0f ms\n", BigRegister,
+              ms[ms.size() / 2]);
   // Half the bags deleted elsewhere at once, every other one (an administrator's clean-up).
   shared->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE %1 % 2 = 0").arg(shared->Key()));
   const auto start = TClock::now();
@@ -390,9 +416,10 @@ void RunDesks(const TOptions& options, const QString& program) {
     auto process = std::make_unique<QProcess>();
     process->setWorkingDirectory(folder.path());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, {QStringLiteral("--desk"), QString::number(desk), QStringLiteral("--posts"),
-                             QString::number(options.Posts), QStringLiteral("--pause"),
-                             QString::number(options.PauseMs), QStringLiteral("--hot"), QString::number(options.Hot)});
+    process->start(program, {QStringLiteral("--desk"), QString::number(desk),
+                             QStringLiteral("--posts"), QString::number(options.Posts),
+                             QStringLiteral("--pause"), QString::number(options.PauseMs),
+                             QStringLiteral("--hot"), QString::number(options.Hot)});
     desks.push_back(std::move(process));
   }
   for (auto& desk : desks)
@@ -404,7 +431,8 @@ void RunDesks(const TOptions& options, const QString& program) {
     desk->waitForBytesWritten(10000);
   }
   for (auto& desk : desks)
-    if (!desk->waitForFinished(600000) || desk->exitCode() != 0) throw std::runtime_error("a desk failed");
+    if (!desk->waitForFinished(600000) || desk->exitCode() != 0)
+      throw std::runtime_error("a desk failed");
 
   std::vector<TAck> acks;
   std::vector<double> latencies;
@@ -418,28 +446,41 @@ void RunDesks(const TOptions& options, const QString& program) {
     if (!in.open(QIODevice::ReadOnly)) throw std::runtime_error("a desk wrote no results");
     for (const QByteArray& line : in.readAll().split('\n')) {
       const QStringList f = QString::fromUtf8(line).split(u'\t');
-      if (f[0] == u"ack") acks.push_back({f[1], f[2], f[3]});
-      else if (f[0] == u"latency") latencies.push_back(f[1].toDouble());
-      else if (f[0] == u"made") made += f[1].toInt();
-      else if (f[0] == u"conflicts") conflicts += f[1].toInt();
-      else if (f[0] == u"errors") errors += f[1].toInt();
-      else if (f[0] == u"first") first = std::min(first, f[1].toLongLong());
-      else if (f[0] == u"last") last = std::max(last, f[1].toLongLong());
+      if (f[0] == u"ack")
+        acks.push_back({f[1], f[2], f[3]});
+      else if (f[0] == u"latency")
+        latencies.push_back(f[1].toDouble());
+      else if (f[0] == u"made")
+        made += f[1].toInt();
+      else if (f[0] == u"conflicts")
+        conflicts += f[1].toInt();
+      else if (f[0] == u"errors")
+        errors += f[1].toInt();
+      else if (f[0] == u"first")
+        first = std::min(first, f[1].toLongLong());
+      else if (f[0] == u"last")
+        last = std::max(last, f[1].toLongLong());
     }
   }
   const int lost = LostUpdates(acks, shared->FullNames());
   const double seconds = double(last - first) / 1e9;
-  std::printf("saves made %d, acknowledged %zu in %.1f s, %d other errors; refresh samples %zu: median %.0f ms, "
-              "p95 %.0f ms, max %.0f ms\n",
-              made, acks.size(), seconds, errors, latencies.size(), Percentile(latencies, 0.5),
-              Percentile(latencies, 0.95), latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
+  std::printf(
+      "saves made %d, acknowledged %zu in %.1f s, %d other errors; refresh samples %zu: median "
+      "%.0f ms, "
+      "p95 %.0f ms, max %.0f ms\n",
+      made, acks.size(), seconds, errors, latencies.size(), Percentile(latencies, 0.5),
+      Percentile(latencies, 0.95),
+      latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
   std::fflush(stdout);
   QProcess cost;
   cost.setProcessChannelMode(QProcess::ForwardedChannels);
   cost.start(program, {QStringLiteral("--cost"), QStringLiteral("--register"), options.Register});
-  if (!cost.waitForFinished(600000) || cost.exitCode() != 0) throw std::runtime_error("the cost run failed");
-  std::printf("%s, desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, refresh p95 %.0f ms\n", qPrintable(options.Register),
-              options.Desks, options.Posts, double(acks.size()) / seconds, conflicts, lost, Percentile(latencies, 0.95));
+  if (!cost.waitForFinished(600000) || cost.exitCode() != 0)
+    throw std::runtime_error("the cost run failed");
+  std::printf(
+      "%s, desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, refresh p95 %.0f ms\n",
+      qPrintable(options.Register), options.Desks, options.Posts, double(acks.size()) / seconds,
+      conflicts, lost, Percentile(latencies, 0.95));
 }
 
 }  // namespace

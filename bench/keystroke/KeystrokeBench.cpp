@@ -132,12 +132,14 @@ TSeries Measure(TForm1& w, int keys, const std::function<void(int)>& sendKey) {
     sendKey(i);
     while (instruments.Paints == paintsBefore) {
       QCoreApplication::processEvents();
-      if (TClock::now() - start > KeyDeadline) throw std::runtime_error("the preview was not painted");
+      if (TClock::now() - start > KeyDeadline)
+        throw std::runtime_error("the preview was not painted");
     }
     const auto end = TClock::now();
     const double cpu = ThreadCpuMs() - cpuStart;
     if (i < WarmUpKeys) continue;
-    series.Samples.push_back({Ms(end - start), cpu, Ms(instruments.EncodeTime), Ms(instruments.PaintTime)});
+    series.Samples.push_back(
+        {Ms(end - start), cpu, Ms(instruments.EncodeTime), Ms(instruments.PaintTime)});
     series.Encodings += instruments.Encodings - encodingsBefore;
     series.Paints += instruments.Paints - paintsBefore;
   }
@@ -158,8 +160,8 @@ std::vector<double> Pick(const TSeries& series, double (*pick)(const TSample&)) 
 
 void PrintSeries(const std::string& title, const TSeries& series) {
   const double keys = static_cast<double>(series.Samples.size());
-  std::printf("%s: %.0f keystrokes, encodings per key %.2f, preview paints per key %.2f\n", title.c_str(), keys,
-              series.Encodings / keys, series.Paints / keys);
+  std::printf("%s: %.0f keystrokes, encodings per key %.2f, preview paints per key %.2f\n",
+              title.c_str(), keys, series.Encodings / keys, series.Paints / keys);
   const struct {
     const char* Name;
     double (*Pick)(const TSample&);
@@ -174,9 +176,9 @@ void PrintSeries(const std::string& title, const TSeries& series) {
     const std::vector<double> v = Pick(series, row.Pick);
     double sum = 0;
     for (double x : v) sum += x;
-    std::printf("  %-7s min %7.3f  p50 %7.3f  p90 %7.3f  p99 %7.3f  max %7.3f  mean %7.3f ms\n", row.Name,
-                Percentile(v, 0), Percentile(v, 0.5), Percentile(v, 0.9), Percentile(v, 0.99), Percentile(v, 1),
-                sum / keys);
+    std::printf("  %-7s min %7.3f  p50 %7.3f  p90 %7.3f  p99 %7.3f  max %7.3f  mean %7.3f ms\n",
+                row.Name, Percentile(v, 0), Percentile(v, 0.5), Percentile(v, 0.9),
+                Percentile(v, 0.99), Percentile(v, 1), sum / keys);
   }
 }
 
@@ -188,8 +190,9 @@ int main(int argc, char** argv) {
   const int keys = argc > 1 ? std::max(1, std::atoi(argv[1])) : 400;
 
   try {
-    TRunningProgram program({{QStringLiteral("1234"), 5678, LongRecipient(), QStringLiteral("40702810900000000001"),
-                              QStringLiteral("7701234567"), 2, QStringLiteral("Иванов И.И.")}});
+    TRunningProgram program(
+        {{QStringLiteral("1234"), 5678, LongRecipient(), QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"), 2, QStringLiteral("Иванов И.И.")}});
     TForm1& w = program.Window();
     const Ui::TForm1& ui = w.Controls();
     FillGrid(program);
@@ -203,9 +206,11 @@ int main(int argc, char** argv) {
         Type(ui.DBEdit2, QStringLiteral("ю"));
     });
     if (ui.DBEdit2->text().size() < 254) throw std::runtime_error("the recipient lost its length");
-    std::printf("recipient %lld characters, symbol %d modules a side with the quiet zone, preview %dx%d px\n",
-                static_cast<long long>(ui.DBEdit2->text().size()), w.QRSymbol().SymbolSize(), ui.pbPreview->width(),
-                ui.pbPreview->height());
+    std::printf(
+        "recipient %lld characters, symbol %d modules a side with the quiet zone, preview %dx%d "
+        "px\n",
+        static_cast<long long>(ui.DBEdit2->text().size()), w.QRSymbol().SymbolSize(),
+        ui.pbPreview->width(), ui.pbPreview->height());
 
     program.Click(ui.StringGrid1);
     ui.StringGrid1->SetCurrentCell(2, 1);
@@ -217,7 +222,8 @@ int main(int argc, char** argv) {
     PrintSeries("denomination grid, count of the first row (for comparison)", grid);
     PrintSeries("DBEdit2", recipient);
     const std::vector<double> totals = Pick(recipient, [](const TSample& s) { return s.Total; });
-    std::printf("keystroke median %.3f ms, max %.3f ms\n", Percentile(totals, 0.5), Percentile(totals, 1));
+    std::printf("keystroke median %.3f ms, max %.3f ms\n", Percentile(totals, 0.5),
+                Percentile(totals, 1));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench-keystroke: %s\n", error.what());
     return 1;

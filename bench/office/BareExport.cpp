@@ -41,7 +41,7 @@ beans::PropertyValue Property(const char* name, const uno::Any& value) {
 }
 
 class TBare {
- public:
+public:
   TBare(const Reference<uno::XComponentContext>& office, TVoucherSource& source)
       : FOffice(office), FSource(source) {}
 
@@ -68,8 +68,8 @@ class TBare {
     properties.getArray()[2] = Property("ReadOnly", uno::Any(false));
     properties.getArray()[3] = Property("MacroExecutionMode", uno::Any(sal_Int16(0)));
     FDocument.set(desktop->loadComponentFromURL(
-                      ToOUString(FileNameToURL(folder.absoluteFilePath("temp1.xls"))), "_blank",
-                      0, properties),
+                      ToOUString(FileNameToURL(folder.absoluteFilePath("temp1.xls"))), "_blank", 0,
+                      properties),
                   UNO_QUERY_THROW);
     Reference<frame::XTitle>(FDocument, UNO_QUERY_THROW)->setTitle("vedomost.xls");
 
@@ -85,7 +85,7 @@ class TBare {
     FSheet.clear();
   }
 
- private:
+private:
   // The sheet lookup of the wrapper: a held sheet is kept when the name at the position matches.
   Reference<sheet::XSpreadsheet> Sheet(int index) {
     const auto sheetAt = [&] {

@@ -35,7 +35,7 @@
 namespace {
 
 class TBenchSource : public TVoucherSource {
- public:
+public:
   TBenchSource() { FSymbol.SetText("Сумка 004512; ООО Ромашка; 6007,00"); }
   QString FirmName() const override { return "ООО «Ромашка»"; }
   QString CashAccount() const override { return "40702810900000012345"; }
@@ -54,7 +54,7 @@ class TBenchSource : public TVoucherSource {
     std::fprintf(stderr, "message: %s\n", qPrintable(message));
   }
 
- private:
+private:
   TQRSymbol FSymbol;
 };
 
@@ -74,7 +74,7 @@ double Median(std::vector<double> values) {
 // A working folder with the template, the working directory while this lives, and an office
 // profile of its own (its temporary files too).
 class TBenchRun {
- public:
+public:
   TBenchRun() {
     QDir(FProfile.path()).mkdir("tmp");
     qputenv("TMPDIR", FProfile.filePath("tmp").toLocal8Bit());
@@ -90,7 +90,7 @@ class TBenchRun {
     return launch;
   }
 
- private:
+private:
   QTemporaryDir FWork;
   QTemporaryDir FProfile;
 };
@@ -98,7 +98,7 @@ class TBenchRun {
 // The office's server, noting when the office first answers in an export: the service
 // manager, got once the office runs and its pipe answers.
 class TAnswerClock : public TAutomationServer {
- public:
+public:
   explicit TAnswerClock(std::shared_ptr<TUnoServer> server) : FServer(std::move(server)) {}
   TVariant CreateServiceManager() override {
     TVariant manager = FServer->CreateServiceManager();
@@ -120,7 +120,7 @@ class TAnswerClock : public TAutomationServer {
     return {end / 1e6, (end - FFirstAnswer) / 1e6};
   }
 
- private:
+private:
   std::shared_ptr<TUnoServer> FServer;
   QElapsedTimer FClock;
   qint64 FFirstAnswer = -1;  // written by the export's office thread, read after it ended
@@ -155,9 +155,10 @@ int DesktopSeries(int argc, char** argv, int runs) {
       later.push_back(whole);
       std::printf("run %d: %.1f ms (fill %.1f ms)\n", run + 3, whole, fill);
     }
-    std::printf("first %.1f ms, first fill %.1f ms, second %.1f ms, later %.1f ms, "
-                "second/first fill %.2f\n",
-                first, firstFill, second, Median(later), second / firstFill);
+    std::printf(
+        "first %.1f ms, first fill %.1f ms, second %.1f ms, later %.1f ms, "
+        "second/first fill %.2f\n",
+        first, firstFill, second, Median(later), second / firstFill);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bench-export: %s\n", error.what());
     status = 1;

@@ -15,11 +15,14 @@ namespace {
 const std::u16string Payload =
     u"\u041D\u043E\u043C\u0435\u0440 \u0441\u0443\u043C\u043A\u0438: 0012345;\r\n"
     u"\u041F\u043E\u043B\u0443\u0447\u0430\u0442\u0435\u043B\u044C: \u041E\u041E\u041E "
-    u"\u00AB\u0420\u043E\u043C\u0430\u0448\u043A\u0430 \u0438 \u043F\u0430\u0440\u0442\u043D\u0435\u0440\u044B\u00BB;\r\n"
+    u"\u00AB\u0420\u043E\u043C\u0430\u0448\u043A\u0430 \u0438 "
+    u"\u043F\u0430\u0440\u0442\u043D\u0435\u0440\u044B\u00BB;\r\n"
     u"\u0421\u0447\u0435\u0442: 40702810900000012345;\r\n"
     u"\u0418\u041D\u041D: 7701234567;\r\n"
-    u"\u0421\u0443\u043C\u043C\u0430: 125400.50 (\u0441\u0442\u043E \u0434\u0432\u0430\u0434\u0446\u0430\u0442\u044C "
-    u"\u043F\u044F\u0442\u044C \u0442\u044B\u0441\u044F\u0447 \u0447\u0435\u0442\u044B\u0440\u0435\u0441\u0442\u0430 "
+    u"\u0421\u0443\u043C\u043C\u0430: 125400.50 (\u0441\u0442\u043E "
+    u"\u0434\u0432\u0430\u0434\u0446\u0430\u0442\u044C "
+    u"\u043F\u044F\u0442\u044C \u0442\u044B\u0441\u044F\u0447 "
+    u"\u0447\u0435\u0442\u044B\u0440\u0435\u0441\u0442\u0430 "
     u"\u0440\u0443\u0431\u043B\u0435\u0439 50 \u043A\u043E\u043F\u0435\u0435\u043A);\r\n"
     u"\u0424\u0418\u041E: \u0418\u0432\u0430\u043D\u043E\u0432 \u0418\u0432\u0430\u043D "
     u"\u0418\u0432\u0430\u043D\u043E\u0432\u0438\u0447;\r\n";
@@ -53,8 +56,9 @@ void Ours(benchmark::State& state) {
 void Libqrencode(benchmark::State& state) {
   const std::string bytes = PayloadBytes();
   for (auto _ : state) {
-    QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
-                                     reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
+    QRcode* code =
+        QRcode_encodeData(static_cast<int>(bytes.size()),
+                          reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
     benchmark::DoNotOptimize(code);
     QRcode_free(code);
   }
@@ -63,7 +67,8 @@ void Libqrencode(benchmark::State& state) {
 BENCHMARK(Ours);
 BENCHMARK(Libqrencode);
 
-// Keeps each benchmark's CPU time per iteration (robust on a shared machine) (in its time unit, ns by default).
+// Keeps each benchmark's CPU time per iteration (robust on a shared machine) (in its time unit, ns
+// by default).
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
   std::map<std::string, double> Times;
@@ -86,7 +91,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   if (reporter.Times.count("Ours") != 0 && reporter.Times.count("Libqrencode") != 0) {
-    std::printf("ours/libqrencode = %.2f\n", reporter.Times["Ours"] / reporter.Times["Libqrencode"]);
+    std::printf("ours/libqrencode = %.2f\n",
+                reporter.Times["Ours"] / reporter.Times["Libqrencode"]);
   }
   return 0;
 }

@@ -31,7 +31,8 @@ public:
   // Reads byteCount bytes of 8 bits each, starting at bitOffset (the first bit
   // read becomes the most significant bit of a byte), into dest[destOffset + k].
   // dest grows when it is too short. Bits past the allocated words read as 0.
-  void ExtractBytes(int bitOffset, std::vector<std::uint8_t>& dest, int destOffset, int byteCount) const;
+  void ExtractBytes(int bitOffset, std::vector<std::uint8_t>& dest, int destOffset,
+                    int byteCount) const;
   // XORs every word with the word of other at the same index; nothing happens
   // when the two hold different numbers of allocated words (bit counts do not matter).
   void XorInPlace(const TBitArray& other);

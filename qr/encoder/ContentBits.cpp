@@ -96,10 +96,14 @@ int AlphanumericCode(int characterCode) {
 
 TQRMode TEncoder::SelectMode(const std::u16string& text, int& encoding) {
   switch (encoding) {
-    case teAuto: break;
-    case teNumeric: return TQRMode::Numeric;
-    case teAlphanumeric: return TQRMode::Alphanumeric;
-    default: return TQRMode::Byte;
+    case teAuto:
+      break;
+    case teNumeric:
+      return TQRMode::Numeric;
+    case teAlphanumeric:
+      return TQRMode::Alphanumeric;
+    default:
+      return TQRMode::Byte;
   }
   if (!text.empty() && std::all_of(text.begin(), text.end(), IsDigit)) {
     return TQRMode::Numeric;
@@ -107,11 +111,13 @@ TQRMode TEncoder::SelectMode(const std::u16string& text, int& encoding) {
   if (!text.empty() && std::all_of(text.begin(), text.end(), HasAlphanumericCode)) {
     return TQRMode::Alphanumeric;
   }
-  encoding = !text.empty() && std::all_of(text.begin(), text.end(), IsLatin1) ? teISO88591 : teUTF8BOM;
+  encoding =
+      !text.empty() && std::all_of(text.begin(), text.end(), IsLatin1) ? teISO88591 : teUTF8BOM;
   return TQRMode::Byte;
 }
 
-void TEncoder::KeepEncodable(const std::u16string& text, TQRMode mode, int encoding, std::u16string& filtered) {
+void TEncoder::KeepEncodable(const std::u16string& text, TQRMode mode, int encoding,
+                             std::u16string& filtered) {
   bool (*keep)(char16_t) = nullptr;
   if (mode == TQRMode::Numeric) {
     keep = IsDigit;
@@ -130,7 +136,8 @@ void TEncoder::KeepEncodable(const std::u16string& text, TQRMode mode, int encod
   filtered = std::move(kept);
 }
 
-void TEncoder::AppendContentBits(const std::u16string& filtered, TQRMode mode, TBitArray& bits, int encoding) {
+void TEncoder::AppendContentBits(const std::u16string& filtered, TQRMode mode, TBitArray& bits,
+                                 int encoding) {
   switch (mode) {
     case TQRMode::Numeric:
       PushNumeric(filtered, bits);

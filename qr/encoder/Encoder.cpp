@@ -10,8 +10,9 @@
 
 TEncoder::~TEncoder() = default;
 
-void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErrorCorrectionLevel& level,
-                            TQRCode& code, std::u16string& filtered) {
+void TEncoder::EncodeSymbol(const std::u16string& text, int encoding,
+                            const TErrorCorrectionLevel& level, TQRCode& code,
+                            std::u16string& filtered) {
   TBitArray content;
   TBitArray header;
   int localEncoding = encoding;
@@ -27,7 +28,8 @@ void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErr
   if (!provisional) {
     throw EQRMatrixTooLarge();
   }
-  const auto version = SmallestFittingVersion(CountFieldWidth(mode, provisional->Number()) + payloadBits, level);
+  const auto version =
+      SmallestFittingVersion(CountFieldWidth(mode, provisional->Number()) + payloadBits, level);
   if (!version) {
     throw EQRMatrixTooLarge();
   }
@@ -46,9 +48,9 @@ void TEncoder::EncodeSymbol(const std::u16string& text, int encoding, const TErr
   code.SetModules(std::move(modules));
 }
 
-void TEncoder::BuildCodewords(const TBitArray& header, int count, const TBitArray& content, TQRMode mode,
-                              const TVersion& version, const TErrorCorrectionLevel& level,
-                              TBitArray& finalBits) const {
+void TEncoder::BuildCodewords(const TBitArray& header, int count, const TBitArray& content,
+                              TQRMode mode, const TVersion& version,
+                              const TErrorCorrectionLevel& level, TBitArray& finalBits) const {
   TBitArray stream;
   stream.PushArray(header);
   AppendCharCount(count, version.Number(), mode, stream);
@@ -81,16 +83,16 @@ void TEncoder::PadToCapacity(int dataCodewords, TBitArray& bits) const {
   }
 }
 
-TEncoder::TBlockSizes TEncoder::SplitBlockSizes(int totalCodewords, int dataCodewords, int blockCount,
-                                                int blockIndex) const {
+TEncoder::TBlockSizes TEncoder::SplitBlockSizes(int totalCodewords, int dataCodewords,
+                                                int blockCount, int blockIndex) const {
   const int longBlocks = totalCodewords % blockCount;
   const int shortBlocks = blockCount - longBlocks;
   const int data = dataCodewords / blockCount + (blockIndex >= shortBlocks ? 1 : 0);
   return {data, totalCodewords / blockCount - dataCodewords / blockCount};
 }
 
-void TEncoder::InterleaveBlocks(const TBitArray& bits, int totalCodewords, int dataCodewords, int blockCount,
-                                TBitArray& result) const {
+void TEncoder::InterleaveBlocks(const TBitArray& bits, int totalCodewords, int dataCodewords,
+                                int blockCount, TBitArray& result) const {
   std::vector<TBlockPair> blocks;
   blocks.reserve(static_cast<std::size_t>(blockCount));
   std::size_t longestData = 0;
@@ -123,7 +125,8 @@ void TEncoder::InterleaveBlocks(const TBitArray& bits, int totalCodewords, int d
   }
 }
 
-std::vector<std::uint8_t> TEncoder::ComputeBlockEC(const std::vector<std::uint8_t>& dataBytes, int ecCount) const {
+std::vector<std::uint8_t> TEncoder::ComputeBlockEC(const std::vector<std::uint8_t>& dataBytes,
+                                                   int ecCount) const {
   std::vector<int> values(dataBytes.begin(), dataBytes.end());
   values.resize(dataBytes.size() + static_cast<std::size_t>(std::max(ecCount, 0)), 0);
   const auto field = TGenericGF::CreateQRField();
@@ -131,7 +134,8 @@ std::vector<std::uint8_t> TEncoder::ComputeBlockEC(const std::vector<std::uint8_
     TReedSolomonEncoder encoder(*field);
     encoder.ComputeEC(values, ecCount);
   }
-  return std::vector<std::uint8_t>(values.begin() + static_cast<std::ptrdiff_t>(dataBytes.size()), values.end());
+  return std::vector<std::uint8_t>(values.begin() + static_cast<std::ptrdiff_t>(dataBytes.size()),
+                                   values.end());
 }
 
 int TEncoder::SelectMask(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,

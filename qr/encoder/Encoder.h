@@ -64,7 +64,8 @@ public:
   // terminator and pad codewords, then the blocks' data and check codewords
   // interleaved. The three parts must fit the version's data capacity.
   void BuildCodewords(const TBitArray& header, int count, const TBitArray& content, TQRMode mode,
-                      const TVersion& version, const TErrorCorrectionLevel& level, TBitArray& finalBits) const;
+                      const TVersion& version, const TErrorCorrectionLevel& level,
+                      TBitArray& finalBits) const;
   // Pushes the mode's 4-bit indicator.
   void AppendModeIndicator(TQRMode mode, TBitArray& bits) const;
   // Pushes count in CountFieldWidth(mode, versionNo) bits.

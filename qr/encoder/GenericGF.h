@@ -98,7 +98,8 @@ public:
   // this * coefficient * x^degree; null for degree < 0.
   const TGenericGFPoly* TimesMonomial(int degree, int coefficient) const;
   // (quotient, remainder); (null, null) for a zero divisor or one of another field.
-  std::pair<const TGenericGFPoly*, const TGenericGFPoly*> DivMod(const TGenericGFPoly* divisor) const;
+  std::pair<const TGenericGFPoly*, const TGenericGFPoly*> DivMod(
+      const TGenericGFPoly* divisor) const;
 
 private:
   TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs);

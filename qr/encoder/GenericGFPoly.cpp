@@ -5,7 +5,8 @@
 TGenericGFPoly::TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs)
     : FOwnerField(&field), FCoeffs(std::move(coeffs)) {
   if (FCoeffs.size() >= 2 && FCoeffs.front() == 0) {
-    const auto firstNonZero = std::find_if(FCoeffs.begin(), FCoeffs.end(), [](int c) { return c != 0; });
+    const auto firstNonZero =
+        std::find_if(FCoeffs.begin(), FCoeffs.end(), [](int c) { return c != 0; });
     if (firstNonZero == FCoeffs.end()) {
       FCoeffs.assign(1, 0);
     } else {
@@ -19,7 +20,8 @@ TGenericGFPoly::TGenericGFPoly(TGenericGF& field, std::vector<int> coeffs)
 // product becomes one addition and one table look-up.
 std::vector<int> TGenericGFPoly::LogsOf(TGenericGF& field, const std::vector<int>& coeffs) {
   std::vector<int> logs(coeffs.size());
-  std::transform(coeffs.begin(), coeffs.end(), logs.begin(), [&field](int c) { return c == 0 ? -1 : field.Log(c); });
+  std::transform(coeffs.begin(), coeffs.end(), logs.begin(),
+                 [&field](int c) { return c == 0 ? -1 : field.Log(c); });
   return logs;
 }
 
@@ -97,7 +99,8 @@ const TGenericGFPoly* TGenericGFPoly::TimesMonomial(int degree, int coefficient)
   return Create(field, std::move(product));
 }
 
-std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(const TGenericGFPoly* divisor) const {
+std::pair<const TGenericGFPoly*, const TGenericGFPoly*> TGenericGFPoly::DivMod(
+    const TGenericGFPoly* divisor) const {
   if (divisor == nullptr || divisor->FOwnerField != FOwnerField || divisor->IsZeroPoly()) {
     return {nullptr, nullptr};
   }

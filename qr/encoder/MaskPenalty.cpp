@@ -61,7 +61,8 @@ struct TLine {
 // the left moved to x. 0 < k < 64.
 TLine Before(const TLine& line, int k) {
   TLine moved;
-  for (int i = LineWords - 1; i > 0; --i) moved.Words[i] = line.Words[i] << k | line.Words[i - 1] >> (WordBits - k);
+  for (int i = LineWords - 1; i > 0; --i)
+    moved.Words[i] = line.Words[i] << k | line.Words[i - 1] >> (WordBits - k);
   moved.Words[0] = line.Words[0] << k;
   return moved;
 }
@@ -70,7 +71,8 @@ TLine Before(const TLine& line, int k) {
 // moved to x. 0 < k < 64.
 TLine After(const TLine& line, int k) {
   TLine moved;
-  for (int i = 0; i + 1 < LineWords; ++i) moved.Words[i] = line.Words[i] >> k | line.Words[i + 1] << (WordBits - k);
+  for (int i = 0; i + 1 < LineWords; ++i)
+    moved.Words[i] = line.Words[i] >> k | line.Words[i + 1] << (WordBits - k);
   moved.Words[LineWords - 1] = line.Words[LineWords - 1] >> k;
   return moved;
 }
@@ -78,7 +80,8 @@ TLine After(const TLine& line, int k) {
 // Positions first <= x < end; none when end <= first.
 TLine Positions(int first, int end) {
   TLine positions;
-  for (int x = first; x < end; ++x) positions.Words[x / WordBits] |= std::uint64_t{1} << (x % WordBits);
+  for (int x = first; x < end; ++x)
+    positions.Words[x / WordBits] |= std::uint64_t{1} << (x % WordBits);
   return positions;
 }
 
@@ -89,8 +92,12 @@ struct TPackedRows {
 
   int Height() const { return static_cast<int>(Rows.size()); }
   // The dark or the light modules of row y; none for a row outside the matrix.
-  TLine Dark(int y) const { return y >= 0 && y < Height() ? Rows[static_cast<std::size_t>(y)] : TLine{}; }
-  TLine Light(int y) const { return y >= 0 && y < Height() ? ~Rows[static_cast<std::size_t>(y)] & Columns : TLine{}; }
+  TLine Dark(int y) const {
+    return y >= 0 && y < Height() ? Rows[static_cast<std::size_t>(y)] : TLine{};
+  }
+  TLine Light(int y) const {
+    return y >= 0 && y < Height() ? ~Rows[static_cast<std::size_t>(y)] & Columns : TLine{};
+  }
 };
 
 // Bit i of the result is set where byte i of the eight cells at `cells` is 1 (dark).
@@ -111,17 +118,19 @@ std::uint64_t DarkBitsOfEight(const std::uint8_t* cells) {
 }
 
 TPackedRows Pack(const TByteMatrix& matrix) {
-  TPackedRows packed{std::vector<TLine>(static_cast<std::size_t>(matrix.RowCount())), matrix.ColCount(),
-                     Positions(0, matrix.ColCount())};
+  TPackedRows packed{std::vector<TLine>(static_cast<std::size_t>(matrix.RowCount())),
+                     matrix.ColCount(), Positions(0, matrix.ColCount())};
   for (int y = 0; y < packed.Height(); ++y) {
     const std::uint8_t* cells = matrix.CellRows()[static_cast<std::size_t>(y)].data();
     TLine& row = packed.Rows[static_cast<std::size_t>(y)];
     int x = 0;
     for (; x + 8 <= packed.Width; x += 8) {
-      row.Words[static_cast<std::size_t>(x / WordBits)] |= DarkBitsOfEight(cells + x) << (x % WordBits);
+      row.Words[static_cast<std::size_t>(x / WordBits)] |= DarkBitsOfEight(cells + x)
+                                                           << (x % WordBits);
     }
     for (; x < packed.Width; ++x) {
-      row.Words[static_cast<std::size_t>(x / WordBits)] |= std::uint64_t{cells[x] == 1} << (x % WordBits);
+      row.Words[static_cast<std::size_t>(x / WordBits)] |= std::uint64_t{cells[x] == 1}
+                                                           << (x % WordBits);
     }
   }
   return packed;
@@ -150,7 +159,8 @@ int RunPenaltyAlongRows(const TPackedRows& packed) {
 int RunPenaltyAlongColumns(const TPackedRows& packed) {
   // same[y]: the columns whose module in row y equals the one above it.
   std::vector<TLine> same(packed.Rows.size());
-  for (int y = 1; y < packed.Height(); ++y) same[y] = ~(packed.Dark(y) ^ packed.Dark(y - 1)) & packed.Columns;
+  for (int y = 1; y < packed.Height(); ++y)
+    same[y] = ~(packed.Dark(y) ^ packed.Dark(y - 1)) & packed.Columns;
   int penalty = 0;
   TLine uAbove;
   for (int y = 4; y < packed.Height(); ++y) {
@@ -168,10 +178,11 @@ int FinderMatchesAlongRows(const TPackedRows& packed) {
   int matches = 0;
   for (const TLine& dark : packed.Rows) {
     const TLine light = ~dark & packed.Columns;
-    const TLine pattern = dark & After(light, 1) & After(dark, 2) & After(dark, 3) & After(dark, 4) &
-                          After(light, 5) & After(dark, 6);
+    const TLine pattern = dark & After(light, 1) & After(dark, 2) & After(dark, 3) &
+                          After(dark, 4) & After(light, 5) & After(dark, 6);
     const TLine lightAfter = After(light, 7) & After(light, 8) & After(light, 9) & After(light, 10);
-    const TLine lightBefore = Before(light, 1) & Before(light, 2) & Before(light, 3) & Before(light, 4);
+    const TLine lightBefore =
+        Before(light, 1) & Before(light, 2) & Before(light, 3) & Before(light, 4);
     matches += (pattern & (lightAfter | lightBefore)).Count();
   }
   return matches;
@@ -180,10 +191,13 @@ int FinderMatchesAlongRows(const TPackedRows& packed) {
 int FinderMatchesAlongColumns(const TPackedRows& packed) {
   int matches = 0;
   for (int y = 0; y + 6 < packed.Height(); ++y) {
-    const TLine pattern = packed.Dark(y) & packed.Light(y + 1) & packed.Dark(y + 2) & packed.Dark(y + 3) &
-                          packed.Dark(y + 4) & packed.Light(y + 5) & packed.Dark(y + 6);
-    const TLine lightAfter = packed.Light(y + 7) & packed.Light(y + 8) & packed.Light(y + 9) & packed.Light(y + 10);
-    const TLine lightBefore = packed.Light(y - 1) & packed.Light(y - 2) & packed.Light(y - 3) & packed.Light(y - 4);
+    const TLine pattern = packed.Dark(y) & packed.Light(y + 1) & packed.Dark(y + 2) &
+                          packed.Dark(y + 3) & packed.Dark(y + 4) & packed.Light(y + 5) &
+                          packed.Dark(y + 6);
+    const TLine lightAfter =
+        packed.Light(y + 7) & packed.Light(y + 8) & packed.Light(y + 9) & packed.Light(y + 10);
+    const TLine lightBefore =
+        packed.Light(y - 1) & packed.Light(y - 2) & packed.Light(y - 3) & packed.Light(y - 4);
     matches += (pattern & (lightAfter | lightBefore)).Count();
   }
   return matches;
@@ -196,7 +210,8 @@ int BlockCount(const TPackedRows& packed) {
   for (std::size_t y = 0; y + 1 < packed.Rows.size(); ++y) {
     const TLine& top = packed.Rows[y];
     const TLine& bottom = packed.Rows[y + 1];
-    blocks += (~(top ^ After(top, 1)) & ~(bottom ^ After(bottom, 1)) & ~(top ^ bottom) & corners).Count();
+    blocks +=
+        (~(top ^ After(top, 1)) & ~(bottom ^ After(bottom, 1)) & ~(top ^ bottom) & corners).Count();
   }
   return blocks;
 }
@@ -211,9 +226,13 @@ int BalancePenalty(const TPackedRows& packed) {
   return N4 * static_cast<int>(std::labs(20 * dark - 10 * total) / total);
 }
 
-int Rule1(const TPackedRows& packed) { return RunPenaltyAlongRows(packed) + RunPenaltyAlongColumns(packed); }
+int Rule1(const TPackedRows& packed) {
+  return RunPenaltyAlongRows(packed) + RunPenaltyAlongColumns(packed);
+}
 int Rule2(const TPackedRows& packed) { return N2 * BlockCount(packed); }
-int Rule3(const TPackedRows& packed) { return N3 * (FinderMatchesAlongRows(packed) + FinderMatchesAlongColumns(packed)); }
+int Rule3(const TPackedRows& packed) {
+  return N3 * (FinderMatchesAlongRows(packed) + FinderMatchesAlongColumns(packed));
+}
 int Rule4(const TPackedRows& packed) { return BalancePenalty(packed); }
 
 }  // namespace

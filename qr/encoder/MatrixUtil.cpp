@@ -7,11 +7,24 @@ namespace {
 
 // Cells of the first copy of the format word, bit 0 (least significant) first.
 constexpr std::array<std::array<int, 2>, 15> FormatInfoPositions{{
-    {8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 7}, {8, 8},
-    {7, 8}, {5, 8}, {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8},
+    {8, 0},
+    {8, 1},
+    {8, 2},
+    {8, 3},
+    {8, 4},
+    {8, 5},
+    {8, 7},
+    {8, 8},
+    {7, 8},
+    {5, 8},
+    {4, 8},
+    {3, 8},
+    {2, 8},
+    {1, 8},
+    {0, 8},
 }};
 
-constexpr int FormatInfoGenerator = 0x537;   // x^10 + x^8 + x^5 + x^4 + x^2 + x + 1
+constexpr int FormatInfoGenerator = 0x537;  // x^10 + x^8 + x^5 + x^4 + x^2 + x + 1
 constexpr int FormatInfoMask = 0x5412;
 constexpr int VersionInfoGenerator = 0x1F25;  // x^12 + x^11 + x^10 + x^9 + x^8 + x^5 + x^2 + 1
 
@@ -22,14 +35,22 @@ bool IsEmpty(const TByteMatrix& matrix, int x, int y) { return matrix.Cell(x, y)
 template <int Mask>
 bool MaskAt(int x, int y) {
   static_assert(Mask >= 0 && Mask < 8);
-  if constexpr (Mask == 0) return (x + y) % 2 == 0;
-  else if constexpr (Mask == 1) return y % 2 == 0;
-  else if constexpr (Mask == 2) return x % 3 == 0;
-  else if constexpr (Mask == 3) return (x + y) % 3 == 0;
-  else if constexpr (Mask == 4) return (x / 3 + y / 2) % 2 == 0;
-  else if constexpr (Mask == 5) return x * y % 3 + x * y % 2 == 0;
-  else if constexpr (Mask == 6) return (x * y % 3 + x * y % 2) % 2 == 0;
-  else return (x * y % 3 + (x + y) % 2) % 2 == 0;
+  if constexpr (Mask == 0)
+    return (x + y) % 2 == 0;
+  else if constexpr (Mask == 1)
+    return y % 2 == 0;
+  else if constexpr (Mask == 2)
+    return x % 3 == 0;
+  else if constexpr (Mask == 3)
+    return (x + y) % 3 == 0;
+  else if constexpr (Mask == 4)
+    return (x / 3 + y / 2) % 2 == 0;
+  else if constexpr (Mask == 5)
+    return x * y % 3 + x * y % 2 == 0;
+  else if constexpr (Mask == 6)
+    return (x * y % 3 + x * y % 2) % 2 == 0;
+  else
+    return (x * y % 3 + (x + y) % 2) % 2 == 0;
 }
 
 // The codeword bits, unmasked, in the two-column zigzag from the bottom-right corner, into
@@ -73,14 +94,16 @@ constexpr int MaskPeriod = 12;
 
 // matrix = unmasked, inverted where dataModules holds 1 and the mask condition holds.
 template <int Mask>
-void MaskDataModules(const TByteMatrix& unmasked, const TByteMatrix& dataModules, TByteMatrix& matrix) {
+void MaskDataModules(const TByteMatrix& unmasked, const TByteMatrix& dataModules,
+                     TByteMatrix& matrix) {
   const int w = matrix.ColCount();
   const int rowClasses = std::min(MaskPeriod, matrix.RowCount());
-  std::vector<std::vector<std::uint8_t>> inverted(static_cast<std::size_t>(rowClasses),
-                                                  std::vector<std::uint8_t>(static_cast<std::size_t>(w)));
+  std::vector<std::vector<std::uint8_t>> inverted(
+      static_cast<std::size_t>(rowClasses), std::vector<std::uint8_t>(static_cast<std::size_t>(w)));
   for (int y = 0; y < rowClasses; ++y) {
     for (int x = 0; x < w; ++x) {
-      inverted[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = MaskAt<Mask>(x, y) ? 1 : 0;
+      inverted[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] =
+          MaskAt<Mask>(x, y) ? 1 : 0;
     }
   }
   for (int y = 0; y < matrix.RowCount(); ++y) {
@@ -94,37 +117,33 @@ void MaskDataModules(const TByteMatrix& unmasked, const TByteMatrix& dataModules
   }
 }
 
-constexpr std::array<void (*)(const TByteMatrix&, const TByteMatrix&, TByteMatrix&), 8> DataModuleMaskers{
-    MaskDataModules<0>, MaskDataModules<1>, MaskDataModules<2>, MaskDataModules<3>,
-    MaskDataModules<4>, MaskDataModules<5>, MaskDataModules<6>, MaskDataModules<7>};
+constexpr std::array<void (*)(const TByteMatrix&, const TByteMatrix&, TByteMatrix&), 8>
+    DataModuleMaskers{MaskDataModules<0>, MaskDataModules<1>, MaskDataModules<2>,
+                      MaskDataModules<3>, MaskDataModules<4>, MaskDataModules<5>,
+                      MaskDataModules<6>, MaskDataModules<7>};
 
 }  // namespace
 
 const std::array<TMatrixUtil::TAlignmentCentres, 40> TMatrixUtil::AlignmentCentreTable{{
-    {-1, -1, -1, -1, -1, -1, -1},       {6, 18, -1, -1, -1, -1, -1},
-    {6, 22, -1, -1, -1, -1, -1},        {6, 26, -1, -1, -1, -1, -1},
-    {6, 30, -1, -1, -1, -1, -1},        {6, 34, -1, -1, -1, -1, -1},
-    {6, 22, 38, -1, -1, -1, -1},        {6, 24, 42, -1, -1, -1, -1},
-    {6, 26, 46, -1, -1, -1, -1},        {6, 28, 50, -1, -1, -1, -1},
-    {6, 30, 54, -1, -1, -1, -1},        {6, 32, 58, -1, -1, -1, -1},
-    {6, 34, 62, -1, -1, -1, -1},        {6, 26, 46, 66, -1, -1, -1},
-    {6, 26, 48, 70, -1, -1, -1},        {6, 26, 50, 74, -1, -1, -1},
-    {6, 30, 54, 78, -1, -1, -1},        {6, 30, 56, 82, -1, -1, -1},
-    {6, 30, 58, 86, -1, -1, -1},        {6, 34, 62, 90, -1, -1, -1},
-    {6, 28, 50, 72, 94, -1, -1},        {6, 26, 50, 74, 98, -1, -1},
-    {6, 30, 54, 78, 102, -1, -1},       {6, 28, 54, 80, 106, -1, -1},
-    {6, 32, 58, 84, 110, -1, -1},       {6, 30, 58, 86, 114, -1, -1},
-    {6, 34, 62, 90, 118, -1, -1},       {6, 26, 50, 74, 98, 122, -1},
-    {6, 30, 54, 78, 102, 126, -1},      {6, 26, 52, 78, 104, 130, -1},
-    {6, 30, 56, 82, 108, 134, -1},      {6, 34, 60, 86, 112, 138, -1},
-    {6, 30, 58, 86, 114, 142, -1},      {6, 34, 62, 90, 118, 146, -1},
-    {6, 30, 54, 78, 102, 126, 150},     {6, 24, 50, 76, 102, 128, 154},
-    {6, 28, 54, 80, 106, 132, 158},     {6, 32, 58, 84, 110, 136, 162},
-    {6, 26, 54, 82, 110, 138, 166},     {6, 30, 58, 86, 114, 142, 170},
+    {-1, -1, -1, -1, -1, -1, -1},   {6, 18, -1, -1, -1, -1, -1},    {6, 22, -1, -1, -1, -1, -1},
+    {6, 26, -1, -1, -1, -1, -1},    {6, 30, -1, -1, -1, -1, -1},    {6, 34, -1, -1, -1, -1, -1},
+    {6, 22, 38, -1, -1, -1, -1},    {6, 24, 42, -1, -1, -1, -1},    {6, 26, 46, -1, -1, -1, -1},
+    {6, 28, 50, -1, -1, -1, -1},    {6, 30, 54, -1, -1, -1, -1},    {6, 32, 58, -1, -1, -1, -1},
+    {6, 34, 62, -1, -1, -1, -1},    {6, 26, 46, 66, -1, -1, -1},    {6, 26, 48, 70, -1, -1, -1},
+    {6, 26, 50, 74, -1, -1, -1},    {6, 30, 54, 78, -1, -1, -1},    {6, 30, 56, 82, -1, -1, -1},
+    {6, 30, 58, 86, -1, -1, -1},    {6, 34, 62, 90, -1, -1, -1},    {6, 28, 50, 72, 94, -1, -1},
+    {6, 26, 50, 74, 98, -1, -1},    {6, 30, 54, 78, 102, -1, -1},   {6, 28, 54, 80, 106, -1, -1},
+    {6, 32, 58, 84, 110, -1, -1},   {6, 30, 58, 86, 114, -1, -1},   {6, 34, 62, 90, 118, -1, -1},
+    {6, 26, 50, 74, 98, 122, -1},   {6, 30, 54, 78, 102, 126, -1},  {6, 26, 52, 78, 104, 130, -1},
+    {6, 30, 56, 82, 108, 134, -1},  {6, 34, 60, 86, 112, 138, -1},  {6, 30, 58, 86, 114, 142, -1},
+    {6, 34, 62, 90, 118, 146, -1},  {6, 30, 54, 78, 102, 126, 150}, {6, 24, 50, 76, 102, 128, 154},
+    {6, 28, 54, 80, 106, 132, 158}, {6, 32, 58, 84, 110, 136, 162}, {6, 26, 54, 82, 110, 138, 166},
+    {6, 30, 58, 86, 114, 142, 170},
 }};
 
-void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level, int versionNo,
-                                 TByteMatrix& matrix, TByteMatrix& dataModules) const {
+void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLevel& level,
+                                 int versionNo, TByteMatrix& matrix,
+                                 TByteMatrix& dataModules) const {
   matrix.FillAll(TByteMatrix::EmptyCell);
   PlaceFixedPatterns(versionNo, matrix);
   PlaceFormatInfo(level, 0, matrix);
@@ -140,7 +159,8 @@ void TMatrixUtil::LayOutUnmasked(const TBitArray& bits, const TErrorCorrectionLe
 }
 
 void TMatrixUtil::ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules,
-                            const TErrorCorrectionLevel& level, int mask, TByteMatrix& matrix) const {
+                            const TErrorCorrectionLevel& level, int mask,
+                            TByteMatrix& matrix) const {
   DataModuleMaskers[static_cast<std::size_t>(mask)](unmasked, dataModules, matrix);
   PlaceFormatInfo(level, mask, matrix);
 }
@@ -184,7 +204,9 @@ void TMatrixUtil::PlaceVSeparator(int x, int y, TByteMatrix& matrix) const {
   }
 }
 
-void TMatrixUtil::PlaceDarkModule(TByteMatrix& matrix) const { matrix.SetCell(8, matrix.RowCount() - 8, 1); }
+void TMatrixUtil::PlaceDarkModule(TByteMatrix& matrix) const {
+  matrix.SetCell(8, matrix.RowCount() - 8, 1);
+}
 
 void TMatrixUtil::PlaceAlignmentPatterns(int versionNo, TByteMatrix& matrix) const {
   if (versionNo < 2) {
@@ -222,7 +244,8 @@ void TMatrixUtil::PlaceTimingPatterns(TByteMatrix& matrix) const {
   }
 }
 
-void TMatrixUtil::PlaceFormatInfo(const TErrorCorrectionLevel& level, int mask, TByteMatrix& matrix) const {
+void TMatrixUtil::PlaceFormatInfo(const TErrorCorrectionLevel& level, int mask,
+                                  TByteMatrix& matrix) const {
   TBitArray word;
   FormatInfoBits(level, mask, word);
   const int w = matrix.ColCount();
@@ -257,7 +280,8 @@ void TMatrixUtil::PlaceVersionInfo(int versionNo, TByteMatrix& matrix) const {
   }
 }
 
-void TMatrixUtil::FormatInfoBits(const TErrorCorrectionLevel& level, int mask, TBitArray& bits) const {
+void TMatrixUtil::FormatInfoBits(const TErrorCorrectionLevel& level, int mask,
+                                 TBitArray& bits) const {
   const int type = level.FormatBits() << 3 | mask;
   bits.PushBits(static_cast<std::uint32_t>(type), 5);
   bits.PushBits(static_cast<std::uint32_t>(BCHRemainder(type, FormatInfoGenerator)), 10);

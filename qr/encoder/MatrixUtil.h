@@ -28,8 +28,8 @@ public:
   // Makes matrix the finished symbol with mask 0..7 out of the results of LayOutUnmasked (all
   // three matrices of one size): the mask's format word, and the data modules inverted where
   // the mask's condition (the standard's data mask pattern) holds.
-  void ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules, const TErrorCorrectionLevel& level,
-                 int mask, TByteMatrix& matrix) const;
+  void ApplyMask(const TByteMatrix& unmasked, const TByteMatrix& dataModules,
+                 const TErrorCorrectionLevel& level, int mask, TByteMatrix& matrix) const;
 
   // Finders, separators, dark module, alignment and timing patterns, in that order.
   void PlaceFixedPatterns(int versionNo, TByteMatrix& matrix) const;

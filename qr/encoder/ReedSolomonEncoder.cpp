@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-TReedSolomonEncoder::TReedSolomonEncoder(TGenericGF& field) : FGF(field), FGenerators{field.OnePoly()} {}
+TReedSolomonEncoder::TReedSolomonEncoder(TGenericGF& field)
+    : FGF(field), FGenerators{field.OnePoly()} {}
 
 const TGenericGFPoly* TReedSolomonEncoder::GeneratorFor(int degree) {
   if (degree < 0) {

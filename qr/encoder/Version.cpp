@@ -75,7 +75,8 @@ void TErrorCorrectionLevel::Assign(const TErrorCorrectionLevel& other) {
   FLevelOrdinal = other.FLevelOrdinal;
 }
 
-TECBlocks::TECBlocks(int ecPerBlock, TECBlockGroup group) : FECPerBlock(ecPerBlock), FGroups{group} {}
+TECBlocks::TECBlocks(int ecPerBlock, TECBlockGroup group)
+    : FECPerBlock(ecPerBlock), FGroups{group} {}
 
 TECBlocks::TECBlocks(int ecPerBlock, TECBlockGroup first, TECBlockGroup second)
     : FECPerBlock(ecPerBlock), FGroups{first, second} {}

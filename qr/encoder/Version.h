@@ -25,8 +25,8 @@ private:
 
 // A group of equally long error-correction blocks.
 struct TECBlockGroup {
-  int BlockCount;      // >= 1
-  int DataCodewords;   // data codewords per block, >= 1
+  int BlockCount;     // >= 1
+  int DataCodewords;  // data codewords per block, >= 1
 };
 
 // The block structure of one version at one level: one or two groups, the
@@ -55,9 +55,11 @@ public:
   // A new record for 1 <= n <= 40; null for every other n.
   static std::unique_ptr<TVersion> VersionByNumber(int n);
 
-  int Number() const { return FNumber; }           // 1..40
+  int Number() const { return FNumber; }              // 1..40
   int Dimension() const { return 17 + 4 * FNumber; }  // modules a side, 21..177
-  const TECBlocks& BlocksFor(const TErrorCorrectionLevel& level) const { return FLevelBlocks[level.LevelOrdinal()]; }
+  const TECBlocks& BlocksFor(const TErrorCorrectionLevel& level) const {
+    return FLevelBlocks[level.LevelOrdinal()];
+  }
   // Total codewords (data + check), the same for every level, 26..3706.
   int CodewordCount() const { return FCodewordCount; }
 

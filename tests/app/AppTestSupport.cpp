@@ -36,9 +36,12 @@ void Exec(sqlite3* db, const QString& sql) {
 
 QVariant ColumnValue(sqlite3_stmt* stmt, int i) {
   switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_INTEGER: return qint64(sqlite3_column_int64(stmt, i));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt, i);
-    case SQLITE_NULL: return QVariant();
+    case SQLITE_INTEGER:
+      return qint64(sqlite3_column_int64(stmt, i));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(stmt, i);
+    case SQLITE_NULL:
+      return QVariant();
     default:
       return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
                                sqlite3_column_bytes(stmt, i));
@@ -64,12 +67,15 @@ void BindRow(sqlite3_stmt* stmt, const TBagRow& row) {
 }  // namespace
 
 TTempWorkDir::TTempWorkDir() : FPrevious(QDir::currentPath()) {
-  if (!FDir.isValid() || !QDir::setCurrent(FDir.path())) throw std::runtime_error("no temporary folder");
+  if (!FDir.isValid() || !QDir::setCurrent(FDir.path()))
+    throw std::runtime_error("no temporary folder");
 }
 
 TTempWorkDir::~TTempWorkDir() { QDir::setCurrent(FPrevious); }
 
-QString TTempWorkDir::Path(const QString& name) const { return name.isEmpty() ? FDir.path() : FDir.filePath(name); }
+QString TTempWorkDir::Path(const QString& name) const {
+  return name.isEmpty() ? FDir.path() : FDir.filePath(name);
+}
 
 QStringList TTempWorkDir::Files() const {
   return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -98,7 +104,8 @@ void InsertGeneratedBags(const QString& path, int count) {
   for (int n = 1; n <= count; ++n) {
     BindRow(stmt, {QStringLiteral("bag-%1").arg(n), n, QStringLiteral("ООО Получатель %1").arg(n),
                    QStringLiteral("407028109%1").arg(n, 11, 10, QChar(u'0')),
-                   QStringLiteral("77%1").arg(n, 8, 10, QChar(u'0')), 2, QStringLiteral("Иванов %1").arg(n)});
+                   QStringLiteral("77%1").arg(n, 8, 10, QChar(u'0')), 2,
+                   QStringLiteral("Иванов %1").arg(n)});
     sqlite3_step(stmt);
     sqlite3_reset(stmt);
   }
@@ -173,7 +180,7 @@ QStringList TMessageRecorder::Texts() const {
 
 void WriteDatabaseIni(const QString& folder, const QString& conninfo) {
   QFile settings(QDir(folder).filePath(QStringLiteral("database.ini")));
-  if (!settings.open(QIODevice::WriteOnly) || settings.write("[server]\r\nconnection=" + conninfo.toUtf8()) < 0 ||
-      !settings.flush())
+  if (!settings.open(QIODevice::WriteOnly) ||
+      settings.write("[server]\r\nconnection=" + conninfo.toUtf8()) < 0 || !settings.flush())
     throw std::runtime_error("cannot write database.ini");
 }

@@ -23,7 +23,7 @@ constexpr int TotalRow = DenominationTotalRow;
 // The grid of a real main window, with no register attached: the keys reach the window's
 // handlers as the operator's do, and every recalculation refreshes the payload.
 class DenominationGridTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { Fresh(); }
   void TearDown() override { InitDecimalSeparatorFromLocale(); }
 
@@ -122,7 +122,8 @@ TEST_F(DenominationGridTest, ArithmeticThroughTheRealWidget) {
       {1, "\b", "", "0", "0"},  // Backspace on a cell not being edited clears it
       {1, "2000000000", "200000000", "1000000000000", "1000000000000"},  // nine digits at most
       {9, "4", "4", "100", "100"},
-      {13, "a-+ ,.e5x6", "56", "56", "56"},  // only digits get through, on the grid and in the editor
+      {13, "a-+ ,.e5x6", "56", "56",
+       "56"},  // only digits get through, on the grid and in the editor
       {2, "\r1\r2", "12", "24000", "24000"},  // Enter neither opens nor closes the editor
   };
   for (const auto& c : cases) {

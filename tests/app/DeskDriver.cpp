@@ -8,7 +8,8 @@
 //   answer ok|cancel|yes|no    the answer to the next box (OK when none is queued)
 //   text <control>             -> the edit's text
 //   note                       -> the status line's text
-//   state                      -> "<browse|edit|insert> <current row> <bag number>|<bag number>|..."
+//   state                      -> "<browse|edit|insert> <current row> <bags>", the bag
+//                                 numbers of the register's rows joined by '|'
 //   boxes                      -> the texts of the boxes shown so far, tab-separated
 //   quit
 // Other commands answer "?", a command that fails "error: <what>". Line breaks in answers are
@@ -34,9 +35,12 @@ namespace {
 
 QString StateName(TDataSetState state) {
   switch (state) {
-    case TDataSetState::dsEdit: return QStringLiteral("edit");
-    case TDataSetState::dsInsert: return QStringLiteral("insert");
-    default: return QStringLiteral("browse");
+    case TDataSetState::dsEdit:
+      return QStringLiteral("edit");
+    case TDataSetState::dsInsert:
+      return QStringLiteral("insert");
+    default:
+      return QStringLiteral("browse");
   }
 }
 
@@ -68,8 +72,12 @@ public:
     } else if (command == u"state") {
       const TADOTable& table = *FForms.Form2->ADOTable1;
       QStringList bags;
-      for (int row = 0; row < table.RecordCount(); ++row) bags << FieldDisplayText(table.Value(row, 0));
-      return QStringLiteral("%1 %2 %3").arg(StateName(table.State())).arg(table.RecNo()).arg(bags.join(u'|'));
+      for (int row = 0; row < table.RecordCount(); ++row)
+        bags << FieldDisplayText(table.Value(row, 0));
+      return QStringLiteral("%1 %2 %3")
+          .arg(StateName(table.State()))
+          .arg(table.RecNo())
+          .arg(bags.join(u'|'));
     } else if (command == u"boxes") {
       return FMessages.Texts().join(u'\t');
     } else if (command == u"quit") {

@@ -29,8 +29,9 @@ static void PrintTo(const TSaveWarning& warning, std::ostream* out) {
 
 namespace {
 
-const TBagRow Stored = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
-                        QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 2,
+const TBagRow Stored = {QStringLiteral("1234"),        5678,
+                        QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+                        QStringLiteral("7701234567"),  2,
                         QStringLiteral("Иванов И.И.")};
 const QVariant Null;
 
@@ -42,7 +43,7 @@ struct TSaveScenario {
   std::vector<std::pair<TEditor, QString>> Typed;  // typed over the editor's text, in order
   QStringList Messages;                            // the boxes, in order
   QWidget* (*FocusAtEnd)(const Ui::TForm1&);
-  std::vector<TBagRow> Rows;                       // the file afterwards
+  std::vector<TBagRow> Rows;  // the file afterwards
 };
 
 // The save checks on the editors' texts: the warnings in their order, and where the focus goes.
@@ -59,11 +60,21 @@ TEST(SaveChecks, EachCheckWarnsOnItsOwnInTheFixedOrder) {
   } cases[] = {
       {"complete", {u"1"_qs, u"2"_qs, u"Р"_qs, u"40702810900000000001"_qs, u"7701234567"_qs}, {}},
       {"all empty", {}, {bagNumber, packageNumber, account, inn, recipient}},
-      {"blanks are not empty", {u" "_qs, u" "_qs, u" "_qs, QString(20, u' '), QString(10, u' ')}, {}},
-      {"account of 19", {u"1"_qs, u"2"_qs, u"Р"_qs, u"4070281090000000000"_qs, u"7701234567"_qs}, {account}},
-      {"account of 21", {u"1"_qs, u"2"_qs, u"Р"_qs, u"407028109000000000011"_qs, u"7701234567"_qs}, {account}},
-      {"account of 20 with a comma", {u"1"_qs, u"2"_qs, u"Р"_qs, u"4070281090000000000,"_qs, u"7701234567"_qs}, {}},
-      {"INN of 12", {u"1"_qs, u"2"_qs, u"Р"_qs, u"40702810900000000001"_qs, u"770123456789"_qs}, {inn}},
+      {"blanks are not empty",
+       {u" "_qs, u" "_qs, u" "_qs, QString(20, u' '), QString(10, u' ')},
+       {}},
+      {"account of 19",
+       {u"1"_qs, u"2"_qs, u"Р"_qs, u"4070281090000000000"_qs, u"7701234567"_qs},
+       {account}},
+      {"account of 21",
+       {u"1"_qs, u"2"_qs, u"Р"_qs, u"407028109000000000011"_qs, u"7701234567"_qs},
+       {account}},
+      {"account of 20 with a comma",
+       {u"1"_qs, u"2"_qs, u"Р"_qs, u"4070281090000000000,"_qs, u"7701234567"_qs},
+       {}},
+      {"INN of 12",
+       {u"1"_qs, u"2"_qs, u"Р"_qs, u"40702810900000000001"_qs, u"770123456789"_qs},
+       {inn}},
       {"INN of 9", {u"1"_qs, u"2"_qs, u"Р"_qs, u"40702810900000000001"_qs, u"770123456"_qs}, {inn}},
       {"recipient and bag number empty",
        {QString(), u"2"_qs, QString(), u"40702810900000000001"_qs, u"7701234567"_qs},
@@ -75,7 +86,12 @@ TEST(SaveChecks, EachCheckWarnsOnItsOwnInTheFixedOrder) {
 TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
   const QString sep = DecimalSeparator();
   const std::vector<TSaveScenario> scenarios = {
-      {"nothing changed", false, {}, {}, [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; }, {Stored}},
+      {"nothing changed",
+       false,
+       {},
+       {},
+       [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
+       {Stored}},
       {"new record with only the full name",
        true,
        {{&Ui::TForm1::DBEdit5, QStringLiteral("Петров")}},
@@ -101,7 +117,8 @@ TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
        {{&Ui::TForm1::DBEdit3, u"4070281090000000000"_qs}},
        {u"Проверьте номер счета"_qs},
        [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
-       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2,
+         u"Иванов И.И."_qs}}},
       {"account of 20 characters with the decimal separator",
        false,
        {{&Ui::TForm1::DBEdit3, u"4070281090000000000"_qs + sep}},
@@ -114,19 +131,22 @@ TEST(Editing, SaveWarnsInTheCheckOrderMovesTheFocusAndAlwaysSaves) {
        {{&Ui::TForm1::DBEdit4, u"770123456789"_qs}},
        {u"Проверьте номер ИНН"_qs},
        [](const Ui::TForm1& ui) -> QWidget* { return ui.Button1; },
-       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"770123456789"_qs, 2, u"Иванов И.И."_qs}}},
+       {{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"770123456789"_qs, 2,
+         u"Иванов И.И."_qs}}},
       {"bag number cleared",
        false,
        {{&Ui::TForm1::DBEdit1, QString()}},
        {u"Введите номер сумки"_qs},
        [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit1; },
-       {{Null, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+       {{Null, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs, u"7701234567"_qs, 2,
+         u"Иванов И.И."_qs}}},
       {"package number and recipient cleared",
        false,
        {{&Ui::TForm1::DBEdit6, QString()}, {&Ui::TForm1::DBEdit2, QString()}},
        {u"Введите номер сейф-пакета"_qs, u"Введите получателя"_qs},
        [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit2; },
-       {{u"1234"_qs, Null, Null, u"40702810900000000001"_qs, u"7701234567"_qs, 2, u"Иванов И.И."_qs}}},
+       {{u"1234"_qs, Null, Null, u"40702810900000000001"_qs, u"7701234567"_qs, 2,
+         u"Иванов И.И."_qs}}},
   };
   for (const TSaveScenario& scenario : scenarios) {
     SCOPED_TRACE(scenario.Name);
@@ -165,7 +185,8 @@ TEST(Editing, AccountAndInnTakeDigitsBackspaceAndTheDecimalSeparatorOnly) {
     for (TDBEdit* edit : {ui.DBEdit3, ui.DBEdit4}) {
       SCOPED_TRACE(edit->DataField().toStdString() + " with " + QString(separator).toStdString());
       program.TypeOver(edit, QStringLiteral("1a2,3.4 -+ж"));
-      EXPECT_EQ(edit->text(), separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
+      EXPECT_EQ(edit->text(),
+                separator == u',' ? QStringLiteral("12,34") : QStringLiteral("123.4"));
       QTest::keyClick(edit, Qt::Key_Backspace);
       QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
       QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
@@ -188,7 +209,8 @@ TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInThe
   for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit3, ui.DBEdit4}) {
     program.TypeOver(edit, QStringLiteral("99"));
     QTest::keyClick(edit, Qt::Key_Escape);
-    EXPECT_EQ(edit->text(), FieldDisplayText(Stored[program.Register().FieldIndex(edit->DataField())]))
+    EXPECT_EQ(edit->text(),
+              FieldDisplayText(Stored[program.Register().FieldIndex(edit->DataField())]))
         << edit->DataField().toStdString();
   }
   // The full name is stored into the record as the focus leaves it: the first Escape in the
@@ -222,13 +244,18 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
     QString Clipboard;
     QString Pasted;
   } cases[] = {
-      {"account with blanks", &Ui::TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs, u"40702810900000000007"_qs},
-      {"account of 22 digits", &Ui::TForm1::DBEdit3, u"4070281090000000000299"_qs, u"40702810900000000002"_qs},
+      {"account with blanks", &Ui::TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs,
+       u"40702810900000000007"_qs},
+      {"account of 22 digits", &Ui::TForm1::DBEdit3, u"4070281090000000000299"_qs,
+       u"40702810900000000002"_qs},
       {"account with the separator", &Ui::TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs},
-      {"INN with a label and a hyphen", &Ui::TForm1::DBEdit4, u"ИНН 5001-007322"_qs, u"5001007322"_qs},
-      {"bag number past its 50 characters", &Ui::TForm1::DBEdit1, QString(60, u'7'), QString(50, u'7')},
+      {"INN with a label and a hyphen", &Ui::TForm1::DBEdit4, u"ИНН 5001-007322"_qs,
+       u"5001007322"_qs},
+      {"bag number past its 50 characters", &Ui::TForm1::DBEdit1, QString(60, u'7'),
+       QString(50, u'7')},
       {"package number with blanks", &Ui::TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs},
-      {"recipient with a line break", &Ui::TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs, u"ОООРомашка"_qs},
+      {"recipient with a line break", &Ui::TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs,
+       u"ОООРомашка"_qs},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -260,7 +287,8 @@ TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {
 TEST(Editing, ClosingWithATypedChangeAsksToSave) {
   const bool quits = QGuiApplication::quitOnLastWindowClosed();
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  const TBagRow typed = {u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs, u"7701234567"_qs, 2, u"Ким"_qs};
+  const TBagRow typed = {u"1234"_qs,       5678, u"ООО Ромашка"_qs, u"4070281090000000000"_qs,
+                         u"7701234567"_qs, 2,    u"Ким"_qs};
   const struct {
     const char* Name;
     bool Type;
@@ -269,10 +297,24 @@ TEST(Editing, ClosingWithATypedChangeAsksToSave) {
     QStringList Boxes;
     TBagRow Row;  // the file afterwards
   } cases[] = {
-      {"Да saves with the checks", true, TModalResult::mrYes, true,
-       {u"Сохранить изменения?"_qs, u"Проверьте номер счета"_qs}, typed},
-      {"Нет drops the change", true, TModalResult::mrNo, true, {u"Сохранить изменения?"_qs}, Stored},
-      {"Отмена keeps the window and the typing", true, TModalResult::mrCancel, false, {u"Сохранить изменения?"_qs}, Stored},
+      {"Да saves with the checks",
+       true,
+       TModalResult::mrYes,
+       true,
+       {u"Сохранить изменения?"_qs, u"Проверьте номер счета"_qs},
+       typed},
+      {"Нет drops the change",
+       true,
+       TModalResult::mrNo,
+       true,
+       {u"Сохранить изменения?"_qs},
+       Stored},
+      {"Отмена keeps the window and the typing",
+       true,
+       TModalResult::mrCancel,
+       false,
+       {u"Сохранить изменения?"_qs},
+       Stored},
       {"nothing typed closes at once", false, TModalResult::mrCancel, true, {}, Stored},
   };
   for (const auto& c : cases) {
@@ -309,8 +351,9 @@ TEST(Editing, PackageNumberRefusesLettersAndAnUnreadableNumberKeepsTheFocus) {
   EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("1-2"));
   program.Click(ui.DBEdit5);
   // The message ends in a quote, whose code is below the full stop's: none is appended.
-  EXPECT_EQ(program.Messages.Texts(),
-            QStringList{QStringLiteral("'1-2' is not a valid integer value for field 'Номер пакета'")});
+  EXPECT_EQ(
+      program.Messages.Texts(),
+      QStringList{QStringLiteral("'1-2' is not a valid integer value for field 'Номер пакета'")});
   EXPECT_EQ(program.Messages.Boxes[0].Type, TMsgDlgType::mtError);
   EXPECT_EQ(QApplication::focusWidget(), ui.DBEdit6);
   EXPECT_EQ(program.Register().FieldValue(1), QVariant(qint64(5678)));
@@ -339,7 +382,8 @@ TEST(Editing, AFieldThatCannotTakeItsTextShowsOneBoxAndTheClickThatLeftItDoesNot
   };
   const auto packageEditor = [](const Ui::TForm1& ui) -> QWidget* { return ui.DBEdit6; };
   const auto symbolList = [](const Ui::TForm1& ui) -> QWidget* { return ui.DBComboBox1; };
-  const char16_t* packageMessage = u"'500001-' is not a valid integer value for field 'Номер пакета'";
+  const char16_t* packageMessage =
+      u"'500001-' is not a valid integer value for field 'Номер пакета'";
   const char16_t* symbolMessage = u"'   ' is not a valid integer value for field 'Символ'";
   const TCase cases[] = {
       {"package number, then another row", packageNumber, packageEditor, packageMessage, true},

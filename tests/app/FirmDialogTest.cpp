@@ -21,7 +21,7 @@ namespace {
 const QByteArray Defaults = "[user]\r\nname=\r\nacc=202028100000000000001\r\n";
 
 class FirmDialogTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override { TFormsTestApp::Errors().clear(); }
 
   // Shows the dialog modally as the menu item does; `operatorActs` runs inside the modal loop
@@ -111,7 +111,9 @@ TEST_F(FirmDialogTest, ButtonSavesAndCloses) {
     QTest::mouseClick(dialog.Button1, Qt::LeftButton);
     afterClick = ReadFile(Path);
   });
-  EXPECT_EQ(afterClick, "[user]\r\nname=\xCE\xCE\xCE \xD0\xEE\xEC\xE0\xF8\xEA\xE0\r\nacc=202028100000000000001\r\n");
+  EXPECT_EQ(
+      afterClick,
+      "[user]\r\nname=\xCE\xCE\xCE \xD0\xEE\xEC\xE0\xF8\xEA\xE0\r\nacc=202028100000000000001\r\n");
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_TRUE(TFormsTestApp::Errors().isEmpty());
 }

@@ -13,7 +13,7 @@
 namespace {
 
 class IniFileTest : public ::testing::Test {
- protected:
+protected:
   QTemporaryDir Dir;
   QString Path = Dir.filePath("firmname.ini");
 };
@@ -90,8 +90,9 @@ TEST_F(IniFileTest, CyrillicRoundTripInWindows1251) {
   const QString name = QStringLiteral("ООО «Ромашка» №5, ёЁ");
   TIniFile ini(Path);
   ini.WriteString("user", "name", name);
-  EXPECT_EQ(ReadFile(Path), "[user]\r\nname=\xCE\xCE\xCE \xAB\xD0\xEE\xEC\xE0\xF8\xEA\xE0\xBB \xB9"
-                            "5, \xB8\xA8\r\n");
+  EXPECT_EQ(ReadFile(Path),
+            "[user]\r\nname=\xCE\xCE\xCE \xAB\xD0\xEE\xEC\xE0\xF8\xEA\xE0\xBB \xB9"
+            "5, \xB8\xA8\r\n");
   EXPECT_EQ(ini.ReadString("user", "name", ""), name);
   // 0x98 has no character in Windows-1251: it reads as U+0098 and is written back as it was.
   WriteFile(Path, "[user]\r\nacc=a\x98z\r\n");
@@ -108,8 +109,10 @@ TEST_F(IniFileTest, ValuesThatWouldNotReadBackAreRefusedAndTheFileIsUntouched) {
     QString Value;
     const char* Message;
   } refused[] = {
-      {QStringLiteral("Фирма 日本"), "the value of \"name\" has the character U+65E5, which Windows-1251 lacks"},
-      {QStringLiteral("Фирма 😀"), "the value of \"name\" has the character U+1F600, which Windows-1251 lacks"},
+      {QStringLiteral("Фирма 日本"),
+       "the value of \"name\" has the character U+65E5, which Windows-1251 lacks"},
+      {QStringLiteral("Фирма 😀"),
+       "the value of \"name\" has the character U+1F600, which Windows-1251 lacks"},
       {QStringLiteral("a\r\n[evil]"), "the value of \"name\" has a line break"},
   };
   for (const auto& r : refused) {
@@ -117,7 +120,9 @@ TEST_F(IniFileTest, ValuesThatWouldNotReadBackAreRefusedAndTheFileIsUntouched) {
       ini.WriteString("user", "name", r.Value);
       ADD_FAILURE() << r.Message;
     } catch (const EIniFileException& error) {
-      EXPECT_EQ(error.Message(), "Cannot write to " + QDir(Dir.path()).absoluteFilePath("firmname.ini") + ": " + r.Message);
+      EXPECT_EQ(error.Message(), "Cannot write to " +
+                                     QDir(Dir.path()).absoluteFilePath("firmname.ini") + ": " +
+                                     r.Message);
     }
     EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
   }
@@ -138,9 +143,9 @@ TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPath) {
   WriteFile(Dir.filePath("plain"), "x");
   QDir(Dir.path()).mkdir("firmname.ini.d");
   const QString places[] = {
-      "/proc/firmname.ini",                     // a folder that takes no new files
-      Dir.filePath("plain/firmname.ini"),      // a folder that is a file
-      Dir.filePath("firmname.ini.d"),           // a file that is a folder
+      "/proc/firmname.ini",                // a folder that takes no new files
+      Dir.filePath("plain/firmname.ini"),  // a folder that is a file
+      Dir.filePath("firmname.ini.d"),      // a file that is a folder
   };
   for (const QString& place : places) {
     try {
@@ -157,7 +162,8 @@ TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPath) {
     TIniFile("plain/firmname.ini").WriteString("user", "name", "x");
     ADD_FAILURE();
   } catch (const EIniFileException& error) {
-    EXPECT_EQ(error.Message(), "Unable to write to " + QDir(Dir.path()).absoluteFilePath("plain/firmname.ini"));
+    EXPECT_EQ(error.Message(),
+              "Unable to write to " + QDir(Dir.path()).absoluteFilePath("plain/firmname.ini"));
   }
   QDir::setCurrent(current);
 }
@@ -184,7 +190,9 @@ TEST_F(IniFileTest, ReadOnlyFolderOrFileRaisesUnableToWrite) {
   }
   EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
   EXPECT_EQ(TIniFile(inReadOnlyFolder).ReadString("user", "name", "dflt"), "dflt");
-  EXPECT_EQ(QDir(Dir.filePath("ro")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+  EXPECT_EQ(
+      QDir(Dir.filePath("ro")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+      QStringList());
   QFile::setPermissions(Dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
@@ -204,7 +212,8 @@ TEST_F(IniFileTest, FullDiskLeavesTheOldFileByteForByte) {
     EXPECT_EQ(error.Message(), "Unable to write to " + path);
   }
   EXPECT_EQ(ReadFile(path), old);
-  EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "firmname.ini"}));
+  EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"filler", "firmname.ini"}));
 }
 
 TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
@@ -214,7 +223,8 @@ TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
     QByteArray Target;  // empty: the link dangles
     QByteArray After;
   } cases[] = {
-      {"link to another file", "[user]\r\nname=Shared\r\ncity=Tver\r\n", "[user]\r\nname=New\r\ncity=Tver\r\n"},
+      {"link to another file", "[user]\r\nname=Shared\r\ncity=Tver\r\n",
+       "[user]\r\nname=New\r\ncity=Tver\r\n"},
       {"dangling link", "", "[user]\r\nname=New\r\n"},
   };
   for (const auto& c : cases) {
@@ -235,13 +245,18 @@ TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
 
 TEST_F(IniFileTest, AUtf8ByteOrderMarkMakesTheFileUtf8AndIsKept) {
   const QByteArray bom = "\xEF\xBB\xBF";
-  WriteFile(Path, bom + QStringLiteral("[user]\r\nname=ООО Ромашка\r\nacc=40702810900000000001\r\n").toUtf8());
+  WriteFile(
+      Path,
+      bom + QStringLiteral("[user]\r\nname=ООО Ромашка\r\nacc=40702810900000000001\r\n").toUtf8());
   TIniFile ini(Path);
   EXPECT_EQ(ini.ReadString("user", "name", ""), "ООО Ромашка");
   EXPECT_EQ(ini.ReadString("user", "acc", "202028100000000000001"), "40702810900000000001");
   ini.WriteString("user", "name", QStringLiteral("ИП Ёлкин №2"));
-  EXPECT_EQ(ReadFile(Path), bom + "[user]\r\nname=\xD0\x98\xD0\x9F \xD0\x81\xD0\xBB\xD0\xBA\xD0\xB8\xD0\xBD "
-                                  "\xE2\x84\x96" "2\r\nacc=40702810900000000001\r\n");
+  EXPECT_EQ(ReadFile(Path),
+            bom +
+                "[user]\r\nname=\xD0\x98\xD0\x9F \xD0\x81\xD0\xBB\xD0\xBA\xD0\xB8\xD0\xBD "
+                "\xE2\x84\x96"
+                "2\r\nacc=40702810900000000001\r\n");
   // A character no encoding of the file holds is refused as before.
   EXPECT_THROW(ini.WriteString("user", "name", QString(QChar(0xD800))), EIniFileException);
   ini.WriteString("user", "city", QStringLiteral("日本"));

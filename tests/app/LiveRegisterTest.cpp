@@ -25,11 +25,17 @@ namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
-const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
-                         QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
+                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+                         QStringLiteral("7701234567"),  11,
                          QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"), 12, QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"), QStringLiteral("500100732259"), 19, QVariant()};
+const TBagRow Bag77 = {QStringLiteral("77"),
+                       12,
+                       QStringLiteral("ИП Петров"),
+                       QStringLiteral("40802810000000000002"),
+                       QStringLiteral("500100732259"),
+                       19,
+                       QVariant()};
 
 // Generous: what is measured here is that the change comes by itself, not how fast.
 constexpr int ArrivalMs = 5000;
@@ -41,18 +47,22 @@ QStringList GridBags(const TRunningProgram& program) {
   return bags;
 }
 
-QString Note(const TRunningProgram& program) { return program.Controls().StatusBar1->currentMessage(); }
+QString Note(const TRunningProgram& program) {
+  return program.Controls().StatusBar1->currentMessage();
+}
 
 TEST(LiveRegister, BagsAddedChangedAndDeletedElsewhereShowWhileTheBagShownStays) {
   TRunningProgram program({Bag1234, Bag77, {QStringLiteral("9")}});
   const Ui::TForm1& ui = program.Controls();
   program.ClickRow(1);
   const QString payload = program.Window().QRSymbol().Text();
-  ExecuteSql(program.Db(), QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('555');"
-                                          "UPDATE Clients SET \"ФИО\" = 'Сидоров' WHERE \"Номер сумки\" = '9';"
-                                          "DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
-                              ArrivalMs));
+  ExecuteSql(program.Db(),
+             QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('555');"
+                            "UPDATE Clients SET \"ФИО\" = 'Сидоров' WHERE \"Номер сумки\" = '9';"
+                            "DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
+      ArrivalMs));
   EXPECT_EQ(GridBags(program), (QStringList{u"77"_qs, u"9"_qs, u"555"_qs}));
   EXPECT_EQ(ui.DBGrid1->model()->index(1, FullName).data().toString(), QStringLiteral("Сидоров"));
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
@@ -68,16 +78,19 @@ TEST(LiveRegister, BagsAddedChangedAndDeletedElsewhereShowWhileTheBagShownStays)
 TEST(LiveRegister, TheBagShownChangedElsewhereShowsItsNewValuesQRCodeAndReceiptName) {
   TRunningProgram program({Bag1234, Bag77});
   const Ui::TForm1& ui = program.Controls();
-  ExecuteSql(program.Db(),
-             QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 4321, \"Символ\" = 2 WHERE \"Номер сумки\" = '1234'"));
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 4321, \"Символ\" "
+                                          "= 2 WHERE \"Номер сумки\" = '1234'"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return ui.DBEdit6->text() == u"4321"_qs; }, ArrivalMs));
   EXPECT_EQ(ui.DBComboBox1->currentText(), QStringLiteral("2"));
   EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления от продажи товаров"));
   EXPECT_EQ(program.Window().QRSymbol().Text(),
-            QStringLiteral("№ сумки:1234;\r\n№ пакета:4321;\r\nПолучатель:ООО Ромашка;\r\n"
-                           "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:2;\r\n"));
+            QStringLiteral(
+                "№ сумки:1234;\r\n№ пакета:4321;\r\nПолучатель:ООО Ромашка;\r\n"
+                "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:2;\r\n"));
   EXPECT_TRUE(ui.mmoEncodedData->toPlainText().contains(QStringLiteral("№ пакета:4321;")));
-  EXPECT_EQ(Note(program), QStringLiteral("Сумку 1234 изменили на другом рабочем месте: показаны её новые данные"));
+  EXPECT_EQ(
+      Note(program),
+      QStringLiteral("Сумку 1234 изменили на другом рабочем месте: показаны её новые данные"));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
 }
 
@@ -90,7 +103,8 @@ TEST(LiveRegister, TheBagShownDeletedElsewhereGivesWayToItsNeighbourWithANote) {
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("1234"));
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
   EXPECT_TRUE(program.Window().QRSymbol().Text().startsWith(QStringLiteral("№ сумки:1234;")));
-  EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
+  EXPECT_EQ(ui.Label11->text(),
+            QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
   EXPECT_EQ(Note(program), QStringLiteral("Сумку 77 удалили на другом рабочем месте"));
 
   ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients"));
@@ -110,23 +124,29 @@ TEST(LiveRegister, ABagBeingEditedKeepsItsTypingAndItsSaveIsRefusedInsteadOfOver
   const Ui::TForm1& ui = program.Controls();
   program.TypeOver(ui.DBEdit2, QStringLiteral("ИП Сидоров"));
   program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
-  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 4321 WHERE \"Номер сумки\" = '1234'"));
+  ExecuteSql(
+      program.Db(),
+      QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 4321 WHERE \"Номер сумки\" = '1234'"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
-  EXPECT_EQ(Note(program), QStringLiteral("Сумку 1234, которую вы правите, изменили на другом рабочем месте: "
-                                          "сохранить правку не выйдет, загрузите новые данные сумки"));
+  EXPECT_EQ(Note(program),
+            QStringLiteral("Сумку 1234, которую вы правите, изменили на другом рабочем месте: "
+                           "сохранить правку не выйдет, загрузите новые данные сумки"));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ИП Сидоров"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким")) << "typed, not yet stored in the record";
   EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("5678"));
-  EXPECT_TRUE(program.Window().QRSymbol().Text().contains(QStringLiteral("Получатель:ИП Сидоров;")));
+  EXPECT_TRUE(
+      program.Window().QRSymbol().Text().contains(QStringLiteral("Получатель:ИП Сидоров;")));
   EXPECT_EQ(ui.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("I"));
 
   program.Messages.Answers = {TModalResult::mrCancel};
   program.Click(ui.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_TRUE(program.Messages.Boxes[0].Text.startsWith(QStringLiteral("Эту сумку изменили на другом рабочем месте")));
-  EXPECT_EQ(ReadBags(program.Db())[0], (TBagRow{u"1234"_qs, 4321, u"ООО Ромашка"_qs, u"40702810900000000001"_qs,
-                                                u"7701234567"_qs, 11, u"Иванов И.И."_qs}));
+  EXPECT_TRUE(program.Messages.Boxes[0].Text.startsWith(
+      QStringLiteral("Эту сумку изменили на другом рабочем месте")));
+  EXPECT_EQ(ReadBags(program.Db())[0],
+            (TBagRow{u"1234"_qs, 4321, u"ООО Ромашка"_qs, u"40702810900000000001"_qs,
+                     u"7701234567"_qs, 11, u"Иванов И.И."_qs}));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
 
   // Escape drops the edit: then the bag shows the other desk's values.
@@ -142,15 +162,17 @@ TEST(LiveRegister, ABagBeingEditedThatIsDeletedElsewhereStaysUntilTheOperatorLet
   program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
   ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
-  EXPECT_EQ(Note(program), QStringLiteral("Сумку 1234, которую вы правите, удалили на другом рабочем месте: "
-                                          "сохранить правку не выйдет"));
+  EXPECT_EQ(Note(program),
+            QStringLiteral("Сумку 1234, которую вы правите, удалили на другом рабочем месте: "
+                           "сохранить правку не выйдет"));
   EXPECT_EQ(GridBags(program), (QStringList{u"1234"_qs, u"77"_qs}));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
 
   // "Нет" to saving on closing drops the edit; the window stays open here, its bag leaves.
   program.Messages.Answers = {TModalResult::mrNo};
   EXPECT_TRUE(program.Window().FormCloseQuery());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return GridBags(program) == QStringList{u"77"_qs}; }, ArrivalMs));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return GridBags(program) == QStringList{u"77"_qs}; }, ArrivalMs));
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
   EXPECT_EQ(Note(program), QStringLiteral("Сумку 1234 удалили на другом рабочем месте"));
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
@@ -164,9 +186,11 @@ TEST(LiveRegister, ANewBagBeingTypedStaysWhereItIsWithItsTyping) {
   program.TypeOver(ui.DBEdit1, QStringLiteral("900"));
   ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234';"
                                           "INSERT INTO Clients (\"Номер сумки\") VALUES ('555')"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
-                              ArrivalMs));
-  EXPECT_EQ(GridBags(program), (QStringList{QString(), u"77"_qs, u"555"_qs})) << "typed, not yet stored";
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
+      ArrivalMs));
+  EXPECT_EQ(GridBags(program), (QStringList{QString(), u"77"_qs, u"555"_qs}))
+      << "typed, not yet stored";
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("900"));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
@@ -186,8 +210,9 @@ TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
   grid->scrollTo(grid->model()->index(100, 0), QAbstractItemView::PositionAtTop);
   const QString top = grid->model()->index(grid->rowAt(0), Bag).data().toString();
   ASSERT_EQ(top, QStringLiteral("101"));
-  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE rowid BETWEEN 20 AND 29;"
-                                          "INSERT INTO Clients (\"Номер сумки\") VALUES ('201'), ('202')"));
+  ExecuteSql(program.Db(),
+             QStringLiteral("DELETE FROM Clients WHERE rowid BETWEEN 20 AND 29;"
+                            "INSERT INTO Clients (\"Номер сумки\") VALUES ('201'), ('202')"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 192; }, ArrivalMs));
   EXPECT_EQ(grid->model()->index(grid->rowAt(0), Bag).data().toString(), top);
   EXPECT_EQ(program.Register().RecNo(), 0) << "the current bag did not move";
@@ -198,7 +223,8 @@ TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
   program.ClickRow(grid->rowAt(0) + 2);
   const int scrolled = grid->verticalScrollBar()->value();
   const QString current = program.Controls().DBEdit1->text();
-  ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE rowid > 150 AND \"Номер сумки\" <> '201'"));
+  ExecuteSql(program.Db(),
+             QStringLiteral("DELETE FROM Clients WHERE rowid > 150 AND \"Номер сумки\" <> '201'"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 141; }, ArrivalMs));
   EXPECT_EQ(grid->columnWidth(2), 300);
   EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
@@ -225,7 +251,8 @@ TEST(LiveRegister, NothingChangesUnderAnOpenBox) {
   QTest::keyClick(ui.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
   SetMessagePresenter(recorder);
   ASSERT_EQ(program.Messages.Boxes.size(), 2u);
-  EXPECT_EQ(program.Messages.Boxes[1].Text, QStringLiteral("Эту сумку уже удалили на другом рабочем месте."));
+  EXPECT_EQ(program.Messages.Boxes[1].Text,
+            QStringLiteral("Эту сумку уже удалили на другом рабочем месте."));
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
   EXPECT_EQ(GridBags(program), QStringList{u"77"_qs});
 }
@@ -237,11 +264,14 @@ TEST(LiveRegister, ARegisterThatCannotBeReadAgainIsNotedAndTriedAgain) {
   const Ui::TForm1& ui = program.Controls();
   ExecuteSql(program.Db(), QStringLiteral("ALTER TABLE Clients RENAME COLUMN \"ФИО\" TO \"Имя\""));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
-  EXPECT_EQ(Note(program), QStringLiteral("Список сумок не обновился, программа попробует снова. В базе данных %1 в таблице "
-                                          "сумок нет столбца «ФИО». Верните столбец или возьмите файл db.mdb этой программы.")
-                               .arg(program.Db()));
+  EXPECT_EQ(Note(program),
+            QStringLiteral(
+                "Список сумок не обновился, программа попробует снова. В базе данных %1 в таблице "
+                "сумок нет столбца «ФИО». Верните столбец или возьмите файл db.mdb этой программы.")
+                .arg(program.Db()));
   ExecuteSql(program.Db(), QStringLiteral("ALTER TABLE Clients RENAME COLUMN \"Имя\" TO \"ФИО\""));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Note(program).isEmpty(); }, ArrivalMs)) << "caught up: the note goes";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Note(program).isEmpty(); }, ArrivalMs))
+      << "caught up: the note goes";
   ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Сидоров'"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return ui.DBEdit5->text() == u"Сидоров"_qs; }, ArrivalMs));
   EXPECT_TRUE(program.Messages.Boxes.empty());

@@ -55,12 +55,18 @@ private:
   int& FCount;
 };
 
-const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
-                         QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
+                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+                         QStringLiteral("7701234567"),  11,
                          QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"), 12, QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"), QStringLiteral("500100732259"), 19, QVariant()};
-const TBagRow Bag9 = {QStringLiteral("9"), 1, QStringLiteral("АО Альфа"), QStringLiteral("1"),
+const TBagRow Bag77 = {QStringLiteral("77"),
+                       12,
+                       QStringLiteral("ИП Петров"),
+                       QStringLiteral("40802810000000000002"),
+                       QStringLiteral("500100732259"),
+                       19,
+                       QVariant()};
+const TBagRow Bag9 = {QStringLiteral("9"), 1,  QStringLiteral("АО Альфа"), QStringLiteral("1"),
                       QStringLiteral("2"), 32, QStringLiteral("Сидоров")};
 
 TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
@@ -71,12 +77,16 @@ TEST(MainWindow, StartUpShowsTheFirstBagItsPayloadAndReceiptName) {
   EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("5678"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Иванов И.И."));
   EXPECT_EQ(ui.DBComboBox1->currentText(), QStringLiteral("11"));
-  EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
+  EXPECT_EQ(ui.Label11->text(),
+            QStringLiteral("Поступления от реализации платных услуг (выполненных работ)"));
   EXPECT_FALSE(ui.Label11->isVisible());
-  EXPECT_EQ(w.QRSymbol().Text(),
-            QStringLiteral("№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
-                           "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:11;\r\n"));
-  EXPECT_EQ(ui.mmoEncodedData->toPlainText(), QString(w.QRSymbol().EncodedText()).replace(u"\r\n"_qs, u"\n"_qs));
+  EXPECT_EQ(
+      w.QRSymbol().Text(),
+      QStringLiteral(
+          "№ сумки:1234;\r\n№ пакета:5678;\r\nПолучатель:ООО Ромашка;\r\n"
+          "Транзитный счет:40702810900000000001;\r\nСумма: руб.;\r\nКассовый символ:11;\r\n"));
+  EXPECT_EQ(ui.mmoEncodedData->toPlainText(),
+            QString(w.QRSymbol().EncodedText()).replace(u"\r\n"_qs, u"\n"_qs));
   // 204 bytes with the byte-order mark: version 9 at level L, as segno makes it too.
   EXPECT_EQ(ui.lblQRMetrics->text(), QStringLiteral("61x61 (53x53)"));
   EXPECT_EQ(QApplication::focusWidget(), ui.DBGrid1);
@@ -108,7 +118,8 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "not resizable";
   EXPECT_EQ(w.centralWidget()->y(), ui.MainMenu1->height()) << "client area below the menu";
   // The window grows by the status line under the client area, which keeps its size.
-  EXPECT_EQ(ui.StatusBar1->geometry(), QRect(0, ui.MainMenu1->height() + 547, 778, ui.StatusBar1->height()));
+  EXPECT_EQ(ui.StatusBar1->geometry(),
+            QRect(0, ui.MainMenu1->height() + 547, 778, ui.StatusBar1->height()));
   EXPECT_EQ(w.size(), QSize(778, ui.MainMenu1->height() + 547 + ui.StatusBar1->height()));
   EXPECT_GT(ui.StatusBar1->height(), 0);
   EXPECT_FALSE(ui.StatusBar1->isSizeGripEnabled());
@@ -151,9 +162,10 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
     QPoint Position;
     const char16_t* Caption;
   };
-  const TLabel labels[] = {{ui.Label2, {24, 40}, u"Номер сумки"}, {ui.Label10, {24, 72}, u"Номер пакета"},
-                           {ui.Label3, {32, 104}, u"Получатель"}, {ui.Label5, {80, 168}, u"ИНН"},
-                           {ui.Label7, {64, 200}, u"Символ"},     {ui.Label6, {80, 248}, u"ФИО"}};
+  const TLabel labels[] = {
+      {ui.Label2, {24, 40}, u"Номер сумки"}, {ui.Label10, {24, 72}, u"Номер пакета"},
+      {ui.Label3, {32, 104}, u"Получатель"}, {ui.Label5, {80, 168}, u"ИНН"},
+      {ui.Label7, {64, 200}, u"Символ"},     {ui.Label6, {80, 248}, u"ФИО"}};
   for (const TLabel& label : labels) {
     EXPECT_EQ(label.Label->pos(), label.Position) << label.Label->text().toStdString();
     EXPECT_EQ(label.Label->text(), QString::fromUtf16(label.Caption));
@@ -173,12 +185,14 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_EQ(ui.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
   EXPECT_EQ(ui.DBEdit3->toolTip(), QStringLiteral("20 цифр"));
   EXPECT_EQ(ui.DBEdit4->toolTip(), QStringLiteral("10 цифр"));
-  EXPECT_EQ(ui.DBEdit2->toolTip(),
-            QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
+  EXPECT_EQ(
+      ui.DBEdit2->toolTip(),
+      QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
   EXPECT_EQ(ui.DBComboBox1->toolTip(),
-            QStringLiteral("2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
-                           "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
-                           "32 - Прочие поступления"));
+            QStringLiteral(
+                "2 - Поступления от продажи товаров\r11 - Поступления от реализации платных услуг "
+                "(выполненных работ) \r19 - Поступления на счета индивидуальных предпринимателей\r"
+                "32 - Прочие поступления"));
   QStringList items;
   for (int i = 0; i < ui.DBComboBox1->count(); ++i) items << ui.DBComboBox1->itemText(i);
   EXPECT_EQ(items, (QStringList{u"   "_qs, u"2"_qs, u"11"_qs, u"19"_qs, u"32"_qs}));
@@ -191,11 +205,13 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_EQ(ui.DBEdit5->EffectiveMaxLength(), 100);
   EXPECT_EQ(ui.DBEdit6->EffectiveMaxLength(), 0);
 
-  const QList<QWidget*> expectedOrder = {ui.DBGrid1, ui.Button1, ui.DBComboBox1, ui.Button2, ui.Button3,
-                                         ui.pgcQRDetails, ui.DBEdit6, ui.DBEdit1, ui.DBEdit2, ui.DBEdit3,
-                                         ui.DBEdit4, ui.StringGrid1, ui.DBEdit5};
+  const QList<QWidget*> expectedOrder = {
+      ui.DBGrid1,      ui.Button1,     ui.DBComboBox1, ui.Button2, ui.Button3,
+      ui.pgcQRDetails, ui.DBEdit6,     ui.DBEdit1,     ui.DBEdit2, ui.DBEdit3,
+      ui.DBEdit4,      ui.StringGrid1, ui.DBEdit5};
   QList<QWidget*> order;
-  for (QWidget* next = ui.DBGrid1; order.size() < expectedOrder.size(); next = next->nextInFocusChain())
+  for (QWidget* next = ui.DBGrid1; order.size() < expectedOrder.size();
+       next = next->nextInFocusChain())
     if (expectedOrder.contains(next)) order << next;
   EXPECT_EQ(order, expectedOrder);
 
@@ -203,9 +219,10 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   QStringList titles;
   for (int column = 0; column < grid->columnCount(); ++column)
     titles << grid->headerData(column, Qt::Horizontal).toString();
-  EXPECT_EQ(titles, (QStringList{u"Номер сумки"_qs, u"Номер пакета"_qs, u"Получатель"_qs, u"Счет"_qs,
-                                 u"Инн"_qs, u"Символ"_qs, u"ФИО"_qs}));
-  EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+  EXPECT_EQ(titles, (QStringList{u"Номер сумки"_qs, u"Номер пакета"_qs, u"Получатель"_qs,
+                                 u"Счет"_qs, u"Инн"_qs, u"Символ"_qs, u"ФИО"_qs}));
+  EXPECT_TRUE(grid->index(0, 5).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+              Qt::AlignRight);
   EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
   EXPECT_GT(ui.DBGrid1->columnWidth(2), ui.DBGrid1->columnWidth(0)) << "28 characters against 13";
 }
@@ -220,11 +237,15 @@ TEST(BagFields, TheSchemaDeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize
   for (int i = 0; i < BagFieldCount; ++i) {
     const TFieldDef& field = fields[i];
     EXPECT_EQ(field.Name, BagFieldName(TBagField(i)));
-    expected << field.Name + (field.Type == TFieldType::ftInteger ? u" INTEGER"_qs : u" VARCHAR(%1)"_qs.arg(field.Size));
+    expected << field.Name + (field.Type == TFieldType::ftInteger
+                                  ? u" INTEGER"_qs
+                                  : u" VARCHAR(%1)"_qs.arg(field.Size));
   }
-  EXPECT_EQ(QueryValue(dir.Path(u"db.mdb"_qs),
-                       u"SELECT group_concat(name || ' ' || type, '|') FROM pragma_table_info('Clients')"_qs),
-            expected.join(u'|'));
+  EXPECT_EQ(
+      QueryValue(
+          dir.Path(u"db.mdb"_qs),
+          u"SELECT group_concat(name || ' ' || type, '|') FROM pragma_table_info('Clients')"_qs),
+      expected.join(u'|'));
 }
 
 // Which receipt name the voucher carries for the item chosen in the cash-symbol list.
@@ -255,7 +276,8 @@ TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {
   EXPECT_FALSE(bags[0][0].isValid());
   EXPECT_EQ(bags[0][6], QVariant(QStringLiteral("Ким")));
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
-  EXPECT_EQ(ui.Label11->text(), QStringLiteral("Поступления на счета индивидуальных предпринимателей"));
+  EXPECT_EQ(ui.Label11->text(),
+            QStringLiteral("Поступления на счета индивидуальных предпринимателей"));
   EXPECT_TRUE(ui.mmoEncodedData->toPlainText().startsWith(QStringLiteral("№ сумки:77;")));
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 1);
   EXPECT_EQ(ui.DBGrid1->model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("►"));
@@ -342,7 +364,8 @@ TEST(MainWindow, OnlyTheBagRecipientAndAccountEditorsRefreshThePayloadAsTyped) {
     EXPECT_NE(memo(), before) << edit->DataField().toStdString();
     before = memo();
   }
-  EXPECT_TRUE(memo().contains(QStringLiteral("№ пакета:56789;"))) << "the package number arrives with the next refresh";
+  EXPECT_TRUE(memo().contains(QStringLiteral("№ пакета:56789;")))
+      << "the package number arrives with the next refresh";
 }
 
 TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditing) {
@@ -354,9 +377,11 @@ TEST(MainWindow, ASaveRefusedForAChangeElsewhereOffersToReloadTheBagOrKeepEditin
   program.Click(ui.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
   const TMessageBoxRequest box = program.Messages.Boxes[0];
-  EXPECT_EQ(box.Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения "
-                                     "не сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) "
-                                     "или продолжить правку?"));
+  EXPECT_EQ(box.Text,
+            QStringLiteral(
+                "Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения "
+                "не сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) "
+                "или продолжить правку?"));
   EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(box.Type, TMsgDlgType::mtWarning);
   EXPECT_EQ(box.Buttons, TMsgDlgButtons::mbOKCancel);
@@ -401,7 +426,10 @@ TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTh
        },
        2},
       {"Escape in the register",
-       [](TRunningProgram& program) { QTest::keyClick(program.Controls().DBGrid1, Qt::Key_Escape); }, 1},
+       [](TRunningProgram& program) {
+         QTest::keyClick(program.Controls().DBGrid1, Qt::Key_Escape);
+       },
+       1},
       {"Escape in the account editor",
        [](TRunningProgram& program) {
          program.Click(program.Controls().DBEdit3);
@@ -418,10 +446,13 @@ TEST(MainWindow, ABagDeletedElsewhereKeepsTheTypingUntilTheOperatorLetsItLeaveTh
     program.Messages.Answers = {TModalResult::mrCancel};
     program.ClickRow(1);
     ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-    EXPECT_EQ(program.Messages.Boxes[0].Text,
-              QStringLiteral("Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
-                             "сохранены.\nУбрать сумку из списка (всё набранное пропадёт) или продолжить правку?"));
-    EXPECT_EQ(program.Messages.Boxes[0].ButtonCaptions, (QStringList{u"Убрать из списка"_qs, u"Продолжить правку"_qs}));
+    EXPECT_EQ(
+        program.Messages.Boxes[0].Text,
+        QStringLiteral(
+            "Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
+            "сохранены.\nУбрать сумку из списка (всё набранное пропадёт) или продолжить правку?"));
+    EXPECT_EQ(program.Messages.Boxes[0].ButtonCaptions,
+              (QStringList{u"Убрать из списка"_qs, u"Продолжить правку"_qs}));
     EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
     EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
     EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
@@ -442,12 +473,14 @@ TEST(MainWindow, DeletingABagChangedElsewhereShowsItsNewValuesInsteadAndThenDele
   TRunningProgram program({Bag1234, Bag77});
   const Ui::TForm1& ui = program.Controls();
   ExecuteSql(program.Db(),
-             QStringLiteral("UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
+             QStringLiteral(
+                 "UPDATE Clients SET \"Получатель\" = 'ООО Лютик' WHERE \"Номер сумки\" = '1234'"));
   program.Click(ui.Button2);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Text, QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "
-                                                           "не удалена. Проверьте её новые данные и удалите снова, "
-                                                           "если нужно."));
+  EXPECT_EQ(program.Messages.Boxes[0].Text,
+            QStringLiteral("Эту сумку изменили на другом рабочем месте, поэтому она "
+                           "не удалена. Проверьте её новые данные и удалите снова, "
+                           "если нужно."));
   EXPECT_EQ(program.Messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Лютик"));
   EXPECT_EQ(ReadBags(program.Db()).size(), 2u);
@@ -519,8 +552,13 @@ TEST(MainWindow, ExportWithoutAFirmNameOnlyAsksForTheFirm) {
 
 // A bag number of 3000 characters, written by another program, fits no QR version.
 TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
-  const TBagRow oversized = {QString(3000, u'8'), 1, QStringLiteral("АО Альфа"), QStringLiteral("40702810900000000003"),
-                             QStringLiteral("7701234567"), 2, QVariant()};
+  const TBagRow oversized = {QString(3000, u'8'),
+                             1,
+                             QStringLiteral("АО Альфа"),
+                             QStringLiteral("40702810900000000003"),
+                             QStringLiteral("7701234567"),
+                             2,
+                             QVariant()};
   TRunningProgram program({Bag1234, oversized});
   TForm1& w = program.Window();
   const Ui::TForm1& ui = w.Controls();
@@ -531,7 +569,8 @@ TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
   EXPECT_TRUE(ui.mmoEncodedData->toPlainText().isEmpty());
   const QImage preview = ui.pbPreview->grab().toImage();
   for (int y = 0; y < preview.height(); ++y)
-    for (int x = 0; x < preview.width(); ++x) ASSERT_EQ(preview.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+    for (int x = 0; x < preview.width(); ++x)
+      ASSERT_EQ(preview.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
 
   program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
   program.Click(ui.Button1);
@@ -544,8 +583,9 @@ TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
   QTest::keyClicks(ui.StringGrid1, QStringLiteral("3"));
   ui.N3->trigger();
   EXPECT_EQ(program.Messages.Texts(),
-            QStringList{QStringLiteral("Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
-                                       "Сократите номер сумки, получателя или счет и повторите экспорт.")});
+            QStringList{
+                QStringLiteral("Данные этой сумки не помещаются в QR-код, экспорт отменён.\n"
+                               "Сократите номер сумки, получателя или счет и повторите экспорт.")});
   EXPECT_EQ(program.Dir.Files(), QStringList{QStringLiteral("db.mdb")});
 
   program.ClickRow(0);
@@ -570,10 +610,11 @@ TEST(MainWindow, AnExceptionLeavingAnyHandlerIsShownWithAFullStopAndTheProgramGo
   EXPECT_EQ(messages.Boxes[0].Type, TMsgDlgType::mtError);
   EXPECT_EQ(messages.Boxes[0].Buttons, TMsgDlgButtons::mbOK);
 
-  const std::pair<QString, QString> cases[] = {{u"abc"_qs, u"abc."_qs}, {u"5"_qs, u"5."_qs},
+  const std::pair<QString, QString> cases[] = {{u"abc"_qs, u"abc."_qs},  {u"5"_qs, u"5."_qs},
                                                {u"end."_qs, u"end."_qs}, {u"done!"_qs, u"done!"_qs},
                                                {u"(x)"_qs, u"(x)"_qs},   {QString(), QString()}};
-  for (const auto& [message, shown] : cases) EXPECT_EQ(WithFullStop(message), shown) << message.toStdString();
+  for (const auto& [message, shown] : cases)
+    EXPECT_EQ(WithFullStop(message), shown) << message.toStdString();
 }
 
 }  // namespace

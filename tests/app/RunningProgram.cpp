@@ -63,5 +63,6 @@ void TypeOver(QWidget* edit, const QString& text) {
 void Type(QWidget* widget, const QString& text) {
   // Key codes of letters are their upper-case code points, as a keyboard reports them.
   for (const QChar c : text)
-    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                        Qt::NoModifier);
 }

@@ -19,15 +19,18 @@ class ServerWindow : public PgRegisterTest {
 protected:
   void SetUp() override {
     PgRegisterTest::SetUp();
-    Cluster().Psql(QStringLiteral("register"),
-                   QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", "
-                                  "\"Счет\", \"Инн\", \"Символ\", \"ФИО\") VALUES ('1234', 5678, 'ООО Ромашка', "
-                                  "'40702810900000000001', '7701234567', 11, 'Иванов И.И.')"));
+    Cluster().Psql(
+        QStringLiteral("register"),
+        QStringLiteral(
+            "INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", "
+            "\"Счет\", \"Инн\", \"Символ\", \"ФИО\") VALUES ('1234', 5678, 'ООО Ромашка', "
+            "'40702810900000000001', '7701234567', 11, 'Иванов И.И.')"));
   }
   // The full names stored, as another desk reads them.
   static std::vector<std::string> StoredNames() {
     TPgConnection other(RegisterConnInfo());
-    const TPgResult result = other.Execute(QStringLiteral("SELECT \"ФИО\" FROM \"Clients\" ORDER BY \"ID\""));
+    const TPgResult result =
+        other.Execute(QStringLiteral("SELECT \"ФИО\" FROM \"Clients\" ORDER BY \"ID\""));
     std::vector<std::string> names;
     for (int row = 0; row < result.RowCount(); ++row) names.push_back(Shown(result.Value(row, 0)));
     return names;
@@ -37,12 +40,14 @@ protected:
 TEST_F(ServerWindow, TheTitleNamesTheServerAndItsDatabaseAndTheFirstBagIsShown) {
   TRunningProgram program(TServerConnection{RegisterConnInfo()});
   EXPECT_EQ(program.Window().windowTitle(),
-            QStringLiteral("ТОРВИ Инкассация 2019 — сервер %1:5432, база register").arg(Cluster().SocketDir()));
+            QStringLiteral("ТОРВИ Инкассация 2019 — сервер %1:5432, база register")
+                .arg(Cluster().SocketDir()));
   EXPECT_EQ(program.Controls().DBEdit1->text(), QStringLiteral("1234"));
   EXPECT_EQ(program.Controls().DBEdit5->text(), QStringLiteral("Иванов И.И."));
 }
 
-TEST_F(ServerWindow, ASaveAfterAServerRestartFailsWithTheMessageKeepsTheTypingAndTheNextSaveStoresIt) {
+TEST_F(ServerWindow,
+       ASaveAfterAServerRestartFailsWithTheMessageKeepsTheTypingAndTheNextSaveStoresIt) {
   TRunningProgram program(TServerConnection{RegisterConnInfo()});
   const Ui::TForm1& ui = program.Controls();
   program.TypeOver(ui.DBEdit5, QStringLiteral("Петров П.П."));
@@ -58,8 +63,9 @@ TEST_F(ServerWindow, ASaveAfterAServerRestartFailsWithTheMessageKeepsTheTypingAn
   EXPECT_EQ(box.Caption, QStringLiteral("ТОРВИ Инкассация 2019"));
   EXPECT_EQ(box.Type, TMsgDlgType::mtError);
   EXPECT_TRUE(box.Text.startsWith(
-      QStringLiteral("Связь с базой данных (сервер %1:5432, база register) прервалась, действие не выполнено; "
-                     "набранное осталось на экране. Повторите действие: программа подключится снова.\n")
+      QStringLiteral(
+          "Связь с базой данных (сервер %1:5432, база register) прервалась, действие не выполнено; "
+          "набранное осталось на экране. Повторите действие: программа подключится снова.\n")
           .arg(Cluster().SocketDir())))
       << box.Text.toStdString();
   EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
@@ -67,7 +73,8 @@ TEST_F(ServerWindow, ASaveAfterAServerRestartFailsWithTheMessageKeepsTheTypingAn
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Петров П.П.'"});
 
   program.Click(ui.Button1);
-  EXPECT_EQ(program.Messages.Boxes.size(), 1u) << program.Messages.Texts().join(u'\n').toStdString();
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u)
+      << program.Messages.Texts().join(u'\n').toStdString();
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Сидоров С.С.'"});
 }
@@ -76,14 +83,17 @@ TEST_F(ServerWindow, ASaveOverAChangeByAnotherDeskOffersToReloadTheBag) {
   TRunningProgram program(TServerConnection{RegisterConnInfo()});
   const Ui::TForm1& ui = program.Controls();
   program.TypeOver(ui.DBEdit2, QStringLiteral("ИП Сидоров"));
-  Cluster().Psql(QStringLiteral("register"), QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Другой'"));
+  Cluster().Psql(QStringLiteral("register"),
+                 QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Другой'"));
   program.Messages.Answers = {TModalResult::mrOk};
   program.Click(ui.Button1);
   ASSERT_EQ(program.Messages.Boxes.size(), 1u);
-  EXPECT_EQ(program.Messages.Boxes[0].Text,
-            QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
-                           "сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) или продолжить "
-                           "правку?"));
+  EXPECT_EQ(
+      program.Messages.Boxes[0].Text,
+      QStringLiteral(
+          "Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
+          "сохранены.\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) или продолжить "
+          "правку?"));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Другой"));
@@ -94,11 +104,13 @@ TEST_F(ServerWindow, ASaveOverAChangeByAnotherDeskOffersToReloadTheBag) {
 TEST(PostgresqlSchema, DeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) {
   QStringList expected{QStringLiteral("ID integer")};
   for (const TFieldDef& field : ClientsFields())
-    expected << field.Name + (field.Type == TFieldType::ftInteger ? QStringLiteral(" integer")
-                                                                  : QStringLiteral(" character varying(%1)").arg(field.Size));
+    expected << field.Name + (field.Type == TFieldType::ftInteger
+                                  ? QStringLiteral(" integer")
+                                  : QStringLiteral(" character varying(%1)").arg(field.Size));
   TPgConnection admin(RegisterConnInfo(QStringLiteral("postgres")));
   const TPgResult columns = admin.Execute(QStringLiteral(
-      "SELECT column_name || ' ' || data_type || coalesce('(' || character_maximum_length || ')', '') "
+      "SELECT column_name || ' ' || data_type || coalesce('(' || character_maximum_length || ')', "
+      "'') "
       "FROM information_schema.columns WHERE table_name = 'Clients' ORDER BY ordinal_position"));
   QStringList actual;
   for (int row = 0; row < columns.RowCount(); ++row) actual << columns.Value(row, 0).toString();

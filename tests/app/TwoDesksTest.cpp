@@ -20,11 +20,17 @@
 
 namespace {
 
-const TBagRow Bag1234 = {QStringLiteral("1234"), 5678, QStringLiteral("ООО Ромашка"),
-                         QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
+                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+                         QStringLiteral("7701234567"),  11,
                          QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"), 12, QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"), QStringLiteral("500100732259"), 19, QVariant()};
+const TBagRow Bag77 = {QStringLiteral("77"),
+                       12,
+                       QStringLiteral("ИП Петров"),
+                       QStringLiteral("40802810000000000002"),
+                       QStringLiteral("500100732259"),
+                       19,
+                       QVariant()};
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
@@ -93,7 +99,9 @@ void PrintTo(const TEngine& engine, std::ostream* out) { *out << engine.Name; }
 
 class TwoDesks : public TwoDesksTest, public testing::WithParamInterface<TEngine> {
 protected:
-  TRunningProgram& Start(const std::vector<TBagRow>& bags) { return TwoDesksTest::Start(GetParam().Server, bags); }
+  TRunningProgram& Start(const std::vector<TBagRow>& bags) {
+    return TwoDesksTest::Start(GetParam().Server, bags);
+  }
 };
 
 // The other desk adds a bag: the window here shows it within a second without a click, and
@@ -107,7 +115,8 @@ TEST_P(TwoDesks, ABagAddedAtOneDeskShowsAtTheOtherWithinASecond) {
   EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
   QElapsedTimer clock;
   clock.start();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return grid->rowCount() == 2; }, 1000)) << clock.elapsed() << " ms";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return grid->rowCount() == 2; }, 1000))
+      << clock.elapsed() << " ms";
   EXPECT_EQ(grid->index(1, Bag).data().toString(), QStringLiteral("555"));
   EXPECT_EQ(here.Controls().DBEdit1->text(), QStringLiteral("1234")) << "the bag shown here stays";
 
@@ -130,15 +139,17 @@ TEST_P(TwoDesks, TheSecondOfTwoEditsOfOneBagIsRefusedAndNothingIsLost) {
   here.Click(ui.Button1);
   EXPECT_EQ(Stored()[0][FullName], QVariant(u"Ли"_qs));
 
-  const QString note = QStringLiteral("Сумку 1234, которую вы правите, изменили на другом рабочем месте: "
-                                      "сохранить правку не выйдет, загрузите новые данные сумки");
+  const QString note = QStringLiteral(
+      "Сумку 1234, которую вы правите, изменили на другом рабочем месте: "
+      "сохранить правку не выйдет, загрузите новые данные сумки");
   EXPECT_EQ(other.AskUntil(QStringLiteral("note"), note, 5000), note);
   EXPECT_EQ(other.Ask(QStringLiteral("answer cancel")), QStringLiteral("ok"));
   EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
   EXPECT_EQ(other.Ask(QStringLiteral("boxes")),
-            QStringLiteral("Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
-                           "сохранены.\\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) или "
-                           "продолжить правку?"));
+            QStringLiteral(
+                "Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
+                "сохранены.\\nЗагрузить сохранённые данные сумки (всё набранное пропадёт) или "
+                "продолжить правку?"));
   EXPECT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("edit 0 1234|77"));
   EXPECT_EQ(other.Ask(QStringLiteral("text DBEdit5")), QStringLiteral("Ким"));
   EXPECT_EQ(Stored()[0][FullName], QVariant(u"Ли"_qs));
@@ -147,10 +158,10 @@ TEST_P(TwoDesks, TheSecondOfTwoEditsOfOneBagIsRefusedAndNothingIsLost) {
   EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
   EXPECT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("browse 0 1234|77"));
   EXPECT_EQ(other.Ask(QStringLiteral("text DBEdit5")), QStringLiteral("Ли"));
-  EXPECT_EQ(Stored(), (std::vector<TBagRow>{
-                                     {u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs,
-                                      u"7701234567"_qs, 11, u"Ли"_qs},
-                                     Bag77}));
+  EXPECT_EQ(Stored(),
+            (std::vector<TBagRow>{{u"1234"_qs, 5678, u"ООО Ромашка"_qs, u"40702810900000000001"_qs,
+                                   u"7701234567"_qs, 11, u"Ли"_qs},
+                                  Bag77}));
   EXPECT_TRUE(here.Messages.Boxes.empty());
 }
 
@@ -168,20 +179,27 @@ TEST_P(TwoDesks, ABagDeletedAtOneDeskWhileTheOtherEditsItIsNotWrittenBack) {
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.StatusBar1->currentMessage().isEmpty(); }, 5000));
   EXPECT_EQ(ui.StatusBar1->currentMessage(),
-            QStringLiteral("Сумку 77, которую вы правите, удалили на другом рабочем месте: сохранить правку не выйдет"));
+            QStringLiteral("Сумку 77, которую вы правите, удалили на другом рабочем месте: "
+                           "сохранить правку не выйдет"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
   here.Messages.Answers = {TModalResult::mrOk, TModalResult::mrOk};
   here.Click(ui.Button1);
-  EXPECT_EQ(here.Messages.Texts()[0], QStringLiteral("Проверьте номер ИНН")) << "bag 77's is 12 digits long";
-  EXPECT_TRUE(here.Messages.Texts().back().startsWith(QStringLiteral("Эту сумку удалили на другом рабочем месте")));
+  EXPECT_EQ(here.Messages.Texts()[0], QStringLiteral("Проверьте номер ИНН"))
+      << "bag 77's is 12 digits long";
+  EXPECT_TRUE(here.Messages.Texts().back().startsWith(
+      QStringLiteral("Эту сумку удалили на другом рабочем месте")));
   EXPECT_EQ(here.Register().RecordCount(), 1);
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("1234"));
   EXPECT_EQ(Stored(), std::vector<TBagRow>{Bag1234});
   EXPECT_EQ(other.Ask(QStringLiteral("boxes")), QString());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TwoDesks, testing::Values(TEngine{"SqliteFile", false}, TEngine{"PostgresqlServer", true}),
-                         [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Engines, TwoDesks,
+                         testing::Values(TEngine{"SqliteFile", false},
+                                         TEngine{"PostgresqlServer", true}),
+                         [](const testing::TestParamInfo<TEngine>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 // The server restarts under two open desks and a bag changes before they are back: both
 // catch up without a click, and the live refresh goes on.
@@ -189,13 +207,17 @@ TEST_F(TwoDesksTest, AfterAServerRestartTheRegisterCatchesUpAndStaysLive) {
   TRunningProgram& here = Start(true, {Bag1234, Bag77});
   const Ui::TForm1& ui = here.Controls();
   TOtherDesk other(here.Dir.Path());
-  ASSERT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("browse 0 1234|77")) << "the other desk has started";
+  ASSERT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("browse 0 1234|77"))
+      << "the other desk has started";
   QStringList notes;
-  QObject::connect(ui.StatusBar1, &QStatusBar::messageChanged, [&](const QString& note) { notes << note; });
+  QObject::connect(ui.StatusBar1, &QStatusBar::messageChanged,
+                   [&](const QString& note) { notes << note; });
   const TPgTestCluster& cluster = TPgTestEnvironment::Cluster();
   cluster.Restart();
-  cluster.Psql(QStringLiteral("register"),
-               QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Сидоров С.С.' WHERE \"Номер сумки\" = '1234'"));
+  cluster.Psql(
+      QStringLiteral("register"),
+      QStringLiteral(
+          "UPDATE \"Clients\" SET \"ФИО\" = 'Сидоров С.С.' WHERE \"Номер сумки\" = '1234'"));
   QElapsedTimer clock;
   clock.start();
   EXPECT_TRUE(QTest::qWaitFor([&] { return ui.DBEdit5->text() == u"Сидоров С.С."_qs; }, 5000))
@@ -208,9 +230,12 @@ TEST_F(TwoDesksTest, AfterAServerRestartTheRegisterCatchesUpAndStaysLive) {
   EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
   EXPECT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("browse 0 555|1234|77"));
   clock.restart();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.DBGrid1->model()->rowCount() == 3; }, 1000)) << clock.elapsed() << " ms";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ui.DBGrid1->model()->rowCount() == 3; }, 1000))
+      << clock.elapsed() << " ms";
   EXPECT_TRUE(here.Messages.Boxes.empty()) << here.Messages.Texts().join(u'\n').toStdString();
-  EXPECT_EQ(notes, QStringList{u"Сумку 1234 изменили на другом рабочем месте: показаны её новые данные"_qs})
+  EXPECT_EQ(
+      notes,
+      QStringList{u"Сумку 1234 изменили на другом рабочем месте: показаны её новые данные"_qs})
       << "the dead session is opened again by the resync itself, without a failure";
 }
 

@@ -33,7 +33,7 @@ QStringList VisibleWindowNames() {
 }
 
 class TDesktopExport : public TWindowExportTest {
- protected:
+protected:
   TDesktopExport() { FVisibleOffice = true; }
 
   // Clicks "Экспорт в эксель" with a 20 ms timer running; returns how often it fired before
@@ -103,7 +103,8 @@ TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {
   // Locks an office left behind: of the old working copy and of the name the export takes first.
   const QString first = QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls";
   ASSERT_TRUE(QDir(WorkFile("")).mkpath("vouchers"));
-  for (const QString& lock : {WorkFile(".~lock.temp1.xls#"), WorkFile("vouchers/.~lock." + first + "#")})
+  for (const QString& lock :
+       {WorkFile(".~lock.temp1.xls#"), WorkFile("vouchers/.~lock." + first + "#")})
     WriteFile(lock, ",operator,desk,01.12.2026 09:00,file:///home/operator/.config/libreoffice/4;");
   ClickExport();
   EXPECT_EQ(Program().Messages.Texts(), QStringList());

@@ -15,8 +15,12 @@
 #include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
 
-const TBagRow ExportBag = {QStringLiteral("004512"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
-                           QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 11,
+const TBagRow ExportBag = {QStringLiteral("004512"),
+                           5678,
+                           QStringLiteral("ООО «Ёлка-Ъ» №7"),
+                           QStringLiteral("40702810900000000001"),
+                           QStringLiteral("7701234567"),
+                           11,
                            QStringLiteral("Иванов Иван Иванович")};
 const QString ExportFirm = QStringLiteral("ИП Петров П.П. #1");
 

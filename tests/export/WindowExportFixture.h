@@ -24,7 +24,7 @@ std::map<TField, QString> ExportFieldTexts(const QString& total, const QString& 
 // working folder, every box recorded. The office starts on the first export that connects and
 // is ended by its process id after the test.
 class TWindowExportTest : public TOfficeFixture {
- protected:
+protected:
   void TearDown() override;
 
   // Starts the program; its export goes through FOffice (this test's office) unless another
@@ -47,6 +47,6 @@ class TWindowExportTest : public TOfficeFixture {
   // Clicks the count cell of grid row 1 <= row <= 15 and types `count` there key by key.
   void TypeCount(int row, const QString& count) const;
 
- private:
+private:
   std::unique_ptr<TRunningProgram> FProgram;
 };

@@ -23,7 +23,7 @@
 namespace {
 
 class TWindowExport : public TWindowExportTest {
- protected:
+protected:
   // The texts of the boxes shown so far, one a line.
   QString BoxesText() const { return Program().Messages.Texts().join(u'\n'); }
 
@@ -41,10 +41,10 @@ class TWindowExport : public TWindowExportTest {
 TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperatorTyped) {
   StartProgram({ExportBag});
   EnterFirmName(ExportFirm);
-  TypeCount(2, "3");    // 2000
-  TypeCount(5, "00");   // 200: "00" is listed, it compares above "0"
-  TypeCount(13, "7");   // 1
-  TypeCount(14, "3");   // 0,5
+  TypeCount(2, "3");   // 2000
+  TypeCount(5, "00");  // 200: "00" is listed, it compares above "0"
+  TypeCount(13, "7");  // 1
+  TypeCount(14, "3");  // 0,5
   ASSERT_EQ(Window().Controls().StringGrid1->Cells(3, 16), "6008,5");
 
   ClickExport();
@@ -62,9 +62,13 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
                                     std::pair(2, std::span<const TFieldCell>(ThirdCopyCells))})
     ExpectDocumentCells(document, ExpectedCopy(sheet, copy, texts));
   // Packed from row 5 in grid order; the rows after the last entry keep the template's blank.
-  const std::vector<TListLine> list{{"2000", "3", "6000"}, {"200", "00", "0"}, {"1", "7", "7"},
-                                    {"0,5", "3", "1,5"}, {"", "", ""}};
-  for (int sheet : {1, 3}) ExpectDocumentCells(document, ExpectedList(sheet, "004512", list, total));
+  const std::vector<TListLine> list{{"2000", "3", "6000"},
+                                    {"200", "00", "0"},
+                                    {"1", "7", "7"},
+                                    {"0,5", "3", "1,5"},
+                                    {"", "", ""}};
+  for (int sheet : {1, 3})
+    ExpectDocumentCells(document, ExpectedList(sheet, "004512", list, total));
 
   const TVariant shape = ShapeNamed(document, 2, "Graphic1");
   ASSERT_TRUE(shape.IsObject());
@@ -124,7 +128,8 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   }
 }
 
-TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOfficeTakesTheNextExport) {
+TEST_F(TWindowExport,
+       SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOfficeTakesTheNextExport) {
   StartProgram({ExportBag});
   EnterFirmName(ExportFirm);
   TypeCount(2, "3");
@@ -161,7 +166,8 @@ TEST_F(TWindowExport, SuiteKilledMidwayShowsAnErrorTheProgramGoesOnAndANewOffice
   const TVariant document = TheWorkingCopy();
   ASSERT_TRUE(document.IsObject());
   EXPECT_EQ(CellText(document, 0, "AQ6"), "004512");
-  ExpectDocumentCells(document, ExpectedList(3, "004512", {{"5000", "1", "5000"}, {"2000", "3", "6000"}}, "11000"));
+  ExpectDocumentCells(
+      document, ExpectedList(3, "004512", {{"5000", "1", "5000"}, {"2000", "3", "6000"}}, "11000"));
   EXPECT_TRUE(ShapeNamed(document, 2, "Graphic1").Get("Graphic").IsObject());
 }
 

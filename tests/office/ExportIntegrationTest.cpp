@@ -15,9 +15,10 @@
 namespace {
 
 class TExportIntegrationTest : public TOfficeFixture {
- protected:
+protected:
   void ExpectFilled(const TVariant& document) {
-    ExpectDocumentCells(document, ExpectedCells(FSource, QDate::currentDate().toString("dd.MM.yyyy")));
+    ExpectDocumentCells(document,
+                        ExpectedCells(FSource, QDate::currentDate().toString("dd.MM.yyyy")));
     for (int sheet : {1, 3})  // rows of the lists that get no entry keep the template's blank
       EXPECT_EQ(CellText(document, sheet, "A8"), "");
   }
@@ -36,8 +37,8 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   const std::vector<TVariant> documents = OpenVoucherCopies();
   ASSERT_EQ(documents.size(), 1u);
   const TVariant& document = documents[0];
-  const QString copy = FWork.filePath(
-      "vouchers/" + QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls");
+  const QString copy =
+      FWork.filePath("vouchers/" + QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls");
   EXPECT_EQ(document.Get("URL").ToString(), FileNameToURL(copy));
   EXPECT_EQ(document.Get("Title").ToString(), "vedomost.xls");
   ExpectFilled(document);
@@ -128,12 +129,12 @@ TEST_P(TMissingSuiteTest, SaysNoConnectAfterWritingThePictureAndTheCopy) {
   EXPECT_TRUE(QFile::exists(FWork.filePath("temp1.xls")));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Suites, TMissingSuiteTest,
-    ::testing::Values(TMissingSuiteCase{"NotInstalled", "/nonexistent/soffice"},
-                      TMissingSuiteCase{"FailsToStart", "/bin/false"},
-                      TMissingSuiteCase{"NeverAnswers", "/bin/true"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Suites, TMissingSuiteTest,
+                         ::testing::Values(TMissingSuiteCase{"NotInstalled",
+                                                             "/nonexistent/soffice"},
+                                           TMissingSuiteCase{"FailsToStart", "/bin/false"},
+                                           TMissingSuiteCase{"NeverAnswers", "/bin/true"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(TExportIntegrationTest, SuiteKilledDuringTheExportRaisesAndTheNextExportWorks) {
   FSource.OnClipboard = [this] {
@@ -160,9 +161,9 @@ TEST_F(TExportIntegrationTest, NameGraphic1TakenOnTheThirdSheetStopsTheExport) {
   // A template whose third sheet already has a shape "Graphic1" (a rectangle, not a picture).
   ASSERT_TRUE(QFile::copy("temp.xls", "temp1.xls"));
   FOffice->Connect(true);
-  FOffice->OpenDocument("temp1.xls", TOOOpenOptions{.Hidden = true, .AsTemplate = false,
-                                                     .ReadOnly = false, .FilterName = {}},
-                        0);
+  FOffice->OpenDocument(
+      "temp1.xls",
+      TOOOpenOptions{.Hidden = true, .AsTemplate = false, .ReadOnly = false, .FilterName = {}}, 0);
   const TVariant document = OpenDocuments(FileNameToURL(FWork.filePath("temp1.xls"))).at(0);
   const TVariant rectangle =
       document.Call("CreateInstance", {"com.sun.star.drawing.RectangleShape"});

@@ -34,7 +34,7 @@ QString FailureOf(const std::function<void()>& f) {
 
 // The export against the fake suite, in a working directory of its own that holds a template.
 class TExportRulesTest : public ::testing::Test {
- protected:
+protected:
   TExportRulesTest() : FOffice(std::make_shared<TFakeServer>(FWorld)) {}
   void SetUp() override {
     ASSERT_TRUE(FWork.isValid());
@@ -103,7 +103,8 @@ TEST_F(TExportRulesTest, WritesTheCellMapInOrderThenPlacesThePicture) {
   EXPECT_EQ(FWorld.Loads[0].at(3).ToArray().at(4).Get("Value").ToString(), "MS Excel 97");
   EXPECT_EQ(ReadFile(stem + ".xls"), TemplateBytes);
   EXPECT_EQ(ReadFile("temp1.xls"), TemplateBytes);
-  const qsizetype lastThirdCopyWrite = FWorld.Calls.lastIndexOf("Cell.SetString()", FWorld.Calls.indexOf("Shape.Transparency="));
+  const qsizetype lastThirdCopyWrite =
+      FWorld.Calls.lastIndexOf("Cell.SetString()", FWorld.Calls.indexOf("Shape.Transparency="));
   EXPECT_EQ(FWorld.Calls.mid(lastThirdCopyWrite + 1).count("Cell.SetString()"), 11);  // list 2
 
   ASSERT_EQ(FSource.Clipboard.size(), 1u);
@@ -134,9 +135,9 @@ TEST_F(TExportRulesTest, LongValuesAreCutOrSetSmaller) {
   EXPECT_EQ(keys(form.CharHeights), QStringList({"AJ24", "AN53", "EL36", "EL6", "Q11", "Q41"}));
   EXPECT_EQ(keys(receipt.CharHeights), QStringList({"AI21", "EL3", "Q8"}));
   EXPECT_EQ(form.CharHeights.at("EL6"), 8.5);
-  for (const auto& [sheet, address, size] : {std::tuple(&form, "Q11", 6.0),
-                                              std::tuple(&form, "Q41", 6.0),
-                                              std::tuple(&receipt, "Q8", 6.5)}) {
+  for (const auto& [sheet, address, size] :
+       {std::tuple(&form, "Q11", 6.0), std::tuple(&form, "Q41", 6.0),
+        std::tuple(&receipt, "Q8", 6.5)}) {
     SCOPED_TRACE(address);
     const QString written = sheet->Cells.at(address);
     ASSERT_TRUE(written.endsWith("…"));
@@ -200,7 +201,8 @@ TEST_F(TExportRulesTest, RefusesWithoutASymbolOrWithATotalTheWordsDoNotCover) {
   const auto outOfRange = [](const QString& total) {
     return "Итоговая сумма «" + total +
            "» не может быть записана прописью, экспорт отменён.\n"
-           "Допускаются суммы от 0 до 9 999 999 999 999,99 руб.: проверьте количества в таблице номиналов.";
+           "Допускаются суммы от 0 до 9 999 999 999 999,99 руб.: проверьте количества в таблице "
+           "номиналов.";
   };
   const struct {
     const char* Name;
@@ -233,21 +235,22 @@ TEST_F(TExportRulesTest, RefusesWithoutASymbolOrWithATotalTheWordsDoNotCover) {
   ExportVoucher(FOffice, FSource);
   EXPECT_TRUE(FSource.Messages.empty());
   EXPECT_EQ(WritesOn("Ведомость").filter(QRegularExpression("^W18=")),
-            QStringList{"W18=восемь триллионов девятьсот три миллиарда пятьсот девяносто девять миллионов "
-                        "девятьсот девяносто одна тысяча девяносто шесть рублей 40 копеек"});
+            QStringList{
+                "W18=восемь триллионов девятьсот три миллиарда пятьсот девяносто девять миллионов "
+                "девятьсот девяносто одна тысяча девяносто шесть рублей 40 копеек"});
 }
 
 TEST_F(TExportRulesTest, ListsTheRowsWhoseCountComparesAboveZero) {
   // Trimmed of blanks and control characters, compared as text with "0".
-  const QString counts[16] = {"",  "0",   "",     " 0 ", "00", "-1", "1",  "\t5",
-                              "0", "0.0", "0,5",  "",    "",   "",   "",   "12"};
+  const QString counts[16] = {"",  "0",   "",    " 0 ", "00", "-1", "1", "\t5",
+                              "0", "0.0", "0,5", "",    "",   "",   "",  "12"};
   for (int row = 1; row <= 15; ++row)
     FSource.Rows[row] = {"d" + QString::number(row), counts[row], "s" + QString::number(row)};
   ExportVoucher(FOffice, FSource);
-  const QStringList list{"DA2=004512", "A5=d4",  "BA5=00",   "DC5=s4",  "A6=d6",  "BA6=1",    "DC6=s6",
-                         "A7=d7",  "BA7=\t5",  "DC7=s7",  "A8=d9",  "BA8=0.0",  "DC8=s9",
-                         "A9=d10", "BA9=0,5",  "DC9=s10", "A10=d15", "BA10=12", "DC10=s15",
-                         "DC20=6007"};
+  const QStringList list{"DA2=004512", "A5=d4",   "BA5=00",  "DC5=s4",   "A6=d6",
+                         "BA6=1",      "DC6=s6",  "A7=d7",   "BA7=\t5",  "DC7=s7",
+                         "A8=d9",      "BA8=0.0", "DC8=s9",  "A9=d10",   "BA9=0,5",
+                         "DC9=s10",    "A10=d15", "BA10=12", "DC10=s15", "DC20=6007"};
   EXPECT_EQ(WritesOn("Опись"), list);
   EXPECT_EQ(WritesOn("Опись (2)"), list);
 }
@@ -292,9 +295,9 @@ TEST_F(TExportRulesTest, EveryExportOpensAFreshCopyOfItsOwn) {
   EXPECT_EQ(loaded, QStringList({FileNameToURL(folder + Today() + "_004512_1.xls"),
                                  FileNameToURL(folder + Today() + "_004512_3.xls"),
                                  FileNameToURL(folder + Today() + "_А-7_2_б_1.xls")}));
-  EXPECT_EQ(VoucherCopies(), QStringList({".~lock." + Today() + "_004512_2.xls#",
-                                          Today() + "_004512_1.xls", Today() + "_004512_3.xls",
-                                          Today() + "_А-7_2_б_1.xls"}));
+  EXPECT_EQ(VoucherCopies(),
+            QStringList({".~lock." + Today() + "_004512_2.xls#", Today() + "_004512_1.xls",
+                         Today() + "_004512_3.xls", Today() + "_А-7_2_б_1.xls"}));
 }
 
 TEST_F(TExportRulesTest, FileFaultsStopTheExportBeforeTheOffice) {
@@ -309,15 +312,18 @@ TEST_F(TExportRulesTest, FileFaultsStopTheExportBeforeTheOffice) {
        "Не найден шаблон ведомости temp.xls в папке «" + folder +
            "». Положите в эту папку файл temp.xls и повторите экспорт."},
       {"template is text", [] { WriteFile("temp.xls", "Сумка;Сумма\n004512;6007\n"); },
-       "Файл temp.xls («" + folder + "/temp.xls») не является таблицей Excel. Замените его "
-       "шаблоном ведомости."},
+       "Файл temp.xls («" + folder +
+           "/temp.xls») не является таблицей Excel. Замените его "
+           "шаблоном ведомости."},
       {"template is another compound file",
        [] { WriteFile("temp.xls", TemplateBytes.left(64) + QByteArray("W\0o\0r\0d\0", 8)); },
-       "Файл temp.xls («" + folder + "/temp.xls») не является таблицей Excel. Замените его "
-       "шаблоном ведомости."},
+       "Файл temp.xls («" + folder +
+           "/temp.xls») не является таблицей Excel. Замените его "
+           "шаблоном ведомости."},
       {"temp1.xls cannot be replaced", [] { ASSERT_TRUE(QDir().mkpath("temp1.xls/inside")); },
-       "Не удалось обновить файл temp1.xls («" + folder + "/temp1.xls»): диск переполнен или нет "
-       "прав на запись. Экспорт не выполнен."},
+       "Не удалось обновить файл temp1.xls («" + folder +
+           "/temp1.xls»): диск переполнен или нет "
+           "прав на запись. Экспорт не выполнен."},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -388,9 +394,9 @@ TEST_F(TExportRulesTest, AFullDiskKeepsTheOldQRBitmapAndSaysSo) {
   disk.Fill(4096);
 
   const QString message = FailureOf([&] { ExportVoucher(FOffice, FSource); });
-  EXPECT_EQ(message,
-            "Не удалось записать файл QR.bmp («" + disk.Path() + "/QR.bmp»): диск переполнен "
-            "или нет прав на запись. Экспорт не выполнен.\nNo space left on device");
+  EXPECT_EQ(message, "Не удалось записать файл QR.bmp («" + disk.Path() +
+                         "/QR.bmp»): диск переполнен "
+                         "или нет прав на запись. Экспорт не выполнен.\nNo space left on device");
   EXPECT_EQ(ReadFile("QR.bmp"), "the picture of the last export");
   EXPECT_EQ(QDir().entryList(QDir::Files, QDir::Name), QStringList({"QR.bmp", "filler"}));
   EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));

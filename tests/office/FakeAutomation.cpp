@@ -44,7 +44,8 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
       return TVariant(static_cast<qint64>(content->Shapes.size()));
     });
     sheet->DrawPage->Method("GetByIndex", [content](const TVariant::TArray& args) {
-      return TVariant(std::static_pointer_cast<TAutoObject>(content->Shapes.at(args.at(0).ToInt())));
+      return TVariant(
+          std::static_pointer_cast<TAutoObject>(content->Shapes.at(args.at(0).ToInt())));
     });
     sheet->DrawPage->Method("Add", [content](const TVariant::TArray& args) {
       content->Shapes.push_back(std::dynamic_pointer_cast<TFakeObject>(args.at(0).ObjectPtr()));
@@ -65,8 +66,8 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
       const qint64 position = args.at(0).ToInt();
       if (position < 0 || position >= static_cast<qint64>(content->Sheets.size()))
         throw EOffice("com.sun.star.lang.IndexOutOfBoundsException");
-      return TVariant(std::static_pointer_cast<TAutoObject>(
-          SheetObject(index, content->Sheets[position])));
+      return TVariant(
+          std::static_pointer_cast<TAutoObject>(SheetObject(index, content->Sheets[position])));
     });
     return TVariant(std::static_pointer_cast<TAutoObject>(sheets));
   });

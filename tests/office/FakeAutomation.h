@@ -24,7 +24,7 @@ class TFakeWorld;
 // Only declared properties can be set. Logs "Kind.Method()", "Kind.Property" (get) and
 // "Kind.Property=" (set).
 class TFakeObject : public TAutoObject {
- public:
+public:
   using TMethod = std::function<TVariant(const TVariant::TArray&)>;
   TFakeObject(TFakeWorld& world, QString kind) : FWorld(world), FKind(std::move(kind)) {}
   TVariant Call(const QString& name, const TVariant::TArray& args) override;
@@ -40,7 +40,7 @@ class TFakeObject : public TAutoObject {
   }
   TVariant Property(const QString& name) const;
 
- private:
+private:
   TFakeWorld& FWorld;
   QString FKind;
   std::map<QString, TMethod> FMethods;
@@ -51,8 +51,8 @@ class TFakeObject : public TAutoObject {
 // One sheet's content: its name, the texts written into it, its drawing layer.
 struct TFakeSheet {
   QString Name;
-  std::map<QString, QString> Cells;         // by upper-case address
-  std::map<QString, double> CharHeights;    // sizes set, by upper-case address
+  std::map<QString, QString> Cells;       // by upper-case address
+  std::map<QString, double> CharHeights;  // sizes set, by upper-case address
   std::shared_ptr<TFakeObject> DrawPage;
   std::vector<std::shared_ptr<TFakeObject>> Shapes;
 };
@@ -71,7 +71,7 @@ struct TFakeWrite {
 };
 
 class TFakeWorld {
- public:
+public:
   TFakeWorld();
   // A document, open in the suite, with sheets of these names and this URL.
   TFakeDocument& AddDocument(const QStringList& sheetNames, const QString& url,
@@ -79,15 +79,15 @@ class TFakeWorld {
   // A shape of a service put straight onto a sheet's drawing layer.
   void AddShape(TFakeSheet& sheet, const QString& service, const QString& name);
 
-  bool Reachable = true;          // false: the service manager cannot be created
+  bool Reachable = true;  // false: the service manager cannot be created
   std::chrono::milliseconds AnswerTimeout{30000};
-  qint64 GraphicType = 1;         // what the provider reports for any file
-  QString RefusedAddress;         // a cell address the suite refuses
+  qint64 GraphicType = 1;  // what the provider reports for any file
+  QString RefusedAddress;  // a cell address the suite refuses
   // A cell whose SetString never answers: it waits until the server is aborted, then raises
   // EOfficeGone as a disposed connection does.
   QString HangingAddress;
   QStringList Sheets{"Ведомость", "Опись", "Квитанция", "Опись (2)"};  // of loaded documents
-  QStringList Calls;              // every call, get and set, as logged by TFakeObject
+  QStringList Calls;  // every call, get and set, as logged by TFakeObject
   std::vector<std::unique_ptr<TFakeDocument>> Documents;  // open, in load order
   std::vector<TVariant::TArray> Loads;  // the arguments of every LoadComponentFromURL
   std::vector<TFakeWrite> Writes;
@@ -98,7 +98,7 @@ class TFakeWorld {
   void RecordAbort();
   int Aborts() const;
 
- private:
+private:
   std::shared_ptr<TFakeObject> Struct(const QString& type);
   std::shared_ptr<TFakeObject> SheetObject(int document, std::shared_ptr<TFakeSheet> sheet);
   std::shared_ptr<TFakeObject> Desktop();
@@ -111,7 +111,7 @@ class TFakeWorld {
 };
 
 class TFakeServer : public TAutomationServer {
- public:
+public:
   explicit TFakeServer(TFakeWorld& world) : FWorld(world) {}
   TVariant CreateServiceManager() override;
   // An object with the property Kind = "silent".
@@ -122,6 +122,6 @@ class TFakeServer : public TAutomationServer {
   std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
   std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
 
- private:
+private:
   TFakeWorld& FWorld;
 };

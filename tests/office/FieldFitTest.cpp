@@ -9,7 +9,7 @@ namespace {
 // Widths easy to add up by hand: every UTF-16 unit 0.5 em (bold 0.6 em), a space 0.25 em,
 // "…" 1 em; lines 1.1 em apart.
 class TGridMeasure : public TTextMeasure {
- public:
+public:
   double WidthEm(const QString& text, bool bold) const override {
     double width = 0;
     for (QChar c : text) width += c == u' ' ? 0.25 : c == u'…' ? 1.0 : bold ? 0.6 : 0.5;
@@ -65,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcd…",
                  6.5},
         TFitCase{"CutsAThirdLineOfLineFeeds", Box, "AB\nCD\nEF", "AB\nCD…", 6},
-        TFitCase{"CutsOnTheOnlyLineOfALowBox", LowBox, "AAAAAAAAA BBBBBBBBB",
-                 "AAAAAAAAA BBBBB…", 6},
+        TFitCase{"CutsOnTheOnlyLineOfALowBox", LowBox, "AAAAAAAAA BBBBBBBBB", "AAAAAAAAA BBBBB…",
+                 6},
         // An emoji is two UTF-16 units (1 em here): a cut never halves one.
         TFitCase{"NeverSplitsACharacter", Box, QString("😀").repeated(40),
                  QString("😀").repeated(15) + "…", 6}),

@@ -73,7 +73,8 @@ QString TOfficeFixture::CellText(const TVariant& document, int sheet, const QStr
 
 void TOfficeFixture::ExpectDocumentCells(const TVariant& document,
                                          const std::vector<TExpectedCell>& cells) {
-  ExpectCells(cells, [&](int sheet, const QString& address) { return CellText(document, sheet, address); });
+  ExpectCells(
+      cells, [&](int sheet, const QString& address) { return CellText(document, sheet, address); });
 }
 
 void TOfficeFixture::ExpectStoredCells(const QString& file,
@@ -97,10 +98,10 @@ TVariant TOfficeFixture::ShapeNamed(const TVariant& document, int sheet, const Q
 }
 
 void TOfficeFixture::StoreCopy(const TVariant& document, const QString& path) {
-  document.Call("StoreToURL",
-                {FileNameToURL(path),
-                 TVariant(TVariant::TArray{MakePropertyValue(FServer->CreateServiceManager(),
-                                                             "FilterName", "MS Excel 97")})});
+  document.Call(
+      "StoreToURL",
+      {FileNameToURL(path), TVariant(TVariant::TArray{MakePropertyValue(
+                                FServer->CreateServiceManager(), "FilterName", "MS Excel 97")})});
 }
 
 QString ConvertWithOffice(const QString& file, const QString& filter, const QString& outDir) {

@@ -15,11 +15,11 @@
 #include "tests/office/VoucherCellMap.h"
 #include "tests/support/QtPrinters.h"
 
-// A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of its own, a working
-// directory holding the voucher template "temp.xls". The office starts on the first connection
-// and is ended by its process id after the test.
+// A test with its own LibreOffice (headless unless FVisibleOffice): a throwaway profile, a pipe of
+// its own, a working directory holding the voucher template "temp.xls". The office starts on the
+// first connection and is ended by its process id after the test.
 class TOfficeFixture : public ::testing::Test {
- protected:
+protected:
   void SetUp() override;
   void TearDown() override;
 
@@ -33,7 +33,8 @@ class TOfficeFixture : public ::testing::Test {
   // A cell's text read back through the bridge.
   static QString CellText(const TVariant& document, int sheet, const QString& address);
   // Expects every cell of document to hold its text, read back through the bridge.
-  static void ExpectDocumentCells(const TVariant& document, const std::vector<TExpectedCell>& cells);
+  static void ExpectDocumentCells(const TVariant& document,
+                                  const std::vector<TExpectedCell>& cells);
   // The same for a stored spreadsheet file, read back another way (StoredSheets), so that a
   // fault of the bridge cannot hide itself.
   static void ExpectStoredCells(const QString& file, const std::vector<TExpectedCell>& cells);
@@ -50,7 +51,7 @@ class TOfficeFixture : public ::testing::Test {
   std::shared_ptr<TUnoServer> FServer;
   std::unique_ptr<TOOCalc> FOffice;
 
- private:
+private:
   QString FPreviousFolder;
 };
 

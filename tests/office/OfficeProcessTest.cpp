@@ -19,8 +19,8 @@ TEST(OfficeProcess, TerminateEndsTheWholeGroupNotOnlyTheLauncher) {
   ASSERT_TRUE(folder.isValid());
   const QString ready = folder.filePath("ready");
   TOfficeProcess process;
-  ASSERT_TRUE(process.Start("sh", {"-c", "sh -c 'trap \"\" TERM; touch \"$0\"; exec sleep 30' \"$0\" & wait",
-                                   ready}));
+  ASSERT_TRUE(process.Start(
+      "sh", {"-c", "sh -c 'trap \"\" TERM; touch \"$0\"; exec sleep 30' \"$0\" & wait", ready}));
   const pid_t group = process.Pid();
   QElapsedTimer timer;
   timer.start();

@@ -52,15 +52,17 @@ constexpr double LetterShareOfBox = 1.117 / 1.302;
 struct TLetters {
   double Left, Top, Right, Bottom;
   explicit TLetters(const TPdfWord& w)
-      : Left(w.XMin + 0.3), Top(w.YMax - LetterShareOfBox * (w.YMax - w.YMin) + 0.3),
-        Right(w.XMax - 0.3), Bottom(w.YMax - 0.3) {}
+      : Left(w.XMin + 0.3),
+        Top(w.YMax - LetterShareOfBox * (w.YMax - w.YMin) + 0.3),
+        Right(w.XMax - 0.3),
+        Bottom(w.YMax - 0.3) {}
   bool Overlaps(const TLetters& o) const {
     return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
   }
 };
 
 class TPrintedVoucherTest : public TOfficeFixture {
- protected:
+protected:
   // Exports source and prints the voucher the office shows; the words of its pages.
   std::vector<TPdfPage> ExportAndPrint(TTestVoucherSource& source) {
     ExportVoucher(*FOffice, source);

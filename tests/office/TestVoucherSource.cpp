@@ -3,14 +3,21 @@
 std::vector<TExpectedCell> ExpectedCells(const TTestVoucherSource& s, const QString& date) {
   const TVoucherBag& b = s.BagData;
   const std::map<TField, QString> texts{
-      {TField::BagNumber, b.BagNumber},     {TField::Date, date},
-      {TField::BagNumberAgain, b.BagNumber}, {TField::FirmName, s.Firm},
-      {TField::CashAccount, s.Cash},         {TField::TotalFirst, s.TotalText},
-      {TField::Recipient, b.Recipient},      {TField::Account, b.Account},
-      {TField::Inn, b.Inn},                  {TField::AccountAgain, b.Account},
-      {TField::CashSymbol, b.CashSymbol},    {TField::TotalSecond, s.TotalText},
+      {TField::BagNumber, b.BagNumber},
+      {TField::Date, date},
+      {TField::BagNumberAgain, b.BagNumber},
+      {TField::FirmName, s.Firm},
+      {TField::CashAccount, s.Cash},
+      {TField::TotalFirst, s.TotalText},
+      {TField::Recipient, b.Recipient},
+      {TField::Account, b.Account},
+      {TField::Inn, b.Inn},
+      {TField::AccountAgain, b.Account},
+      {TField::CashSymbol, b.CashSymbol},
+      {TField::TotalSecond, s.TotalText},
       {TField::AmountInWords, "шесть тысяч семь рублей 00 копеек"},
-      {TField::ReceiptName, s.Receipt},      {TField::FullName, b.FullName}};
+      {TField::ReceiptName, s.Receipt},
+      {TField::FullName, b.FullName}};
   const std::vector<TListLine> lines{{"2000", "3", "6000"}, {"200", "00", "0"}, {"1", " 7\t", "7"}};
   std::vector<TExpectedCell> cells;
   for (const std::vector<TExpectedCell>& part :

@@ -13,10 +13,10 @@
 // The main window as the export sees it: a bag, the firm, a grid with counts in rows 2, 5 and
 // 11 (row 5 typed as "00"), and the messages and clipboard pictures the export produced.
 class TTestVoucherSource : public TVoucherSource {
- public:
+public:
   TTestVoucherSource() {
-    const char* denominations[16] = {"",    "5000", "2000", "1000", "500", "200", "100", "50",
-                                     "10",  "5",    "2",    "1",    "0,5", "0,1", "0,05", "0,01"};
+    const char* denominations[16] = {"",   "5000", "2000", "1000", "500", "200", "100",  "50",
+                                     "10", "5",    "2",    "1",    "0,5", "0,1", "0,05", "0,01"};
     for (int row = 1; row <= 15; ++row) Rows[row] = {denominations[row], "0", "0"};
     Rows[2] = {"2000", "3", "6000"};
     Rows[5] = {"200", "00", "0"};
@@ -44,8 +44,8 @@ class TTestVoucherSource : public TVoucherSource {
 
   QString Firm = "ООО «Ромашка» #1";
   QString Cash = "40702810900000012345";
-  TVoucherBag BagData{"004512", "ПАО Сбербанк, отделение № 7", "40702810500000054321",
-                      "7701234567", "2", "Иванов Иван Иванович"};
+  TVoucherBag BagData{"004512", "ПАО Сбербанк, отделение № 7", "40702810500000054321", "7701234567",
+                      "2",      "Иванов Иван Иванович"};
   std::array<TDenominationRow, 16> Rows;  // rows 1 to 15 of the grid
   QString TotalText = "6007";
   QString Receipt = "Поступления от реализации товаров";

@@ -23,23 +23,29 @@ struct TFieldCell {
 // upper one (29 for the receipt name and the full name, which also moves to AN), the third 3
 // rows above it (the full name in AI).
 inline constexpr TFieldCell UpperCopyCells[] = {
-    {TField::BagNumber, "AQ6"},    {TField::Date, "BN6"},          {TField::FirmName, "L9"},
-    {TField::CashAccount, "CA9"},  {TField::BagNumberAgain, "EL6"}, {TField::Recipient, "Q11"},
-    {TField::Account, "CA11"},     {TField::Inn, "I13"},           {TField::AccountAgain, "BF13"},
-    {TField::FullName, "AJ24"},    {TField::CashSymbol, "DR15"},   {TField::TotalSecond, "EG15"},
-    {TField::TotalFirst, "DR9"},   {TField::AmountInWords, "W18"}, {TField::ReceiptName, "AC21"}};
+    {TField::BagNumber, "AQ6"},      {TField::Date, "BN6"},
+    {TField::FirmName, "L9"},        {TField::CashAccount, "CA9"},
+    {TField::BagNumberAgain, "EL6"}, {TField::Recipient, "Q11"},
+    {TField::Account, "CA11"},       {TField::Inn, "I13"},
+    {TField::AccountAgain, "BF13"},  {TField::FullName, "AJ24"},
+    {TField::CashSymbol, "DR15"},    {TField::TotalSecond, "EG15"},
+    {TField::TotalFirst, "DR9"},     {TField::AmountInWords, "W18"},
+    {TField::ReceiptName, "AC21"}};
 inline constexpr TFieldCell LowerCopyCells[] = {
-    {TField::BagNumber, "AQ36"},   {TField::Date, "BN36"},          {TField::FirmName, "L39"},
-    {TField::CashAccount, "CA39"}, {TField::BagNumberAgain, "EL36"}, {TField::Recipient, "Q41"},
-    {TField::Account, "CA41"},     {TField::Inn, "I43"},            {TField::AccountAgain, "BF43"},
-    {TField::FullName, "AN53"},    {TField::CashSymbol, "DR45"},    {TField::TotalSecond, "EG45"},
-    {TField::TotalFirst, "DR39"},  {TField::AmountInWords, "W48"},  {TField::ReceiptName, "AC50"}};
+    {TField::BagNumber, "AQ36"},      {TField::Date, "BN36"},
+    {TField::FirmName, "L39"},        {TField::CashAccount, "CA39"},
+    {TField::BagNumberAgain, "EL36"}, {TField::Recipient, "Q41"},
+    {TField::Account, "CA41"},        {TField::Inn, "I43"},
+    {TField::AccountAgain, "BF43"},   {TField::FullName, "AN53"},
+    {TField::CashSymbol, "DR45"},     {TField::TotalSecond, "EG45"},
+    {TField::TotalFirst, "DR39"},     {TField::AmountInWords, "W48"},
+    {TField::ReceiptName, "AC50"}};
 inline constexpr TFieldCell ThirdCopyCells[] = {
-    {TField::BagNumber, "AQ3"},    {TField::Date, "BN3"},          {TField::BagNumberAgain, "EL3"},
-    {TField::FirmName, "L6"},      {TField::CashAccount, "CA6"},   {TField::Recipient, "Q8"},
-    {TField::Account, "CA8"},      {TField::Inn, "I10"},           {TField::AccountAgain, "BF10"},
-    {TField::CashSymbol, "DR12"},  {TField::TotalSecond, "EG12"},  {TField::AmountInWords, "W15"},
-    {TField::ReceiptName, "AC18"}, {TField::FullName, "AI21"},     {TField::TotalFirst, "DR6"}};
+    {TField::BagNumber, "AQ3"},    {TField::Date, "BN3"},         {TField::BagNumberAgain, "EL3"},
+    {TField::FirmName, "L6"},      {TField::CashAccount, "CA6"},  {TField::Recipient, "Q8"},
+    {TField::Account, "CA8"},      {TField::Inn, "I10"},          {TField::AccountAgain, "BF10"},
+    {TField::CashSymbol, "DR12"},  {TField::TotalSecond, "EG12"}, {TField::AmountInWords, "W15"},
+    {TField::ReceiptName, "AC18"}, {TField::FullName, "AI21"},    {TField::TotalFirst, "DR6"}};
 // The "№" box in the heading of each denomination list (sheets 1 and 3).
 inline constexpr TFieldCell ListBagNumberCell{TField::ListBagNumber, "DA2"};
 

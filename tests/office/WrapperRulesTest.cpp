@@ -10,7 +10,7 @@
 namespace {
 
 class TWrapperRulesTest : public ::testing::Test {
- protected:
+protected:
   TWrapperRulesTest() : FOffice(std::make_shared<TFakeServer>(FWorld)) {}
 
   // Connected, with a loaded working copy as the current document.
@@ -37,28 +37,29 @@ TEST_F(TWrapperRulesTest, ConnectSwallowsAMissingSuiteAndDisconnectKeepsTheDeskt
   FOffice.Connect(false);
   EXPECT_TRUE(FOffice.IsConnected());
   EXPECT_THROW(FOffice.Sheets().SheetByIndex(0), EOffice);  // no current document
-  ASSERT_EQ(FWorld.Documents.size(), 1u);                    // still open in the suite
+  ASSERT_EQ(FWorld.Documents.size(), 1u);                   // still open in the suite
 }
 
 TEST_F(TWrapperRulesTest, OpenDocumentLoadsTheNamedFileAskingTheUserNothing) {
   FOffice.Connect(true);
   FOffice.OpenDocument("temp1.xls", TOOOpenOptions{}, 0);
-  FOffice.OpenDocument("/tmp/a b/x.xls",
-                       TOOOpenOptions{.Hidden = true, .AsTemplate = false, .ReadOnly = true,
-                                      .FilterName = "MS Excel 97"},
-                       4);
+  FOffice.OpenDocument(
+      "/tmp/a b/x.xls",
+      TOOOpenOptions{
+          .Hidden = true, .AsTemplate = false, .ReadOnly = true, .FilterName = "MS Excel 97"},
+      4);
   FOffice.OpenDocument("", TOOOpenOptions{}, 0);
   ASSERT_EQ(FWorld.Loads.size(), 3u);
 
   const QString urls[] = {FileNameToURL(QDir::current().absoluteFilePath("temp1.xls")),
                           "file:///tmp/a%20b/x.xls", "private:factory/scalc"};
-  const std::vector<std::vector<TVariant>> values{
-      {false, false, false, 0, "handler"},
-      {true, false, true, 4, "MS Excel 97", "handler"},
-      {false, false, false, 0, "handler"}};
+  const std::vector<std::vector<TVariant>> values{{false, false, false, 0, "handler"},
+                                                  {true, false, true, 4, "MS Excel 97", "handler"},
+                                                  {false, false, false, 0, "handler"}};
   const std::vector<QStringList> names{
       {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "InteractionHandler"},
-      {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "FilterName", "InteractionHandler"},
+      {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "FilterName",
+       "InteractionHandler"},
       {"Hidden", "AsTemplate", "ReadOnly", "MacroExecutionMode", "InteractionHandler"}};
   for (size_t load = 0; load < 3; ++load) {
     SCOPED_TRACE(load);
@@ -195,8 +196,7 @@ TEST_F(TWrapperRulesTest, LoadGraphicTakesOnlyWhatTheProviderCallsAnImage) {
   OpenWorkingCopy();
   TFakeSheet& sheet = *FWorld.Documents[0]->Sheets[2];
   FWorld.AddShape(sheet, "com.sun.star.drawing.GraphicObjectShape", "Graphic1");
-  TOOGraphicShape& shape =
-      FOffice.Sheets().SheetByIndex(2).GraphicShapes().ShapeByName("Graphic1");
+  TOOGraphicShape& shape = FOffice.Sheets().SheetByIndex(2).GraphicShapes().ShapeByName("Graphic1");
   // The type's low 8 bits count: 0 is "not an image".
   for (const qint64 notAnImage : {0, 256}) {
     FWorld.GraphicType = notAnImage;
@@ -210,8 +210,7 @@ TEST_F(TWrapperRulesTest, LoadGraphicTakesOnlyWhatTheProviderCallsAnImage) {
   }
   FWorld.GraphicType = 1;
   shape.LoadGraphic("/tmp/a b/QR.bmp");
-  EXPECT_EQ(sheet.Shapes[0]->Property("Graphic").Get("URL").ToString(),
-            "file:///tmp/a%20b/QR.bmp");
+  EXPECT_EQ(sheet.Shapes[0]->Property("Graphic").Get("URL").ToString(), "file:///tmp/a%20b/QR.bmp");
 }
 
 TEST_F(TWrapperRulesTest, ClearDropsEveryReferenceDownTheTree) {

@@ -24,23 +24,30 @@
 
 // Decoded bytes in failure messages: UTF-8 text with CR and LF spelled out.
 static void PrintTo(const QByteArray& bytes, std::ostream* out) {
-  *out << '"' << QString::fromUtf8(bytes).replace(u'\r', u"\\r"_qs).replace(u'\n', u"\\n"_qs).toStdString() << '"';
+  *out << '"'
+       << QString::fromUtf8(bytes).replace(u'\r', u"\\r"_qs).replace(u'\n', u"\\n"_qs).toStdString()
+       << '"';
 }
 
 namespace {
 
-const TBagRow Bag = {QStringLiteral("1234"), 5678, QStringLiteral("ООО «Ёлка-Ъ» №7"),
-                     QStringLiteral("40702810900000000001"), QStringLiteral("7701234567"), 2,
+const TBagRow Bag = {QStringLiteral("1234"),
+                     5678,
+                     QStringLiteral("ООО «Ёлка-Ъ» №7"),
+                     QStringLiteral("40702810900000000001"),
+                     QStringLiteral("7701234567"),
+                     2,
                      QStringLiteral("Иванов И.И.")};
 
 // The payload of `Bag` after "Б-2041" was typed as its bag number, with the given total text.
 QString ExpectedPayload(const QString& total) {
-  return QStringLiteral("№ сумки:Б-2041;\r\n"
-                        "№ пакета:5678;\r\n"
-                        "Получатель:ООО «Ёлка-Ъ» №7;\r\n"
-                        "Транзитный счет:40702810900000000001;\r\n"
-                        "Сумма:%1 руб.;\r\n"
-                        "Кассовый символ:2;\r\n")
+  return QStringLiteral(
+             "№ сумки:Б-2041;\r\n"
+             "№ пакета:5678;\r\n"
+             "Получатель:ООО «Ёлка-Ъ» №7;\r\n"
+             "Транзитный счет:40702810900000000001;\r\n"
+             "Сумма:%1 руб.;\r\n"
+             "Кассовый символ:2;\r\n")
       .arg(total);
 }
 
@@ -52,7 +59,7 @@ QImage Preview(const TForm1& w) {
 // Where the dark modules lie in a rendered preview and how large one module is, measured on
 // the picture alone: the top-left finder pattern is 7 modules wide.
 struct TPaintedSymbol {
-  QRect Dark;       // bounding box of the dark pixels
+  QRect Dark;        // bounding box of the dark pixels
   int ModulePx = 0;  // pixels a module side
   int Modules = 0;   // modules a side without the quiet zone
 };
@@ -79,9 +86,11 @@ void ExpectPaintedLikeTheSizeLine(const TForm1& w, const QImage& preview, const 
   ASSERT_GT(painted.Modules, 0) << "no whole-pixel symbol in the preview";
   EXPECT_EQ(painted.Dark.height(), painted.Dark.width());
   const int side = painted.Modules + 8;
-  EXPECT_EQ(w.Controls().lblQRMetrics->text(), QStringLiteral("%1x%1 (%2x%2)").arg(side).arg(painted.Modules));
+  EXPECT_EQ(w.Controls().lblQRMetrics->text(),
+            QStringLiteral("%1x%1 (%2x%2)").arg(side).arg(painted.Modules));
   EXPECT_EQ(w.Controls().lblQRMetrics->text(), sizeLine);
-  EXPECT_EQ(painted.ModulePx, std::min(preview.width(), preview.height()) / side) << "modules as large as fit";
+  EXPECT_EQ(painted.ModulePx, std::min(preview.width(), preview.height()) / side)
+      << "modules as large as fit";
   const int quiet = 4 * painted.ModulePx;
   const int leftGap = painted.Dark.left() - quiet;
   const int rightGap = preview.width() - (painted.Dark.right() + 1 + quiet);
@@ -108,7 +117,8 @@ TEST(LivePayload, TypedBagNumberReachesThePreviewTheMemoAndTheSizeLineWithOneEnc
   const QString expected = ExpectedPayload(QString());
   const QImage preview = Preview(w);
   EXPECT_EQ(DecodeQRImage(preview), Utf8WithBom(expected));
-  EXPECT_EQ(ui.mmoEncodedData->toPlainText(), QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  EXPECT_EQ(ui.mmoEncodedData->toPlainText(),
+            QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   ExpectPaintedLikeTheSizeLine(w, preview, QStringLiteral("61x61 (53x53)"));
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }

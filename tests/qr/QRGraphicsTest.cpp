@@ -42,8 +42,7 @@ void ExpectModules(const QImage& image, const TQRSymbol& symbol, QPoint origin, 
   const int side = symbol.SymbolSize() * moduleSize;
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
-      if (!shadowFree.contains(x, y))
-        continue;
+      if (!shadowFree.contains(x, y)) continue;
       const int mx = x - origin.x();
       const int my = y - origin.y();
       const bool onSymbol = mx >= 0 && my >= 0 && mx < side && my < side;
@@ -65,8 +64,7 @@ struct TArea {
 };
 
 void ExpectAreas(const QImage& image, std::initializer_list<TArea> areas) {
-  for (const TArea& area : areas)
-    ExpectFilled(image, area.Area, area.Colour);
+  for (const TArea& area : areas) ExpectFilled(image, area.Area, area.Colour);
 }
 
 void Encode(TQRSymbol& symbol, const QString& text, int quietZone = 4) {
@@ -104,8 +102,10 @@ TEST(DrawQRSymbol, WideTargetGivesCentredSquareWithOddPixelOnTheRight) {
   // Without keep-square the modules stretch to 4 x 2 pixels.
   const QImage stretched = Paint(symbol, QSize(101, 42), 0, dmRegion, false);
   // 101 mod 21 = 17 leaves 8 pixels on the left and 9 on the right.
-  ExpectAreas(stretched, {{QRect(0, 0, 8, 42), White}, {QRect(92, 0, 9, 42), White},
-                          {QRect(8, 0, 7 * 4, 2), Black}, {QRect(8 + 7 * 4, 0, 4, 16), White}});
+  ExpectAreas(stretched, {{QRect(0, 0, 8, 42), White},
+                          {QRect(92, 0, 9, 42), White},
+                          {QRect(8, 0, 7 * 4, 2), Black},
+                          {QRect(8 + 7 * 4, 0, 4, 16), White}});
 }
 
 TEST(DrawQRSymbol, TallTargetPutsTheOddPixelAtTheBottom) {
@@ -144,9 +144,12 @@ TEST(DrawQRSymbol, StretchedSymbolWithShadow) {
   EXPECT_EQ(image.pixel(96, 3), Black);
   EXPECT_EQ(image.pixel(3, 96), Black);
   // Shadow bars (97, 50)-(100, 97) and (50, 97)-(100, 100), right and bottom exclusive.
-  ExpectAreas(image, {{QRect(0, 0, 100, 3), White}, {QRect(0, 0, 3, 100), White},
-                      {QRect(97, 0, 3, 50), White}, {QRect(0, 97, 50, 3), White},
-                      {QRect(97, 50, 3, 47), Black}, {QRect(50, 97, 50, 3), Black}});
+  ExpectAreas(image, {{QRect(0, 0, 100, 3), White},
+                      {QRect(0, 0, 3, 100), White},
+                      {QRect(97, 0, 3, 50), White},
+                      {QRect(0, 97, 50, 3), White},
+                      {QRect(97, 50, 3, 47), Black},
+                      {QRect(50, 97, 50, 3), Black}});
 }
 
 TEST(DrawQRSymbol, ShadowFollowsTheReducedSquareInRunModes) {
@@ -157,9 +160,12 @@ TEST(DrawQRSymbol, ShadowFollowsTheReducedSquareInRunModes) {
     const QImage image = Paint(symbol, QSize(100, 100), 3, mode, true);
     // (3, 3, 97, 97) is 94 wide; 94 mod 29 = 7 leaves (6, 6)-(93, 93), 3-pixel modules.
     ExpectModules(image, symbol, QPoint(6, 6), 3, QRect(0, 0, 93, 93));
-    ExpectAreas(image, {{QRect(93, 49, 3, 44), Black}, {QRect(49, 93, 47, 3), Black},
-                        {QRect(93, 0, 7, 49), White}, {QRect(96, 49, 4, 51), White},
-                        {QRect(0, 93, 49, 7), White}, {QRect(49, 96, 51, 4), White}});
+    ExpectAreas(image, {{QRect(93, 49, 3, 44), Black},
+                        {QRect(49, 93, 47, 3), Black},
+                        {QRect(93, 0, 7, 49), White},
+                        {QRect(96, 49, 4, 51), White},
+                        {QRect(0, 93, 49, 7), White},
+                        {QRect(49, 96, 51, 4), White}});
   }
 }
 
@@ -179,7 +185,8 @@ TEST(QRSymbolToBitmap, ExportPictureIsOneBitFourPixelsPerModule) {
   ASSERT_TRUE(bitmap.save(&buffer, "BMP"));
   ASSERT_GT(bmp.size(), 30);
   EXPECT_EQ(bmp.left(2), QByteArray("BM"));
-  const int bitCount = static_cast<unsigned char>(bmp[28]) | static_cast<unsigned char>(bmp[29]) << 8;
+  const int bitCount = static_cast<unsigned char>(bmp[28]) | static_cast<unsigned char>(bmp[29])
+                                                                 << 8;
   EXPECT_EQ(bitCount, 1);
 }
 

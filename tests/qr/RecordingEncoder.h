@@ -7,9 +7,9 @@
 // What the last encoder of a TRecordingEncoder class put into its symbol.
 struct TContentRecord {
   TQRMode Mode = TQRMode::Terminator;
-  int Encoding = -1;      // the encoding index after SelectMode resolved it
-  std::string Bits;       // the content bits as '0' / '1', most significant first
-  std::string Bytes;      // the same bits as bytes (meaningful in byte mode)
+  int Encoding = -1;  // the encoding index after SelectMode resolved it
+  std::string Bits;   // the content bits as '0' / '1', most significant first
+  std::string Bytes;  // the same bits as bytes (meaningful in byte mode)
 };
 
 // An encoder of class TBase that also records its content bits, so that tests see what the
@@ -25,8 +25,7 @@ public:
     TBitArray content;
     TBase::AppendContentBits(filtered, mode, content, encoding);
     Last = {mode, encoding, {}, {}};
-    for (int i = 0; i < content.BitCount(); ++i)
-      Last.Bits.push_back(content.Bit(i) ? '1' : '0');
+    for (int i = 0; i < content.BitCount(); ++i) Last.Bits.push_back(content.Bit(i) ? '1' : '0');
     for (int i = 0; i + 8 <= content.BitCount(); i += 8)
       Last.Bytes.push_back(static_cast<char>(std::stoi(Last.Bits.substr(i, 8), nullptr, 2)));
     bits.PushArray(content);

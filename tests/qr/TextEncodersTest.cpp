@@ -38,15 +38,13 @@ TEST(Win1251Encoder, OtherEncodingsBehaveLikeTheBase) {
 // IsWin1251Char must name exactly the characters above U+00FF that the code page converts.
 TEST(Win1251Encoder, IsWin1251CharMatchesTheCodePage) {
   for (char32_t c = 0x0100; c <= 0xFFFF; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF)
-      continue;
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
     const std::u16string text(1, static_cast<char16_t>(c));
     const bool converts = TWin1251Encoder::ToWin1251(text) != std::vector<std::uint8_t>{'?'};
     EXPECT_EQ(TWin1251Encoder::IsWin1251Char(static_cast<char16_t>(c)), converts)
         << "U+" << std::hex << static_cast<int>(c);
   }
-  for (char16_t c : {u'A', u'\u00e9', u'\u00ff'})
-    EXPECT_FALSE(TWin1251Encoder::IsWin1251Char(c));
+  for (char16_t c : {u'A', u'\u00e9', u'\u00ff'}) EXPECT_FALSE(TWin1251Encoder::IsWin1251Char(c));
 }
 
 TEST(Win1251Encoder, CharactersTheCodePageLacksBecomeQuestionMarks) {
@@ -68,8 +66,7 @@ TEST(URLEncoder, PercentEncodesAfterTheScheme) {
       {u"x://a://b", u"x://a://b"},
       {u"", u""},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(TURLEncoder::URLEncodeText(c.Text), c.Expected);
+  for (const auto& c : cases) EXPECT_EQ(TURLEncoder::URLEncodeText(c.Text), c.Expected);
 }
 
 TEST(URLEncoder, SafeBytes) {

@@ -17,7 +17,6 @@ std::optional<QByteArray> DecodeQRFile(const QString& path) {
 std::optional<QByteArray> DecodeQRImage(const QImage& image) {
   const QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("symbol.bmp"));
-  if (!folder.isValid() || !image.save(path, "BMP"))
-    return std::nullopt;
+  if (!folder.isValid() || !image.save(path, "BMP")) return std::nullopt;
   return DecodeQRFile(path);
 }

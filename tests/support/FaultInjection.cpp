@@ -16,17 +16,22 @@
 TSmallDisk::TSmallDisk(const QString& folder) : FFolder(folder) {
   QDir().mkpath(folder);
   FMounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") == 0;
-  if (!FMounted) ADD_FAILURE() << "cannot mount a tmpfs on " << folder.toStdString() << ": " << std::strerror(errno);
+  if (!FMounted)
+    ADD_FAILURE() << "cannot mount a tmpfs on " << folder.toStdString() << ": "
+                  << std::strerror(errno);
 }
 
 TSmallDisk::~TSmallDisk() {
   if (FMounted) ::umount2(QFile::encodeName(FFolder).constData(), MNT_DETACH);
 }
 
-QString TSmallDisk::Path(const QString& name) const { return name.isEmpty() ? FFolder : FFolder + '/' + name; }
+QString TSmallDisk::Path(const QString& name) const {
+  return name.isEmpty() ? FFolder : FFolder + '/' + name;
+}
 
 void TSmallDisk::Fill(qint64 left) const {
-  const int fd = ::open(QFile::encodeName(Path("filler")).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(QFile::encodeName(Path("filler")).constData(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(fd, 0);
   const char page[4096] = {};
   off_t written = 0;
@@ -41,7 +46,8 @@ void TSmallDisk::Fill(qint64 left) const {
 
 void RunThisTestAsNobody() {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString name = QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
+  const QString name =
+      QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString program = folder.filePath("tests");
@@ -54,11 +60,12 @@ void RunThisTestAsNobody() {
   QProcess child;
   child.setWorkingDirectory(folder.path());
   child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all", program,
-                          "--gtest_filter=" + name});
+  child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all",
+                          program, "--gtest_filter=" + name});
   ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
   const QString output = QString::fromUtf8(child.readAll());
   EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]")) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]"))
+      << output.toStdString();
 }

@@ -7,7 +7,7 @@
 // A tmpfs of 64 KiB mounted on `folder` (created) while the object lives; unmounted on
 // destruction. A failed mount fails the current test.
 class TSmallDisk {
- public:
+public:
   explicit TSmallDisk(const QString& folder);
   ~TSmallDisk();
   TSmallDisk(const TSmallDisk&) = delete;
@@ -17,7 +17,7 @@ class TSmallDisk {
   // Fills the disk to its last page with a file "filler", then frees `left` bytes of it again.
   void Fill(qint64 left = 0) const;
 
- private:
+private:
   QString FFolder;
   bool FMounted = false;
 };

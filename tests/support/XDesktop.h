@@ -9,7 +9,7 @@
 // DISPLAY names it while the object lives; the destructor ends both. Create it before the
 // application object, which connects to DISPLAY.
 class TXDesktop {
- public:
+public:
   TXDesktop();
   ~TXDesktop();
   TXDesktop(const TXDesktop&) = delete;
@@ -18,7 +18,7 @@ class TXDesktop {
   bool Started() const { return FStarted; }
   QString Display() const { return FDisplay; }
 
- private:
+private:
   pid_t FServer = 0;
   pid_t FWindowManager = 0;
   QString FDisplay;

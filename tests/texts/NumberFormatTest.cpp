@@ -14,10 +14,12 @@ struct FormatCase {
 };
 
 class NumberFormatTest : public ::testing::TestWithParam<QChar> {
- protected:
+protected:
   const TDecimalSeparator FSeparator{GetParam()};
   // `text` with its commas written as the separator under test.
-  static QString Local(const char* text) { return QString::fromUtf8(text).replace(u',', GetParam()); }
+  static QString Local(const char* text) {
+    return QString::fromUtf8(text).replace(u',', GetParam());
+  }
 };
 
 TEST_P(NumberFormatTest, WritesGeneralFormatWithFifteenDigits) {
@@ -26,7 +28,7 @@ TEST_P(NumberFormatTest, WritesGeneralFormatWithFifteenDigits) {
       {0.5, "0,5"},
       {2.3, "2,3"},
       {1e15, "1E15"},
-      {0.1 * 3, "0,3"},                      // not 0,30000000000000004
+      {0.1 * 3, "0,3"},  // not 0,30000000000000004
       {0.5 * 7, "3,5"},
       {0, "0"},
       {-0.0, "0"},
@@ -54,16 +56,18 @@ TEST_P(NumberFormatTest, ReadsWhatItWritesAndZeroForTheRest) {
     const char* Text;
     double Value;
   } reads[] = {
-      {" 42 ", 42},  {"+7", 7},   {"-0,5", -0.5}, {",5", 0.5},  {"5,", 5},      {"1e3", 1000},
-      {"1E+3", 1000}, {"007", 7}, {"", 0},        {"   ", 0},   {"abc", 0},     {"1 000", 0},
-      {"1,2,3", 0},  {"--1", 0},  {"1E", 0},      {"E5", 0},    {",", 0},       {"inf", 0},
-      {"nan", 0},    {"0x10", 0}, {"1E999", 0},   {"Итого", 0}, {"12abc", 0},
+      {" 42 ", 42},   {"+7", 7},   {"-0,5", -0.5}, {",5", 0.5},  {"5,", 5},    {"1e3", 1000},
+      {"1E+3", 1000}, {"007", 7},  {"", 0},        {"   ", 0},   {"abc", 0},   {"1 000", 0},
+      {"1,2,3", 0},   {"--1", 0},  {"1E", 0},      {"E5", 0},    {",", 0},     {"inf", 0},
+      {"nan", 0},     {"0x10", 0}, {"1E999", 0},   {"Итого", 0}, {"12abc", 0},
   };
   for (const auto& r : reads) EXPECT_EQ(ParseNumber(Local(r.Text)), r.Value) << r.Text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, NumberFormatTest, ::testing::Values(QChar(u','), QChar(u'.')),
-                         [](const auto& info) { return info.param == u',' ? "Comma" : "FullStop"; });
+                         [](const auto& info) {
+                           return info.param == u',' ? "Comma" : "FullStop";
+                         });
 
 TEST(NumberFormat, TheOtherSeparatorIsNotANumber) {
   {

@@ -5,7 +5,7 @@
 namespace {
 
 TEST(VoucherPayload, ComposesSixLinesWithCrLf) {
-  const TVoucherPayloadFields fields{"1234", "5678", "ООО Ромашка", "40702810900000000001",
+  const TVoucherPayloadFields fields{"1234",    "5678", "ООО Ромашка", "40702810900000000001",
                                      "15000,7", "2"};
   EXPECT_EQ(ComposeVoucherPayload(fields).toStdString(),
             "№ сумки:1234;\r\n"

@@ -26,7 +26,8 @@ TEST(VoucherToolOracle, BitmapOfTheVoucherPayloadDecodesToTheMarkedUtf8Bytes) {
 
   const std::optional<QByteArray> decoded = DecodeQRFile(path);
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_EQ(decoded->toHex(' '), (QByteArray("\xef\xbb\xbf") + QByteArray(SamplePayload)).toHex(' '));
+  EXPECT_EQ(decoded->toHex(' '),
+            (QByteArray("\xef\xbb\xbf") + QByteArray(SamplePayload)).toHex(' '));
 }
 
 }  // namespace

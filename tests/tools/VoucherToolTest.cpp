@@ -20,12 +20,18 @@ TEST(VoucherTool, WordsRefusesAmountsOutsideTheWordsRange) {
   for (const char* amount : {"nan", "inf", "-inf", "1e15", "1e300", "10000000000000", "-0.01"}) {
     const TRun run = RunTool({"words", amount});
     EXPECT_EQ(run.ExitCode, 1) << amount;
-    EXPECT_EQ(run.Err, QByteArray("amount out of range: words are written for 0 <= AMOUNT < 10000000000000\n")) << amount;
+    EXPECT_EQ(
+        run.Err,
+        QByteArray("amount out of range: words are written for 0 <= AMOUNT < 10000000000000\n"))
+        << amount;
     EXPECT_TRUE(run.Out.isEmpty()) << amount;
   }
-  EXPECT_EQ(RunTool({"words", "9999999999999.99"}).Out,
-            QByteArray("девять триллионов девятьсот девяносто девять миллиардов девятьсот девяносто девять "
-                       "миллионов девятьсот девяносто девять тысяч девятьсот девяносто девять рублей 99 копеек\n"));
+  EXPECT_EQ(
+      RunTool({"words", "9999999999999.99"}).Out,
+      QByteArray(
+          "девять триллионов девятьсот девяносто девять миллиардов девятьсот девяносто девять "
+          "миллионов девятьсот девяносто девять тысяч девятьсот девяносто девять рублей 99 "
+          "копеек\n"));
 }
 
 TEST(VoucherTool, BadCommandLinesGiveUsageAndExitTwo) {
@@ -61,8 +67,7 @@ TEST(VoucherTool, QrPrintsTheModulesWithTheQuietZone) {
   EXPECT_TRUE(lines.last().isEmpty());
   for (int row = 0; row < 61; ++row) {
     ASSERT_EQ(lines[row].size(), 61);
-    for (const char module : lines[row])
-      ASSERT_TRUE(module == '#' || module == '.');
+    for (const char module : lines[row]) ASSERT_TRUE(module == '#' || module == '.');
   }
   EXPECT_EQ(lines[0], QByteArray(61, '.'));
   EXPECT_EQ(lines[4].mid(0, 12), QByteArray("....#######."));
@@ -77,7 +82,8 @@ TEST(VoucherTool, QrOptions) {
   EXPECT_EQ(widest.Out.count('\n'), 221) << "21 modules and 100 on each side";
   EXPECT_EQ(widest.Out.split('\n')[100].mid(100, 8), QByteArray("#######."));
 
-  const TRun levelH = RunTool({"qr", "--level", "H", "--quiet-zone", "1"}, "HELLO WORLD 1234567890");
+  const TRun levelH =
+      RunTool({"qr", "--level", "H", "--quiet-zone", "1"}, "HELLO WORLD 1234567890");
   EXPECT_EQ(levelH.Out.indexOf('\n'), 29 + 2) << "version 3 at level H, 1 at L";
 
   const TRun numeric = RunTool({"qr", "--encoding", "1", "--encoded"}, "12a3");

@@ -27,8 +27,13 @@ struct TEngine {
 void PrintTo(const TEngine& engine, std::ostream* out) { *out << engine.Name; }
 
 TBagRow Row(const QString& bag, QVariant package = QVariant()) {
-  return {bag, package, QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-          QStringLiteral("7701234567"), qint64(2), QStringLiteral("Иванов И.И.")};
+  return {bag,
+          package,
+          QStringLiteral("ООО Ромашка"),
+          QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"),
+          qint64(2),
+          QStringLiteral("Иванов И.И.")};
 }
 
 const TBagRow NullRow(7);
@@ -49,7 +54,8 @@ protected:
     Register.reset();  // a file register's folder is the working directory until it goes
     Register = GetParam().Make();
     Register->Create(rows);
-    Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"), ClientsFields());
+    Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"),
+                                        ClientsFields());
     Table->Open();
   }
   // The failure `action` raised: its kind, or dfDataSet with "no error".
@@ -66,7 +72,8 @@ protected:
   // The bag numbers in register order, as the grid shows them.
   QStringList Bags() const {
     QStringList bags;
-    for (int row = 0; row < Table->RecordCount(); ++row) bags << FieldDisplayText(Table->Value(row, Bag));
+    for (int row = 0; row < Table->RecordCount(); ++row)
+      bags << FieldDisplayText(Table->Value(row, Bag));
     return bags;
   }
   // The failure of a post; none when it went through.
@@ -91,7 +98,8 @@ TEST_P(DataSet, OpensEveryRowWithTheFirstCurrentAndKeepsNullsAndCyrillic) {
   EXPECT_EQ(Table->FieldValue(Bag), QVariant(QStringLiteral("Сумка-1")));
   EXPECT_EQ(Table->FieldValue(Package), QVariant(qint64(5678)));
   EXPECT_EQ(Table->FieldValue(FullName), QVariant(QStringLiteral("Иванов И.И.")));
-  for (int field = Bag; field <= FullName; ++field) EXPECT_FALSE(Table->Value(1, field).isValid()) << field;
+  for (int field = Bag; field <= FullName; ++field)
+    EXPECT_FALSE(Table->Value(1, field).isValid()) << field;
   EXPECT_EQ(FieldDisplayText(Table->Value(2, Bag)), QStringLiteral("3"));
 }
 
@@ -130,9 +138,10 @@ TEST_P(DataSet, InsertAndDeleteReachTheTableAndAnEmptyRegisterRefusesDelete) {
   Table->SetFieldText(Symbol, QStringLiteral("19"));
   Table->Post();
   EXPECT_EQ(Table->RecNo(), 0);
-  EXPECT_EQ(Register->Rows(), (std::vector<TBagRow>{Row(QStringLiteral("1")),
-                                                    {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-                                                     qint64(19), QStringLiteral("Петров")}}));
+  EXPECT_EQ(Register->Rows(),
+            (std::vector<TBagRow>{Row(QStringLiteral("1")),
+                                  {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                                   qint64(19), QStringLiteral("Петров")}}));
   // The row just added is found again by the key the store gave it.
   Table->Edit();
   Table->SetFieldText(Bag, QStringLiteral("2"));
@@ -197,7 +206,8 @@ TEST_P(DataSet, ADeleteOfABagChangedOrDeletedElsewhereIsRefusedAndTheRegisterKee
     TDatabaseFailure Failure;
   };
   const TCase cases[] = {
-      {"UPDATE \"Clients\" SET \"Символ\" = 11 WHERE \"Номер сумки\" = '2'", TDatabaseFailure::dfChangedOnDelete},
+      {"UPDATE \"Clients\" SET \"Символ\" = 11 WHERE \"Номер сумки\" = '2'",
+       TDatabaseFailure::dfChangedOnDelete},
       {"DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '2'", TDatabaseFailure::dfDeletedOnDelete},
   };
   for (const TCase& c : cases) {
@@ -217,7 +227,8 @@ TEST_P(DataSet, ADeleteOfABagChangedOrDeletedElsewhereIsRefusedAndTheRegisterKee
 
 TEST_P(DataSet, APostARuleOfTheTableRefusesChangesNothingAndCanBeCorrected) {
   Open({Row(QStringLiteral("1"))});
-  Register->Execute(QStringLiteral("CREATE UNIQUE INDEX \"BagNumbers\" ON \"Clients\" (\"Номер сумки\")"));
+  Register->Execute(
+      QStringLiteral("CREATE UNIQUE INDEX \"BagNumbers\" ON \"Clients\" (\"Номер сумки\")"));
   Table->Insert();
   Table->SetFieldText(Bag, QStringLiteral("1"));
   EXPECT_EQ(FailureOf([&] { Table->Post(); }), TDatabaseFailure::dfConstraint);
@@ -231,39 +242,118 @@ TEST_P(DataSet, APostARuleOfTheTableRefusesChangesNothingAndCanBeCorrected) {
 // Another desk adds bag 4, changes bag 2's package to 99 or deletes bag 2, while this desk is
 // on bag 2 (browsing, editing its full name, or inserting a new bag before it) or on bag 3.
 TEST_P(DataSet, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
-  const QString added = QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\") VALUES ('4', 40)");
-  const QString changed = QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '2'");
+  const QString added = QStringLiteral(
+      "INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\") VALUES ('4', 40)");
+  const QString changed =
+      QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '2'");
   const QString deleted = QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер сумки\" = '2'");
   enum TOnBag { Browse2, Edit2, InsertBefore2, Browse3 };
   struct TCase {
     const char* Name;
     TOnBag On;
     const QString& Elsewhere;
-    QStringList Register;           // afterwards
-    const char* Current;            // the current bag number afterwards
-    int Package;                    // shown for the current bag afterwards (0: NULL)
+    QStringList Register;  // afterwards
+    const char* Current;   // the current bag number afterwards
+    int Package;           // shown for the current bag afterwards (0: NULL)
     TResyncCurrent What;
     std::optional<TDatabaseFailure> PostFailure;  // of the edit or insert afterwards
   };
   const TCase cases[] = {
-      {"browse 2, 2 changed", Browse2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 99, TResyncCurrent::rcReloaded, {}},
-      {"browse 2, 2 deleted", Browse2, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcDeleted, {}},
-      {"browse 2, 4 added", Browse2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20,
-       TResyncCurrent::rcUnchanged, {}},
-      {"edit 2, 2 changed", Edit2, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcChangedWhileEdited,
+      {"browse 2, 2 changed",
+       Browse2,
+       changed,
+       {u"1"_qs, u"2"_qs, u"3"_qs},
+       "2",
+       99,
+       TResyncCurrent::rcReloaded,
+       {}},
+      {"browse 2, 2 deleted",
+       Browse2,
+       deleted,
+       {u"1"_qs, u"3"_qs},
+       "3",
+       30,
+       TResyncCurrent::rcDeleted,
+       {}},
+      {"browse 2, 4 added",
+       Browse2,
+       added,
+       {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs},
+       "2",
+       20,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"edit 2, 2 changed",
+       Edit2,
+       changed,
+       {u"1"_qs, u"2"_qs, u"3"_qs},
+       "2",
+       20,
+       TResyncCurrent::rcChangedWhileEdited,
        TDatabaseFailure::dfChangedOnPost},
-      {"edit 2, 2 deleted", Edit2, deleted, {u"1"_qs, u"2"_qs, u"3"_qs}, "2", 20, TResyncCurrent::rcDeletedWhileEdited,
+      {"edit 2, 2 deleted",
+       Edit2,
+       deleted,
+       {u"1"_qs, u"2"_qs, u"3"_qs},
+       "2",
+       20,
+       TResyncCurrent::rcDeletedWhileEdited,
        TDatabaseFailure::dfDeletedOnPost},
-      {"edit 2, 4 added", Edit2, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "2", 20, TResyncCurrent::rcUnchanged, {}},
-      {"insert, 2 changed", InsertBefore2, changed, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs}, "новая", 0,
-       TResyncCurrent::rcUnchanged, {}},
-      {"insert, 2 deleted", InsertBefore2, deleted, {u"1"_qs, u"новая"_qs, u"3"_qs}, "новая", 0,
-       TResyncCurrent::rcUnchanged, {}},
-      {"insert, 4 added", InsertBefore2, added, {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "новая", 0,
-       TResyncCurrent::rcUnchanged, {}},
-      {"browse 3, 2 changed", Browse3, changed, {u"1"_qs, u"2"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
-      {"browse 3, 2 deleted", Browse3, deleted, {u"1"_qs, u"3"_qs}, "3", 30, TResyncCurrent::rcUnchanged, {}},
-      {"browse 3, 4 added", Browse3, added, {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}, "3", 30, TResyncCurrent::rcUnchanged,
+      {"edit 2, 4 added",
+       Edit2,
+       added,
+       {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs},
+       "2",
+       20,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"insert, 2 changed",
+       InsertBefore2,
+       changed,
+       {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs},
+       "новая",
+       0,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"insert, 2 deleted",
+       InsertBefore2,
+       deleted,
+       {u"1"_qs, u"новая"_qs, u"3"_qs},
+       "новая",
+       0,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"insert, 4 added",
+       InsertBefore2,
+       added,
+       {u"1"_qs, u"новая"_qs, u"2"_qs, u"3"_qs, u"4"_qs},
+       "новая",
+       0,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"browse 3, 2 changed",
+       Browse3,
+       changed,
+       {u"1"_qs, u"2"_qs, u"3"_qs},
+       "3",
+       30,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"browse 3, 2 deleted",
+       Browse3,
+       deleted,
+       {u"1"_qs, u"3"_qs},
+       "3",
+       30,
+       TResyncCurrent::rcUnchanged,
+       {}},
+      {"browse 3, 4 added",
+       Browse3,
+       added,
+       {u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs},
+       "3",
+       30,
+       TResyncCurrent::rcUnchanged,
        {}},
   };
   for (const TCase& c : cases) {
@@ -303,7 +393,8 @@ TEST_P(DataSet, ChangesElsewhereReachTheRegisterWithoutDisturbingTheOperator) {
       EXPECT_EQ(Register->Rows(), before) << "the other desk's change is kept";
       EXPECT_EQ(table.State(), state);
     } else {
-      EXPECT_EQ(Register->Rows().size(), before.size() + (state == TDataSetState::dsInsert ? 1 : 0));
+      EXPECT_EQ(Register->Rows().size(),
+                before.size() + (state == TDataSetState::dsInsert ? 1 : 0));
       EXPECT_EQ(table.Resync().Added, 0) << "this desk's own post is no news";
     }
   }
@@ -328,7 +419,8 @@ TEST_P(DataSet, ACurrentBagDeletedElsewhereGivesWayToTheNextSurvivorOrThePreviou
   EXPECT_EQ(Table->RecNo(), -1);
   EXPECT_TRUE(Table->IsEmpty());
 
-  Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('6'), ('7')"));
+  Register->Execute(
+      QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('6'), ('7')"));
   const TResyncResult arrived = Table->Resync();
   EXPECT_EQ(arrived.Current, TResyncCurrent::rcFirstArrived);
   EXPECT_EQ(arrived.Added, 2);
@@ -351,15 +443,18 @@ TEST_P(DataSet, LinksHearEachRowAndARecordChangeOnlyWhenTheShownBagChanged) {
   Register->Execute(QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('4')"));
   Table->Resync();
   using E = TDataEvent;
-  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{
-                            {E::deRowChanged, 1}, {E::deBeforeRowDelete, 0}, {E::deRowDeleted, 0},
-                            {E::deBeforeRowInsert, 2}, {E::deRowInserted, 2}}));
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowChanged, 1},
+                                                        {E::deBeforeRowDelete, 0},
+                                                        {E::deRowDeleted, 0},
+                                                        {E::deBeforeRowInsert, 2},
+                                                        {E::deRowInserted, 2}}));
   EXPECT_EQ(Table->RecNo(), 1);
 
   Table->Cancel();
   log.Events.clear();
   Table->Resync();
-  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowChanged, 1}, {E::deRecordChange, 0}}))
+  EXPECT_EQ(log.Events,
+            (std::vector<std::pair<E, int>>{{E::deRowChanged, 1}, {E::deRecordChange, 0}}))
       << "back in browse mode the bag takes the change it was spared";
   EXPECT_EQ(Table->FieldValue(FullName), QVariant(u"Петров"_qs));
   Table->RemoveLink(&log);
@@ -384,21 +479,25 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
   EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("51"));
 
   log.Events.clear();
-  Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" BETWEEN 21 AND 91"));
+  Register->Execute(
+      QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" BETWEEN 21 AND 91"));
   EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcDeleted);
-  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{{E::deRowsReset, 0}, {E::deScroll, 10}, {E::deRecordChange, 0}}));
+  EXPECT_EQ(log.Events, (std::vector<std::pair<E, int>>{
+                            {E::deRowsReset, 0}, {E::deScroll, 10}, {E::deRecordChange, 0}}));
   EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("93")) << "the next survivor";
 
   Register->Execute(QStringLiteral("DELETE FROM \"Clients\" WHERE \"Номер пакета\" > 7"));
   EXPECT_EQ(Table->Resync().Deleted, 10);
-  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("7")) << "after the last, the previous";
+  EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("7"))
+      << "after the last, the previous";
   Table->RemoveLink(&log);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, DataSet,
-                         testing::Values(TEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
-                                         TEngine{"PostgresqlServer",
-                                                 [] { return std::make_unique<TServerRegister>(); }}),
-                         [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Engines, DataSet,
+    testing::Values(TEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
+                    TEngine{"PostgresqlServer",
+                            [] { return std::make_unique<TServerRegister>(); }}),
+    [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
 
 }  // namespace

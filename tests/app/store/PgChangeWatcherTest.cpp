@@ -22,8 +22,9 @@ const QString InsertBag = QStringLiteral("INSERT INTO \"Clients\" (\"ФИО\") V
 // A started watcher of the test register, counting its calls as the event loop turns.
 class TWatched {
 public:
-  explicit TWatched(std::function<int()> ownBackendPid = [] { return 0; },
-                    int checkMs = TPgChangeWatcher::DefaultCheckMs, const QString& conninfo = RegisterConnInfo())
+  explicit TWatched(
+      std::function<int()> ownBackendPid = [] { return 0; },
+      int checkMs = TPgChangeWatcher::DefaultCheckMs, const QString& conninfo = RegisterConnInfo())
       : FWatcher(conninfo, std::move(ownBackendPid), checkMs) {
     FWatcher.Start([this] {
       ++FCalls;
@@ -61,9 +62,8 @@ public:
   TTickGaps() {
     FClock.start();
     FTimer.setInterval(10);
-    QObject::connect(&FTimer, &QTimer::timeout, &FTimer, [this] {
-      FLongestMs = std::max(FLongestMs, FClock.restart());
-    });
+    QObject::connect(&FTimer, &QTimer::timeout, &FTimer,
+                     [this] { FLongestMs = std::max(FLongestMs, FClock.restart()); });
     FTimer.start();
   }
   qint64 LongestMs() const { return FLongestMs; }
@@ -106,7 +106,8 @@ pid_t Postmaster() {
 TEST_F(PgChangeWatcher, AnotherSessionsInsertUpdateAndDeleteAreEachToldOnceWithinASecond) {
   TWatched watched;
   TPgConnection desk(RegisterConnInfo());
-  const QString statements[] = {InsertBag, QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Петров'"),
+  const QString statements[] = {InsertBag,
+                                QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Петров'"),
                                 QStringLiteral("DELETE FROM \"Clients\"")};
   int expected = 0;
   for (const QString& statement : statements) {
@@ -122,7 +123,8 @@ TEST_F(PgChangeWatcher, ABurstOfChangesIsToldInAFewCalls) {
   TWatched watched;
   TPgConnection desk(RegisterConnInfo());
   // A hundred rows in one transaction: their notifications arrive together.
-  desk.Execute(QStringLiteral("INSERT INTO \"Clients\" (\"ФИО\") SELECT 'Иванов' FROM generate_series(1, 100)"));
+  desk.Execute(QStringLiteral(
+      "INSERT INTO \"Clients\" (\"ФИО\") SELECT 'Иванов' FROM generate_series(1, 100)"));
   watched.Turn(300);
   EXPECT_EQ(watched.Calls(), 1);
 
@@ -184,10 +186,13 @@ TEST_F(PgChangeWatcher, AfterAServerRestartItListensAgainAndTellsOnce) {
 // listens again and tells once.
 TEST_F(PgChangeWatcher, ASilentServerIsNoticedAndNeverHoldsUpTheEventLoop) {
   const int checkMs = 200;
-  TWatched watched([] { return 0; }, checkMs, RegisterConnInfo() + QStringLiteral(" application_name=pgwatch-silent"));
+  TWatched watched([] { return 0; }, checkMs,
+                   RegisterConnInfo() + QStringLiteral(" application_name=pgwatch-silent"));
   TPgConnection desk(RegisterConnInfo());
   const int listener =
-      desk.Execute(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name = 'pgwatch-silent'"))
+      desk
+          .Execute(QStringLiteral(
+              "SELECT pid FROM pg_stat_activity WHERE application_name = 'pgwatch-silent'"))
           .Value(0, 0)
           .toInt();
   {
@@ -209,12 +214,16 @@ TEST_F(PgChangeWatcher, ASilentServerIsNoticedAndNeverHoldsUpTheEventLoop) {
 TEST_F(PgChangeWatcher, AnUnreachableServerAtConstructionThrowsAtOnce) {
   QElapsedTimer clock;
   clock.start();
-  EXPECT_EQ(FailureOf([] {
-              TPgChangeWatcher watcher(QStringLiteral("host=/nonexistent-pgwatch dbname=register user=desk"),
-                                       [] { return 0; });
-            }),
-            (TFailure{"", "connection to server on socket \"/nonexistent-pgwatch/.s.PGSQL.5432\" failed: No such "
-                          "file or directory\n\tIs the server running locally and accepting connections on that "
-                          "socket?"}));
+  EXPECT_EQ(
+      FailureOf([] {
+        TPgChangeWatcher watcher(
+            QStringLiteral("host=/nonexistent-pgwatch dbname=register user=desk"),
+            [] { return 0; });
+      }),
+      (TFailure{
+          "",
+          "connection to server on socket \"/nonexistent-pgwatch/.s.PGSQL.5432\" failed: No such "
+          "file or directory\n\tIs the server running locally and accepting connections on that "
+          "socket?"}));
   EXPECT_LT(clock.elapsed(), 1000);
 }

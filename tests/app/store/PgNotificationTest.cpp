@@ -67,8 +67,9 @@ TEST_F(PgNotification, TheTriggerAnnouncesEveryCommittedChangeWithItsKey) {
   desk.Execute(QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Петров'"));
   desk.Execute(QStringLiteral("DELETE FROM \"Clients\""));
 
-  EXPECT_EQ(Receive(listener, 3), (std::vector<std::string>{"clients_changed INSERT 2", "clients_changed UPDATE 2",
-                                                            "clients_changed DELETE 2"}));
+  EXPECT_EQ(Receive(listener, 3),
+            (std::vector<std::string>{"clients_changed INSERT 2", "clients_changed UPDATE 2",
+                                      "clients_changed DELETE 2"}));
   EXPECT_TRUE(listener.ConsumeNotifications().empty());
   // The sender is told apart by its server process, so a desk can know its own changes.
   desk.Execute(QStringLiteral("INSERT INTO \"Clients\" DEFAULT VALUES"));
@@ -89,7 +90,8 @@ TEST_F(PgNotification, AServerRestartIsDetectedAndTheSessionsReset) {
 
   EXPECT_EQ(FailureSeenBy(listener), (TFailure{"", ServerClosed}));
   EXPECT_FALSE(listener.IsConnected());
-  EXPECT_EQ(FailureOf([&] { desk.Execute(QStringLiteral("SELECT 1")); }), (TFailure{"", ServerClosed}));
+  EXPECT_EQ(FailureOf([&] { desk.Execute(QStringLiteral("SELECT 1")); }),
+            (TFailure{"", ServerClosed}));
   EXPECT_FALSE(desk.IsConnected());
 
   listener.Reset();

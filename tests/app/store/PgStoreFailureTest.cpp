@@ -43,27 +43,34 @@ TEST(PgStoreFailures, OpeningARegisterThatIsNotThereOrNotForThisDeskSaysWhyAndWh
   };
   const TCase cases[] = {
       {"no table", [] {}, "unprepared", "postgres",
-       QStringLiteral("В базе данных (%1) нет таблицы Clients. Попросите администратора создать её сценарием "
-                      "schema-postgresql.sql или проверьте имя базы в database.ini.")
+       QStringLiteral(
+           "В базе данных (%1) нет таблицы Clients. Попросите администратора создать её сценарием "
+           "schema-postgresql.sql или проверьте имя базы в database.ini.")
            .arg(Server(QStringLiteral("unprepared")))},
       {"no key column",
        [] {
-         Cluster().Psql(QStringLiteral("unprepared"),
-                        QStringLiteral("CREATE TABLE \"Clients\" (\"Номер сумки\" varchar(50), \"Номер пакета\" "
-                                       "integer, \"Получатель\" varchar(255), \"Счет\" varchar(255), \"Инн\" "
-                                       "varchar(255), \"Символ\" integer, \"ФИО\" varchar(100))"));
+         Cluster().Psql(
+             QStringLiteral("unprepared"),
+             QStringLiteral(
+                 "CREATE TABLE \"Clients\" (\"Номер сумки\" varchar(50), \"Номер пакета\" "
+                 "integer, \"Получатель\" varchar(255), \"Счет\" varchar(255), \"Инн\" "
+                 "varchar(255), \"Символ\" integer, \"ФИО\" varchar(100))"));
        },
        "unprepared", "postgres",
-       QStringLiteral("В базе данных (%1) в таблице сумок нет столбца «ID». Попросите администратора создать "
-                      "таблицу сценарием schema-postgresql.sql.")
+       QStringLiteral(
+           "В базе данных (%1) в таблице сумок нет столбца «ID». Попросите администратора создать "
+           "таблицу сценарием schema-postgresql.sql.")
            .arg(Server(QStringLiteral("unprepared")))},
       {"a role outside the desks' group", [] {}, "register", "outsider",
-       QStringLiteral("Сервер базы данных (%1) не разрешает этому рабочему месту эту работу с сумками. Изменения не "
+       QStringLiteral("Сервер базы данных (%1) не разрешает этому рабочему месту эту работу с "
+                      "сумками. Изменения не "
                       "сохранены; попросите администратора дать права роли inkassatsiya_desk.")
            .arg(Server(QStringLiteral("register")))},
       {"an unknown role", [] {}, "register", "nobody_here",
-       QStringLiteral("Не удалось подключиться к базе данных (%1): сервер не отвечает или не пускает это рабочее "
-                      "место. Проверьте сеть, файл database.ini и пароль в ~/.pgpass, затем повторите.")
+       QStringLiteral(
+           "Не удалось подключиться к базе данных (%1): сервер не отвечает или не пускает это "
+           "рабочее "
+           "место. Проверьте сеть, файл database.ini и пароль в ~/.pgpass, затем повторите.")
            .arg(Server(QStringLiteral("register")))},
   };
   for (const TCase& c : cases) {
@@ -77,7 +84,8 @@ TEST(PgStoreFailures, OpeningARegisterThatIsNotThereOrNotForThisDeskSaysWhyAndWh
 
 TEST(PgStoreFailures, ANoServerAtTheAddressIsNamedAsTheOperatorWroteIt) {
   const QString nowhere = Cluster().SocketDir() + QStringLiteral("/nowhere");
-  TADOConnection connection(TServerConnection{QStringLiteral("host=%1 port=5999 dbname=register").arg(nowhere)});
+  TADOConnection connection(
+      TServerConnection{QStringLiteral("host=%1 port=5999 dbname=register").arg(nowhere)});
   try {
     connection.Open();
     ADD_FAILURE() << "opened";
@@ -106,17 +114,21 @@ TEST_F(PgStoreRestart, ThePostAfterARestartFailsKeepsTheRecordAndTheNextOneIsSto
     ADD_FAILURE() << "posted over a restarted server";
   } catch (const EDatabaseError& e) {
     EXPECT_EQ(e.Failure(), TDatabaseFailure::dfConnectionLost) << e.what();
-    EXPECT_EQ(DatabaseFailureText(e),
-              QStringLiteral("Связь с базой данных (%1) прервалась, действие не выполнено; набранное осталось на "
-                             "экране. Повторите действие: программа подключится снова.")
-                  .arg(Server(QStringLiteral("register"))));
+    EXPECT_EQ(
+        DatabaseFailureText(e),
+        QStringLiteral(
+            "Связь с базой данных (%1) прервалась, действие не выполнено; набранное осталось на "
+            "экране. Повторите действие: программа подключится снова.")
+            .arg(Server(QStringLiteral("register"))));
   }
   EXPECT_EQ(table.State(), TDataSetState::dsEdit);
   EXPECT_EQ(table.FieldValue(6), QVariant(QStringLiteral("Ким")));
   table.Post();
   TPgConnection other(RegisterConnInfo());
-  EXPECT_EQ(ShownRow(other.Execute(QStringLiteral("SELECT \"Номер сумки\", \"ФИО\" FROM \"Clients\"")), 0),
-            (std::vector<std::string>{"text '1'", "text 'Ким'"}));
+  EXPECT_EQ(
+      ShownRow(other.Execute(QStringLiteral("SELECT \"Номер сумки\", \"ФИО\" FROM \"Clients\"")),
+               0),
+      (std::vector<std::string>{"text '1'", "text 'Ким'"}));
 }
 
 }  // namespace

@@ -8,14 +8,18 @@ std::string Shown(const QVariant& value) {
 
 std::vector<std::string> ShownRow(const TPgResult& result, int row) {
   std::vector<std::string> values;
-  for (int column = 0; column < result.ColumnCount(); ++column) values.push_back(Shown(result.Value(row, column)));
+  for (int column = 0; column < result.ColumnCount(); ++column)
+    values.push_back(Shown(result.Value(row, column)));
   return values;
 }
 
-void PrintTo(const TFailure& failure, std::ostream* out) { *out << failure.SqlState << " \"" << failure.Message << '"'; }
+void PrintTo(const TFailure& failure, std::ostream* out) {
+  *out << failure.SqlState << " \"" << failure.Message << '"';
+}
 
 QString RegisterConnInfo(const QString& role) {
-  return TPgTestEnvironment::Cluster().ConnInfo(QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), role);
+  return TPgTestEnvironment::Cluster().ConnInfo(
+      QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), role);
 }
 
 void PgRegisterTest::SetUp() {

@@ -14,7 +14,9 @@ namespace {
 
 const QString Superuser = QStringLiteral("postgres");
 
-QString PgBin(const char* tool) { return QStringLiteral(PG_BIN_DIR "/") + QString::fromLatin1(tool); }
+QString PgBin(const char* tool) {
+  return QStringLiteral(PG_BIN_DIR "/") + QString::fromLatin1(tool);
+}
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
@@ -38,20 +40,23 @@ std::unique_ptr<TPgTestCluster> TheCluster;
 TPgTestCluster::TPgTestCluster() {
   // Under /tmp rather than $TMPDIR: the socket's path must stay below 108 bytes.
   QByteArray pattern("/tmp/pg-test-XXXXXX");
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder for the test cluster");
+  if (!mkdtemp(pattern.data()))
+    throw std::runtime_error("cannot create a folder for the test cluster");
   FDir = QString::fromLocal8Bit(pattern);
 
   // The guardian waits for the end of its input, then stops whatever runs and removes the
   // folder. Its own session keeps it out of a kill aimed at the test's process group.
-  const QString stop = (RunningAsRoot() ? QStringLiteral("runuser -u postgres -- ") : QString()) + PgBin("pg_ctl") +
-                       QStringLiteral(" -D \"$1/data\" -m immediate stop");
+  const QString stop = (RunningAsRoot() ? QStringLiteral("runuser -u postgres -- ") : QString()) +
+                       PgBin("pg_ctl") + QStringLiteral(" -D \"$1/data\" -m immediate stop");
   FGuardian = std::make_unique<QProcess>();
   FGuardian->setChildProcessModifier([] { setsid(); });
   FGuardian->start(QStringLiteral("/bin/sh"),
-                   {QStringLiteral("-c"), QStringLiteral("cat >/dev/null; ") + stop +
-                                              QStringLiteral(" >/dev/null 2>&1; rm -rf \"$1\""),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("cat >/dev/null; ") + stop +
+                        QStringLiteral(" >/dev/null 2>&1; rm -rf \"$1\""),
                     QStringLiteral("pg-test-guardian"), FDir});
-  if (!FGuardian->waitForStarted()) throw std::runtime_error("cannot start the test cluster's guardian");
+  if (!FGuardian->waitForStarted())
+    throw std::runtime_error("cannot start the test cluster's guardian");
 
   if (RunningAsRoot()) {
     const passwd* owner = getpwnam("postgres");
@@ -60,13 +65,15 @@ TPgTestCluster::TPgTestCluster() {
     }
   }
   chmod(pattern.constData(), 0700);
-  RunAsOwner(PgBin("initdb"), {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-U"), Superuser,
-                               QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"),
-                               QStringLiteral("UTF8"), QStringLiteral("--locale=C"), QStringLiteral("--no-sync")});
+  RunAsOwner(PgBin("initdb"),
+             {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-U"), Superuser,
+              QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"),
+              QStringLiteral("UTF8"), QStringLiteral("--locale=C"), QStringLiteral("--no-sync")});
   // Nothing here must survive a crash of the machine, so the server need not sync either.
   RunAsOwner(PgBin("pg_ctl"),
-             {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-l"), FDir + QStringLiteral("/log"),
-              QStringLiteral("-o"), QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(FDir),
+             {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-l"),
+              FDir + QStringLiteral("/log"), QStringLiteral("-o"),
+              QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(FDir),
               QStringLiteral("-w"), QStringLiteral("start")});
 }
 
@@ -81,29 +88,34 @@ QString TPgTestCluster::ConnInfo(const QString& dbname, const QString& user) con
 
 void TPgTestCluster::CreateRegister(const QString& dbname, const QString& deskRole) const {
   Psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(dbname));
-  Run(PgBin("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                      QStringLiteral("-d"), ConnInfo(dbname, Superuser), QStringLiteral("-f"),
-                      QStringLiteral(POSTGRESQL_SCHEMA)});
+  Run(PgBin("psql"),
+      {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+       QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), ConnInfo(dbname, Superuser),
+       QStringLiteral("-f"), QStringLiteral(POSTGRESQL_SCHEMA)});
   Psql(dbname, QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE inkassatsiya_desk").arg(deskRole));
 }
 
 void TPgTestCluster::InsertGeneratedBags(const QString& dbname, int count) const {
-  Psql(dbname, QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", "
-                              "\"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' || n, "
-                              "'407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
-                              "'Иванов ' || n FROM generate_series(1, %1) AS n")
-                   .arg(count));
+  Psql(dbname,
+       QStringLiteral(
+           "INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", "
+           "\"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' || n, "
+           "'407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
+           "'Иванов ' || n FROM generate_series(1, %1) AS n")
+           .arg(count));
   Psql(dbname, QStringLiteral("VACUUM ANALYZE \"Clients\""));
 }
 
 void TPgTestCluster::Psql(const QString& dbname, const QString& sql) const {
-  Run(PgBin("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                      QStringLiteral("-d"), ConnInfo(dbname, Superuser), QStringLiteral("-c"), sql});
+  Run(PgBin("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                      QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"),
+                      ConnInfo(dbname, Superuser), QStringLiteral("-c"), sql});
 }
 
 void TPgTestCluster::SetAuthentication(const QString& rules) const {
   QFile hba(FDir + QStringLiteral("/data/pg_hba.conf"));
-  if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) || hba.write(rules.toUtf8()) < 0 || !hba.flush()) {
+  if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) || hba.write(rules.toUtf8()) < 0 ||
+      !hba.flush()) {
     throw std::runtime_error("cannot write pg_hba.conf of the test cluster");
   }
   hba.close();
@@ -112,14 +124,17 @@ void TPgTestCluster::SetAuthentication(const QString& rules) const {
 
 void TPgTestCluster::Restart() const {
   // The server keeps the options it was started with; its output goes to the same log.
-  RunAsOwner(PgBin("pg_ctl"), {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-l"),
-                               FDir + QStringLiteral("/log"), QStringLiteral("-m"), QStringLiteral("fast"),
-                               QStringLiteral("-w"), QStringLiteral("restart")});
+  RunAsOwner(PgBin("pg_ctl"),
+             {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-l"),
+              FDir + QStringLiteral("/log"), QStringLiteral("-m"), QStringLiteral("fast"),
+              QStringLiteral("-w"), QStringLiteral("restart")});
 }
 
 void TPgTestCluster::RunAsOwner(const QString& program, const QStringList& arguments) const {
   if (RunningAsRoot()) {
-    Run(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} + arguments);
+    Run(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                               QStringLiteral("--"), program} +
+                                       arguments);
   } else {
     Run(program, arguments);
   }

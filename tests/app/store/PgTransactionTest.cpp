@@ -10,7 +10,8 @@ const QString InsertBag = QStringLiteral("INSERT INTO \"Clients\" (\"Номер 
 // The bag numbers stored, as another desk sees them.
 std::vector<std::string> StoredBags() {
   TPgConnection other(RegisterConnInfo());
-  const TPgResult result = other.Execute(QStringLiteral("SELECT \"Номер сумки\" FROM \"Clients\" ORDER BY \"ID\""));
+  const TPgResult result =
+      other.Execute(QStringLiteral("SELECT \"Номер сумки\" FROM \"Clients\" ORDER BY \"ID\""));
   std::vector<std::string> bags;
   for (int row = 0; row < result.RowCount(); ++row) bags.push_back(Shown(result.Value(row, 0)));
   return bags;
@@ -41,8 +42,9 @@ TEST_F(PgTransaction, CommitAfterARefusedStatementFailsAndWritesNothing) {
     TPgTransaction transaction(desk);
     desk.Execute(InsertBag, {QStringLiteral("первая")});
     EXPECT_EQ(FailureOf([&] { desk.Execute(InsertBag, {QString(51, u'7')}); }).SqlState, "22001");
-    EXPECT_EQ(FailureOf([&] { transaction.Commit(); }),
-              (TFailure{"25P02", "The transaction was rolled back: a statement in it had failed."}));
+    EXPECT_EQ(
+        FailureOf([&] { transaction.Commit(); }),
+        (TFailure{"25P02", "The transaction was rolled back: a statement in it had failed."}));
   }
   EXPECT_EQ(StoredBags(), std::vector<std::string>{});
   // No transaction is left open on the session.

@@ -28,23 +28,27 @@ TEST(ReadOnlyStore, AReadOnlyFileOrFolderRefusesThePostWithTheOperatorsTextAndKe
     SCOPED_TRACE(c.Name);
     TTempWorkDir dir;
     const QString db = dir.Path(QStringLiteral("db.mdb"));
-    CreateClientsDatabase(db, {{QStringLiteral("1"), 5, QVariant(), QVariant(), QVariant(), 2, QVariant()}});
+    CreateClientsDatabase(
+        db, {{QStringLiteral("1"), 5, QVariant(), QVariant(), QVariant(), 2, QVariant()}});
     const QByteArray before = ReadFile(db);
     ASSERT_TRUE(QFile::setPermissions(db, c.File));
     ASSERT_TRUE(QFile::setPermissions(dir.Path(), c.Folder));
 
     QProcess writer;
     writer.setWorkingDirectory(dir.Path());
-    writer.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                             QStringLiteral("--clear-groups"), QStringLiteral("--inh-caps=-all"),
-                                             QStringLiteral(BAG_WRITER), QStringLiteral("1")});
+    writer.start(QStringLiteral("setpriv"),
+                 {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                  QStringLiteral("--clear-groups"), QStringLiteral("--inh-caps=-all"),
+                  QStringLiteral(BAG_WRITER), QStringLiteral("1")});
     ASSERT_TRUE(writer.waitForFinished(20000));
-    QFile::setPermissions(dir.Path(), readable | writable | enterable | QFile::ReadUser | QFile::WriteUser);
+    QFile::setPermissions(dir.Path(),
+                          readable | writable | enterable | QFile::ReadUser | QFile::WriteUser);
     EXPECT_EQ(writer.exitCode(), 1);
     EXPECT_EQ(QString::fromUtf8(writer.readAllStandardError()),
-              QStringLiteral("В базу данных %1 нельзя записать: файл или его папка открыты только для чтения. "
-                             "Изменения не сохранены; разрешите запись и повторите.\n"
-                             "attempt to write a readonly database\n")
+              QStringLiteral(
+                  "В базу данных %1 нельзя записать: файл или его папка открыты только для чтения. "
+                  "Изменения не сохранены; разрешите запись и повторите.\n"
+                  "attempt to write a readonly database\n")
                   .arg(db));
     EXPECT_TRUE(writer.readAllStandardOutput().isEmpty()) << "nothing acknowledged";
     EXPECT_EQ(ReadFile(db), before);

@@ -20,14 +20,20 @@ namespace {
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
 TBagRow Row(const QString& bag, int package) {
-  return {bag, package, QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-          QStringLiteral("7701234567"), 2, QStringLiteral("Иванов И.И.")};
+  return {bag,
+          package,
+          QStringLiteral("ООО Ромашка"),
+          QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"),
+          2,
+          QStringLiteral("Иванов И.И.")};
 }
 
 // The bag numbers in register order, as the grid shows them.
 QStringList Bags(const TADOTable& table) {
   QStringList bags;
-  for (int row = 0; row < table.RecordCount(); ++row) bags << FieldDisplayText(table.Value(row, Bag));
+  for (int row = 0; row < table.RecordCount(); ++row)
+    bags << FieldDisplayText(table.Value(row, Bag));
   return bags;
 }
 

@@ -16,8 +16,13 @@ namespace {
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
 TBagRow Row(const QString& bag, QVariant package = QVariant(), QVariant symbol = QVariant()) {
-  return {bag, package, QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-          QStringLiteral("7701234567"), symbol, QStringLiteral("Иванов И.И.")};
+  return {bag,
+          package,
+          QStringLiteral("ООО Ромашка"),
+          QStringLiteral("40702810900000000001"),
+          QStringLiteral("7701234567"),
+          symbol,
+          QStringLiteral("Иванов И.И.")};
 }
 
 class StoreTest : public ::testing::Test {
@@ -48,7 +53,8 @@ TEST_F(StoreTest, OpenFetchesEveryRowWithTheFirstCurrentAndKeepsNulls) {
   EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
   EXPECT_FALSE(Table.Modified());
   EXPECT_EQ(FieldDisplayText(Table.FieldValue(Package)), QStringLiteral("5678"));
-  for (int field = Bag; field <= FullName; ++field) EXPECT_FALSE(Table.Value(1, field).isValid()) << field;
+  for (int field = Bag; field <= FullName; ++field)
+    EXPECT_FALSE(Table.Value(1, field).isValid()) << field;
   EXPECT_EQ(FieldDisplayText(Table.Value(1, Recipient)), QString());
 }
 
@@ -103,9 +109,10 @@ TEST_F(StoreTest, InsertGoesBeforeTheCurrentRecordAndAnUntouchedOneIsDroppedByTh
   EXPECT_EQ(FieldDisplayText(Table.Value(2, Bag)), QStringLiteral("2"));
   const std::vector<TBagRow> rows = ReadBags(Db);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[2], (TBagRow{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-                              QStringLiteral("Петров")}));
-  EXPECT_EQ(QueryValue(Db, QStringLiteral("SELECT ID FROM Clients WHERE \"ФИО\" = 'Петров'")), QVariant(qint64(3)))
+  EXPECT_EQ(rows[2], (TBagRow{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                              QVariant(), QStringLiteral("Петров")}));
+  EXPECT_EQ(QueryValue(Db, QStringLiteral("SELECT ID FROM Clients WHERE \"ФИО\" = 'Петров'")),
+            QVariant(qint64(3)))
       << "the key is left to the table";
 }
 
@@ -118,13 +125,16 @@ TEST_F(StoreTest, DeleteDropsANewRecordRemovesARowAndRefusesAnEmptyRegister) {
 
   Table.MoveTo(1);
   Table.Delete();
-  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3")) << "the next row becomes current";
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3"))
+      << "the next row becomes current";
   Table.Delete();
-  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1")) << "after the last, the previous";
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1"))
+      << "after the last, the previous";
   Table.Delete();
   EXPECT_EQ(Table.RecNo(), -1);
   EXPECT_TRUE(ReadBags(Db).empty());
-  EXPECT_EQ(Message([&] { Table.Delete(); }), QStringLiteral("Cannot perform this operation on an empty dataset"));
+  EXPECT_EQ(Message([&] { Table.Delete(); }),
+            QStringLiteral("Cannot perform this operation on an empty dataset"));
 }
 
 TEST_F(StoreTest, EditOnAnEmptyRegisterInserts) {
@@ -158,10 +168,14 @@ TEST_F(StoreTest, IntegerFieldsTakeOnlyIntegersAndKeepTheirValueOtherwise) {
     QVariant Stored;  // invalid: refused
   };
   const TCase cases[] = {
-      {QStringLiteral("42"), qint64(42)},           {QStringLiteral(" +7"), qint64(7)},
-      {QStringLiteral("-2147483648"), qint64(INT32_MIN)}, {QString(), QVariant()},
-      {QStringLiteral("2147483648"), QVariant()},   {QStringLiteral("1 "), QVariant()},
-      {QStringLiteral("   "), QVariant()},          {QStringLiteral("12a"), QVariant()},
+      {QStringLiteral("42"), qint64(42)},
+      {QStringLiteral(" +7"), qint64(7)},
+      {QStringLiteral("-2147483648"), qint64(INT32_MIN)},
+      {QString(), QVariant()},
+      {QStringLiteral("2147483648"), QVariant()},
+      {QStringLiteral("1 "), QVariant()},
+      {QStringLiteral("   "), QVariant()},
+      {QStringLiteral("12a"), QVariant()},
       {QStringLiteral("-"), QVariant()},
   };
   Table.Edit();
@@ -171,8 +185,9 @@ TEST_F(StoreTest, IntegerFieldsTakeOnlyIntegersAndKeepTheirValueOtherwise) {
       Table.SetFieldText(Package, c.Text);
       EXPECT_EQ(Table.FieldValue(Package), c.Stored) << c.Text.toStdString();
     } else {
-      EXPECT_EQ(Message([&] { Table.SetFieldText(Package, c.Text); }),
-                QStringLiteral("'%1' is not a valid integer value for field 'Номер пакета'").arg(c.Text));
+      EXPECT_EQ(
+          Message([&] { Table.SetFieldText(Package, c.Text); }),
+          QStringLiteral("'%1' is not a valid integer value for field 'Номер пакета'").arg(c.Text));
       EXPECT_EQ(Table.FieldValue(Package), QVariant(qint64(5))) << c.Text.toStdString();
     }
   }
@@ -180,11 +195,13 @@ TEST_F(StoreTest, IntegerFieldsTakeOnlyIntegersAndKeepTheirValueOtherwise) {
 
 TEST_F(StoreTest, AChangeByAnotherWriterMakesPostAndDeleteFailWithoutLosingEither) {
   Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20)});
-  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
+  ExecuteSql(
+      Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
   Table.Edit();
   Table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
   const QString changed = QStringLiteral(
-      "Row cannot be located for updating. Some values may have been changed since it was last read.");
+      "Row cannot be located for updating. Some values may have been changed since it was last "
+      "read.");
   EXPECT_EQ(Message([&] { Table.Post(); }), changed);
   EXPECT_EQ(Table.State(), TDataSetState::dsEdit);
   EXPECT_TRUE(Table.Modified());
@@ -194,7 +211,8 @@ TEST_F(StoreTest, AChangeByAnotherWriterMakesPostAndDeleteFailWithoutLosingEithe
 
   Table.Cancel();
   EXPECT_EQ(Message([&] { Table.Delete(); }),
-            QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it was last read."));
+            QStringLiteral("Row cannot be located for deleting. Some values may have been changed "
+                           "since it was last read."));
   EXPECT_EQ(Table.RecordCount(), 2);
 
   ExecuteSql(Db, QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '2'"));
@@ -210,7 +228,8 @@ TEST_F(StoreTest, AUniquenessRuleAddedByAnotherProgramRefusesTheDuplicateOnPost)
   ExecuteSql(Db, QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
   Table.Insert();
   Table.SetFieldText(Bag, QStringLiteral("1"));
-  EXPECT_EQ(Message([&] { Table.Post(); }), QStringLiteral("UNIQUE constraint failed: Clients.Номер сумки"));
+  EXPECT_EQ(Message([&] { Table.Post(); }),
+            QStringLiteral("UNIQUE constraint failed: Clients.Номер сумки"));
   EXPECT_EQ(Table.State(), TDataSetState::dsInsert);
   Table.SetFieldText(Bag, QStringLiteral("2"));
   Table.Post();
@@ -219,7 +238,8 @@ TEST_F(StoreTest, AUniquenessRuleAddedByAnotherProgramRefusesTheDuplicateOnPost)
 
 TEST_F(StoreTest, AValueOfAnotherTypeShowsAndStillMatchesOnPost) {
   CreateClientsDatabase(Db);
-  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер пакета\", \"Символ\") VALUES ('abc', 2.5)"));
+  ExecuteSql(
+      Db, QStringLiteral("INSERT INTO Clients (\"Номер пакета\", \"Символ\") VALUES ('abc', 2.5)"));
   Table.Open();
   EXPECT_EQ(FieldDisplayText(Table.FieldValue(Package)), QStringLiteral("abc"));
   Table.Edit();
@@ -232,11 +252,13 @@ TEST_F(StoreTest, AValueOfAnotherTypeShowsAndStillMatchesOnPost) {
 TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnlessChanged) {
   CreateClientsDatabase(Db);
   // "1", a stray byte, "2"; "ООО " and half a character: bytes another program left.
-  ExecuteSql(Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\", \"Получатель\", \"ФИО\") VALUES "
-                                "(CAST(X'31FF32' AS TEXT), CAST(X'D09ED09ED09E20D0' AS TEXT), 'Петров'),"
-                                "(CAST(X'FE' AS TEXT), 'ИП Ким', NULL)"));
+  ExecuteSql(
+      Db, QStringLiteral("INSERT INTO Clients (\"Номер сумки\", \"Получатель\", \"ФИО\") VALUES "
+                         "(CAST(X'31FF32' AS TEXT), CAST(X'D09ED09ED09E20D0' AS TEXT), 'Петров'),"
+                         "(CAST(X'FE' AS TEXT), 'ИП Ким', NULL)"));
   const QString stored = QStringLiteral(
-      "SELECT typeof(\"Номер сумки\") || ' ' || hex(\"Номер сумки\") || ' ' || hex(\"Получатель\") || ' ' || "
+      "SELECT typeof(\"Номер сумки\") || ' ' || hex(\"Номер сумки\") || ' ' || hex(\"Получатель\") "
+      "|| ' ' || "
       "\"ФИО\" FROM Clients WHERE rowid = 1");
   Table.Open();
   EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1\uFFFD2"));
@@ -245,14 +267,16 @@ TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnless
   Table.Edit();
   Table.SetFieldText(FullName, QStringLiteral("Сидоров"));
   Table.Post();
-  EXPECT_EQ(QueryValue(Db, stored), QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0 Сидоров")));
+  EXPECT_EQ(QueryValue(Db, stored),
+            QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0 Сидоров")));
 
   // Once more from what the post read back, then the operator's own text replaces the bytes.
   Table.Edit();
   Table.SetFieldText(Recipient, QStringLiteral("ООО Ромашка"));
   Table.Post();
-  EXPECT_EQ(QueryValue(Db, stored),
-            QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0A0D0BED0BCD0B0D188D0BAD0B0 Сидоров")));
+  EXPECT_EQ(
+      QueryValue(Db, stored),
+      QVariant(QStringLiteral("text 31FF32 D09ED09ED09E20D0A0D0BED0BCD0B0D188D0BAD0B0 Сидоров")));
 
   Table.MoveTo(1);
   Table.Delete();
@@ -261,7 +285,8 @@ TEST_F(StoreTest, TextThatIsNotUtf8ShowsReplacedIsFoundByItsBytesAndIsKeptUnless
 
 TEST_F(StoreTest, RefreshRecordDropsTheChangesAndReadsTheRowAgainOrLetsAGoneRowLeave) {
   Open({Row(QStringLiteral("1"), 10), Row(QStringLiteral("2"), 20), Row(QStringLiteral("3"), 30)});
-  ExecuteSql(Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
+  ExecuteSql(
+      Db, QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 99 WHERE \"Номер сумки\" = '1'"));
   Table.Edit();
   Table.SetFieldText(Recipient, QStringLiteral("ИП Сидоров"));
   EXPECT_TRUE(Table.RefreshRecord());
@@ -283,7 +308,8 @@ TEST_F(StoreTest, RefreshRecordDropsTheChangesAndReadsTheRowAgainOrLetsAGoneRowL
   EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("3")) << "the next row";
   EXPECT_EQ(Table.State(), TDataSetState::dsBrowse);
   EXPECT_FALSE(Table.RefreshRecord());
-  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1")) << "after the last, the previous";
+  EXPECT_EQ(FieldDisplayText(Table.FieldValue(Bag)), QStringLiteral("1"))
+      << "after the last, the previous";
 
   Table.Insert();
   EXPECT_TRUE(Table.RefreshRecord());
@@ -328,8 +354,10 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
   const char* updateElsewhere = "UPDATE Clients SET \"ФИО\" = 'Другой'";
   const char* deleteElsewhere = "DELETE FROM Clients";
   const TCase cases[] = {
-      {"no file", [](const QString&, TADOTable& table) { table.Open(); }, TDatabaseFailure::dfCannotOpen,
-       u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу из папки с "
+      {"no file", [](const QString&, TADOTable& table) { table.Open(); },
+       TDatabaseFailure::dfCannotOpen,
+       u"Не удалось открыть базу данных %1: файла нет или к нему нет доступа. Запустите программу "
+       u"из папки с "
        u"файлом db.mdb или проверьте права на него.\nunable to open database file"},
       {"not a database",
        [](const QString& db, TADOTable& table) {
@@ -351,16 +379,20 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
        u"В базе данных %1 нет таблицы Clients. Проверьте, что это файл db.mdb этой программы.\n"
        u"no such table: Clients"},
       {"a column missing",
-       createTable(QStringLiteral("\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", \"ФИО\"")),
+       createTable(QStringLiteral(
+           "\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", \"ФИО\"")),
        TDatabaseFailure::dfNoColumn,
-       u"В базе данных %1 в таблице сумок нет столбца «Символ». Верните столбец или возьмите файл db.mdb этой "
+       u"В базе данных %1 в таблице сумок нет столбца «Символ». Верните столбец или возьмите файл "
+       u"db.mdb этой "
        u"программы.\nno such column: Символ"},
       // SQLite matches names without case in ASCII only: to it this is another column.
       {"a column in capitals",
-       createTable(QStringLiteral("\"НОМЕР СУМКИ\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", "
-                                  "\"Символ\", \"ФИО\"")),
+       createTable(
+           QStringLiteral("\"НОМЕР СУМКИ\", \"Номер пакета\", \"Получатель\", \"Счет\", \"Инн\", "
+                          "\"Символ\", \"ФИО\"")),
        TDatabaseFailure::dfNoColumn,
-       u"В базе данных %1 в таблице сумок нет столбца «Номер сумки». Верните столбец или возьмите файл db.mdb "
+       u"В базе данных %1 в таблице сумок нет столбца «Номер сумки». Верните столбец или возьмите "
+       u"файл db.mdb "
        u"этой программы.\nno such column: Номер сумки"},
       {"locked by another desk",
        [](const QString& db, TADOTable& table) {
@@ -372,33 +404,47 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
          table.Post();
        },
        TDatabaseFailure::dfLocked,
-       u"База данных %1 занята другой программой или другим рабочим местом. Подождите немного и повторите "
+       u"База данных %1 занята другой программой или другим рабочим местом. Подождите немного и "
+       u"повторите "
        u"действие.\ndatabase is locked"},
       {"a unique bag number",
        [](const QString& db, TADOTable& table) {
          CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
-         ExecuteSql(db, QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
+         ExecuteSql(db,
+                    QStringLiteral("CREATE UNIQUE INDEX BagNumbers ON Clients (\"Номер сумки\")"));
          table.Open();
          table.Insert();
          table.SetFieldText(Bag, QStringLiteral("1"));
          table.Post();
        },
        TDatabaseFailure::dfConstraint,
-       u"База данных %1 не приняла запись: она нарушает правило таблицы (например, такой номер сумки уже есть). "
+       u"База данных %1 не приняла запись: она нарушает правило таблицы (например, такой номер "
+       u"сумки уже есть). "
        u"Исправьте данные и сохраните снова.\nUNIQUE constraint failed: Clients.Номер сумки"},
-      {"post of a bag changed elsewhere", change(updateElsewhere, false), TDatabaseFailure::dfChangedOnPost,
-       u"Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
-       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
-      {"post of a bag deleted elsewhere", change(deleteElsewhere, false), TDatabaseFailure::dfDeletedOnPost,
-       u"Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не сохранены.\n"
-       u"Row cannot be located for updating. Some values may have been changed since it was last read."},
-      {"delete of a bag changed elsewhere", change(updateElsewhere, true), TDatabaseFailure::dfChangedOnDelete,
-       u"Эту сумку изменили на другом рабочем месте, поэтому она не удалена. Проверьте её новые данные и удалите "
+      {"post of a bag changed elsewhere", change(updateElsewhere, false),
+       TDatabaseFailure::dfChangedOnPost,
+       u"Эту сумку изменили на другом рабочем месте, пока вы её правили: ваши изменения не "
+       u"сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last "
+       u"read."},
+      {"post of a bag deleted elsewhere", change(deleteElsewhere, false),
+       TDatabaseFailure::dfDeletedOnPost,
+       u"Эту сумку удалили на другом рабочем месте, пока вы её правили: ваши изменения не "
+       u"сохранены.\n"
+       u"Row cannot be located for updating. Some values may have been changed since it was last "
+       u"read."},
+      {"delete of a bag changed elsewhere", change(updateElsewhere, true),
+       TDatabaseFailure::dfChangedOnDelete,
+       u"Эту сумку изменили на другом рабочем месте, поэтому она не удалена. Проверьте её новые "
+       u"данные и удалите "
        u"снова, если нужно.\n"
-       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
-      {"delete of a bag deleted elsewhere", change(deleteElsewhere, true), TDatabaseFailure::dfDeletedOnDelete,
+       u"Row cannot be located for deleting. Some values may have been changed since it was last "
+       u"read."},
+      {"delete of a bag deleted elsewhere", change(deleteElsewhere, true),
+       TDatabaseFailure::dfDeletedOnDelete,
        u"Эту сумку уже удалили на другом рабочем месте.\n"
-       u"Row cannot be located for deleting. Some values may have been changed since it was last read."},
+       u"Row cannot be located for deleting. Some values may have been changed since it was last "
+       u"read."},
       {"delete in an empty register",
        [](const QString& db, TADOTable& table) {
          CreateClientsDatabase(db);
@@ -408,10 +454,13 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
        TDatabaseFailure::dfDataSet, u"Cannot perform this operation on an empty dataset"},
       {"disk full", reported(TDatabaseFailure::dfDiskFull, "database or disk is full"),
        TDatabaseFailure::dfDiskFull,
-       u"На диске с базой данных %1 не хватает места, изменения не сохранены. Освободите место и повторите.\n"
+       u"На диске с базой данных %1 не хватает места, изменения не сохранены. Освободите место и "
+       u"повторите.\n"
        u"database or disk is full"},
-      {"disk error", reported(TDatabaseFailure::dfIoError, "disk I/O error"), TDatabaseFailure::dfIoError,
-       u"Ошибка диска при работе с базой данных %1. Проверьте диск и повторите действие.\ndisk I/O error"},
+      {"disk error", reported(TDatabaseFailure::dfIoError, "disk I/O error"),
+       TDatabaseFailure::dfIoError,
+       u"Ошибка диска при работе с базой данных %1. Проверьте диск и повторите действие.\ndisk I/O "
+       u"error"},
       {"a damaged page of the table",
        [](const QString& db, TADOTable& table) {
          CreateClientsDatabase(db, {Row(QStringLiteral("1"))});
@@ -423,9 +472,12 @@ TEST(StoreFailures, EachReachesTheOperatorAsARussianSentenceWithTheTechnicalLine
          table.Open();
        },
        TDatabaseFailure::dfCorrupt,
-       u"База данных %1 повреждена. Восстановите db.mdb из резервной копии.\ndatabase disk image is malformed"},
-      {"anything else", reported(TDatabaseFailure::dfOther, "out of memory"), TDatabaseFailure::dfOther,
-       u"Ошибка базы данных %1. Повторите действие; если ошибка не уходит, обратитесь к администратору.\n"
+       u"База данных %1 повреждена. Восстановите db.mdb из резервной копии.\ndatabase disk image "
+       u"is malformed"},
+      {"anything else", reported(TDatabaseFailure::dfOther, "out of memory"),
+       TDatabaseFailure::dfOther,
+       u"Ошибка базы данных %1. Повторите действие; если ошибка не уходит, обратитесь к "
+       u"администратору.\n"
        u"out of memory"},
   };
   for (const TCase& c : cases) {
@@ -454,8 +506,11 @@ TEST_F(StoreTest, AHundredThousandBagsOpenAndTheLastOneCanBeChanged) {
   Table.Edit();
   Table.SetFieldText(Package, QStringLiteral("7"));
   Table.Post();
-  EXPECT_EQ(QueryValue(Db, QStringLiteral("SELECT \"Номер пакета\" FROM Clients WHERE \"Номер сумки\" = 'bag-100000'")),
-            QVariant(qint64(7)));
+  EXPECT_EQ(
+      QueryValue(Db,
+                 QStringLiteral(
+                     "SELECT \"Номер пакета\" FROM Clients WHERE \"Номер сумки\" = 'bag-100000'")),
+      QVariant(qint64(7)));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ const QString BagColumns = QStringLiteral(
 }  // namespace
 
 TServerRegister::TServerRegister()
-    : FOther(RegisterConnInfo(QStringLiteral("postgres"))), FConnection(TServerConnection{RegisterConnInfo()}) {
+    : FOther(RegisterConnInfo(QStringLiteral("postgres"))),
+      FConnection(TServerConnection{RegisterConnInfo()}) {
   Execute(QStringLiteral("SET client_min_messages = warning"));
 }
 
@@ -18,15 +19,19 @@ void TServerRegister::Create(const std::vector<TBagRow>& rows) {
   Execute(QStringLiteral("DROP INDEX IF EXISTS \"BagNumbers\""));
   Execute(QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
   for (const TBagRow& row : rows)
-    FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)").arg(BagColumns), row);
+    FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)")
+                       .arg(BagColumns),
+                   row);
 }
 
 std::vector<TBagRow> TServerRegister::Rows() {
-  const TPgResult result = FOther.Execute(QStringLiteral("SELECT %1 FROM \"Clients\" ORDER BY \"ID\"").arg(BagColumns));
+  const TPgResult result =
+      FOther.Execute(QStringLiteral("SELECT %1 FROM \"Clients\" ORDER BY \"ID\"").arg(BagColumns));
   std::vector<TBagRow> rows;
   for (int row = 0; row < result.RowCount(); ++row) {
     TBagRow values;
-    for (int column = 0; column < result.ColumnCount(); ++column) values.push_back(result.Value(row, column));
+    for (int column = 0; column < result.ColumnCount(); ++column)
+      values.push_back(result.Value(row, column));
     rows.push_back(values);
   }
   return rows;

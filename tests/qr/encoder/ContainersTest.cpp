@@ -74,7 +74,8 @@ TEST(BitArray, AppendsArraysAtEveryOffsetWithinAWord) {
       }
       joined.PushArray(tail);
       EXPECT_EQ(BitString(joined), expected) << offset << " + " << length;
-      EXPECT_EQ(joined.WordCount(), std::max(1, (offset + length + 31) / 32)) << offset << " + " << length;
+      EXPECT_EQ(joined.WordCount(), std::max(1, (offset + length + 31) / 32))
+          << offset << " + " << length;
     }
   }
   TBitArray doubled;

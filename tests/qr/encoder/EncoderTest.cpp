@@ -34,10 +34,10 @@ std::string ContentBits(const std::u16string& text, TQRMode mode) {
 }  // namespace
 
 TEST(Encoder, AlphanumericCodes) {
-  const std::pair<int, int> cases[] = {{'0', 0},  {'9', 9},  {'A', 10}, {'Z', 35}, {' ', 36}, {'$', 37},
-                                       {'%', 38}, {'*', 39}, {'+', 40}, {'-', 41}, {'.', 42}, {'/', 43},
-                                       {':', 44}, {'a', -1}, {'#', -1}, {0, -1},   {95, -1},  {96, -1},
-                                       {0x410, -1}, {-5, -1}};
+  const std::pair<int, int> cases[] = {{'0', 0},  {'9', 9},  {'A', 10}, {'Z', 35},   {' ', 36},
+                                       {'$', 37}, {'%', 38}, {'*', 39}, {'+', 40},   {'-', 41},
+                                       {'.', 42}, {'/', 43}, {':', 44}, {'a', -1},   {'#', -1},
+                                       {0, -1},   {95, -1},  {96, -1},  {0x410, -1}, {-5, -1}};
   for (const auto& [character, code] : cases) {
     EXPECT_EQ(AlphanumericCode(character), code) << character;
   }
@@ -99,10 +99,16 @@ TEST(Encoder, KeepsOnlyWhatTheModeAndEncodingCarry) {
 }
 
 TEST(Encoder, PacksNumericAndAlphanumericContent) {
-  EXPECT_EQ(ContentBits(u"01234567", TQRMode::Numeric), "0000001100" "0101011001" "1000011");
+  EXPECT_EQ(ContentBits(u"01234567", TQRMode::Numeric),
+            "0000001100"
+            "0101011001"
+            "1000011");
   EXPECT_EQ(ContentBits(u"8", TQRMode::Numeric), "1000");
   EXPECT_EQ(ContentBits(u"", TQRMode::Numeric), "");
-  EXPECT_EQ(ContentBits(u"AC-42", TQRMode::Alphanumeric), "00111001110" "11100111001" "000010");
+  EXPECT_EQ(ContentBits(u"AC-42", TQRMode::Alphanumeric),
+            "00111001110"
+            "11100111001"
+            "000010");
   EXPECT_EQ(ContentBits(u"AB", TQRMode::Alphanumeric), "00111001101");
   EXPECT_EQ(ContentBits(u"ABc1", TQRMode::Alphanumeric), "00111001101");  // stops at c
   EXPECT_EQ(ContentBits(u"123", TQRMode::Kanji), "");
@@ -135,11 +141,16 @@ TEST(Encoder, ModeIndicatorsAndCountFieldWidths) {
     int indicator;
     int widths[3];
   } cases[] = {
-      {TQRMode::Terminator, 0x0, {0, 0, 0}},        {TQRMode::Numeric, 0x1, {10, 12, 14}},
-      {TQRMode::Alphanumeric, 0x2, {9, 11, 13}},    {TQRMode::StructuredAppend, 0x3, {0, 0, 0}},
-      {TQRMode::Byte, 0x4, {8, 16, 16}},            {TQRMode::ECI, 0x7, {0, 0, 0}},
-      {TQRMode::Kanji, 0x8, {8, 10, 12}},           {TQRMode::FNC1FirstPosition, 0x5, {0, 0, 0}},
-      {TQRMode::FNC1SecondPosition, 0x9, {0, 0, 0}}, {TQRMode::Hanzi, 0xD, {8, 10, 12}},
+      {TQRMode::Terminator, 0x0, {0, 0, 0}},
+      {TQRMode::Numeric, 0x1, {10, 12, 14}},
+      {TQRMode::Alphanumeric, 0x2, {9, 11, 13}},
+      {TQRMode::StructuredAppend, 0x3, {0, 0, 0}},
+      {TQRMode::Byte, 0x4, {8, 16, 16}},
+      {TQRMode::ECI, 0x7, {0, 0, 0}},
+      {TQRMode::Kanji, 0x8, {8, 10, 12}},
+      {TQRMode::FNC1FirstPosition, 0x5, {0, 0, 0}},
+      {TQRMode::FNC1SecondPosition, 0x9, {0, 0, 0}},
+      {TQRMode::Hanzi, 0xD, {8, 10, 12}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ModeIndicator(c.mode), c.indicator);
@@ -157,7 +168,9 @@ TEST(Encoder, ModeIndicatorsAndCountFieldWidths) {
   TBitArray bits;
   encoder.AppendModeIndicator(TQRMode::Byte, bits);
   encoder.AppendCharCount(231, 10, TQRMode::Byte, bits);
-  EXPECT_EQ(BitString(bits), "0100" "0000000011100111");
+  EXPECT_EQ(BitString(bits),
+            "0100"
+            "0000000011100111");
 }
 
 TEST(Encoder, PadsWithTerminatorZerosAndAlternatingPadCodewords) {
@@ -166,28 +179,38 @@ TEST(Encoder, PadsWithTerminatorZerosAndAlternatingPadCodewords) {
     int dataCodewords;
     std::string added;
   } cases[] = {
-      {152, 19, ""},          // exactly full: no terminator
-      {151, 19, "0"},         {149, 19, "000"},
-      {148, 19, "0000"},      {147, 19, "00000"},  // terminator, then to the byte boundary
-      {140, 19, "0000" "11101100"},
-      {0, 3, "0000" "0000" "11101100" "00010001"},
+      {152, 19, ""},  // exactly full: no terminator
+      {151, 19, "0"},
+      {149, 19, "000"},
+      {148, 19, "0000"},
+      {147, 19, "00000"},  // terminator, then to the byte boundary
+      {140, 19,
+       "0000"
+       "11101100"},
+      {0, 3,
+       "0000"
+       "0000"
+       "11101100"
+       "00010001"},
   };
   for (const auto& c : cases) {
     TEncoder encoder;
     TBitArray bits;
     for (int i = 0; i < c.bits; ++i) bits.PushBit(true);
     encoder.PadToCapacity(c.dataCodewords, bits);
-    EXPECT_EQ(BitString(bits), std::string(static_cast<std::size_t>(c.bits), '1') + c.added) << c.bits;
+    EXPECT_EQ(BitString(bits), std::string(static_cast<std::size_t>(c.bits), '1') + c.added)
+        << c.bits;
   }
 }
 
 TEST(Encoder, CodewordsOfTheStandardNumericExample) {
   EXPECT_EQ(Hex(BytesOf(CodewordsAt(u"01234567", teNumeric, 1, 1))),
-            Hex({16, 32, 12, 86, 97, 128, 236, 17, 236, 17, 236, 17, 236, 17, 236, 17,  //
-                 165, 36, 212, 193, 237, 54, 199, 135, 44, 85}));
-  EXPECT_EQ(Hex(BytesOf(CodewordsAt(u"01234567", teNumeric, 0, 1))),
-            Hex({16, 32, 12, 86, 97, 128, 236, 17, 236, 17, 236, 17, 236, 17, 236, 17, 236, 17, 236,  //
-                 83, 85, 151, 103, 16, 5, 132}));
+            Hex({16,  32, 12,  86,  97,  128, 236, 17,  236, 17, 236, 17, 236, 17, 236, 17,  //
+                 165, 36, 212, 193, 237, 54,  199, 135, 44,  85}));
+  EXPECT_EQ(
+      Hex(BytesOf(CodewordsAt(u"01234567", teNumeric, 0, 1))),
+      Hex({16, 32, 12,  86,  97, 128, 236, 17, 236, 17, 236, 17, 236, 17, 236, 17, 236, 17, 236,  //
+           83, 85, 151, 103, 16, 5,   132}));
   const TQRCode code = Encode(u"01234567", teAuto, 1);
   EXPECT_EQ(code.QRMode(), TQRMode::Numeric);
   EXPECT_EQ(code.VersionNo(), 1);
@@ -199,7 +222,8 @@ TEST(Encoder, CodewordsOfTheStandardNumericExample) {
 
 TEST(Encoder, EmptyAutomaticTextHoldsOnlyTheByteOrderMark) {
   const std::string codewords = Hex(BytesOf(CodewordsAt(u"", teAuto, 0, 1)));
-  EXPECT_EQ(codewords.substr(0, 14), "403EFBBBF0EC11");  // Byte, count 3, EF BB BF, terminator, pads
+  EXPECT_EQ(codewords.substr(0, 14),
+            "403EFBBBF0EC11");  // Byte, count 3, EF BB BF, terminator, pads
   const TQRCode code = Encode(u"", teAuto, 0);
   EXPECT_EQ(code.VersionNo(), 1);
   EXPECT_EQ(code.QRMode(), TQRMode::Byte);
@@ -248,27 +272,30 @@ TEST(Encoder, TheChosenVersionHoldsItsOwnCountField) {
     int largest;  // characters at `version`; one more needs version + 1
     int version;
   } cases[] = {
-      {0, TQRMode::Numeric, 552, 9},       {0, TQRMode::Numeric, 3283, 26},
-      {1, TQRMode::Numeric, 432, 9},       {1, TQRMode::Numeric, 2544, 26},
-      {2, TQRMode::Numeric, 312, 9},       {2, TQRMode::Numeric, 1804, 26},
-      {3, TQRMode::Numeric, 235, 9},       {3, TQRMode::Numeric, 1425, 26},
-      {0, TQRMode::Alphanumeric, 335, 9},  {0, TQRMode::Alphanumeric, 1990, 26},
-      {1, TQRMode::Alphanumeric, 262, 9},  {1, TQRMode::Alphanumeric, 1542, 26},
-      {2, TQRMode::Alphanumeric, 189, 9},  {2, TQRMode::Alphanumeric, 1094, 26},
-      {3, TQRMode::Alphanumeric, 143, 9},  {3, TQRMode::Alphanumeric, 864, 26},
-      {0, TQRMode::Byte, 230, 9},          {0, TQRMode::Byte, 1367, 26},
-      {1, TQRMode::Byte, 180, 9},          {1, TQRMode::Byte, 1059, 26},
-      {2, TQRMode::Byte, 130, 9},          {2, TQRMode::Byte, 751, 26},
-      {3, TQRMode::Byte, 98, 9},           {3, TQRMode::Byte, 593, 26},
+      {0, TQRMode::Numeric, 552, 9},      {0, TQRMode::Numeric, 3283, 26},
+      {1, TQRMode::Numeric, 432, 9},      {1, TQRMode::Numeric, 2544, 26},
+      {2, TQRMode::Numeric, 312, 9},      {2, TQRMode::Numeric, 1804, 26},
+      {3, TQRMode::Numeric, 235, 9},      {3, TQRMode::Numeric, 1425, 26},
+      {0, TQRMode::Alphanumeric, 335, 9}, {0, TQRMode::Alphanumeric, 1990, 26},
+      {1, TQRMode::Alphanumeric, 262, 9}, {1, TQRMode::Alphanumeric, 1542, 26},
+      {2, TQRMode::Alphanumeric, 189, 9}, {2, TQRMode::Alphanumeric, 1094, 26},
+      {3, TQRMode::Alphanumeric, 143, 9}, {3, TQRMode::Alphanumeric, 864, 26},
+      {0, TQRMode::Byte, 230, 9},         {0, TQRMode::Byte, 1367, 26},
+      {1, TQRMode::Byte, 180, 9},         {1, TQRMode::Byte, 1059, 26},
+      {2, TQRMode::Byte, 130, 9},         {2, TQRMode::Byte, 751, 26},
+      {3, TQRMode::Byte, 98, 9},          {3, TQRMode::Byte, 593, 26},
   };
   for (const auto& c : cases) {
-    const char16_t character = c.mode == TQRMode::Numeric ? u'7' : c.mode == TQRMode::Alphanumeric ? u'Z' : u'z';
+    const char16_t character = c.mode == TQRMode::Numeric        ? u'7'
+                               : c.mode == TQRMode::Alphanumeric ? u'Z'
+                                                                 : u'z';
     for (const int extra : {0, 1}) {
       const std::size_t length = static_cast<std::size_t>(c.largest + extra);
       const TQRCode code = Encode(std::u16string(length, character), teAuto, c.level);
       EXPECT_EQ(code.QRMode(), c.mode) << length;
       EXPECT_EQ(code.VersionNo(), c.version + extra)
-          << "mode " << static_cast<int>(c.mode) << " level " << c.level << ", " << length << " characters";
+          << "mode " << static_cast<int>(c.mode) << " level " << c.level << ", " << length
+          << " characters";
     }
   }
 }
@@ -278,8 +305,9 @@ TEST(Encoder, SplitsBlocksShortFirst) {
   const struct {
     int total, data, blocks, index, dataOut, ecOut;
   } cases[] = {
-      {134, 62, 4, 0, 15, 18}, {134, 62, 4, 1, 15, 18}, {134, 62, 4, 2, 16, 18}, {134, 62, 4, 3, 16, 18},
-      {26, 16, 1, 0, 16, 10},  {3706, 2956, 25, 18, 118, 30}, {3706, 2956, 25, 19, 119, 30},
+      {134, 62, 4, 0, 15, 18},       {134, 62, 4, 1, 15, 18}, {134, 62, 4, 2, 16, 18},
+      {134, 62, 4, 3, 16, 18},       {26, 16, 1, 0, 16, 10},  {3706, 2956, 25, 18, 118, 30},
+      {3706, 2956, 25, 19, 119, 30},
   };
   for (const auto& c : cases) {
     const TEncoder::TBlockSizes sizes = encoder.SplitBlockSizes(c.total, c.data, c.blocks, c.index);
@@ -303,11 +331,13 @@ TEST(Encoder, InterleavesVersionFiveQ) {
   const int starts[] = {0, 15, 30, 46, 62};
   for (int block = 0; block < 4; ++block) {
     std::vector<std::uint8_t> blockData;
-    for (int i = starts[block]; i < starts[block + 1]; ++i) blockData.push_back(static_cast<std::uint8_t>(i));
+    for (int i = starts[block]; i < starts[block + 1]; ++i)
+      blockData.push_back(static_cast<std::uint8_t>(i));
     const std::vector<std::uint8_t> ec = encoder.ComputeBlockEC(blockData, 18);
     ASSERT_EQ(ec.size(), 18u);
     for (std::size_t j = 0; j < ec.size(); ++j) {
-      EXPECT_EQ(bytes[62 + 4 * j + static_cast<std::size_t>(block)], ec[j]) << "block " << block << " ec " << j;
+      EXPECT_EQ(bytes[62 + 4 * j + static_cast<std::size_t>(block)], ec[j])
+          << "block " << block << " ec " << j;
     }
   }
 }
@@ -334,7 +364,8 @@ TEST(Encoder, FillsTheCodeRecordFromEncodeSymbol) {
   for (int mask = 0; mask < 8; ++mask) {
     penalties.push_back(encoder.MaskPenalty(*SymbolAt(u"123", teNumeric, 2, 1, mask)));
   }
-  EXPECT_EQ(code.MaskNo(), std::min_element(penalties.begin(), penalties.end()) - penalties.begin());
+  EXPECT_EQ(code.MaskNo(),
+            std::min_element(penalties.begin(), penalties.end()) - penalties.begin());
 }
 
 namespace {
@@ -349,11 +380,13 @@ public:
     Calls.push_back("SelectMode " + std::to_string(encoding));
     return mode;
   }
-  void KeepEncodable(const std::u16string& text, TQRMode mode, int encoding, std::u16string& filtered) override {
+  void KeepEncodable(const std::u16string& text, TQRMode mode, int encoding,
+                     std::u16string& filtered) override {
     Calls.push_back("KeepEncodable " + std::to_string(encoding));
     TEncoder::KeepEncodable(text, mode, encoding, filtered);
   }
-  void AppendContentBits(const std::u16string& filtered, TQRMode mode, TBitArray& bits, int encoding) override {
+  void AppendContentBits(const std::u16string& filtered, TQRMode mode, TBitArray& bits,
+                         int encoding) override {
     Calls.push_back("AppendContentBits " + std::to_string(encoding));
     TEncoder::AppendContentBits(filtered, mode, bits, encoding);
   }

@@ -56,13 +56,14 @@ TBitArray CodewordsAt(const std::u16string& text, int encoding, int levelOrdinal
   encoder.AppendModeIndicator(mode, header);
   const int count = mode == TQRMode::Byte ? content.ByteCount() : static_cast<int>(filtered.size());
   TBitArray codewords;
-  encoder.BuildCodewords(header, count, content, mode, *TVersion::VersionByNumber(versionNo), LevelOf(levelOrdinal),
-                         codewords);
+  encoder.BuildCodewords(header, count, content, mode, *TVersion::VersionByNumber(versionNo),
+                         LevelOf(levelOrdinal), codewords);
   return codewords;
 }
 
 TUnmaskedLayout::TUnmaskedLayout(const TBitArray& codewords, int levelOrdinal, int versionNo)
-    : Level(LevelOf(levelOrdinal)), Modules(17 + 4 * versionNo, 17 + 4 * versionNo),
+    : Level(LevelOf(levelOrdinal)),
+      Modules(17 + 4 * versionNo, 17 + 4 * versionNo),
       DataModules(17 + 4 * versionNo, 17 + 4 * versionNo) {
   TMatrixUtil().LayOutUnmasked(codewords, Level, versionNo, Modules, DataModules);
 }
@@ -75,7 +76,8 @@ TByteMatrix TUnmaskedLayout::Masked(int mask) const {
 
 std::unique_ptr<TByteMatrix> SymbolAt(const std::u16string& text, int encoding, int levelOrdinal,
                                       int versionNo, int mask) {
-  const TUnmaskedLayout layout(CodewordsAt(text, encoding, levelOrdinal, versionNo), levelOrdinal, versionNo);
+  const TUnmaskedLayout layout(CodewordsAt(text, encoding, levelOrdinal, versionNo), levelOrdinal,
+                               versionNo);
   return std::make_unique<TByteMatrix>(layout.Masked(mask));
 }
 

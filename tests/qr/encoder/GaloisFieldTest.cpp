@@ -40,7 +40,8 @@ TEST(GenericGFPoly, NormalisesLeadingZeros) {
     std::vector<int> in;
     std::vector<int> out;
   } cases[] = {
-      {{0, 0, 0}, {0}}, {{0, 5, 0}, {5, 0}}, {{7}, {7}}, {{0}, {0}}, {{}, {}}, {{3, 0, 1}, {3, 0, 1}},
+      {{0, 0, 0}, {0}}, {{0, 5, 0}, {5, 0}},    {{7}, {7}}, {{0}, {0}},
+      {{}, {}},         {{3, 0, 1}, {3, 0, 1}},
   };
   for (const auto& c : cases) {
     const TGenericGFPoly* poly = TGenericGFPoly::Create(*field, c.in);

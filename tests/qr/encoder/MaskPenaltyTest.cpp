@@ -20,18 +20,14 @@ TEST(MaskPenalty, RuleOneScoresRunsOfFiveAndMore) {
     std::string row;
     int penalty;
   } cases[] = {
-      {"0000", 0},
-      {"00000", 3},
-      {"0000000", 5},
-      {"000000000000000000000", 19},
-      {"1111101111", 3},
-      {"111110000011111", 9},
-      {"010101010101", 0},
+      {"0000", 0},       {"00000", 3},           {"0000000", 5},      {"000000000000000000000", 19},
+      {"1111101111", 3}, {"111110000011111", 9}, {"010101010101", 0},
   };
   const TEncoder encoder;
   for (const auto& c : cases) {
     EXPECT_EQ(encoder.PenaltyRule1(Row(c.row)), c.penalty) << c.row;
-    EXPECT_EQ(encoder.PenaltyRule1(MatrixFromRows(Transposed(c.row))), c.penalty) << c.row << " as a column";
+    EXPECT_EQ(encoder.PenaltyRule1(MatrixFromRows(Transposed(c.row))), c.penalty)
+        << c.row << " as a column";
   }
   EXPECT_EQ(encoder.PenaltyRule1(TByteMatrix(21, 21)), 2 * 21 * 19);
 }
@@ -49,18 +45,19 @@ TEST(MaskPenalty, RuleThreeScoresFinderLikePatternsWithLightOnOneSide) {
     std::string row;
     int penalty;
   } cases[] = {
-      {"00001011101", 40},       // light before
-      {"10111010000", 40},       // light after
-      {"000010111010000", 40},   // both sides count once
-      {"1011101", 0},            // no room on either side
-      {"10111010001", 0},        // after not all light, nothing before
-      {"00011011101", 0},        // before not all light
+      {"00001011101", 40},      // light before
+      {"10111010000", 40},      // light after
+      {"000010111010000", 40},  // both sides count once
+      {"1011101", 0},           // no room on either side
+      {"10111010001", 0},       // after not all light, nothing before
+      {"00011011101", 0},       // before not all light
       {"0000101110100001011101", 80},
   };
   const TEncoder encoder;
   for (const auto& c : cases) {
     EXPECT_EQ(encoder.PenaltyRule3(Row(c.row)), c.penalty) << c.row;
-    EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(c.row))), c.penalty) << c.row << " as a column";
+    EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(c.row))), c.penalty)
+        << c.row << " as a column";
   }
 }
 
@@ -71,7 +68,8 @@ TEST(MaskPenalty, RuleFourScoresWholeFivePercentStepsFromHalf) {
   } cases[] = {{50, 0}, {46, 0}, {54, 0}, {45, 10}, {55, 10}, {62, 20}, {0, 100}, {100, 100}};
   const TEncoder encoder;
   for (const auto& c : cases) {
-    const std::string row = std::string(static_cast<std::size_t>(c.dark), '1') + std::string(static_cast<std::size_t>(100 - c.dark), '0');
+    const std::string row = std::string(static_cast<std::size_t>(c.dark), '1') +
+                            std::string(static_cast<std::size_t>(100 - c.dark), '0');
     EXPECT_EQ(encoder.PenaltyRule4(Row(row)), c.penalty) << c.dark << "%";
   }
 }
@@ -79,8 +77,8 @@ TEST(MaskPenalty, RuleFourScoresWholeFivePercentStepsFromHalf) {
 TEST(MaskPenalty, IsTheSumOfTheFourRules) {
   const TByteMatrix m = MatrixFromRows({"000001011101", "110011000111", "110000101010"});
   const TEncoder encoder;
-  EXPECT_EQ(encoder.MaskPenalty(m),
-            encoder.PenaltyRule1(m) + encoder.PenaltyRule2(m) + encoder.PenaltyRule3(m) + encoder.PenaltyRule4(m));
+  EXPECT_EQ(encoder.MaskPenalty(m), encoder.PenaltyRule1(m) + encoder.PenaltyRule2(m) +
+                                        encoder.PenaltyRule3(m) + encoder.PenaltyRule4(m));
   EXPECT_GT(encoder.PenaltyRule1(m), 0);
   EXPECT_GT(encoder.PenaltyRule2(m), 0);
   EXPECT_GT(encoder.PenaltyRule3(m), 0);
@@ -96,20 +94,20 @@ TEST(MaskPenalty, LinesOfTheWidestSymbolScoreAcrossWordBoundaries) {
     std::string piece;
     int rule1, rule2OfTwoRows, rule3;
   } cases[] = {
-      {60, "1111111", 5, 18, 0},
-      {124, "1111111", 5, 18, 0},
-      {60, "10111010000", 3, 18, 40},
-      {120, "00001011101", 3, 18, 40},
-      {170, "0000000", 6, 21, 0},
+      {60, "1111111", 5, 18, 0},       {124, "1111111", 5, 18, 0}, {60, "10111010000", 3, 18, 40},
+      {120, "00001011101", 3, 18, 40}, {170, "0000000", 6, 21, 0},
   };
   const TEncoder encoder;
   for (const auto& c : cases) {
-    const std::string line = alternating.substr(0, c.at) + c.piece + alternating.substr(c.at + c.piece.size());
+    const std::string line =
+        alternating.substr(0, c.at) + c.piece + alternating.substr(c.at + c.piece.size());
     EXPECT_EQ(encoder.PenaltyRule1(Row(line)), c.rule1) << line;
-    EXPECT_EQ(encoder.PenaltyRule1(MatrixFromRows(Transposed(line))), c.rule1) << line << " as a column";
+    EXPECT_EQ(encoder.PenaltyRule1(MatrixFromRows(Transposed(line))), c.rule1)
+        << line << " as a column";
     EXPECT_EQ(encoder.PenaltyRule2(MatrixFromRows({line, line})), c.rule2OfTwoRows) << line;
     EXPECT_EQ(encoder.PenaltyRule3(Row(line)), c.rule3) << line;
-    EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(line))), c.rule3) << line << " as a column";
+    EXPECT_EQ(encoder.PenaltyRule3(MatrixFromRows(Transposed(line))), c.rule3)
+        << line << " as a column";
   }
 }
 

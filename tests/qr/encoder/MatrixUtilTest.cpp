@@ -70,7 +70,8 @@ TEST(MatrixUtil, VersionWordsAreBCHCodewordsEightApart) {
   EXPECT_EQ(words.back(), 0x28C69);
   for (std::size_t i = 0; i < words.size(); ++i) {
     for (std::size_t j = i + 1; j < words.size(); ++j) {
-      EXPECT_GE(std::popcount(static_cast<unsigned>(words[i] ^ words[j])), 8) << i + 7 << " vs " << j + 7;
+      EXPECT_GE(std::popcount(static_cast<unsigned>(words[i] ^ words[j])), 8)
+          << i + 7 << " vs " << j + 7;
     }
   }
   EXPECT_EQ(TMatrixUtil::HighestBitPosition(0), 0);
@@ -93,7 +94,7 @@ TEST(MatrixUtil, VersionOneHasFindersTimingAndTheDarkModule) {
                 finderRows[static_cast<std::size_t>(y)]);
     }
   }
-  EXPECT_EQ(RowsOf(m)[7].substr(0, 8), "00000000");   // separators
+  EXPECT_EQ(RowsOf(m)[7].substr(0, 8), "00000000");  // separators
   EXPECT_EQ(RowsOf(m)[7].substr(13, 8), "00000000");
   EXPECT_EQ(RowsOf(m)[13].substr(0, 8), "00000000");
 }
@@ -115,13 +116,15 @@ TEST(MatrixUtil, AlignmentPatternsSkipTheFinderCorners) {
         // Inside a finder the 5 x 5 middle looks alike; only count away from them.
         const bool left = x < 9;
         const bool top = y < 9;
-        const bool nearFinder = (left && top) || (left && y > m.RowCount() - 10) || (top && x > m.ColCount() - 10);
+        const bool nearFinder =
+            (left && top) || (left && y > m.RowCount() - 10) || (top && x > m.ColCount() - 10);
         if (!nearFinder && IsAlignmentAt(m, x, y)) found.insert({x, y});
       }
     }
     EXPECT_EQ(found, c.centres) << "version " << c.version;
   }
-  EXPECT_EQ(TMatrixUtil::AlignmentCentreTable[39], (TMatrixUtil::TAlignmentCentres{6, 30, 58, 86, 114, 142, 170}));
+  EXPECT_EQ(TMatrixUtil::AlignmentCentreTable[39],
+            (TMatrixUtil::TAlignmentCentres{6, 30, 58, 86, 114, 142, 170}));
 }
 
 TEST(MatrixUtil, VersionInformationFromSeven) {
@@ -145,15 +148,24 @@ TEST(MatrixUtil, DataRegionHoldsAllCodewordsOfEveryVersion) {
     for (const auto& row : m.CellRows()) {
       empty += static_cast<int>(std::count(row.begin(), row.end(), TByteMatrix::EmptyCell));
     }
-    const int remainder = v == 1 ? 0 : v <= 6 ? 7 : v <= 13 ? 0 : v <= 20 ? 3 : v <= 27 ? 4 : v <= 34 ? 3 : 0;
-    EXPECT_EQ(empty, 8 * TVersion::VersionByNumber(v)->CodewordCount() + remainder) << "version " << v;
+    const int remainder = v == 1    ? 0
+                          : v <= 6  ? 7
+                          : v <= 13 ? 0
+                          : v <= 20 ? 3
+                          : v <= 27 ? 4
+                          : v <= 34 ? 3
+                                    : 0;
+    EXPECT_EQ(empty, 8 * TVersion::VersionByNumber(v)->CodewordCount() + remainder)
+        << "version " << v;
 
     const TUnmaskedLayout layout(TBitArray(), 0, v);
     for (int y = 0; y < m.RowCount(); ++y) {
       for (int x = 0; x < m.ColCount(); ++x) {
         const bool data = m.Cell(x, y) == -1;
-        ASSERT_EQ(layout.DataModules.Cell(x, y), data ? 1 : 0) << "version " << v << " at " << x << "," << y;
-        ASSERT_EQ(layout.Modules.Cell(x, y), data ? 0 : m.Cell(x, y)) << "version " << v << " at " << x << "," << y;
+        ASSERT_EQ(layout.DataModules.Cell(x, y), data ? 1 : 0)
+            << "version " << v << " at " << x << "," << y;
+        ASSERT_EQ(layout.Modules.Cell(x, y), data ? 0 : m.Cell(x, y))
+            << "version " << v << " at " << x << "," << y;
       }
     }
   }
@@ -206,19 +218,23 @@ TEST(MatrixUtil, MaskInvertsTheDataModulesWhereItsConditionHolds) {
   for (int v = 1; v <= 40; ++v) {
     const int level = v % 4;
     const TUnmaskedLayout layout(
-        CodewordsAt(u"MASK TRIAL " + std::u16string(static_cast<std::size_t>(v), u'7'), teAuto, level, v), level, v);
+        CodewordsAt(u"MASK TRIAL " + std::u16string(static_cast<std::size_t>(v), u'7'), teAuto,
+                    level, v),
+        level, v);
     const int side = 17 + 4 * v;
     for (int mask = 0; mask < 8; ++mask) {
       TByteMatrix expected = layout.Modules;
       TMatrixUtil().PlaceFormatInfo(LevelOf(level), mask, expected);
       for (int i = 0; i < side; ++i) {
         for (int j = 0; j < side; ++j) {
-          if (layout.DataModules.Cell(j, i) == 1 && conditions[static_cast<std::size_t>(mask)](i, j)) {
+          if (layout.DataModules.Cell(j, i) == 1 &&
+              conditions[static_cast<std::size_t>(mask)](i, j)) {
             expected.SetCell(j, i, 1 - expected.Cell(j, i));
           }
         }
       }
-      ASSERT_EQ(RowsOf(layout.Masked(mask)), RowsOf(expected)) << "version " << v << " mask " << mask;
+      ASSERT_EQ(RowsOf(layout.Masked(mask)), RowsOf(expected))
+          << "version " << v << " mask " << mask;
     }
   }
 }

@@ -142,7 +142,8 @@ int TPlainPenalty::Rule2(const TByteMatrix& m) {
   for (int y = 0; y + 1 < m.RowCount(); ++y) {
     for (int x = 0; x + 1 < m.ColCount(); ++x) {
       const bool dark = IsDark(m, x, y);
-      if (IsDark(m, x + 1, y) == dark && IsDark(m, x, y + 1) == dark && IsDark(m, x + 1, y + 1) == dark) {
+      if (IsDark(m, x + 1, y) == dark && IsDark(m, x, y + 1) == dark &&
+          IsDark(m, x + 1, y + 1) == dark) {
         penalty += 3;
       }
     }
@@ -166,7 +167,8 @@ int TPlainPenalty::Rule3(const TByteMatrix& m, bool outsideIsLight) {
       };
       for (int i = 0; i + 7 <= length; ++i) {
         bool match = true;
-        for (int k = 0; k < 7 && match; ++k) match = DarkAlong(m, alongRows, line, i + k) == pattern[k];
+        for (int k = 0; k < 7 && match; ++k)
+          match = DarkAlong(m, alongRows, line, i + k) == pattern[k];
         if (match && (fourLight(i + 7) || fourLight(i - 4))) penalty += 40;
       }
     }

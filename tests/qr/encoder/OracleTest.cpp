@@ -16,7 +16,7 @@ namespace {
 // One content of the corpus, written as UTF-8.
 struct TContent {
   std::string Utf8;
-  int Encoding;  // teAuto, teNumeric, teAlphanumeric or teUTF8
+  int Encoding;         // teAuto, teNumeric, teAlphanumeric or teUTF8
   std::string Mode;     // segno's name of the mode our encoder picks
   std::string Charset;  // the Python codec of the byte-mode bytes, "-" otherwise
 
@@ -40,14 +40,19 @@ TContent Utf8(std::string text) { return {std::move(text), teUTF8, "byte", "utf-
 const char* const LevelNames = "LMQH";
 
 TQRMode ModeOf(const TContent& content) {
-  return content.Mode == "numeric" ? TQRMode::Numeric : content.Mode == "alphanumeric" ? TQRMode::Alphanumeric : TQRMode::Byte;
+  return content.Mode == "numeric"        ? TQRMode::Numeric
+         : content.Mode == "alphanumeric" ? TQRMode::Alphanumeric
+                                          : TQRMode::Byte;
 }
 
 // Bits of mode indicator, count and content in a symbol of versionNo.
 int StreamBits(const TContent& content, int versionNo) {
   const TQRMode mode = ModeOf(content);
-  const int n = static_cast<int>(mode == TQRMode::Byte ? content.Bytes().size() : content.Utf8.size());
-  const int contentBits = mode == TQRMode::Numeric        ? 10 * (n / 3) + (n % 3 == 2 ? 7 : n % 3 == 1 ? 4 : 0)
+  const int n =
+      static_cast<int>(mode == TQRMode::Byte ? content.Bytes().size() : content.Utf8.size());
+  const int contentBits = mode == TQRMode::Numeric        ? 10 * (n / 3) + (n % 3 == 2   ? 7
+                                                                            : n % 3 == 1 ? 4
+                                                                                         : 0)
                           : mode == TQRMode::Alphanumeric ? 11 * (n / 2) + 6 * (n % 2)
                                                           : 8 * n;
   return 4 + CountFieldWidth(mode, versionNo) + contentBits;
@@ -78,14 +83,18 @@ std::vector<TContent> FixedTexts() {
       Latin1("caf\xC3\xA9 cr\xC3\xA8me \xC2\xA9 \xC3\xBF"),
       Latin1("a\r\nb\tc"),
       Utf8Bom(""),
-      Utf8Bom("\xD0\xA1\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB0 \xE2\x84\x96" "123"),
-      Utf8Bom("\xD0\x9D\xD0\xBE\xD0\xBC\xD0\xB5\xD1\x80 \xD1\x81\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB8: 0012345\r\n"
+      Utf8Bom("\xD0\xA1\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB0 \xE2\x84\x96"
+              "123"),
+      Utf8Bom("\xD0\x9D\xD0\xBE\xD0\xBC\xD0\xB5\xD1\x80 \xD1\x81\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB8: "
+              "0012345\r\n"
               "\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x83\xD1\x87\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C: "
-              "\xD0\x9E\xD0\x9E\xD0\x9E \xC2\xAB\xD0\xA0\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x88\xD0\xBA\xD0\xB0\xC2\xBB\r\n"
+              "\xD0\x9E\xD0\x9E\xD0\x9E "
+              "\xC2\xAB\xD0\xA0\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x88\xD0\xBA\xD0\xB0\xC2\xBB\r\n"
               "\xD0\xA1\xD1\x87\xD0\xB5\xD1\x82: 40702810900000012345\r\n"
               "\xD0\x98\xD0\x9D\xD0\x9D: 7701234567\r\n"
               "\xD0\xA1\xD1\x83\xD0\xBC\xD0\xBC\xD0\xB0: 125400.50\r\n"
-              "\xD0\xA4\xD0\x98\xD0\x9E: \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2 \xD0\x98. \xD0\x98.\r\n"),
+              "\xD0\xA4\xD0\x98\xD0\x9E: \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2 "
+              "\xD0\x98. \xD0\x98.\r\n"),
       Utf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80"),
       Utf8("\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
   };
@@ -182,13 +191,14 @@ std::vector<TSegnoSymbol> AskSegno(const std::vector<TCase>& cases) {
   {
     std::ofstream requests(dir.Path() / "requests.txt");
     for (const TCase& c : cases) {
-      requests << c.Content.Mode << ' ' << c.Content.Charset << ' ' << LevelNames[c.Level] << ' ' << c.Version
-               << ' ' << c.Mask << ' ' << Utf16BeHex(c.Content.Text()) << '\n';
+      requests << c.Content.Mode << ' ' << c.Content.Charset << ' ' << LevelNames[c.Level] << ' '
+               << c.Version << ' ' << c.Mask << ' ' << Utf16BeHex(c.Content.Text()) << '\n';
     }
   }
   int status = 0;
-  RunCapture(std::string(ORACLE_PYTHON) + " " + SEGNO_ORACLE_SCRIPT + " " + (dir.Path() / "requests.txt").string() +
-                 " " + (dir.Path() / "symbols.txt").string(),
+  RunCapture(std::string(ORACLE_PYTHON) + " " + SEGNO_ORACLE_SCRIPT + " " +
+                 (dir.Path() / "requests.txt").string() + " " +
+                 (dir.Path() / "symbols.txt").string(),
              &status);
   EXPECT_EQ(status, 0) << "segno failed";
   std::vector<TSegnoSymbol> symbols;
@@ -206,8 +216,9 @@ std::vector<TSegnoSymbol> AskSegno(const std::vector<TCase>& cases) {
 
 std::string Describe(const TCase& c) {
   std::ostringstream text;
-  text << c.Content.Mode << "/" << c.Content.Charset << " level " << LevelNames[c.Level] << " version "
-       << c.Version << " mask " << c.Mask << " text " << c.Content.Utf8.substr(0, 40);
+  text << c.Content.Mode << "/" << c.Content.Charset << " level " << LevelNames[c.Level]
+       << " version " << c.Version << " mask " << c.Mask << " text "
+       << c.Content.Utf8.substr(0, 40);
   return text.str();
 }
 
@@ -220,7 +231,8 @@ TEST(EncoderOracle, LaysOutTheModulesSegnoDoesAtEveryVersionLevelAndMask) {
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const TCase& c = cases[i];
     EXPECT_EQ(segno[i].BytesHex, HexOrDash(c.Content.Bytes())) << Describe(c);
-    EXPECT_EQ(RowsOf(*SymbolAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version, c.Mask)), segno[i].Rows)
+    EXPECT_EQ(RowsOf(*SymbolAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version, c.Mask)),
+              segno[i].Rows)
         << Describe(c);
   }
 }
@@ -236,7 +248,8 @@ int PenaltyAsSegnoScoresIt(const TByteMatrix& symbol) {
   TByteMatrix bare(symbol.ColCount(), symbol.RowCount());
   for (int y = 0; y < side; ++y) {
     for (int x = 0; x < side; ++x) {
-      const bool formatCell = (x == 8 && (y <= 8 || y >= side - 8)) || (y == 8 && (x <= 8 || x >= side - 8));
+      const bool formatCell =
+          (x == 8 && (y <= 8 || y >= side - 8)) || (y == 8 && (x <= 8 || x >= side - 8));
       const bool timing = x == 6 || y == 6;
       const bool versionCell = side >= 45 && ((x < 6 && y >= side - 11 && y < side - 8) ||
                                               (y < 6 && x >= side - 11 && x < side - 8));
@@ -244,12 +257,13 @@ int PenaltyAsSegnoScoresIt(const TByteMatrix& symbol) {
       bare.SetCell(x, y, cell);
     }
   }
-  return TPlainPenalty::Rule1(bare) + TPlainPenalty::Rule2(bare) + TPlainPenalty::Rule3(bare, true) +
-         TPlainPenalty::Rule4(bare);
+  return TPlainPenalty::Rule1(bare) + TPlainPenalty::Rule2(bare) +
+         TPlainPenalty::Rule3(bare, true) + TPlainPenalty::Rule4(bare);
 }
 
 int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
-  const TUnmaskedLayout layout(CodewordsAt(content.Text(), content.Encoding, level, versionNo), level, versionNo);
+  const TUnmaskedLayout layout(CodewordsAt(content.Text(), content.Encoding, level, versionNo),
+                               level, versionNo);
   int best = -1;
   int bestPenalty = 0;
   for (int mask = 0; mask < 8; ++mask) {
@@ -269,16 +283,17 @@ int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
 TEST(EncoderOracle, MaskPenaltyMatchesThePlainRulesOnEveryForcedSymbolAndMask) {
   const TEncoder encoder;
   for (const TCase& c : ForcedCases()) {
-    const TUnmaskedLayout layout(CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level,
-                                 c.Version);
+    const TUnmaskedLayout layout(
+        CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level, c.Version);
     for (int mask = 0; mask < 8; ++mask) {
       const TByteMatrix symbol = layout.Masked(mask);
       const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
-                                   TPlainPenalty::Rule3(symbol, false), TPlainPenalty::Rule4(symbol)};
+                                   TPlainPenalty::Rule3(symbol, false),
+                                   TPlainPenalty::Rule4(symbol)};
       const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
                                     encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
-      const std::string where = "version " + std::to_string(c.Version) + " level " + LevelNames[c.Level] +
-                                " mask " + std::to_string(mask);
+      const std::string where = "version " + std::to_string(c.Version) + " level " +
+                                LevelNames[c.Level] + " mask " + std::to_string(mask);
       ASSERT_EQ(packed, plain) << where;
       ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
     }
@@ -299,8 +314,10 @@ TEST(EncoderOracle, AgreesWithSegnosChoiceOfVersionAndMask) {
     EXPECT_EQ(code.VersionNo(), segno[i].Version) << Describe(c);
     if (SegnoPadsWithAnExtraZeroByte(c.Content, code.VersionNo(), c.Level)) continue;
     ++masksCompared;
-    EXPECT_EQ(MaskScoredLikeSegno(c.Content, c.Level, code.VersionNo()), segno[i].Mask) << Describe(c);
-    EXPECT_EQ(RowsOf(*SymbolAt(c.Content.Text(), c.Content.Encoding, c.Level, code.VersionNo(), segno[i].Mask)),
+    EXPECT_EQ(MaskScoredLikeSegno(c.Content, c.Level, code.VersionNo()), segno[i].Mask)
+        << Describe(c);
+    EXPECT_EQ(RowsOf(*SymbolAt(c.Content.Text(), c.Content.Encoding, c.Level, code.VersionNo(),
+                               segno[i].Mask)),
               segno[i].Rows)
         << Describe(c);
   }
@@ -320,7 +337,8 @@ TEST(EncoderOracle, MatchesLibqrencodeInByteModeWithPadCodewords) {
       const TContent content = (v + level) % 2 == 0 ? Utf8Bom(utf8) : Utf8(utf8);
       const std::string data = content.Bytes();
       const std::unique_ptr<QRcode, void (*)(QRcode*)> theirs(
-          QRcode_encodeData(static_cast<int>(data.size()), reinterpret_cast<const unsigned char*>(data.data()), v,
+          QRcode_encodeData(static_cast<int>(data.size()),
+                            reinterpret_cast<const unsigned char*>(data.data()), v,
                             static_cast<QRecLevel>(level)),
           QRcode_free);
       ASSERT_NE(theirs, nullptr);
@@ -328,7 +346,8 @@ TEST(EncoderOracle, MatchesLibqrencodeInByteModeWithPadCodewords) {
       std::vector<std::string> rows;
       for (int y = 0; y < theirs->width; ++y) {
         std::string row;
-        for (int x = 0; x < theirs->width; ++x) row += (theirs->data[y * theirs->width + x] & 1) != 0 ? '1' : '0';
+        for (int x = 0; x < theirs->width; ++x)
+          row += (theirs->data[y * theirs->width + x] & 1) != 0 ? '1' : '0';
         rows.push_back(row);
       }
       bool matched = false;
@@ -348,12 +367,15 @@ TEST(EncoderOracle, ZbarReadsBackTheEncodedBytes) {
   const std::filesystem::path image = dir.Path() / "symbol.pgm";
   for (const TCase& c : cases) {
     const std::u16string text = c.Content.Text();
-    const auto modules = c.Version > 0 ? SymbolAt(text, c.Content.Encoding, c.Level, c.Version, c.Mask)
-                                       : std::make_unique<TByteMatrix>(*Encode(text, c.Content.Encoding, c.Level).Modules());
+    const auto modules =
+        c.Version > 0
+            ? SymbolAt(text, c.Content.Encoding, c.Level, c.Version, c.Mask)
+            : std::make_unique<TByteMatrix>(*Encode(text, c.Content.Encoding, c.Level).Modules());
     WritePgm(*modules, image, 2, 4);
     int status = 0;
-    const std::string decoded =
-        RunCapture(std::string(ZBARIMG) + " --quiet --raw -Sbinary " + image.string() + " 2>/dev/null", &status);
+    const std::string decoded = RunCapture(
+        std::string(ZBARIMG) + " --quiet --raw -Sbinary " + image.string() + " 2>/dev/null",
+        &status);
     EXPECT_EQ(status, 0) << Describe(c);
     EXPECT_EQ(HexOrDash(decoded), HexOrDash(c.Content.Bytes())) << Describe(c);
   }

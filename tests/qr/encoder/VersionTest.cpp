@@ -33,9 +33,10 @@ TEST(Version, NumbersOutsideOneToFortyHaveNoRecord) {
 // Total codewords of versions 1..40 as the standard lists them; every level's
 // blocks must add up to the same total.
 TEST(Version, EveryLevelSplitsTheStandardTotal) {
-  const int totals[40] = {26,   44,   70,   100,  134,  172,  196,  242,  292,  346,  404,  466,  532,  581,
-                          655,  733,  815,  901,  991,  1085, 1156, 1258, 1364, 1474, 1588, 1706, 1828, 1921,
-                          2051, 2185, 2323, 2465, 2611, 2761, 2876, 3034, 3196, 3362, 3532, 3706};
+  const int totals[40] = {26,   44,   70,   100,  134,  172,  196,  242,  292,  346,
+                          404,  466,  532,  581,  655,  733,  815,  901,  991,  1085,
+                          1156, 1258, 1364, 1474, 1588, 1706, 1828, 1921, 2051, 2185,
+                          2323, 2465, 2611, 2761, 2876, 3034, 3196, 3362, 3532, 3706};
   for (int n = 1; n <= 40; ++n) {
     const auto version = TVersion::VersionByNumber(n);
     EXPECT_EQ(version->Number(), n);
@@ -62,11 +63,16 @@ TEST(Version, SampleRowsOfTheBlockTable) {
     int version, level, ecPerBlock;
     std::vector<std::pair<int, int>> groups;
   } cases[] = {
-      {1, 0, 7, {{1, 19}}},          {1, 3, 17, {{1, 9}}},
-      {5, 1, 24, {{2, 43}}},         {5, 2, 18, {{2, 15}, {2, 16}}},
-      {10, 0, 18, {{2, 68}, {2, 69}}}, {10, 3, 28, {{6, 15}, {2, 16}}},
-      {40, 0, 30, {{19, 118}, {6, 119}}}, {40, 1, 28, {{18, 47}, {31, 48}}},
-      {40, 2, 30, {{34, 24}, {34, 25}}},  {40, 3, 30, {{20, 15}, {61, 16}}},
+      {1, 0, 7, {{1, 19}}},
+      {1, 3, 17, {{1, 9}}},
+      {5, 1, 24, {{2, 43}}},
+      {5, 2, 18, {{2, 15}, {2, 16}}},
+      {10, 0, 18, {{2, 68}, {2, 69}}},
+      {10, 3, 28, {{6, 15}, {2, 16}}},
+      {40, 0, 30, {{19, 118}, {6, 119}}},
+      {40, 1, 28, {{18, 47}, {31, 48}}},
+      {40, 2, 30, {{34, 24}, {34, 25}}},
+      {40, 3, 30, {{20, 15}, {61, 16}}},
   };
   for (const auto& c : cases) {
     const auto version = TVersion::VersionByNumber(c.version);
@@ -84,7 +90,8 @@ TEST(Version, SmallestFittingVersionAtTheCapacityEdges) {
   const struct {
     int bits, level, version;
   } cases[] = {
-      {0, 0, 1}, {152, 0, 1}, {153, 0, 2}, {128, 1, 1}, {129, 1, 2}, {2956 * 8, 0, 40}, {1276 * 8, 3, 40},
+      {0, 0, 1},   {152, 0, 1},       {153, 0, 2},       {128, 1, 1},
+      {129, 1, 2}, {2956 * 8, 0, 40}, {1276 * 8, 3, 40},
   };
   for (const auto& c : cases) {
     const auto version = SmallestFittingVersion(c.bits, LevelOf(c.level));
