@@ -38,6 +38,13 @@ QString ResyncNote(const TResyncResult& result) {
 }
 
 QString ResyncFailureNote(const EDatabaseError& error) {
+  // The operator did nothing that failed: the action sentence ("…действие не выполнено,
+  // повторите действие") would send them looking for one.
+  if (error.Failure() == TDatabaseFailure::dfConnectionLost)
+    return QStringLiteral(
+               "Список сумок не обновился: связь с базой данных (%1) прервалась. Программа "
+               "подключится снова сама.")
+        .arg(error.Database());
   const QString sentence = DatabaseFailureText(error);
   const QString what = QStringLiteral("Список сумок не обновился, программа попробует снова.");
   return sentence.isEmpty() ? what : what + u' ' + sentence;

@@ -277,4 +277,22 @@ TEST(LiveRegister, ARegisterThatCannotBeReadAgainIsNotedAndTriedAgain) {
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }
 
+// A refresh that failed is told in the status line; a lost connection without the words of a
+// failed action, since the operator did none.
+TEST(LiveRegister, AFailedRefreshIsNotedInWordsThatFitABackgroundRefresh) {
+  const QString server = QStringLiteral("сервер db1:5432, база inkassatsiya");
+  EXPECT_EQ(ResyncFailureNote(EDatabaseError(
+                TDatabaseFailure::dfConnectionLost, QStringLiteral("server closed the connection"),
+                server, QString(), QStringLiteral("57P01"), TDatabaseKind::dkServer)),
+            QStringLiteral("Список сумок не обновился: связь с базой данных (сервер db1:5432, база "
+                           "inkassatsiya) прервалась. Программа подключится снова сама."));
+  EXPECT_EQ(ResyncFailureNote(EDatabaseError(TDatabaseFailure::dfCannotOpen,
+                                             QStringLiteral("connection refused"), server,
+                                             QString(), QString(), TDatabaseKind::dkServer)),
+            QStringLiteral("Список сумок не обновился, программа попробует снова. Не удалось "
+                           "подключиться к базе данных (сервер db1:5432, база inkassatsiya): "
+                           "сервер не отвечает или не пускает это рабочее место. Проверьте сеть, "
+                           "файл database.ini и пароль в ~/.pgpass, затем повторите."));
+}
+
 }  // namespace
