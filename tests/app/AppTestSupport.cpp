@@ -8,6 +8,18 @@
 #include <memory>
 #include <stdexcept>
 
+const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
+                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
+                         QStringLiteral("7701234567"),  11,
+                         QStringLiteral("Иванов И.И.")};
+const TBagRow Bag77 = {QStringLiteral("77"),
+                       12,
+                       QStringLiteral("ИП Петров"),
+                       QStringLiteral("40802810000000000002"),
+                       QStringLiteral("500100732259"),
+                       19,
+                       QVariant()};
+
 namespace {
 
 struct TCloser {

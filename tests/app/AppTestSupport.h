@@ -29,6 +29,11 @@ private:
 // One bag: the seven fields in register order; an invalid QVariant is NULL.
 using TBagRow = std::vector<QVariant>;
 
+// Two sample bags the window tests share: "1234" of ООО Ромашка (cash symbol 11) and "77" of
+// ИП Петров (cash symbol 19, no full name).
+extern const TBagRow Bag1234;
+extern const TBagRow Bag77;
+
 // Creates `path` with the program's own schema (app/schema.sql) and the given rows.
 void CreateClientsDatabase(const QString& path, const std::vector<TBagRow>& rows = {});
 // Inserts `count` generated bags ("bag-<n>", n, "recipient <n>", ...) in one transaction.

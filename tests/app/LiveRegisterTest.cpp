@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/BagFields.h"
 #include "app/MainForm.h"
 #include "app/RegisterNotes.h"
 #include "app/controls/DBComboBox.h"
@@ -23,27 +24,14 @@
 
 namespace {
 
-enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
-
-const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
-                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-                         QStringLiteral("7701234567"),  11,
-                         QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"),
-                       12,
-                       QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"),
-                       QStringLiteral("500100732259"),
-                       19,
-                       QVariant()};
-
 // Generous: what is measured here is that the change comes by itself, not how fast.
 constexpr int ArrivalMs = 5000;
 
 QStringList GridBags(const TRunningProgram& program) {
   const QAbstractItemModel* grid = program.Controls().DBGrid1->model();
   QStringList bags;
-  for (int row = 0; row < grid->rowCount(); ++row) bags << grid->index(row, Bag).data().toString();
+  for (int row = 0; row < grid->rowCount(); ++row)
+    bags << grid->index(row, int(TBagField::BagNumber)).data().toString();
   return bags;
 }
 
@@ -64,7 +52,8 @@ TEST(LiveRegister, BagsAddedChangedAndDeletedElsewhereShowWhileTheBagShownStays)
       [&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
       ArrivalMs));
   EXPECT_EQ(GridBags(program), (QStringList{u"77"_qs, u"9"_qs, u"555"_qs}));
-  EXPECT_EQ(ui.DBGrid1->model()->index(1, FullName).data().toString(), QStringLiteral("Сидоров"));
+  EXPECT_EQ(ui.DBGrid1->model()->index(1, int(TBagField::FullName)).data().toString(),
+            QStringLiteral("Сидоров"));
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
   EXPECT_EQ(ui.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("►"));
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
@@ -197,7 +186,7 @@ TEST(LiveRegister, ANewBagBeingTypedStaysWhereItIsWithItsTyping) {
   EXPECT_EQ(ui.DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("*"));
   program.Click(ui.Button1);
   EXPECT_EQ(ReadBags(program.Db()).size(), 3u);
-  EXPECT_EQ(ReadBags(program.Db())[2][Bag], QVariant(u"900"_qs));
+  EXPECT_EQ(ReadBags(program.Db())[2][int(TBagField::BagNumber)], QVariant(u"900"_qs));
 }
 
 // The rows on screen stay on screen as rows above them come and go.
@@ -208,13 +197,14 @@ TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
   TDBGrid* grid = program.Controls().DBGrid1;
   program.ClickRow(0);
   grid->scrollTo(grid->model()->index(100, 0), QAbstractItemView::PositionAtTop);
-  const QString top = grid->model()->index(grid->rowAt(0), Bag).data().toString();
+  const QString top =
+      grid->model()->index(grid->rowAt(0), int(TBagField::BagNumber)).data().toString();
   ASSERT_EQ(top, QStringLiteral("101"));
   ExecuteSql(program.Db(),
              QStringLiteral("DELETE FROM Clients WHERE rowid BETWEEN 20 AND 29;"
                             "INSERT INTO Clients (\"Номер сумки\") VALUES ('201'), ('202')"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 192; }, ArrivalMs));
-  EXPECT_EQ(grid->model()->index(grid->rowAt(0), Bag).data().toString(), top);
+  EXPECT_EQ(grid->model()->index(grid->rowAt(0), int(TBagField::BagNumber)).data().toString(), top);
   EXPECT_EQ(program.Register().RecNo(), 0) << "the current bag did not move";
 
   // Many at once: the view is laid out anew, with the operator's column widths, its scroll
@@ -228,7 +218,9 @@ TEST(LiveRegister, TheRegisterKeepsItsScrollPosition) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return grid->model()->rowCount() == 141; }, ArrivalMs));
   EXPECT_EQ(grid->columnWidth(2), 300);
   EXPECT_EQ(grid->verticalScrollBar()->value(), scrolled);
-  EXPECT_EQ(grid->model()->index(grid->currentIndex().row(), Bag).data().toString(), current);
+  EXPECT_EQ(
+      grid->model()->index(grid->currentIndex().row(), int(TBagField::BagNumber)).data().toString(),
+      current);
   EXPECT_EQ(program.Controls().DBEdit1->text(), current);
   EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 1);
 }

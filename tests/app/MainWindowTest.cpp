@@ -55,17 +55,6 @@ private:
   int& FCount;
 };
 
-const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
-                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-                         QStringLiteral("7701234567"),  11,
-                         QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"),
-                       12,
-                       QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"),
-                       QStringLiteral("500100732259"),
-                       19,
-                       QVariant()};
 const TBagRow Bag9 = {QStringLiteral("9"), 1,  QStringLiteral("АО Альфа"), QStringLiteral("1"),
                       QStringLiteral("2"), 32, QStringLiteral("Сидоров")};
 

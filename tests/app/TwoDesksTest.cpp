@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "app/BagFields.h"
 #include "app/MainForm.h"
 #include "app/controls/DBEdit.h"
 #include "app/controls/DBGrid.h"
@@ -19,20 +20,6 @@
 #include "ui_MainForm.h"
 
 namespace {
-
-const TBagRow Bag1234 = {QStringLiteral("1234"),        5678,
-                         QStringLiteral("ООО Ромашка"), QStringLiteral("40702810900000000001"),
-                         QStringLiteral("7701234567"),  11,
-                         QStringLiteral("Иванов И.И.")};
-const TBagRow Bag77 = {QStringLiteral("77"),
-                       12,
-                       QStringLiteral("ИП Петров"),
-                       QStringLiteral("40802810000000000002"),
-                       QStringLiteral("500100732259"),
-                       19,
-                       QVariant()};
-
-enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
 // The other desk: the program started in `folder`, asked one command at a time.
 class TOtherDesk {
@@ -117,7 +104,7 @@ TEST_P(TwoDesks, ABagAddedAtOneDeskShowsAtTheOtherWithinASecond) {
   clock.start();
   EXPECT_TRUE(QTest::qWaitFor([&] { return grid->rowCount() == 2; }, 1000))
       << clock.elapsed() << " ms";
-  EXPECT_EQ(grid->index(1, Bag).data().toString(), QStringLiteral("555"));
+  EXPECT_EQ(grid->index(1, int(TBagField::BagNumber)).data().toString(), QStringLiteral("555"));
   EXPECT_EQ(here.Controls().DBEdit1->text(), QStringLiteral("1234")) << "the bag shown here stays";
 
   here.Click(here.Controls().Button3);
@@ -137,7 +124,7 @@ TEST_P(TwoDesks, TheSecondOfTwoEditsOfOneBagIsRefusedAndNothingIsLost) {
   EXPECT_EQ(other.Ask(QStringLiteral("type DBEdit5 Ким")), QStringLiteral("ok"));
   here.TypeOver(ui.DBEdit5, QStringLiteral("Ли"));
   here.Click(ui.Button1);
-  EXPECT_EQ(Stored()[0][FullName], QVariant(u"Ли"_qs));
+  EXPECT_EQ(Stored()[0][int(TBagField::FullName)], QVariant(u"Ли"_qs));
 
   const QString note = QStringLiteral(
       "Сумку 1234, которую вы правите, изменили на другом рабочем месте: "
@@ -152,7 +139,7 @@ TEST_P(TwoDesks, TheSecondOfTwoEditsOfOneBagIsRefusedAndNothingIsLost) {
                 "продолжить правку?"));
   EXPECT_EQ(other.Ask(QStringLiteral("state")), QStringLiteral("edit 0 1234|77"));
   EXPECT_EQ(other.Ask(QStringLiteral("text DBEdit5")), QStringLiteral("Ким"));
-  EXPECT_EQ(Stored()[0][FullName], QVariant(u"Ли"_qs));
+  EXPECT_EQ(Stored()[0][int(TBagField::FullName)], QVariant(u"Ли"_qs));
 
   // The other desk reloads the bag: it shows what this desk saved.
   EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
