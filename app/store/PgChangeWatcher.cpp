@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include "app/store/PgConnectParameters.h"
 #include "app/store/PgConnection.h"
 #include "app/store/PgError.h"
 
@@ -10,25 +11,6 @@ namespace {
 const char* const ListenStatement = "LISTEN clients_changed";
 // An empty statement: the cheapest exchange that proves the server is still there.
 const char* const CheckStatement = "";
-
-// The connection string with the settings TPgConnection gives its sessions: the string is
-// expanded in place of "dbname", so it overrides the defaults before it.
-class TConnectParameters {
-public:
-  explicit TConnectParameters(const QString& conninfo)
-      : FTimeout(QByteArray::number(TPgConnection::DefaultConnectTimeoutSeconds)),
-        FExpanded(conninfo.toUtf8()) {}
-  const char* const* Keywords() const { return FKeywords; }
-  const char* const* Values() const { return FValues; }
-
-private:
-  QByteArray FTimeout;
-  QByteArray FExpanded;
-  const char* const FKeywords[5] = {"connect_timeout", "fallback_application_name", "dbname",
-                                    "client_encoding", nullptr};
-  const char* const FValues[5] = {FTimeout.constData(), "inkassatsiya", FExpanded.constData(),
-                                  "UTF8", nullptr};
-};
 
 QString ConnectionMessage(const PGconn* connection) {
   return connection ? QString::fromUtf8(PQerrorMessage(connection)).trimmed()
@@ -47,7 +29,7 @@ void TPgChangeWatcher::TLaterDeleter::operator()(QSocketNotifier* notifier) cons
 TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid,
                                    int checkMs)
     : FConnInfo(conninfo), FOwnBackendPid(std::move(ownBackendPid)), FCheckMs(checkMs) {
-  const TConnectParameters parameters(FConnInfo);
+  const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
   FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
   if (PQstatus(FConnection.get()) != CONNECTION_OK)
     throw PgError(ConnectionMessage(FConnection.get()));
@@ -84,7 +66,7 @@ void TPgChangeWatcher::Start(std::function<void()> changed) {
 }
 
 void TPgChangeWatcher::Connect() {
-  const TConnectParameters parameters(FConnInfo);
+  const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
   FConnection.reset(PQconnectStartParams(parameters.Keywords(), parameters.Values(), 1));
   if (PQstatus(FConnection.get()) == CONNECTION_BAD) {
     Lose();

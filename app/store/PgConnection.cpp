@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include "app/store/PgConnectParameters.h"
 #include "app/store/PgError.h"
 
 namespace {
@@ -22,15 +23,8 @@ EPgConnectFailed::EPgConnectFailed(const QString& message, QString host, QString
 void TPgConnection::TFinisher::operator()(pg_conn* connection) const { PQfinish(connection); }
 
 TPgConnection::TPgConnection(const QString& conninfo, int connectTimeoutSeconds) {
-  // The whole string is expanded in place of "dbname". Parameters listed before it are
-  // defaults the string may override; those after it hold whatever the string says.
-  const QByteArray timeout = QByteArray::number(connectTimeoutSeconds);
-  const QByteArray expanded = conninfo.toUtf8();
-  const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
-                                  "client_encoding", nullptr};
-  const char* const values[] = {timeout.constData(), "inkassatsiya", expanded.constData(), "UTF8",
-                                nullptr};
-  FConnection.reset(PQconnectdbParams(keywords, values, 1));
+  const TPgConnectParameters parameters(conninfo, connectTimeoutSeconds);
+  FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
   if (!FConnection) throw PgError(QStringLiteral("out of memory"));
   if (PQstatus(FConnection.get()) != CONNECTION_OK) FailConnecting();
 }
