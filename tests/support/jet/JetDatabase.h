@@ -6,23 +6,23 @@
 #include <variant>
 #include <vector>
 
-// A writer of Microsoft Jet database files (the .mdb of Access 2000-2003), for test fixtures:
+// A writer of Microsoft Jet database files (the .mdb of Access 97 to 2003), for test fixtures:
 // no Jet writer exists on Linux, so the tests describe the register they need here and get the
 // file an Access desk would have. Written from the format's public description; what it
 // writes is what a reader needs and nothing more:
-// - page 0, the database definition (header "Standard Jet DB", Jet 4; RC4-masked as Access
-//   masks it, no password, no encryption);
+// - page 0, the database definition (header "Standard Jet DB" or "Standard ACE DB" and the
+//   version; RC4-masked as Access masks it, no password, no encryption);
 // - the system catalog MSysObjects (its definition on page 2, as readers expect), one row
 //   naming each table and the page of its definition;
 // - per table: the definition page (columns, no indexes), data pages filled from the end as
-//   Access fills them, the usage maps of its data pages (type 0 within 512 pages, otherwise
-//   type 1 over 0x05 bitmap pages), and for each memo column its long-value (LVAL) pages with
+//   Access fills them, the usage maps of its data pages (type 0 while its bitmap reaches, 512
+//   pages in Jet 4, otherwise type 1 over 0x05 bitmap pages), and for each memo column its long-value (LVAL) pages with
 //   their own usage maps.
-// Text is UCS-2 (UTF-16LE); a column with `Compressed` set stores a value in the "Unicode
+// Jet 4 text is UCS-2 (UTF-16LE); a column with `Compressed` set stores a value in the "Unicode
 // compression" form (FF FE, one byte per Latin-1 character) whenever that is shorter, as Access
-// does; Cyrillic is never shorter that way, so it stays UCS-2. A memo value is kept in the row
-// when the row has room for it, on one LVAL page when it fits one, otherwise in a chain of
-// LVAL pages.
+// does; Cyrillic is never shorter that way, so it stays UCS-2. A memo value of up to 64 bytes
+// is kept in its row, a longer one on an LVAL page when it fits one, otherwise in a chain of
+// LVAL pages, a page each.
 // The writer is deterministic: the same database gives the same bytes.
 
 namespace jet {
@@ -65,16 +65,19 @@ struct TTable {
   std::vector<std::vector<TValue>> Rows;  // each row has one value per column, in column order
 };
 
-// The file format named by the header. Jet 4 is what is written; Ace12 writes the same pages
+// The file format. Jet4: Access 2000-2003, 4096-byte pages, UCS-2 text. Ace12: the same pages
 // under the header of Access 2007 ("Standard ACE DB", version 2), whose layout Jet 4 is.
-enum class TFormat { Jet4, Ace12 };
+// Jet3: Access 97, 2048-byte pages, text and names in Windows-1251 (a Russian desk's code
+// page; a character it lacks is a std::invalid_argument), one-byte row offsets: a row must stay
+// under 256 bytes, since this writer does not write the jump table longer rows need.
+enum class TFormat { Jet4, Ace12, Jet3 };
 
 struct TDatabase {
   TFormat Format = TFormat::Jet4;
   std::vector<TTable> Tables;  // names unique
 };
 
-// The file's bytes: a whole number of 4096-byte pages. Throws std::invalid_argument for a
+// The file's bytes: a whole number of pages. Throws std::invalid_argument for a
 // database that breaks the rules above (see TValue) or a row longer than a page holds.
 std::vector<std::uint8_t> WriteDatabase(const TDatabase& database);
 

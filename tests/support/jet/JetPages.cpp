@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace jet::detail {
 
 std::uint32_t TPageFile::Add() {
-  const auto number = static_cast<std::uint32_t>(FBytes.size() / PageSize);
-  FBytes.resize(FBytes.size() + PageSize);
+  const auto number = static_cast<std::uint32_t>(FBytes.size() / FRules.PageSize);
+  FBytes.resize(FBytes.size() + FRules.PageSize);
   return number;
 }
 
 namespace {
 
-constexpr std::size_t HeaderSize = 14;
 // A row pointer has one byte for the row.
 constexpr std::size_t MaxRowsOnPage = 255;
 
@@ -27,29 +27,31 @@ TRowPages::TRowPages(TPageFile& file, std::array<std::uint8_t, 4> owner, std::ui
 }
 
 void TRowPages::StartPage(std::uint32_t number) {
+  const TPageRules& rules = FFile.Rules();
   std::uint8_t* page = FFile.Page(number);
   page[0] = 0x01;
   page[1] = 0x01;
   std::memcpy(page + 4, FOwner.data(), 4);
-  Put16(page + 2, PageSize - HeaderSize);
+  Put16(page + 2, static_cast<std::uint32_t>(rules.PageSize - rules.DataHeader));
   FPages.push_back(number);
   FRows = 0;
-  FLow = PageSize;
+  FLow = rules.PageSize;
 }
 
 TRowPointer TRowPages::Add(std::span<const std::uint8_t> row) {
-  if (row.empty() || row.size() > MaxRow)
+  const TPageRules& rules = FFile.Rules();
+  if (row.empty() || row.size() > rules.MaxRow())
     throw std::invalid_argument("a row of " + std::to_string(row.size()) + " bytes does not fit a page");
-  const auto fits = [&] { return HeaderSize + 2 * (FRows + 1) + row.size() <= FLow; };
+  const auto fits = [&] { return rules.DataHeader + 2 * (FRows + 1) + row.size() <= FLow; };
   if (FPages.empty() || FRows == MaxRowsOnPage || !fits())
     NewPage();
   std::uint8_t* page = FFile.Page(FPages.back());
   FLow -= row.size();
   std::memcpy(page + FLow, row.data(), row.size());
-  Put16(page + HeaderSize + 2 * FRows, static_cast<std::uint32_t>(FLow));
+  Put16(page + rules.DataHeader + 2 * FRows, static_cast<std::uint32_t>(FLow));
   ++FRows;
-  Put16(page + 12, static_cast<std::uint32_t>(FRows));
-  Put16(page + 2, static_cast<std::uint32_t>(FLow - HeaderSize - 2 * FRows));
+  Put16(page + rules.RowCountAt, static_cast<std::uint32_t>(FRows));
+  Put16(page + 2, static_cast<std::uint32_t>(FLow - rules.DataHeader - 2 * FRows));
   return FPages.back() << 8 | static_cast<std::uint32_t>(FRows - 1);
 }
 
@@ -61,32 +63,26 @@ TRowPointer TRowPages::AddAlone(std::span<const std::uint8_t> row) {
   return at;
 }
 
-namespace {
-
-constexpr std::size_t Type0Bytes = 64;
-constexpr std::size_t Type1Pointers = 17;
-constexpr std::uint32_t PagesPerMapPage = (PageSize - 4) * 8;
-
-}  // namespace
-
 std::vector<std::uint8_t> UsageMap(const std::vector<std::uint32_t>& pages, TPageFile& file) {
+  const TPageRules& rules = file.Rules();
   std::vector<std::uint8_t> map;
   const std::uint32_t first = pages.empty() ? 0 : *std::min_element(pages.begin(), pages.end());
   const std::uint32_t last = pages.empty() ? 0 : *std::max_element(pages.begin(), pages.end());
-  if (last - first < Type0Bytes * 8) {
-    map.assign(1 + 4 + Type0Bytes, 0);
+  if (last - first < rules.MapBitmapBytes * 8) {
+    map.assign(1 + 4 + rules.MapBitmapBytes, 0);
     Put32(map.data() + 1, first);
     for (const std::uint32_t page : pages)
       map[5 + (page - first) / 8] |= static_cast<std::uint8_t>(1u << ((page - first) % 8));
     return map;
   }
-  if (last / PagesPerMapPage >= Type1Pointers)
+  const auto pagesPerMapPage = static_cast<std::uint32_t>((rules.PageSize - 4) * 8);
+  if (last / pagesPerMapPage >= rules.MapPointers)
     throw std::invalid_argument("a table larger than a Jet usage map covers");
-  map.assign(1 + 4 * Type1Pointers, 0);
+  map.assign(1 + 4 * rules.MapPointers, 0);
   map[0] = 0x01;
-  std::vector<std::uint32_t> mapPages(Type1Pointers, 0);
+  std::vector<std::uint32_t> mapPages(rules.MapPointers, 0);
   for (const std::uint32_t page : pages) {
-    const std::uint32_t slot = page / PagesPerMapPage;
+    const std::uint32_t slot = page / pagesPerMapPage;
     if (mapPages[slot] == 0) {
       mapPages[slot] = file.Add();
       std::uint8_t* bitmap = file.Page(mapPages[slot]);
@@ -94,7 +90,7 @@ std::vector<std::uint8_t> UsageMap(const std::vector<std::uint32_t>& pages, TPag
       bitmap[1] = 0x01;
       Put32(map.data() + 1 + 4 * slot, mapPages[slot]);
     }
-    const std::uint32_t bit = page % PagesPerMapPage;
+    const std::uint32_t bit = page % pagesPerMapPage;
     file.Page(mapPages[slot])[4 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
   }
   return map;

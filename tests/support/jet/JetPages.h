@@ -5,11 +5,23 @@
 #include <span>
 #include <vector>
 
-// The page level of a Jet 4 file: pages, rows placed on data pages, usage maps. Internal to
-// the writer.
+// The page level of a Jet file: pages, rows placed on data pages, usage maps. Internal to the
+// writer.
 namespace jet::detail {
 
-inline constexpr std::size_t PageSize = 4096;
+// What differs between Jet 3 (Access 97) and Jet 4 (Access 2000 on) at the page level.
+struct TPageRules {
+  std::size_t PageSize;        // 2048 | 4096
+  std::size_t DataHeader;      // a data page's header: 10 | 14 bytes
+  std::size_t RowCountAt;      // where in it the row count is: 8 | 12
+  std::size_t MapBitmapBytes;  // a type 0 usage map's bitmap: 128 | 64 bytes
+  std::size_t MapPointers;     // a type 1 usage map's page pointers: 33 | 17
+
+  // The longest row a page holds: the page less its header and one row offset.
+  std::size_t MaxRow() const { return PageSize - DataHeader - 2; }
+};
+inline constexpr TPageRules Jet3Pages{2048, 10, 8, 128, 33};
+inline constexpr TPageRules Jet4Pages{4096, 14, 12, 64, 17};
 
 inline void Put16(std::uint8_t* at, std::uint32_t value) {
   at[0] = static_cast<std::uint8_t>(value);
@@ -31,12 +43,15 @@ inline void Append32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 // The file as a growing list of zeroed pages.
 class TPageFile {
 public:
+  explicit TPageFile(const TPageRules& rules) : FRules(rules) {}
+  const TPageRules& Rules() const { return FRules; }
   // Appends a zeroed page and returns its number.
   std::uint32_t Add();
-  std::uint8_t* Page(std::uint32_t number) { return FBytes.data() + number * PageSize; }
+  std::uint8_t* Page(std::uint32_t number) { return FBytes.data() + number * FRules.PageSize; }
   std::vector<std::uint8_t> Take() { return std::move(FBytes); }
 
 private:
+  const TPageRules& FRules;
   std::vector<std::uint8_t> FBytes;
 };
 
@@ -45,13 +60,10 @@ using TRowPointer = std::uint32_t;
 
 // Rows placed on data pages of one owner (a table's definition page, or "LVAL" for long
 // values): a page is filled from its end until the next row no longer fits, then a new page
-// is taken from the file. The page header (14 bytes) and the row offset table follow the
-// format: type 01, free space, owner, row count, one offset per row.
+// is taken from the file. The page header and the row offset table follow the format: type
+// 01, free space, owner, row count, one offset per row.
 class TRowPages {
 public:
-  // The longest row a page holds: the page less its header and one row offset.
-  static constexpr std::size_t MaxRow = PageSize - 14 - 2;
-
   // `firstPage`: a page already taken from the file to start on; 0 for none.
   TRowPages(TPageFile& file, std::array<std::uint8_t, 4> owner, std::uint32_t firstPage = 0);
 
@@ -73,9 +85,9 @@ private:
   std::size_t FLow = 0;  // the offset of the lowest row on the current page
 };
 
-// A usage map record naming `pages`: type 0 (a start page and 64 bytes of bitmap) when they
-// lie within 512 pages of the first; type 1 otherwise (up to 17 pointers to 0x05 pages, each
-// a bitmap of 32736 pages; the 0x05 pages are taken from `file`). No pages: an empty type 0.
+// A usage map record naming `pages`: type 0 (a start page and a bitmap) when they lie within
+// the bitmap's reach of the first; type 1 otherwise (pointers to 0x05 pages, each a bitmap of
+// the pages its slot covers; the 0x05 pages are taken from `file`). No pages: an empty type 0.
 std::vector<std::uint8_t> UsageMap(const std::vector<std::uint32_t>& pages, TPageFile& file);
 
 }  // namespace jet::detail

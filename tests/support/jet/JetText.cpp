@@ -1,5 +1,7 @@
 #include "tests/support/jet/JetText.h"
 
+#include "codepage/Win1251.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -75,6 +77,13 @@ std::vector<std::uint8_t> EncodeText(const std::u16string& text, bool compress) 
       packed.push_back(static_cast<std::uint8_t>(c >> 8));
   }
   return packed.size() < plain.size() ? packed : plain;
+}
+
+std::vector<std::uint8_t> EncodeWindows1251(const std::u16string& text) {
+  const std::optional<std::string> bytes = EncodeWin1251(text, [](char32_t) { return std::nullopt; });
+  if (!bytes)
+    throw std::invalid_argument("a text with a character Windows-1251 lacks");
+  return {bytes->begin(), bytes->end()};
 }
 
 }  // namespace jet::detail

@@ -18,4 +18,9 @@ std::u16string Utf16FromUtf8(const std::string& text);
 // switch.
 std::vector<std::uint8_t> EncodeText(const std::u16string& text, bool compress);
 
+// `text` in Windows-1251, as a Jet 3 file of a Russian Windows desk stores it. Throws
+// std::invalid_argument for a character that code page lacks.
+std::vector<std::uint8_t> EncodeWindows1251(const std::u16string& text);
+
 }  // namespace jet::detail
+

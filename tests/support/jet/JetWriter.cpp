@@ -22,8 +22,8 @@ constexpr std::array<std::uint8_t, 4> LvalOwner{'L', 'V', 'A', 'L'};
 constexpr std::size_t InlineLongValue = 64;
 // A memo value longer than this many characters is never compressed.
 constexpr std::size_t MaxCompressedMemo = 1024;
-// A long value's bytes on one page of a chain: the row less the pointer to the next page.
-constexpr std::size_t ChainPiece = TRowPages::MaxRow - 4;
+
+const TPageRules& PageRules(TFormat format) { return format == TFormat::Jet3 ? Jet3Pages : Jet4Pages; }
 
 bool IsLong(TColumnType type) { return type == TColumnType::Memo || type == TColumnType::Ole; }
 
@@ -75,8 +75,8 @@ struct TTablePages {
 class TTableWriter {
 public:
   // `definition`: the page the table's definition will be written to.
-  TTableWriter(TPageFile& file, const TTable& table, std::uint32_t definition)
-      : FFile(file), FTable(table), FLayout(Layout(table)) {
+  TTableWriter(TPageFile& file, TFormat format, const TTable& table, std::uint32_t definition)
+      : FFile(file), FJet3(format == TFormat::Jet3), FTable(table), FLayout(Layout(table)) {
     FPages.Definition = definition;
     FPages.LongValuePages.resize(table.Columns.size());
   }
@@ -121,6 +121,8 @@ private:
       const std::u16string wide = Utf16FromUtf8(*text);
       if (column.Type == TColumnType::Text && wide.size() > static_cast<std::size_t>(column.Size))
         throw Misfit(FTable, column, "\"" + *text + "\" is longer than the column");
+      if (FJet3)
+        return EncodeWindows1251(wide);
       const bool compress = column.Compressed && (!memo || wide.size() <= MaxCompressedMemo);
       return EncodeText(wide, compress);
     }
@@ -169,19 +171,21 @@ private:
     if (bytes.size() <= InlineLongValue) {
       Put32(field.data(), length | 0x80000000u);
       field.insert(field.end(), bytes.begin(), bytes.end());
-    } else if (bytes.size() <= TRowPages::MaxRow) {
+    } else if (bytes.size() <= FFile.Rules().MaxRow()) {
       Put32(field.data(), length | 0x40000000u);
       Put32(field.data() + 4, lval.Add(bytes));
     } else {
       // A chain: each piece names the next; written from the last so that each knows it.
       TRowPointer next = 0;
+      // A long value's bytes on one page of a chain: the row less the pointer to the next page.
+      const std::size_t piece = FFile.Rules().MaxRow() - 4;
       for (std::size_t end = bytes.size(); end > 0;) {
-        const std::size_t start = (end - 1) / ChainPiece * ChainPiece;
-        std::vector<std::uint8_t> piece(4, 0);
-        Put32(piece.data(), next);
-        piece.insert(piece.end(), bytes.begin() + static_cast<std::ptrdiff_t>(start),
-                     bytes.begin() + static_cast<std::ptrdiff_t>(end));
-        next = lval.AddAlone(piece);
+        const std::size_t start = (end - 1) / piece * piece;
+        std::vector<std::uint8_t> row(4, 0);
+        Put32(row.data(), next);
+        row.insert(row.end(), bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        next = lval.AddAlone(row);
         end = start;
       }
       Put32(field.data(), length);
@@ -191,13 +195,22 @@ private:
   }
 
   // num_cols, the fixed area, the variable data, eod, the offsets of the variable columns
-  // from the last to the first, their count, and the null mask.
+  // from the last to the first, their count, and the null mask; each count and offset two
+  // bytes in Jet 4, one in Jet 3.
+  void AppendField(std::vector<std::uint8_t>& row, std::size_t value) const {
+    if (FJet3)
+      row.push_back(static_cast<std::uint8_t>(value));
+    else
+      Append16(row, static_cast<std::uint32_t>(value));
+  }
+
   std::vector<std::uint8_t> EncodeRow(const std::vector<TValue>& values,
                                       const std::vector<std::vector<std::uint8_t>>& longFields) {
     const std::size_t columns = FTable.Columns.size();
     std::vector<std::uint8_t> row;
-    Append16(row, static_cast<std::uint32_t>(columns));
-    row.resize(2 + FLayout.FixedBytes, 0);
+    AppendField(row, columns);
+    const std::size_t fixedStart = row.size();
+    row.resize(fixedStart + FLayout.FixedBytes, 0);
     std::vector<std::uint8_t> nullMask((columns + 7) / 8, 0);
     std::vector<std::uint32_t> varOffsets;
     for (std::size_t c = 0; c < columns; ++c) {
@@ -208,7 +221,7 @@ private:
       if (FixedSize(column.Type) > 0) {
         if (present) {
           const auto bytes = ValueBytes(column, values[c], false);
-          std::copy(bytes.begin(), bytes.end(), row.begin() + 2 + static_cast<std::ptrdiff_t>(FLayout.FixedOffset[c]));
+          std::copy(bytes.begin(), bytes.end(), row.begin() + static_cast<std::ptrdiff_t>(fixedStart + FLayout.FixedOffset[c]));
         }
         continue;
       }
@@ -221,19 +234,25 @@ private:
       }
     }
     if (!FLayout.VarColumns.empty()) {
-      Append16(row, static_cast<std::uint32_t>(row.size()));  // eod
+      AppendField(row, row.size());  // eod
       for (auto it = varOffsets.rbegin(); it != varOffsets.rend(); ++it)
-        Append16(row, *it);
-      Append16(row, static_cast<std::uint32_t>(varOffsets.size()));
+        AppendField(row, *it);
+      AppendField(row, varOffsets.size());
     }
     row.insert(row.end(), nullMask.begin(), nullMask.end());
-    if (row.size() > TRowPages::MaxRow)
+    if (row.size() > FFile.Rules().MaxRow())
       throw std::invalid_argument(FTable.Name + ": a row of " + std::to_string(row.size()) +
                                   " bytes, more than a page holds");
+    // Past 255 bytes a Jet 3 row needs a jump table for its one-byte offsets, which this writer
+    // does not write.
+    if (FJet3 && row.size() > 255)
+      throw std::invalid_argument(FTable.Name + ": a Jet 3 row of " + std::to_string(row.size()) +
+                                  " bytes; this writer keeps them under 256");
     return row;
   }
 
   TPageFile& FFile;
+  bool FJet3;
   const TTable& FTable;
   TLayout FLayout;
   TTablePages FPages;
@@ -246,9 +265,14 @@ constexpr std::uint8_t AutoLong = 0x04;
 constexpr std::uint8_t CompressedUnicode = 0x01;
 constexpr std::uint16_t GeneralSortOrder = 0x0409;
 
-void AppendName(std::vector<std::uint8_t>& out, const std::string& name) {
-  const std::vector<std::uint8_t> bytes = EncodeText(Utf16FromUtf8(name), false);
-  Append16(out, static_cast<std::uint32_t>(bytes.size()));
+// A name: UCS-2 after a two-byte length in Jet 4, Windows-1251 after a one-byte one in Jet 3.
+void AppendName(std::vector<std::uint8_t>& out, const std::string& name, bool jet3) {
+  const std::u16string wide = Utf16FromUtf8(name);
+  const std::vector<std::uint8_t> bytes = jet3 ? EncodeWindows1251(wide) : EncodeText(wide, false);
+  if (jet3)
+    out.push_back(static_cast<std::uint8_t>(bytes.size()));
+  else
+    Append16(out, static_cast<std::uint32_t>(bytes.size()));
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
@@ -274,46 +298,63 @@ TTableMaps PlaceMaps(const TTablePages& pages, TRowPages& mapRows, TPageFile& fi
   return maps;
 }
 
-void WriteDefinition(TPageFile& file, const TTable& table, bool system, const TTablePages& pages,
+// Where the fields of a table definition are: its header, and each column's entry.
+struct TDefinitionLayout {
+  std::size_t HeaderSize, NumRows, AutoNumber, AutoNumberFlag, TableType, MaxCols, NumVarCols, NumCols, UsedPages,
+      FreePages;
+  std::size_t EntrySize, ColNum, OffsetV, ColNum2, SortOrder, CodePage, Flags, MiscFlags, OffsetF, Length;
+};
+// Jet 3 has no autonumber flag nor misc flags; a zero offset there is never written.
+constexpr TDefinitionLayout Jet3Definition{43, 12, 16, 0, 20, 21, 23, 25, 35, 39, 18, 1, 3, 5, 7, 9, 13, 0, 14, 16};
+constexpr TDefinitionLayout Jet4Definition{63, 16, 20, 24, 40, 41, 43, 45, 55, 59, 25, 5, 7, 9, 11, 0, 15, 16, 21, 23};
+constexpr std::uint16_t Windows1251 = 1251;
+
+void WriteDefinition(TPageFile& file, TFormat format, const TTable& table, bool system, const TTablePages& pages,
                      const TTableMaps& maps) {
+  const bool jet3 = format == TFormat::Jet3;
+  const TDefinitionLayout& at = jet3 ? Jet3Definition : Jet4Definition;
   const TLayout layout = Layout(table);
-  std::vector<std::uint8_t> def(63, 0);
+  std::vector<std::uint8_t> def(at.HeaderSize, 0);
   def[0] = 0x02;
   def[1] = 0x01;
-  Put32(def.data() + 16, static_cast<std::uint32_t>(table.Rows.size()));
+  Put32(def.data() + at.NumRows, static_cast<std::uint32_t>(table.Rows.size()));
   const bool autoNumber =
       std::any_of(table.Columns.begin(), table.Columns.end(), [](const TColumn& c) { return c.AutoNumber; });
-  Put32(def.data() + 20, autoNumber ? static_cast<std::uint32_t>(pages.NextAutoNumber) : 0);
-  def[24] = autoNumber ? 0x01 : 0x00;
-  def[40] = system ? 0x53 : 0x4E;
-  Put16(def.data() + 41, static_cast<std::uint32_t>(table.Columns.size()));
-  Put16(def.data() + 43, static_cast<std::uint32_t>(layout.VarColumns.size()));
-  Put16(def.data() + 45, static_cast<std::uint32_t>(table.Columns.size()));
-  Put32(def.data() + 55, maps.Used);
-  Put32(def.data() + 59, maps.Free);
+  Put32(def.data() + at.AutoNumber, autoNumber ? static_cast<std::uint32_t>(pages.NextAutoNumber) : 0);
+  if (at.AutoNumberFlag != 0)
+    def[at.AutoNumberFlag] = autoNumber ? 0x01 : 0x00;
+  def[at.TableType] = system ? 0x53 : 0x4E;
+  Put16(def.data() + at.MaxCols, static_cast<std::uint32_t>(table.Columns.size()));
+  Put16(def.data() + at.NumVarCols, static_cast<std::uint32_t>(layout.VarColumns.size()));
+  Put16(def.data() + at.NumCols, static_cast<std::uint32_t>(table.Columns.size()));
+  Put32(def.data() + at.UsedPages, maps.Used);
+  Put32(def.data() + at.FreePages, maps.Free);
   for (std::size_t c = 0; c < table.Columns.size(); ++c) {
     const TColumn& column = table.Columns[c];
     const bool fixed = FixedSize(column.Type) > 0;
     const bool text = column.Type == TColumnType::Text || column.Type == TColumnType::Memo;
-    std::vector<std::uint8_t> entry(25, 0);
+    std::vector<std::uint8_t> entry(at.EntrySize, 0);
     entry[0] = static_cast<std::uint8_t>(column.Type);
-    Put16(entry.data() + 5, static_cast<std::uint32_t>(c));
-    Put16(entry.data() + 7, fixed ? 0 : static_cast<std::uint32_t>(layout.VarIndex[c]));
-    Put16(entry.data() + 9, static_cast<std::uint32_t>(c));
+    Put16(entry.data() + at.ColNum, static_cast<std::uint32_t>(c));
+    Put16(entry.data() + at.OffsetV, fixed ? 0 : static_cast<std::uint32_t>(layout.VarIndex[c]));
+    Put16(entry.data() + at.ColNum2, static_cast<std::uint32_t>(c));
     if (text)
-      Put16(entry.data() + 11, GeneralSortOrder);
-    entry[15] = static_cast<std::uint8_t>((fixed ? FixedLength : 0) | (column.AutoNumber ? AutoLong : Nullable));
-    entry[16] = text && column.Compressed ? CompressedUnicode : 0;
-    Put16(entry.data() + 21, fixed ? static_cast<std::uint32_t>(layout.FixedOffset[c]) : 0);
+      Put16(entry.data() + at.SortOrder, GeneralSortOrder);
+    if (text && jet3)
+      Put16(entry.data() + at.CodePage, Windows1251);
+    entry[at.Flags] = static_cast<std::uint8_t>((fixed ? FixedLength : 0) | (column.AutoNumber ? AutoLong : Nullable));
+    if (text && !jet3 && column.Compressed)
+      entry[at.MiscFlags] = CompressedUnicode;
+    Put16(entry.data() + at.OffsetF, fixed ? static_cast<std::uint32_t>(layout.FixedOffset[c]) : 0);
     const std::size_t length = fixed                                 ? FixedSize(column.Type)
-                               : column.Type == TColumnType::Text   ? 2 * column.Size
+                               : column.Type == TColumnType::Text   ? (jet3 ? 1 : 2) * column.Size
                                : column.Type == TColumnType::Binary ? column.Size
                                                                     : 0;
-    Put16(entry.data() + 23, static_cast<std::uint32_t>(length));
+    Put16(entry.data() + at.Length, static_cast<std::uint32_t>(length));
     def.insert(def.end(), entry.begin(), entry.end());
   }
   for (const TColumn& column : table.Columns)
-    AppendName(def, column.Name);
+    AppendName(def, column.Name, jet3);
   for (std::size_t c = 0; c < table.Columns.size(); ++c) {
     if (!IsLong(table.Columns[c].Type))
       continue;
@@ -322,10 +363,16 @@ void WriteDefinition(TPageFile& file, const TTable& table, bool system, const TT
     Append32(def, maps.LongValues[c].second);
   }
   Append16(def, 0xFFFF);
-  if (def.size() > PageSize)
+  const std::size_t pageSize = file.Rules().PageSize;
+  if (def.size() > pageSize)
     throw std::invalid_argument(table.Name + ": a table definition longer than a page");
   Put32(def.data() + 8, static_cast<std::uint32_t>(def.size() - 8));
-  Put16(def.data() + 2, static_cast<std::uint32_t>(PageSize - def.size() - 8));
+  if (jet3) {
+    def[2] = 'V';
+    def[3] = 'C';
+  } else {
+    Put16(def.data() + 2, static_cast<std::uint32_t>(pageSize - def.size() - 8));
+  }
   std::memcpy(file.Page(pages.Definition), def.data(), def.size());
 }
 
@@ -399,15 +446,18 @@ void Rc4(std::span<const std::uint8_t> key, std::uint8_t* data, std::size_t size
 void WriteHeader(std::uint8_t* page, TFormat format) {
   static constexpr std::uint8_t magic[] = {0x00, 0x01, 0x00, 0x00};
   std::memcpy(page, magic, 4);
-  const char* name = format == TFormat::Jet4 ? "Standard Jet DB" : "Standard ACE DB";
+  const char* name = format == TFormat::Ace12 ? "Standard ACE DB" : "Standard Jet DB";
   std::memcpy(page + 4, name, std::strlen(name) + 1);
-  Put32(page + 0x14, format == TFormat::Jet4 ? 1 : 2);
+  Put32(page + 0x14, format == TFormat::Jet3 ? 0 : format == TFormat::Jet4 ? 1 : 2);
   // The masked block: code page 1251 (Russian Windows), database key 0 (not encrypted), no
-  // password (the creation date that would mask it is 0), sort order "General".
-  Put16(page + 0x3C, 1251);
-  Put32(page + 0x6E, GeneralSortOrder);
+  // password (the creation date that would mask it in Jet 4 is 0), sort order "General".
+  Put16(page + 0x3C, Windows1251);
+  if (format == TFormat::Jet3)
+    Put16(page + 0x3A, GeneralSortOrder);
+  else
+    Put32(page + 0x6E, GeneralSortOrder);
   static constexpr std::uint8_t key[] = {0xC7, 0xDA, 0x39, 0x6B};
-  Rc4(key, page + 0x18, 128);
+  Rc4(key, page + 0x18, format == TFormat::Jet3 ? 126 : 128);
 }
 
 void CheckNames(const TDatabase& database) {
@@ -433,7 +483,7 @@ void CheckNames(const TDatabase& database) {
 
 std::vector<std::uint8_t> WriteDatabase(const TDatabase& database) {
   CheckNames(database);
-  TPageFile file;
+  TPageFile file(PageRules(database.Format));
   WriteHeader(file.Page(file.Add()), database.Format);
   const std::uint32_t mapPage = file.Add();
   // Readers find the catalog's definition on page 2. As in a file Access made, the definitions
@@ -443,14 +493,14 @@ std::vector<std::uint8_t> WriteDatabase(const TDatabase& database) {
   for (std::size_t t = 0; t < database.Tables.size(); ++t)
     definitions.push_back(file.Add());
   const TTable catalog = Catalog(database, definitions);
-  const TTablePages catalogPages = TTableWriter(file, catalog, catalogDefinition).Write();
+  const TTablePages catalogPages = TTableWriter(file, database.Format, catalog, catalogDefinition).Write();
   std::vector<TTablePages> pages;
   for (std::size_t t = 0; t < database.Tables.size(); ++t)
-    pages.push_back(TTableWriter(file, database.Tables[t], definitions[t]).Write());
+    pages.push_back(TTableWriter(file, database.Format, database.Tables[t], definitions[t]).Write());
   TRowPages mapRows(file, {0, 0, 0, 0}, mapPage);
-  WriteDefinition(file, catalog, true, catalogPages, PlaceMaps(catalogPages, mapRows, file));
+  WriteDefinition(file, database.Format, catalog, true, catalogPages, PlaceMaps(catalogPages, mapRows, file));
   for (std::size_t t = 0; t < database.Tables.size(); ++t)
-    WriteDefinition(file, database.Tables[t], false, pages[t], PlaceMaps(pages[t], mapRows, file));
+    WriteDefinition(file, database.Format, database.Tables[t], false, pages[t], PlaceMaps(pages[t], mapRows, file));
   return file.Take();
 }
 

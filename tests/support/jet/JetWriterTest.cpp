@@ -56,6 +56,9 @@ TEST(JetWriter, RefusesAFixtureThatWouldNotBeWhatItSays) {
       // Nine full Cyrillic Text(255) values: 4590 bytes, more than a page holds.
       table(std::vector<jet::TColumn>(9, {"Поле", T::Text, 255}), {}),
       {jet::TFormat::Jet4, {{"MSysClients", {{"A", T::LongInteger}}, {}}}},
+      // Jet 3: a letter Windows-1251 lacks; a row of 256 bytes.
+      {jet::TFormat::Jet3, {{"Clients", {{"ФИО", T::Text, 100}}, {{std::string("Müller")}}}}},
+      {jet::TFormat::Jet3, {{"Clients", {{"Получатель", T::Text, 255}}, {{std::string(255, 'x')}}}}},
       {jet::TFormat::Jet4, {{"Clients", {{"A", T::LongInteger}}, {}}, {"Clients", {{"A", T::LongInteger}}, {}}}},
   };
   refused[7].Tables[0].Rows[0].resize(9);

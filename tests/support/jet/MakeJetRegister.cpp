@@ -2,6 +2,7 @@
 //   make-jet-register [options] COUNT FILE
 //     --sample          the sample bags and the bags an import refuses first, then COUNT generated
 //     --ace             the header of Access 2007 ("Standard ACE DB") instead of Jet 4
+//     --jet3            an Access 97 file (Jet 3, text in Windows-1251)
 //     --notes           an extra Memo column "Примечание" with a note of 1..5000 characters per bag
 //     --without FIELD   Clients without that field
 //     --no-clients      the bags in a table "Сумки" instead of Clients
@@ -18,7 +19,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: make-jet-register [--sample] [--ace] [--notes] [--without FIELD] [--no-clients] "
+               "usage: make-jet-register [--sample] [--ace | --jet3] [--notes] [--without FIELD] [--no-clients] "
                "[--truncate BYTES] COUNT FILE\n");
   return 2;
 }
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
       sample = true;
     else if (arg == "--ace")
       format = jet::TFormat::Ace12;
+    else if (arg == "--jet3")
+      format = jet::TFormat::Jet3;
     else if (arg == "--notes")
       notes = true;
     else if (arg == "--no-clients")
