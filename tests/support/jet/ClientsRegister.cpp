@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -21,20 +22,22 @@ std::vector<TColumn> ClientsColumns() {
           {n[5], T::LongInteger},          {n[6], T::Text, 100}};
 }
 
-TTable ClientsTable(const std::vector<TBag>& bags) {
+TTable ClientsTable(std::vector<TBag> bags) {
   TTable table{"Clients", ClientsColumns(), {}};
+  table.Rows.reserve(bags.size());
   for (std::size_t i = 0; i < bags.size(); ++i) {
     if (bags[i].size() != 7)
       throw std::invalid_argument("a bag has seven fields");
     std::vector<TValue> row{static_cast<std::int32_t>(i + 1)};
-    row.insert(row.end(), bags[i].begin(), bags[i].end());
+    row.insert(row.end(), std::make_move_iterator(bags[i].begin()), std::make_move_iterator(bags[i].end()));
     table.Rows.push_back(std::move(row));
+    bags[i] = {};
   }
   return table;
 }
 
-TDatabase ClientsDatabase(const std::vector<TBag>& bags, TFormat format) {
-  return {format, {ClientsTable(bags)}};
+TDatabase ClientsDatabase(std::vector<TBag> bags, TFormat format) {
+  return {format, {ClientsTable(std::move(bags))}};
 }
 
 namespace {

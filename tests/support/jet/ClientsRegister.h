@@ -23,12 +23,12 @@ const std::vector<std::string>& ClientsFieldNames();
 std::vector<TColumn> ClientsColumns();
 
 // The table Clients holding `bags` in this order, their IDs 1, 2, ...
-TTable ClientsTable(const std::vector<TBag>& bags);
+TTable ClientsTable(std::vector<TBag> bags);
 
 // A database whose only table is ClientsTable(bags). In Jet 3 every bag must fit that format
 // (Windows-1251, rows under 256 bytes): the generated and the refused bags do, and of the
 // sample bags all but the one with the longest values and the one with "ü".
-TDatabase ClientsDatabase(const std::vector<TBag>& bags, TFormat format = TFormat::Jet4);
+TDatabase ClientsDatabase(std::vector<TBag> bags, TFormat format = TFormat::Jet4);
 
 // Bags whose every value an import must keep exactly, all of them acceptable to it (a bag
 // number, a cash symbol of the list 2, 11, 19, 32 or none, texts within the fields' sizes):

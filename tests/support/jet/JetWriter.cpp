@@ -82,23 +82,22 @@ public:
   }
 
   TTablePages Write() {
-    // Long values first, so that the data pages of the table lie together.
-    std::vector<std::vector<std::vector<std::uint8_t>>> longFields(
-        FTable.Rows.size(), std::vector<std::vector<std::uint8_t>>(FTable.Columns.size()));
+    // Long values first, so that the data pages of the table lie together. The fields their
+    // rows will hold, per long column and row.
+    std::vector<std::vector<std::vector<std::uint8_t>>> longFields(FTable.Columns.size());
     for (std::size_t c = 0; c < FTable.Columns.size(); ++c) {
       if (!IsLong(FTable.Columns[c].Type))
         continue;
       TRowPages lval(FFile, LvalOwner);
-      for (std::size_t r = 0; r < FTable.Rows.size(); ++r) {
-        longFields[r][c] = LongField(lval, FTable.Columns[c], Row(r)[c]);
-      }
+      for (std::size_t r = 0; r < FTable.Rows.size(); ++r)
+        longFields[c].push_back(LongField(lval, FTable.Columns[c], Row(r)[c]));
       FPages.LongValuePages[c] = lval.Pages();
     }
     std::array<std::uint8_t, 4> owner{};
     Put32(owner.data(), FPages.Definition);
     TRowPages data(FFile, owner);
     for (std::size_t r = 0; r < FTable.Rows.size(); ++r)
-      data.Add(EncodeRow(Row(r), longFields[r]));
+      data.Add(EncodeRow(Row(r), longFields, r));
     FPages.DataPages = data.Pages();
     return FPages;
   }
@@ -205,7 +204,8 @@ private:
   }
 
   std::vector<std::uint8_t> EncodeRow(const std::vector<TValue>& values,
-                                      const std::vector<std::vector<std::uint8_t>>& longFields) {
+                                      const std::vector<std::vector<std::vector<std::uint8_t>>>& longFields,
+                                      std::size_t r) {
     const std::size_t columns = FTable.Columns.size();
     std::vector<std::uint8_t> row;
     AppendField(row, columns);
@@ -227,7 +227,7 @@ private:
       }
       varOffsets.push_back(static_cast<std::uint32_t>(row.size()));
       if (IsLong(column.Type))
-        row.insert(row.end(), longFields[c].begin(), longFields[c].end());
+        row.insert(row.end(), longFields[c][r].begin(), longFields[c][r].end());
       else if (present) {
         const auto bytes = ValueBytes(column, values[c], false);
         row.insert(row.end(), bytes.begin(), bytes.end());

@@ -9,6 +9,7 @@
 //     --truncate BYTES  only the first BYTES bytes of the file
 #include "tests/support/jet/ClientsRegister.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -76,18 +77,22 @@ int main(int argc, char** argv) {
       bags = jet::SampleBags();
       bags.insert(bags.end(), jet::RefusedBags().begin(), jet::RefusedBags().end());
     }
-    const auto generated = jet::GeneratedBags(std::stoi(positional[0]));
-    bags.insert(bags.end(), generated.begin(), generated.end());
-    jet::TDatabase database = jet::ClientsDatabase(bags, format);
-    if (!without.empty())
+    const int count = std::stoi(positional[0]);
+    bags.reserve(bags.size() + static_cast<std::size_t>(std::max(count, 0)));
+    for (int n = 1; n <= count; ++n)
+      bags.push_back(jet::GeneratedBag(n));
+    jet::TDatabase database;
+    if (!without.empty()) {
       database = jet::ClientsWithoutField(bags, without);
-    if (noClients)
+    } else if (noClients) {
       database = jet::WithoutClients(bags);
-    if (notes) {
+    } else if (notes) {
       std::vector<jet::TValue> values;
       for (std::size_t n = 0; n < bags.size(); ++n)
         values.push_back(Note(static_cast<int>(n)));
       database = jet::ClientsWithNotes(bags, values);
+    } else {
+      database = jet::ClientsDatabase(std::move(bags));
     }
     database.Format = format;
     std::vector<std::uint8_t> bytes = jet::WriteDatabase(database);
