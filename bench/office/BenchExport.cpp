@@ -109,7 +109,7 @@ public:
   void Abort() override { FServer->Abort(); }
   void Resume() override { FServer->Resume(); }
   std::chrono::milliseconds AnswerTimeout() const override { return FServer->AnswerTimeout(); }
-  std::chrono::milliseconds ConnectTimeout() const override { return FServer->ConnectTimeout(); }
+  bool IsStarting() const override { return FServer->IsStarting(); }
 
   // The whole export and its part from the office's first answer, in ms.
   std::pair<double, double> Export(TOOCalc& office, TVoucherSource& source) {

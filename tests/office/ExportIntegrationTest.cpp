@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTimer>
@@ -191,19 +192,23 @@ TEST_F(TExportIntegrationTest, NameGraphic1TakenOnTheThirdSheetStopsTheExport) {
 
 namespace {
 
-// The office stops answering midway (stopped by SIGSTOP, as a hung office): the export ends by
-// itself after the answer time-out, or when the operator cancels; either way the hung office
-// is ended, no process of it is left, and the next export starts a new one.
+// The office stops answering (stopped by SIGSTOP, as a hung office), midway through an export
+// or idle between two: the export ends by itself after the answer time-out its message names,
+// or when the operator cancels; either way the hung office is ended, no process of it is left,
+// and the next export starts a new one.
 TEST_F(TExportIntegrationTest, AHungOfficeIsEndedOnTimeOutOrCancel) {
   struct TCase {
     const char* Name;
+    bool StoppedWhileIdle;
     bool OperatorCancels;
     QString Message;
   };
+  const QString noAnswer =
+      "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\nno answer";
   const TCase cases[] = {
-      {"no answer for 2 s", false,
-       "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\nno answer"},
-      {"the operator cancels", true,
+      {"no answer for 2 s", false, false, noAnswer},
+      {"frozen while idle, no answer for 2 s", true, false, noAnswer},
+      {"the operator cancels", false, true,
        "Экспорт отменён. Открытая ведомость может быть заполнена не до конца."},
   };
   for (const TCase& c : cases) {
@@ -218,16 +223,28 @@ TEST_F(TExportIntegrationTest, AHungOfficeIsEndedOnTimeOutOrCancel) {
     TOfficeWork* waiting = nullptr;
     FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
     pid_t stopped = 0;
-    FSource.OnClipboard = [&] {
+    QElapsedTimer sinceStop;
+    const auto stop = [&] {
+      sinceStop.start();
       stopped = FServer->OfficeProcessId();
       kill(-stopped, SIGSTOP);
       if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
     };
+    if (c.StoppedWhileIdle) {
+      ExportVoucher(*FOffice, FSource);
+      stop();
+    } else {
+      FSource.OnClipboard = stop;
+    }
     try {
       ExportVoucher(*FOffice, FSource);
       ADD_FAILURE() << "the export went through";
     } catch (const EOffice& error) {
       EXPECT_EQ(error.Message(), c.Message);
+    }
+    // The time named, and the few seconds ending the office may take.
+    if (!c.OperatorCancels) {
+      EXPECT_LT(sinceStop.elapsed(), 8000);
     }
     ASSERT_NE(stopped, 0);
     EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(stopped));

@@ -120,7 +120,7 @@ public:
   void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
-  std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
+  bool IsStarting() const override { return false; }
 
 private:
   TFakeWorld& FWorld;
