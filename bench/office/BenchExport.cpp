@@ -53,6 +53,7 @@ public:
   void ShowMessage(const QString& message) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(message));
   }
+  void ShowInformation(const QString& message) override { ShowMessage(message); }
 
 private:
   TQRSymbol FSymbol;

@@ -44,10 +44,38 @@ void TSmallDisk::Fill(qint64 left) const {
   EXPECT_EQ(error, ENOSPC);
 }
 
-void RunThisTestAsNobody() {
+namespace {
+
+QString CurrentTestName() {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString name =
-      QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
+  return QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
+}
+
+// Expects the child to have run exactly the one test, and passed it.
+void ExpectChildPassed(QProcess& child) {
+  const QString output = QString::fromUtf8(child.readAll());
+  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]"))
+      << output.toStdString();
+}
+
+}  // namespace
+
+bool RunThisTestAsNamespaceRoot() {
+  if (geteuid() == 0) return false;
+  QProcess child;
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start("unshare", {"--user", "--map-root-user", "--mount",
+                          QCoreApplication::applicationFilePath(),
+                          "--gtest_filter=" + CurrentTestName()});
+  EXPECT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
+  ExpectChildPassed(child);
+  return true;
+}
+
+void RunThisTestAsNobody() {
+  const QString name = CurrentTestName();
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString program = folder.filePath("tests");
@@ -63,9 +91,5 @@ void RunThisTestAsNobody() {
   child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all",
                           program, "--gtest_filter=" + name});
   ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
-  const QString output = QString::fromUtf8(child.readAll());
-  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]"))
-      << output.toStdString();
+  ExpectChildPassed(child);
 }
