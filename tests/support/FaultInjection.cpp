@@ -46,13 +46,18 @@ void TSmallDisk::Fill(qint64 left) const {
 
 namespace {
 
-QString CurrentTestName() {
+// Runs the current test alone in `launcher` followed by the test program and its filter;
+// fails the current test unless it ran there and passed.
+void RunThisTestAgain(const QString& launcher, QStringList arguments, const QString& program,
+                      const QString& folder) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  return QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
-}
-
-// Expects the child to have run exactly the one test, and passed it.
-void ExpectChildPassed(QProcess& child) {
+  const QString name =
+      QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
+  QProcess child;
+  child.setWorkingDirectory(folder);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(launcher, arguments << program << "--gtest_filter=" + name);
+  ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
   const QString output = QString::fromUtf8(child.readAll());
   EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
@@ -62,20 +67,7 @@ void ExpectChildPassed(QProcess& child) {
 
 }  // namespace
 
-bool RunThisTestAsNamespaceRoot() {
-  if (geteuid() == 0) return false;
-  QProcess child;
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start("unshare", {"--user", "--map-root-user", "--mount",
-                          QCoreApplication::applicationFilePath(),
-                          "--gtest_filter=" + CurrentTestName()});
-  EXPECT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
-  ExpectChildPassed(child);
-  return true;
-}
-
 void RunThisTestAsNobody() {
-  const QString name = CurrentTestName();
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString program = folder.filePath("tests");
@@ -84,12 +76,12 @@ void RunThisTestAsNobody() {
                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
   ASSERT_TRUE(QFile::setPermissions(folder.path(), everyone));
   ASSERT_TRUE(QFile::setPermissions(program, everyone));
+  RunThisTestAgain("setpriv",
+                   {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all"},
+                   program, folder.path());
+}
 
-  QProcess child;
-  child.setWorkingDirectory(folder.path());
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all",
-                          program, "--gtest_filter=" + name});
-  ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
-  ExpectChildPassed(child);
+void RunThisTestWhereItMayMount() {
+  RunThisTestAgain("unshare", {"--user", "--map-root-user", "--mount"},
+                   QCoreApplication::applicationFilePath(), QDir::currentPath());
 }
