@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <mutex>
 
 #include "office/OfficeProcess.h"
@@ -18,6 +19,7 @@ struct TUnoServer::TImpl {
   std::shared_ptr<TUnoSession> Session;     // the connection in use
   std::shared_ptr<TUnoSession> Connecting;  // one being made, until it answers
   bool Aborted = false;
+  std::atomic<bool> Starting{false};
 
   void ThrowIfAborted() const {
     std::lock_guard lock(Mutex);
@@ -53,6 +55,8 @@ struct TUnoServer::TImpl {
   }
 
   std::shared_ptr<TUnoSession> StartAndConnect() {
+    Starting = true;
+    const std::shared_ptr<void> startingEnds(nullptr, [this](void*) { Starting = false; });
     // --language chooses the interface only while the profile has not chosen one: a fresh
     // profile speaks Russian, a user's own choice stays.
     QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
@@ -141,9 +145,7 @@ void TUnoServer::Resume() {
 
 std::chrono::milliseconds TUnoServer::AnswerTimeout() const { return FImpl->Launch.AnswerTimeout; }
 
-std::chrono::milliseconds TUnoServer::ConnectTimeout() const {
-  return FImpl->Launch.StartTimeout + FImpl->Launch.AnswerTimeout;
-}
+bool TUnoServer::IsStarting() const { return FImpl->Starting; }
 
 pid_t TUnoServer::OfficeProcessId() const {
   std::lock_guard lock(FImpl->Mutex);

@@ -53,6 +53,7 @@ public:
   void ShowMessage(const QString& message) override {
     std::fprintf(stderr, "message: %s\n", qPrintable(message));
   }
+  void ShowInformation(const QString& message) override { ShowMessage(message); }
 
 private:
   TQRSymbol FSymbol;
@@ -109,7 +110,7 @@ public:
   void Abort() override { FServer->Abort(); }
   void Resume() override { FServer->Resume(); }
   std::chrono::milliseconds AnswerTimeout() const override { return FServer->AnswerTimeout(); }
-  std::chrono::milliseconds ConnectTimeout() const override { return FServer->ConnectTimeout(); }
+  bool IsStarting() const override { return FServer->IsStarting(); }
 
   // The whole export and its part from the office's first answer, in ms.
   std::pair<double, double> Export(TOOCalc& office, TVoucherSource& source) {
