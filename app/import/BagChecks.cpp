@@ -6,10 +6,25 @@
 #include "app/CashSymbols.h"
 #include "app/store/DatabaseError.h"
 
+namespace {
+
+// Made once: a conversion checks a hundred thousand bags.
+const std::vector<TFieldDef>& Fields() {
+  static const std::vector<TFieldDef> fields = ClientsFields();
+  return fields;
+}
+
+// The cash symbols a bag may carry; the list's blank item stands for none, which is a NULL.
+const QStringList& Symbols() {
+  static const QStringList symbols = CashSymbolItems().mid(1);
+  return symbols;
+}
+
+}  // namespace
+
 std::variant<TBagValues, QString> CheckedBag(const std::vector<TCell>& cells) {
-  const std::vector<TFieldDef> fields = ClientsFields();
-  QStringList symbols = CashSymbolItems();
-  symbols.removeFirst();  // the blank item: no symbol, which a NULL stands for
+  const std::vector<TFieldDef>& fields = Fields();
+  const QStringList& symbols = Symbols();
   TBagValues values(BagFieldCount);
   QStringList reasons;
   const TCell& bagNumber = cells[int(TBagField::BagNumber)];
@@ -42,7 +57,7 @@ std::variant<TBagValues, QString> CheckedBag(const std::vector<TCell>& cells) {
 }
 
 TBagValues KeptBag(const std::vector<TCell>& cells) {
-  const std::vector<TFieldDef> fields = ClientsFields();
+  const std::vector<TFieldDef>& fields = Fields();
   TBagValues values(BagFieldCount);
   for (int f = 0; f < BagFieldCount; ++f) {
     if (!cells[f]) continue;
