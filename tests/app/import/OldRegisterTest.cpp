@@ -54,9 +54,12 @@ QString Question(const QString& bags, const QString& kept) {
       .arg(bags, kept);
 }
 
-// The sample's bags and generated ones after them, `count` in all.
+// The sample's bags, the ones the menu's import refuses (an empty and a NULL bag number, a cash
+// symbol not in the list: the conversion keeps them as they are), and generated ones after
+// them, `count` in all.
 std::vector<jet::TBag> SampleAndMore(std::size_t count) {
   std::vector<jet::TBag> bags = jet::SampleBags();
+  bags.insert(bags.end(), jet::RefusedBags().begin(), jet::RefusedBags().end());
   for (const jet::TBag& bag : jet::GeneratedBags(int(count - bags.size()))) bags.push_back(bag);
   return bags;
 }
