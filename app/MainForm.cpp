@@ -40,7 +40,10 @@ QFont Tahoma(int pixelSize) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(QWidget* parent) : TForm1(parent, nullptr) {}
+
+TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
+    : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()), FOffice(std::move(office)) {
   // Pixel sizes, so that the window does not grow with the screen's resolution (a form holds
   // point sizes only). The window's font comes first: the register grid sizes its rows by the
   // font it is created with.
@@ -122,7 +125,8 @@ void TForm1::SetDataSource(TDataSource* source) {
 }
 
 void TForm1::FormCreate() {
-  FOffice = std::make_unique<TOOCalc>();
+  // Contacts nothing yet: the office is reached first by an export or by PrepareOffice.
+  if (!FOffice) FOffice = std::make_unique<TOOCalc>();
   FControls->DBComboBox1->setToolTip(CashSymbolHint());
   FControls->DBEdit2->setToolTip(
       QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));

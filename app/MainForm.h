@@ -38,8 +38,10 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
 public:
-  // Builds the controls, connects their events and runs FormCreate.
+  // Builds the controls, connects their events and runs FormCreate. The export goes to office,
+  // or, when it is null, to the program's own LibreOffice (TOOCalc()).
   explicit TForm1(QWidget* parent = nullptr);
+  TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office);
   ~TForm1() override;
 
   // Attaches every data-aware control to `source` (null detaches them).
@@ -53,9 +55,8 @@ public:
   // The QR symbol of the current voucher payload; lives as long as the window.
   const TQRSymbol& QRSymbol() const { return *FQRSymbol; }
   TQRSymbol& QRSymbol() { return *FQRSymbol; }
-  // For tests: exchanges the office wrapper the export uses with `office` (which then holds
-  // the previous one), so that the export reaches an office of the test's own.
-  void SwapOffice(std::unique_ptr<TOOCalc>& office) { FOffice.swap(office); }
+  // The office the export goes to; lives as long as the window.
+  TOOCalc& Office() const { return *FOffice; }
 
   // Creation and show steps.
   void FormCreate();

@@ -12,6 +12,7 @@
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
+#include "office/OpenOffice.h"
 #include "app/store/DatabaseError.h"
 
 TForms::TForms() = default;
@@ -19,9 +20,11 @@ TForms::TForms(TForms&&) noexcept = default;
 TForms& TForms::operator=(TForms&&) noexcept = default;
 TForms::~TForms() = default;
 
-TForms CreateForms(const QString& iniPath) {
+TForms CreateForms(const QString& iniPath) { return CreateForms(iniPath, nullptr); }
+
+TForms CreateForms(const QString& iniPath, std::unique_ptr<TOOCalc> office) {
   TForms forms;
-  forms.Form1 = std::make_unique<TForm1>();
+  forms.Form1 = std::make_unique<TForm1>(nullptr, std::move(office));
   forms.Form4 = std::make_unique<TForm4>(nullptr, iniPath);
   forms.Form1->SetFirmDialog(forms.Form4.get());
   forms.Form2 = std::make_unique<TForm2>(*forms.Form1);
