@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cxxabi.h>
 
@@ -82,5 +83,9 @@ int RunApplication(int& argc, char** argv) {
     return 1;
   }
   forms.Form1->show();
+  // Once the window is up, the office gets ready in the background, so that the first export
+  // of the day is as quick as the next.
+  QTimer::singleShot(0, forms.Form1.get(),
+                     [&forms] { forms.Form1->Office().AutomationServer().Prepare(); });
   return application.exec();
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -75,6 +76,27 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   QFile pdf(FWork.filePath("voucher.pdf"));
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_EQ(pdf.read(5), "%PDF-");
+}
+
+// The program prepares its office once the window is shown: started in the background at the
+// lowest priority, it is the office the first export then finds ready.
+TEST_F(TExportIntegrationTest, APreparedOfficeStartsAtLowestPriorityAndTakesTheFirstExport) {
+  FServer->Prepare();
+  QElapsedTimer clock;
+  clock.start();
+  while (FServer->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(20);
+  const pid_t prepared = FServer->OfficeProcessId();
+  ASSERT_NE(prepared, 0);
+  // The launcher, and the office it starts, run at nice 19: field 19 of /proc/<pid>/stat.
+  QFile stat(QString("/proc/%1/stat").arg(prepared));
+  ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+  const QByteArray line = stat.readAll();
+  EXPECT_EQ(line.mid(line.lastIndexOf(')') + 2).split(' ').at(16), "19");
+
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_TRUE(FSource.Messages.empty());
+  EXPECT_EQ(FServer->OfficeProcessId(), prepared);
+  ASSERT_EQ(OpenVoucherCopies().size(), 1u);
 }
 
 TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
