@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QTemporaryDir>
 
 #include "app/MainForm.h"
@@ -137,6 +138,14 @@ TEST(ImportMenu, AFileThatCannotBeReadIsReportedAndNothingChanges) {
             QStringList{u"В файле %1 нет таблицы Clients: это не база сумок прежней версии "
                         u"программы. Возьмите её файл db.mdb."_s.arg(path)});
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+}
+
+// The file dialog the import opens is Qt's own: the program gives it Russian words too.
+TEST(ImportMenu, TheFileDialogSpeaksRussian) {
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), u"Перейти к:"_s);
+  EXPECT_EQ(dialog.labelText(QFileDialog::FileName), u"&Имя файла:"_s);
 }
 
 }  // namespace
