@@ -11,6 +11,7 @@
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
+#include "app/BagImport.h"
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
 #include "app/Reg.h"
@@ -109,6 +110,7 @@ void TForm1::ConnectEvents() {
           });
   connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
+  connect(ui.N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
 }
 
@@ -311,4 +313,10 @@ void TForm1::N2Click() { FFirmDialog->ShowModally(); }
 void TForm1::N3Click() {
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
   ExportVoucher(*FOffice, source);
+}
+
+void TForm1::N4Click() {
+  if (!FormCloseQuery()) return;
+  ImportBags(*this, FDataSource->DataSet(), FOffice->AutomationServer(),
+             [this](const TResyncResult& result) { RegisterResynced(result); });
 }

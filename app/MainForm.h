@@ -29,7 +29,7 @@ class TForm1;
 // obvious ones: DBEdit1 bag number, DBEdit6 package number, DBEdit2 recipient, DBEdit3 account,
 // DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
 // Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
-// the register, N2 "Добавить фирму", N3 "Экспорт в эксель".
+// the register, N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the
@@ -81,6 +81,9 @@ public:
   void N2Click();
   // Exports the current bag into the office suite (ExportVoucher).
   void N3Click();
+  // Imports bags from a file into the register (ImportBags), once a typed change of the
+  // current record is settled as on closing (FormCloseQuery; Отмена gives the import up).
+  void N4Click();
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded

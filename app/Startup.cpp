@@ -12,6 +12,7 @@
 #include "app/controls/Dialogs.h"
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
+#include "app/OldRegisterOffer.h"
 #include "app/Reg.h"
 #include "office/OpenOffice.h"
 #include "app/store/DatabaseError.h"
@@ -74,6 +75,7 @@ int RunApplication(int& argc, char** argv) {
   // Pixel geometry as designed, whatever the screen's resolution.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   TApplication application(argc, argv);
+  if (const std::optional<int> ended = OfferOldRegisterConversion()) return *ended;
   TForms forms;
   try {
     forms = CreateForms(TForm4::DefaultIniPath());

@@ -39,6 +39,8 @@ TForms CreateForms(const QString& iniPath, std::unique_ptr<TOOCalc> office);
 // operator's Russian sentence (DatabaseFailureText) and "\r\n" come first.
 QString StartupErrorText(std::exception_ptr error);
 
-// The whole program: application title, forms, message loop. Returns the exit code: 1 after
-// the "Application Error" box when start-up fails, otherwise the loop's code.
+// The whole program: application title, the offer to convert an old program's register
+// (OfferOldRegisterConversion), forms, message loop. Returns the exit code: what the offer
+// ended the program with; 1 after the "Application Error" box when start-up fails; otherwise
+// the loop's code.
 int RunApplication(int& argc, char** argv);

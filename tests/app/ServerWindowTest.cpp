@@ -1,7 +1,10 @@
 // The real window over a register on the test's PostgreSQL server.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
@@ -97,6 +100,32 @@ TEST_F(ServerWindow, ASaveOverAChangeByAnotherDeskOffersToReloadTheBag) {
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Другой"));
+}
+
+// Another desk's CSV export merged from the menu into the server's register, the bag already
+// there replaced: the server holds the file's bags, the window shows them.
+TEST_F(ServerWindow, TheMenusImportReplacesTheBagsAlreadyOnTheServer) {
+  const QTemporaryDir files;
+  const QString path = files.filePath(QStringLiteral("desk2.csv"));
+  QFile csv(path);
+  ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+  csv.write(QStringLiteral("Номер сумки;Номер пакета;Получатель;Счет;Инн;Символ;ФИО\n"
+                           "1234;1;ООО Новая;;;2;Сидоров\n0099;2;ООО Вторая;;;;\n")
+                .toUtf8());
+  csv.close();
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const TOpenFilePresenter previous =
+      SetOpenFilePresenter([&path](const TOpenFileRequest&) { return path; });
+  program.Messages.Answers = {TModalResult::mrNo, TModalResult::mrOk};  // replace, then OK
+  program.Controls().N4->trigger();
+  SetOpenFilePresenter(previous);
+  ASSERT_EQ(program.Messages.Boxes.size(), 2u) << program.Messages.Texts().join(u'\n').toStdString();
+  EXPECT_EQ(program.Messages.Boxes[1].Text,
+            QStringLiteral("Импорт из файла %1 закончен.\nДобавлено сумок: 1.\nЗаменено сумок "
+                           "списка: 1.")
+                .arg(path));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"text 'Сидоров'", "NULL"}));
+  EXPECT_EQ(program.Register().RecordCount(), 2);
 }
 
 // app/schema-postgresql.sql declares the program's fields in their order, type and size,
