@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
@@ -18,6 +20,11 @@ struct TUnoServer::TImpl {
   std::shared_ptr<TUnoSession> Session;     // the connection in use
   std::shared_ptr<TUnoSession> Connecting;  // one being made, until it answers
   bool Aborted = false;
+  std::atomic<bool> Starting{false};
+  // Held while a connection is being made or an office started: by the export's thread or by
+  // the background start, never by both.
+  std::mutex ConnectMutex;
+  std::thread Preparing;
 
   void ThrowIfAborted() const {
     std::lock_guard lock(Mutex);
@@ -52,11 +59,31 @@ struct TUnoServer::TImpl {
     }
   }
 
-  std::shared_ptr<TUnoSession> StartAndConnect() {
+  // The connection in use when it lives, else a new one, starting the office when nobody
+  // listens on the pipe (at the lowest priority when quietly).
+  std::shared_ptr<TUnoSession> LiveSession(bool quietly) {
+    std::lock_guard connecting(ConnectMutex);
+    {
+      std::lock_guard lock(Mutex);
+      if (Session && Session->IsAlive()) return Session;
+    }
+    std::shared_ptr<TUnoSession> session = TryConnect();
+    if (!session) session = StartAndConnect(quietly);
+    std::lock_guard lock(Mutex);
+    Session = session;
+    // Aborted while the connection was made: it must not outlive the abort.
+    if (Aborted) session->Dispose();
+    return session;
+  }
+
+  std::shared_ptr<TUnoSession> StartAndConnect(bool quietly) {
+    Starting = true;
+    const std::shared_ptr<void> startingEnds(nullptr, [this](void*) { Starting = false; });
     // --language chooses the interface only while the profile has not chosen one: a fresh
-    // profile speaks Russian, a user's own choice stays.
+    // profile speaks Russian, a user's own choice stays. --invisible: no window until the
+    // program shows a voucher.
     QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
-                          "--nologo", "--nodefault", "--language=ru"};
+                          "--nologo", "--nodefault", "--invisible", "--language=ru"};
     if (Launch.Headless)
       arguments << "--headless"
                 << "--invisible";
@@ -64,7 +91,8 @@ struct TUnoServer::TImpl {
     {
       std::lock_guard lock(Mutex);
       Process.IsRunning();  // collects an earlier office that has ended meanwhile
-      if (!Process.Start(Launch.Program, arguments))
+      if (quietly) arguments = QStringList{"-n", "19", Launch.Program} + arguments;
+      if (!Process.Start(quietly ? Launch.Nice : Launch.Program, arguments))
         throw EOffice("The office suite " + Launch.Program + " cannot be started");
     }
     QElapsedTimer timer;
@@ -88,24 +116,24 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
   FImpl->Launch = std::move(launch);
 }
 
-TUnoServer::~TUnoServer() = default;
+TUnoServer::~TUnoServer() {
+  if (FImpl->Preparing.joinable()) FImpl->Preparing.join();
+}
 
 TVariant TUnoServer::CreateServiceManager() {
   FImpl->ThrowIfAborted();
-  std::shared_ptr<TUnoSession> session;
-  {
-    std::lock_guard lock(FImpl->Mutex);
-    session = FImpl->Session;
-  }
-  if (!session || !session->IsAlive()) {
-    session = FImpl->TryConnect();
-    if (!session) session = FImpl->StartAndConnect();
-    std::lock_guard lock(FImpl->Mutex);
-    FImpl->Session = session;
-    // Aborted while the connection was made: it must not outlive the abort.
-    if (FImpl->Aborted) session->Dispose();
-  }
-  return session->ServiceManager();
+  return FImpl->LiveSession(false)->ServiceManager();
+}
+
+void TUnoServer::Prepare() {
+  if (FImpl->Preparing.joinable()) return;  // once per server
+  FImpl->Preparing = std::thread([impl = FImpl.get()] {
+    try {
+      impl->LiveSession(true);
+    } catch (const std::exception&) {
+      // Nothing to report: the next export connects or starts the office itself.
+    }
+  });
 }
 
 TVariant TUnoServer::CreateInteractionHandler() {
@@ -141,9 +169,7 @@ void TUnoServer::Resume() {
 
 std::chrono::milliseconds TUnoServer::AnswerTimeout() const { return FImpl->Launch.AnswerTimeout; }
 
-std::chrono::milliseconds TUnoServer::ConnectTimeout() const {
-  return FImpl->Launch.StartTimeout + FImpl->Launch.AnswerTimeout;
-}
+bool TUnoServer::IsStarting() const { return FImpl->Starting; }
 
 pid_t TUnoServer::OfficeProcessId() const {
   std::lock_guard lock(FImpl->Mutex);

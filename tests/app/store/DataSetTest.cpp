@@ -19,13 +19,6 @@ namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
-struct TEngine {
-  const char* Name;
-  std::function<std::unique_ptr<TRegister>()> Make;
-};
-
-void PrintTo(const TEngine& engine, std::ostream* out) { *out << engine.Name; }
-
 TBagRow Row(const QString& bag, QVariant package = QVariant()) {
   return {bag,
           package,
@@ -46,7 +39,7 @@ public:
   std::vector<std::pair<TDataEvent, int>> Events;
 };
 
-class DataSet : public testing::TestWithParam<TEngine> {
+class DataSet : public testing::TestWithParam<TRegisterEngine> {
 protected:
   // A fresh register holding `rows`, opened by a fresh data set.
   void Open(const std::vector<TBagRow>& rows) {
@@ -504,11 +497,6 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
   Table->RemoveLink(&log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Engines, DataSet,
-    testing::Values(TEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
-                    TEngine{"PostgresqlServer",
-                            [] { return std::make_unique<TServerRegister>(); }}),
-    [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Engines, DataSet, BothEngines(), EngineName);
 
 }  // namespace
