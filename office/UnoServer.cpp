@@ -25,6 +25,8 @@ struct TUnoServer::TImpl {
   // the background start, never by both.
   std::mutex ConnectMutex;
   std::thread Preparing;
+  std::atomic<bool> QuietlyStarted{false};  // Prepare started the office
+  std::atomic<bool> Used{false};            // an export asked for the office
 
   void ThrowIfAborted() const {
     std::lock_guard lock(Mutex);
@@ -91,9 +93,13 @@ struct TUnoServer::TImpl {
     {
       std::lock_guard lock(Mutex);
       Process.IsRunning();  // collects an earlier office that has ended meanwhile
+      // Checked under the lock Abort takes: an abort either comes first and nothing starts,
+      // or comes after and ends what started.
+      if (Aborted) throw EOfficeGone("The work with the office suite was broken off");
       if (quietly) arguments = QStringList{"-n", "19", Launch.Program} + arguments;
       if (!Process.Start(quietly ? Launch.Nice : Launch.Program, arguments))
         throw EOffice("The office suite " + Launch.Program + " cannot be started");
+      if (quietly) QuietlyStarted = true;
     }
     QElapsedTimer timer;
     timer.start();
@@ -117,11 +123,18 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
 }
 
 TUnoServer::~TUnoServer() {
-  if (FImpl->Preparing.joinable()) FImpl->Preparing.join();
+  if (FImpl->Preparing.joinable()) {
+    // An office still starting for an export that will never come is not waited for.
+    if (FImpl->Starting) Abort();
+    FImpl->Preparing.join();
+  }
+  // Started in the background and never used: it holds nothing of the operator's.
+  if (FImpl->QuietlyStarted && !FImpl->Used) TerminateOffice();
 }
 
 TVariant TUnoServer::CreateServiceManager() {
   FImpl->ThrowIfAborted();
+  FImpl->Used = true;
   return FImpl->LiveSession(false)->ServiceManager();
 }
 

@@ -53,7 +53,9 @@ public:
   // Connects on a thread of its own, and where nobody listens on the pipe starts the office
   // without any window (--invisible, no Start Center) at the lowest CPU priority (nice 19, which
   // the office keeps). Failures are kept to itself: an export that finds no office starts one
-  // as usual. An export meanwhile waits for this start instead of making one of its own.
+  // as usual. An export meanwhile waits for this start instead of making one of its own. An
+  // office started so and never asked for by CreateServiceManager is ended with this server
+  // (also one still starting): it holds nothing of the operator's.
   void Prepare() override;
 
   // The id of the office process this server started, 0 when it started none.

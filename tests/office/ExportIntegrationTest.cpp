@@ -87,6 +87,7 @@ TEST_F(TExportIntegrationTest, APreparedOfficeStartsAtLowestPriorityAndTakesTheF
   while (FServer->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(20);
   const pid_t prepared = FServer->OfficeProcessId();
   ASSERT_NE(prepared, 0);
+  while (FServer->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
   // The launcher, and the office it starts, run at nice 19: field 19 of /proc/<pid>/stat.
   QFile stat(QString("/proc/%1/stat").arg(prepared));
   ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
@@ -97,6 +98,24 @@ TEST_F(TExportIntegrationTest, APreparedOfficeStartsAtLowestPriorityAndTakesTheF
   EXPECT_TRUE(FSource.Messages.empty());
   EXPECT_EQ(FServer->OfficeProcessId(), prepared);
   ASSERT_EQ(OpenVoucherCopies().size(), 1u);
+}
+
+// A program that ends before its first export takes the office it prepared along, whether
+// that office already answers or is still starting.
+TEST_F(TExportIntegrationTest, AnOfficePreparedButNeverUsedEndsWithTheProgram) {
+  for (const bool waitForIt : {true, false}) {
+    SCOPED_TRACE(waitForIt ? "answering" : "starting");
+    auto server = std::make_shared<TUnoServer>(Launch());
+    server->Prepare();
+    QElapsedTimer clock;
+    clock.start();
+    while (server->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(10);
+    const pid_t prepared = server->OfficeProcessId();
+    ASSERT_NE(prepared, 0);
+    while (waitForIt && server->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
+    server.reset();
+    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(prepared));
+  }
 }
 
 TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
