@@ -56,6 +56,12 @@ std::optional<TBagCells> ReadBagCells(QWidget& window, TAutomationServer& office
                                       const QString& path) {
   if (IsJetFile(path)) return TBagCells{ReadJetBags(path), {}};
   const QString suffix = QFileInfo(path).suffix().toLower();
+  // This program's own db.mdb, say: no office would make sense of it.
+  if (suffix == QStringLiteral("mdb") || suffix == QStringLiteral("accdb"))
+    throw EBagImport(QStringLiteral("Файл %1 — не база Access прежней версии программы (возможно, "
+                                    "это база этой программы). Возьмите db.mdb прежней версии или "
+                                    "выгрузку сумок в CSV.")
+                         .arg(QDir::toNativeSeparators(path)));
   if (suffix == QStringLiteral("csv") || suffix == QStringLiteral("txt"))
     return TakeBagColumns(ReadCsvFile(path), path);
   const std::optional<TSourceTable> sheet = ReadSpreadsheet(window, office, path);

@@ -33,4 +33,7 @@ public:
   virtual std::chrono::milliseconds AnswerTimeout() const = 0;
   // True while CreateServiceManager, on any thread, starts the suite and waits for it to answer.
   virtual bool IsStarting() const = 0;
+  // Returns at once; gets the suite ready in the background where that costs the caller
+  // nothing, so that the first export finds it running. The default does nothing.
+  virtual void Prepare() {}
 };

@@ -96,8 +96,9 @@ QString ConvertOldRegister(const TOldRegister& old) {
                          .arg(Native(folder)),
                      converted.errorString());
   converted.close();
-  // Whoever could use the old register can use the new one: other desks may share the folder.
-  converted.setPermissions(oldFile.permissions());
+  // Whoever could use the old register can use the new one (other desks may share the
+  // folder), and the operator who moved the bags can write to it.
+  converted.setPermissions(oldFile.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
   try {
     WriteRegister(converted.fileName(), bags);
   } catch (const EDatabaseError& e) {

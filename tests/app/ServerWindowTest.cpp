@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "app/DataModuleUnit.h"
@@ -126,6 +129,40 @@ TEST_F(ServerWindow, TheMenusImportReplacesTheBagsAlreadyOnTheServer) {
                 .arg(path));
   EXPECT_EQ(StoredNames(), (std::vector<std::string>{"text 'Сидоров'", "NULL"}));
   EXPECT_EQ(program.Register().RecordCount(), 2);
+}
+
+// A long import shows its progress; "Отмена" there writes nothing.
+TEST_F(ServerWindow, OtmenaUnderTheImportsProgressBarWritesNothing) {
+  const QTemporaryDir files;
+  const QString path = files.filePath(QStringLiteral("desk2.csv"));
+  QByteArray csv;
+  for (int bag = 1; bag <= 100000; ++bag)
+    csv += "B" + QByteArray::number(bag) + ";" + QByteArray::number(bag) + ";;;;2;\n";
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(csv);
+  file.close();
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const TOpenFilePresenter previous =
+      SetOpenFilePresenter([&path](const TOpenFileRequest&) { return path; });
+  // The operator clicks "Отмена" as soon as the progress bar shows.
+  bool clicked = false;
+  QTimer operatorHand;
+  QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+    for (QProgressDialog* progress : program.Window().findChildren<QProgressDialog*>())
+      if (progress->isVisible() && !clicked) {
+        clicked = true;
+        program.Click(progress->findChild<QPushButton*>());
+      }
+  });
+  operatorHand.start(10);
+  program.Controls().N4->trigger();
+  SetOpenFilePresenter(previous);
+  EXPECT_TRUE(clicked) << "the progress bar showed";
+  EXPECT_EQ(program.Messages.Texts().value(1),
+            QStringLiteral("Импорт отменён: в список ничего не добавлено."));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"text 'Иванов И.И.'"}));
+  EXPECT_EQ(program.Register().RecordCount(), 1);
 }
 
 // app/schema-postgresql.sql declares the program's fields in their order, type and size,

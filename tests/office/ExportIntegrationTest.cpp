@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -75,6 +76,46 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   QFile pdf(FWork.filePath("voucher.pdf"));
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_EQ(pdf.read(5), "%PDF-");
+}
+
+// The program prepares its office once the window is shown: started in the background at the
+// lowest priority, it is the office the first export then finds ready.
+TEST_F(TExportIntegrationTest, APreparedOfficeStartsAtLowestPriorityAndTakesTheFirstExport) {
+  FServer->Prepare();
+  QElapsedTimer clock;
+  clock.start();
+  while (FServer->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(20);
+  const pid_t prepared = FServer->OfficeProcessId();
+  ASSERT_NE(prepared, 0);
+  while (FServer->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
+  // The launcher, and the office it starts, run at nice 19: field 19 of /proc/<pid>/stat.
+  QFile stat(QString("/proc/%1/stat").arg(prepared));
+  ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+  const QByteArray line = stat.readAll();
+  EXPECT_EQ(line.mid(line.lastIndexOf(')') + 2).split(' ').at(16), "19");
+
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_TRUE(FSource.Messages.empty());
+  EXPECT_EQ(FServer->OfficeProcessId(), prepared);
+  ASSERT_EQ(OpenVoucherCopies().size(), 1u);
+}
+
+// A program that ends before its first export takes the office it prepared along, whether
+// that office already answers or is still starting.
+TEST_F(TExportIntegrationTest, AnOfficePreparedButNeverUsedEndsWithTheProgram) {
+  for (const bool waitForIt : {true, false}) {
+    SCOPED_TRACE(waitForIt ? "answering" : "starting");
+    auto server = std::make_shared<TUnoServer>(Launch());
+    server->Prepare();
+    QElapsedTimer clock;
+    clock.start();
+    while (server->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(10);
+    const pid_t prepared = server->OfficeProcessId();
+    ASSERT_NE(prepared, 0);
+    while (waitForIt && server->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
+    server.reset();
+    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(prepared));
+  }
 }
 
 TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
@@ -227,74 +268,80 @@ namespace {
 // or idle between two: the export ends by itself after the answer time-out its message names,
 // or when the operator cancels; either way the hung office is ended, no process of it is left,
 // and the next export starts a new one.
-TEST_F(TExportIntegrationTest, AHungOfficeIsEndedOnTimeOutOrCancel) {
-  struct TCase {
-    const char* Name;
-    bool StoppedWhileIdle;
-    bool OperatorCancels;
-    QString Message;
-  };
-  const QString noAnswer =
-      "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\n"
-      "LibreOffice не отвечает (no answer)";
-  const TCase cases[] = {
-      {"no answer for 2 s", false, false, noAnswer},
-      {"frozen while idle, no answer for 2 s", true, false, noAnswer},
-      {"the operator cancels", false, true, ""},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    FOffice.reset();
-    FServer->TerminateOffice();
-    TOfficeLaunch launch = Launch();
-    launch.AnswerTimeout = std::chrono::seconds(c.OperatorCancels ? 600 : 2);
-    FServer = std::make_shared<TUnoServer>(launch);
-    FOffice = std::make_unique<TOOCalc>(FServer);
+struct THungCase {
+  const char* Name;
+  bool StoppedWhileIdle;
+  bool OperatorCancels;
+  QString Message;
+};
+void PrintTo(const THungCase& c, std::ostream* out) { *out << c.Name; }
 
-    TOfficeWork* waiting = nullptr;
-    FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
-    pid_t stopped = 0;
-    QElapsedTimer sinceStop;
-    const auto stop = [&] {
-      sinceStop.start();
-      stopped = FServer->OfficeProcessId();
-      kill(-stopped, SIGSTOP);
-      if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
-    };
-    if (c.StoppedWhileIdle) {
-      ExportVoucher(*FOffice, FSource);
-      stop();
-    } else {
-      FSource.OnClipboard = stop;
-    }
-    const QStringList copiesBefore =
-        QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden);
-    FSource.Information.clear();
-    try {
-      ExportVoucher(*FOffice, FSource);
-      EXPECT_TRUE(c.OperatorCancels) << "the export went through";
-    } catch (const EOffice& error) {
-      EXPECT_EQ(error.Message(), c.Message);
-    }
-    // The operator's own choice is no error; either way the unfinished voucher never shows
-    // and its copy (and the ended office's lock of it) is gone.
-    EXPECT_EQ(FSource.Information, c.OperatorCancels ? std::vector<QString>{"Экспорт отменён."}
-                                                     : std::vector<QString>{});
-    EXPECT_EQ(QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden),
-              copiesBefore);
-    // The time named, and the few seconds ending the office may take.
-    if (!c.OperatorCancels) {
-      EXPECT_LT(sinceStop.elapsed(), 8000);
-    }
-    ASSERT_NE(stopped, 0);
-    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(stopped));
+class THungOfficeTest : public TExportIntegrationTest,
+                        public ::testing::WithParamInterface<THungCase> {};
 
-    FSource.OnClipboard = nullptr;
-    FSource.OnWait = nullptr;
+TEST_P(THungOfficeTest, IsEndedOnTimeOutOrCancel) {
+  const THungCase& c = GetParam();
+  SCOPED_TRACE(c.Name);
+  FOffice.reset();
+  FServer->TerminateOffice();
+  TOfficeLaunch launch = Launch();
+  launch.AnswerTimeout = std::chrono::seconds(c.OperatorCancels ? 600 : 2);
+  FServer = std::make_shared<TUnoServer>(launch);
+  FOffice = std::make_unique<TOOCalc>(FServer);
+
+  TOfficeWork* waiting = nullptr;
+  FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
+  pid_t stopped = 0;
+  QElapsedTimer sinceStop;
+  const auto stop = [&] {
+    sinceStop.start();
+    stopped = FServer->OfficeProcessId();
+    kill(-stopped, SIGSTOP);
+    if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
+  };
+  if (c.StoppedWhileIdle) {
     ExportVoucher(*FOffice, FSource);
-    EXPECT_NE(FServer->OfficeProcessId(), stopped);
-    EXPECT_EQ(CellText(OpenVoucherCopies().back(), 3, "DC20"), FSource.TotalText);
+    stop();
+  } else {
+    FSource.OnClipboard = stop;
   }
+  const QStringList copiesBefore =
+      QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden);
+  FSource.Information.clear();
+  try {
+    ExportVoucher(*FOffice, FSource);
+    EXPECT_TRUE(c.OperatorCancels) << "the export went through";
+  } catch (const EOffice& error) {
+    EXPECT_EQ(error.Message(), c.Message);
+  }
+  // The operator's own choice is no error; either way the unfinished voucher never shows
+  // and its copy (and the ended office's lock of it) is gone.
+  EXPECT_EQ(FSource.Information, c.OperatorCancels ? std::vector<QString>{"Экспорт отменён."}
+                                                   : std::vector<QString>{});
+  EXPECT_EQ(QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden),
+            copiesBefore);
+  // The time named, and the few seconds ending the office may take.
+  if (!c.OperatorCancels) {
+    EXPECT_LT(sinceStop.elapsed(), 8000);
+  }
+  ASSERT_NE(stopped, 0);
+  EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(stopped));
+
+  FSource.OnClipboard = nullptr;
+  FSource.OnWait = nullptr;
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_NE(FServer->OfficeProcessId(), stopped);
+  EXPECT_EQ(CellText(OpenVoucherCopies().back(), 3, "DC20"), FSource.TotalText);
 }
+
+const QString NoAnswer =
+    "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\n"
+    "LibreOffice не отвечает (no answer)";
+INSTANTIATE_TEST_SUITE_P(
+    Cases, THungOfficeTest,
+    ::testing::Values(THungCase{"Midway", false, false, NoAnswer},
+                      THungCase{"FrozenWhileIdle", true, false, NoAnswer},
+                      THungCase{"OperatorCancels", false, true, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

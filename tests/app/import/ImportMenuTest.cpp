@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QTemporaryDir>
 
 #include "app/MainForm.h"
@@ -128,15 +129,33 @@ TEST(ImportMenu, ATypedChangeIsSettledFirstAndOtmenaGivesTheImportUp) {
 
 TEST(ImportMenu, AFileThatCannotBeReadIsReportedAndNothingChanges) {
   const QTemporaryDir files;
-  const QString path = files.filePath(u"desk2.mdb"_s);
-  WriteJetFile(jet::WithoutClients(jet::SampleBags()), path);
-  TRunningProgram program({Bag77});
-  const TChosenFile chosen(path);
-  program.Controls().N4->trigger();
-  EXPECT_EQ(program.Messages.Texts(),
-            QStringList{u"В файле %1 нет таблицы Clients: это не база сумок прежней версии "
-                        u"программы. Возьмите её файл db.mdb."_s.arg(path)});
-  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  const QString oldRegister = files.filePath(u"desk2.mdb"_s);
+  WriteJetFile(jet::WithoutClients(jet::SampleBags()), oldRegister);
+  const QString newRegister = files.filePath(u"db.mdb"_s);
+  CreateClientsDatabase(newRegister, {Bag1234});
+  const std::pair<QString, QString> cases[] = {
+      {oldRegister, u"В файле %1 нет таблицы Clients: это не база сумок прежней версии "
+                    u"программы. Возьмите её файл db.mdb."_s},
+      {newRegister, u"Файл %1 — не база Access прежней версии программы (возможно, это база "
+                    u"этой программы). Возьмите db.mdb прежней версии или выгрузку сумок в "
+                    u"CSV."_s},
+  };
+  for (const auto& [path, text] : cases) {
+    SCOPED_TRACE(path.toStdString());
+    TRunningProgram program({Bag77});
+    const TChosenFile chosen(path);
+    program.Controls().N4->trigger();
+    EXPECT_EQ(program.Messages.Texts(), QStringList{QString(text).arg(path)});
+    EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  }
+}
+
+// The file dialog the import opens is Qt's own: the program gives it Russian words too.
+TEST(ImportMenu, TheFileDialogSpeaksRussian) {
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), u"Перейти к:"_s);
+  EXPECT_EQ(dialog.labelText(QFileDialog::FileName), u"&Имя файла:"_s);
 }
 
 }  // namespace

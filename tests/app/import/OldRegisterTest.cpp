@@ -84,6 +84,9 @@ TEST(OldRegister, OneYesMovesEveryBagAndTheProgramStartsOnThem) {
     WriteJetFile(jet::ClientsDatabase(c.Bags), db);
     for (const QString& name : c.Taken) WriteFile(dir.Path(name), "someone else's");
     const QByteArray old = ReadFile(db);
+    // An old file nobody was to write: the new register is the operator's to write all the same.
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(db, readable));
 
     const TStartup startup = Start(dir.Path(), true);
     EXPECT_EQ(startup.ExitCode, 0);
@@ -99,6 +102,11 @@ TEST(OldRegister, OneYesMovesEveryBagAndTheProgramStartsOnThem) {
                              u"name = 'Clients' AND sql LIKE '%\"ID\"%AUTOINCREMENT%'"_s),
               QVariant(qint64(1)));
     EXPECT_EQ(QueryValue(db, u"PRAGMA integrity_check"_s), QVariant(u"ok"_s));
+    const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                        QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFile::permissions(db) & modeBits, readable | QFile::WriteOwner);
+    EXPECT_EQ(QFile::permissions(dir.Path(c.Kept)) & modeBits, readable) << "the old file as it was";
     QStringList files = c.Taken;
     files << u"db.mdb"_s << c.Kept;
     files.sort();
