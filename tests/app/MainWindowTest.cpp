@@ -22,7 +22,6 @@
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
-#include "app/CashSymbols.h"
 #include "app/DataModuleUnit.h"
 #include "app/controls/DBComboBox.h"
 #include "app/controls/DBEdit.h"
@@ -218,58 +217,6 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
               Qt::AlignRight);
   EXPECT_TRUE(grid->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
   EXPECT_GT(ui.DBGrid1->columnWidth(2), ui.DBGrid1->columnWidth(0)) << "28 characters against 13";
-}
-
-// app/schema.sql, which every new register is made from, declares the program's fields.
-TEST(BagFields, TheSchemaDeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) {
-  const struct {
-    TBagField Field;
-    const char* Name;
-    TFieldType Type;
-    int Size;
-  } expected[] = {
-      {TBagField::BagNumber, "Номер сумки", TFieldType::ftWideString, 50},
-      {TBagField::PackageNumber, "Номер пакета", TFieldType::ftInteger, 0},
-      {TBagField::Recipient, "Получатель", TFieldType::ftWideString, 255},
-      {TBagField::Account, "Счет", TFieldType::ftWideString, 255},
-      {TBagField::Inn, "Инн", TFieldType::ftWideString, 255},
-      {TBagField::CashSymbol, "Символ", TFieldType::ftInteger, 0},
-      {TBagField::FullName, "ФИО", TFieldType::ftWideString, 100},
-  };
-  const std::vector<TFieldDef> fields = ClientsFields();
-  ASSERT_EQ(fields.size(), std::size(expected));
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    const auto& e = expected[i];
-    EXPECT_EQ(fields[i].Name, QString::fromUtf8(e.Name)) << i;
-    EXPECT_EQ(BagFieldName(e.Field), QString::fromUtf8(e.Name)) << i;
-    EXPECT_EQ(fields[i].Type, e.Type) << e.Name;
-    EXPECT_EQ(fields[i].Size, e.Size) << e.Name;
-  }
-  TTempWorkDir dir;
-  CreateClientsDatabase(dir.Path(u"db.mdb"_qs));
-  EXPECT_EQ(
-      QueryValue(
-          dir.Path(u"db.mdb"_qs),
-          u"SELECT group_concat(name || ' ' || type, '|') FROM pragma_table_info('Clients')"_qs),
-      u"ID INTEGER|Номер сумки VARCHAR(50)|Номер пакета INTEGER|Получатель VARCHAR(255)|"
-      u"Счет VARCHAR(255)|Инн VARCHAR(255)|Символ INTEGER|ФИО VARCHAR(100)"_qs);
-}
-
-// Which receipt name the voucher carries for the item chosen in the cash-symbol list.
-TEST(CashSymbols, OnlyTheBlankItem2_11And19SetTheReceiptName) {
-  const struct {
-    int Index;
-    std::optional<QString> Name;  // none: the name shown stays
-  } cases[] = {
-      {-1, std::nullopt},
-      {0, u""_qs},
-      {1, u"Поступления от продажи товаров"_qs},
-      {2, u"Поступления от реализации платных услуг (выполненных работ)"_qs},
-      {3, u"Поступления на счета индивидуальных предпринимателей"_qs},
-      {4, std::nullopt},
-      {5, std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ReceiptNameForItem(c.Index), c.Name) << c.Index;
 }
 
 TEST(MainWindow, EditedFieldsReachTheFileWhenAnotherRowIsClickedWithoutChecks) {

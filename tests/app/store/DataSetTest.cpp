@@ -1,6 +1,6 @@
 // The data set's cases on both engines: the same table runs on an SQLite file and on the
-// register of the test's PostgreSQL server, each checked through another client of the same
-// database.
+// register of the test's PostgreSQL server (DataSetEngines, in a test program of each), each
+// checked through another client of the same database.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +12,7 @@
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/store/DataSetEngines.h"
 #include "tests/app/store/PgStoreTestSupport.h"
 #include "tests/app/store/TestRegisters.h"
 
@@ -19,12 +20,7 @@ namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
 
-struct TEngine {
-  const char* Name;
-  std::function<std::unique_ptr<TRegister>()> Make;
-};
-
-void PrintTo(const TEngine& engine, std::ostream* out) { *out << engine.Name; }
+using TEngine = TDataSetEngine;
 
 TBagRow Row(const QString& bag, QVariant package = QVariant()) {
   return {bag,
@@ -494,10 +490,7 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Engines, DataSet,
-    testing::Values(TEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
-                    TEngine{"PostgresqlServer",
-                            [] { return std::make_unique<TServerRegister>(); }}),
+    Engines, DataSet, testing::ValuesIn(DataSetEngines()),
     [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
 
 }  // namespace

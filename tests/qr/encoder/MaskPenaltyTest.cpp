@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/qr/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/PlainPenalty.h"
+#include "tests/qr/encoder/SymbolCorpus.h"
 
 namespace {
 
@@ -129,4 +131,26 @@ TEST(MaskPenalty, OnlyCellsHoldingOneAreDark) {
   const TEncoder encoder;
   EXPECT_EQ(encoder.PenaltyRule4(stray), 0);
   EXPECT_EQ(encoder.MaskPenalty(stray), encoder.MaskPenalty(light));
+}
+
+// The encoder's packed penalty rules against the plain ones, on all eight masks of every
+// version at every level: symbols of every width, so every word boundary of a packed line.
+TEST(MaskPenalty, MatchesThePlainRulesOnEveryForcedSymbolAndMask) {
+  const TEncoder encoder;
+  for (const TCase& c : ForcedCases()) {
+    const TUnmaskedLayout layout(
+        CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level, c.Version);
+    for (int mask = 0; mask < 8; ++mask) {
+      const TByteMatrix symbol = layout.Masked(mask);
+      const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
+                                   TPlainPenalty::Rule3(symbol, false),
+                                   TPlainPenalty::Rule4(symbol)};
+      const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
+                                    encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
+      const std::string where = "version " + std::to_string(c.Version) + " level " +
+                                LevelNames[c.Level] + " mask " + std::to_string(mask);
+      ASSERT_EQ(packed, plain) << where;
+      ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
+    }
+  }
 }
