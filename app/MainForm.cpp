@@ -11,6 +11,7 @@
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
+#include "app/BagImport.h"
 #include "app/BankNumbers.h"
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
@@ -40,7 +41,10 @@ QFont Tahoma(int pixelSize) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(QWidget* parent) : TForm1(parent, nullptr) {}
+
+TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
+    : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()), FOffice(std::move(office)) {
   // Pixel sizes, so that the window does not grow with the screen's resolution (a form holds
   // point sizes only). The window's font comes first: the register grid sizes its rows by the
   // font it is created with.
@@ -106,6 +110,7 @@ void TForm1::ConnectEvents() {
           });
   connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
+  connect(ui.N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
 }
 
@@ -122,7 +127,8 @@ void TForm1::SetDataSource(TDataSource* source) {
 }
 
 void TForm1::FormCreate() {
-  FOffice = std::make_unique<TOOCalc>();
+  // Contacts nothing yet: the office is reached first by an export or by PrepareOffice.
+  if (!FOffice) FOffice = std::make_unique<TOOCalc>();
   FControls->DBComboBox1->setToolTip(CashSymbolHint());
   FControls->DBEdit2->setToolTip(
       QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
@@ -302,4 +308,10 @@ void TForm1::N2Click() { FFirmDialog->ShowModally(); }
 void TForm1::N3Click() {
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
   ExportVoucher(*FOffice, source);
+}
+
+void TForm1::N4Click() {
+  if (!FormCloseQuery()) return;
+  ImportBags(*this, FDataSource->DataSet(), FOffice->AutomationServer(),
+             [this](const TResyncResult& result) { RegisterResynced(result); });
 }

@@ -29,7 +29,7 @@ class TForm1;
 // obvious ones: DBEdit1 bag number, DBEdit6 package number, DBEdit2 recipient, DBEdit3 account,
 // DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
 // Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
-// the register, N2 "Добавить фирму", N3 "Экспорт в эксель".
+// the register, N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the
@@ -38,8 +38,10 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
 public:
-  // Builds the controls, connects their events and runs FormCreate.
+  // Builds the controls, connects their events and runs FormCreate. The export goes to office,
+  // or, when it is null, to the program's own LibreOffice (TOOCalc()).
   explicit TForm1(QWidget* parent = nullptr);
+  TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office);
   ~TForm1() override;
 
   // Attaches every data-aware control to `source` (null detaches them).
@@ -53,9 +55,8 @@ public:
   // The QR symbol of the current voucher payload; lives as long as the window.
   const TQRSymbol& QRSymbol() const { return *FQRSymbol; }
   TQRSymbol& QRSymbol() { return *FQRSymbol; }
-  // For tests: exchanges the office wrapper the export uses with `office` (which then holds
-  // the previous one), so that the export reaches an office of the test's own.
-  void SwapOffice(std::unique_ptr<TOOCalc>& office) { FOffice.swap(office); }
+  // The office the export goes to; lives as long as the window.
+  TOOCalc& Office() const { return *FOffice; }
 
   // Creation and show steps.
   void FormCreate();
@@ -79,6 +80,9 @@ public:
   void N2Click();
   // Exports the current bag into the office suite (ExportVoucher).
   void N3Click();
+  // Imports bags from a file into the register (ImportBags), once a typed change of the
+  // current record is settled as on closing (FormCloseQuery; Отмена gives the import up).
+  void N4Click();
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded

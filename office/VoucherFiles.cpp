@@ -5,12 +5,16 @@
 
 #include <cerrno>
 
+#include "texts/TechnicalLine.h"
+
 EVoucherFile::EVoucherFile(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 namespace {
 
 // The second line of a message: the system's own text, when there is one.
-QString Technical(const QString& text) { return text.isEmpty() ? QString() : "\n" + text; }
+QString Technical(const QString& text) {
+  return text.isEmpty() ? QString() : "\n" + TechnicalLine(text);
+}
 
 // The first bytes of every OLE2 compound file, the container of an Excel 97 workbook.
 constexpr char CompoundFileSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -97,12 +101,15 @@ TVoucherCopy CreateVoucherCopy(const QDir& folder, const QDate& date, const QStr
     const QString name = stem + ".xls";
     if (QFile::exists(directory + "/.~lock." + name + "#")) continue;
     QFile file(directory + "/" + name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    // Unbuffered, as in WriteWholeFile: a full disk fails the write itself, with its reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
       if (file.exists()) continue;
       throw EVoucherFile(failure + Technical(file.errorString()));
     }
-    const bool written = file.write(templateData) == templateData.size() && file.flush();
-    const QString reason = file.errorString();
+    errno = 0;
+    const bool written = file.write(templateData) == templateData.size();
+    const int writeError = errno;
+    const QString reason = writeError != 0 ? qt_error_string(writeError) : file.errorString();
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {
       file.remove();

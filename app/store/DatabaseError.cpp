@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "texts/TechnicalLine.h"
+
 // Out of line and never inlined, so that the return address is the place of the error.
 __attribute__((noinline)) EDatabaseError::EDatabaseError(const QString& message)
     : std::runtime_error(message.toStdString()),
@@ -169,5 +171,5 @@ QString DatabaseFailureText(const EDatabaseError& error) {
 QString DatabaseErrorText(const EDatabaseError& error) {
   const QString technical = QString::fromUtf8(error.what());
   const QString sentence = DatabaseFailureText(error);
-  return sentence.isEmpty() ? technical : sentence + u'\n' + technical;
+  return sentence.isEmpty() ? technical : sentence + u'\n' + TechnicalLine(technical);
 }

@@ -87,5 +87,5 @@ public:
 QString DatabaseFailureText(const EDatabaseError& error);
 
 // What an error box shows for `error`: the Russian sentence, then the technical message on a
-// second line; a dfDataSet message alone.
+// second line as TechnicalLine words it; a dfDataSet message alone.
 QString DatabaseErrorText(const EDatabaseError& error);

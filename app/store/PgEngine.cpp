@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/store/PgChangeWatcher.h"
+#include "app/store/PgTransaction.h"
 
 namespace {
 
@@ -207,6 +208,66 @@ std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, 
                              {key});
     if (result.RowCount() == 0) return std::nullopt;
     return RowValues(result, 0, 0, int(table.Fields.size()));
+  });
+}
+
+std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int matchField,
+                                               const std::vector<std::vector<QVariant>>& rows,
+                                               TImportExisting existing,
+                                               const TImportProgress& progress) {
+  return Guarded([&]() -> std::optional<TImportCounts> {
+    const int fieldCount = int(table.Fields.size());
+    const QString tableName = FConnection->QuotedIdentifier(table.Name);
+    const QString matchColumn = FConnection->QuotedIdentifier(table.Fields[matchField].Name);
+    TPgTransaction transaction(*FConnection);
+    // Other desks may read meanwhile, but their writes wait: no bag of a number this import
+    // found free appears before it commits.
+    FConnection->Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tableName));
+    QSet<QString> held;
+    const TPgResult found = FConnection->Execute(
+        QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IS NOT NULL")
+            .arg(matchColumn, tableName));
+    for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
+    const TImportMatch match = MatchImport(rows, matchField, held, existing);
+    // Several rows a statement: one round trip each would cost more than the writing. The
+    // server takes at most 65535 parameters a statement.
+    constexpr int BatchRows = 500;
+    for (qsizetype first = 0; first < match.MatchedTexts.size(); first += BatchRows) {
+      const QStringList texts = match.MatchedTexts.mid(first, BatchRows);
+      QStringList placeholders;
+      std::vector<QVariant> parameters;
+      for (const QString& text : texts) {
+        parameters.push_back(text);
+        placeholders << QStringLiteral("$%1::varchar").arg(parameters.size());
+      }
+      FConnection->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                               .arg(tableName, matchColumn, placeholders.join(u',')),
+                           parameters);
+    }
+    const int count = int(rows.size());
+    int done = 0;
+    while (done < count) {
+      const int end = std::min(count, done + BatchRows);
+      QStringList tuples;
+      std::vector<QVariant> parameters;
+      for (int i = done; i < end; ++i) {
+        if (match.Matches[i] && existing == TImportExisting::ieSkip) continue;
+        QStringList tuple;
+        for (int f = 0; f < fieldCount; ++f) {
+          parameters.push_back(rows[i][f]);
+          tuple << Parameter(table.Fields[f], int(parameters.size()));
+        }
+        tuples << u'(' + tuple.join(u',') + u')';
+      }
+      if (!tuples.isEmpty())
+        FConnection->Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                 .arg(tableName, ColumnList(table), tuples.join(u',')),
+                             parameters);
+      done = end;
+      if (progress && !progress(done)) return std::nullopt;
+    }
+    transaction.Commit();
+    return match.Counts;
   });
 }
 

@@ -30,6 +30,10 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
+                                      const std::vector<std::vector<QVariant>>& rows,
+                                      TImportExisting existing,
+                                      const TImportProgress& progress) override;
   // Listens to the server's notifications on a session of its own (TPgChangeWatcher) and
   // leaves out those of this engine's session, whichever it is at the time. Throws
   // dfCannotOpen when that session does not open.

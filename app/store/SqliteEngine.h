@@ -20,6 +20,10 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
+                                      const std::vector<std::vector<QVariant>>& rows,
+                                      TImportExisting existing,
+                                      const TImportProgress& progress) override;
   // Polls the file's data version (TSqliteChangeWatcher).
   std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
 

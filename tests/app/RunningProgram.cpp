@@ -11,9 +11,10 @@
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
 
-TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
+TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags,
+                                 std::unique_ptr<TOOCalc> office) {
   CreateClientsDatabase(Db(), bags);
-  Start();
+  Start(std::move(office));
 }
 
 TRunningProgram::TRunningProgram(const TServerConnection& server) {
@@ -21,8 +22,8 @@ TRunningProgram::TRunningProgram(const TServerConnection& server) {
   Start();
 }
 
-void TRunningProgram::Start() {
-  Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")));
+void TRunningProgram::Start(std::unique_ptr<TOOCalc> office) {
+  Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")), std::move(office));
   ShowActive(*Forms.Form1);
 }
 

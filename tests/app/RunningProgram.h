@@ -4,12 +4,14 @@
 
 #include "app/Startup.h"
 #include "app/store/ADOConnection.h"
+#include "office/OpenOffice.h"
 #include "tests/app/AppTestSupport.h"
 
 class QWidget;
 class TADOTable;
 class TDBGrid;
 class TForm1;
+class TOOCalc;
 
 namespace Ui {
 class TForm1;
@@ -19,7 +21,9 @@ class TForm1;
 // given bags, its window shown and active, every box recorded instead of shown.
 class TRunningProgram {
 public:
-  explicit TRunningProgram(const std::vector<TBagRow>& bags);
+  // office: where the window's export goes (null: the program's own LibreOffice).
+  explicit TRunningProgram(const std::vector<TBagRow>& bags,
+                           std::unique_ptr<TOOCalc> office = nullptr);
   // The same, with database.ini pointing the program at `server` instead (no db.mdb).
   explicit TRunningProgram(const TServerConnection& server);
 
@@ -40,7 +44,7 @@ public:
   TForms Forms;
 
 private:
-  void Start();
+  void Start(std::unique_ptr<TOOCalc> office = nullptr);
 };
 
 // Types `text` into the focused `widget` key by key, Cyrillic included.

@@ -120,7 +120,7 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   EXPECT_EQ(BoxesText(),
             "Добавьте фирму\nЗаполните сумму!\nНе удалось запустить LibreOffice. Проверьте, что "
             "LibreOffice Calc установлен и запускается командой soffice, и повторите экспорт.\n"
-            "no connect");
+            "нет связи с LibreOffice (no connect)");
   for (const TMessageBoxRequest& box : Program().Messages.Boxes) {
     EXPECT_EQ(box.Caption, TApplication::Title()) << box.Text.toStdString();
     EXPECT_EQ(box.Type, TMsgDlgType::mtCustom) << box.Text.toStdString();

@@ -1,6 +1,6 @@
 // The data set's cases on both engines: the same table runs on an SQLite file and on the
-// register of the test's PostgreSQL server (DataSetEngines, in a test program of each), each
-// checked through another client of the same database.
+// register of the test's PostgreSQL server, each checked through another client of the same
+// database.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,15 +12,12 @@
 #include "app/store/ADOTable.h"
 #include "app/store/DatabaseError.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/store/DataSetEngines.h"
 #include "tests/app/store/PgStoreTestSupport.h"
 #include "tests/app/store/TestRegisters.h"
 
 namespace {
 
 enum { Bag, Package, Recipient, Account, Inn, Symbol, FullName };
-
-using TEngine = TDataSetEngine;
 
 TBagRow Row(const QString& bag, QVariant package = QVariant()) {
   return {bag,
@@ -42,7 +39,7 @@ public:
   std::vector<std::pair<TDataEvent, int>> Events;
 };
 
-class DataSet : public testing::TestWithParam<TEngine> {
+class DataSet : public testing::TestWithParam<TRegisterEngine> {
 protected:
   // A fresh register holding `rows`, opened by a fresh data set.
   void Open(const std::vector<TBagRow>& rows) {
@@ -489,8 +486,6 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
   Table->RemoveLink(&log);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Engines, DataSet, testing::ValuesIn(DataSetEngines()),
-    [](const testing::TestParamInfo<TEngine>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Engines, DataSet, TestedEngines(), EngineName);
 
 }  // namespace

@@ -36,3 +36,9 @@ std::vector<TBagRow> TServerRegister::Rows() {
   }
   return rows;
 }
+
+void PrintTo(const TRegisterEngine& engine, std::ostream* out) { *out << engine.Name; }
+
+std::string EngineName(const testing::TestParamInfo<TRegisterEngine>& info) {
+  return info.param.Name;
+}
