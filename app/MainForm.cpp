@@ -16,8 +16,8 @@
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
 #include "app/Reg.h"
-#include "app/RegisterNotes.h"
 #include "app/SaveChecks.h"
+#include "app/StatusNotes.h"
 #include "app/controls/Dialogs.h"
 #include "app/store/DataSource.h"
 #include "app/WindowVoucherSource.h"
@@ -54,12 +54,13 @@ TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   SetUpControls();
+  FNotes = std::make_unique<TStatusNotes>(*FControls->StatusBar1);
   FDenominationGrid = std::make_unique<TDenominationGrid>(*FControls->StringGrid1);
   ConnectEvents();
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { SetDataSource(nullptr); }
 
 void TForm1::SetUpControls() {
   const Ui::TForm1& ui = *FControls;
@@ -96,6 +97,10 @@ void TForm1::ConnectEvents() {
           [this] { Guarded([this] { DBEdit2Change(); }); });
   connect(ui.DBEdit3, &QLineEdit::textChanged, this,
           [this] { Guarded([this] { DBEdit2Change(); }); });
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3, ui.DBEdit4, ui.DBEdit5, ui.DBEdit6})
+    connect(edit, &TDBEdit::TextCut, this, [this, edit](qsizetype leftOut) {
+      FNotes->Tell(TextCutNote(edit->DataField(), edit->EffectiveMaxLength(), leftOut));
+    });
   ui.DBEdit3->OnKeyPress = &BankNumberKeyPress;
   ui.DBEdit4->OnKeyPress = &BankNumberKeyPress;
   connect(ui.DBGrid1, &TDBGrid::CellClick, this,
@@ -116,7 +121,10 @@ void TForm1::ConnectEvents() {
 
 void TForm1::SetDataSource(TDataSource* source) {
   const Ui::TForm1& ui = *FControls;
+  if (FDataSource) FDataSource->RemoveLink(FNotes.get());
   FDataSource = source;
+  FNotes->SetDataSet(source ? &source->DataSet() : nullptr);
+  if (source) source->AddLink(FNotes.get());
   // The package number and the cash symbol first: the refreshes that the bag, recipient and
   // account editors start as they receive their values then describe the whole record.
   ui.DBEdit6->SetDataSource(source);
@@ -245,19 +253,10 @@ void TForm1::RegisterResynced(const TResyncResult& result) {
     ReceiptNameUpdate();
     PayloadRefresh();
   }
-  const QString note = ResyncNote(result);
-  if (!note.isEmpty())
-    FControls->StatusBar1->showMessage(note);
-  else if (!FResyncFailureNote.isEmpty() &&
-           FControls->StatusBar1->currentMessage() == FResyncFailureNote)
-    FControls->StatusBar1->clearMessage();
-  FResyncFailureNote.clear();
+  FNotes->Resynced(result);
 }
 
-void TForm1::RegisterResyncFailed(const EDatabaseError& error) {
-  FResyncFailureNote = ResyncFailureNote(error);
-  FControls->StatusBar1->showMessage(FResyncFailureNote);
-}
+void TForm1::RegisterResyncFailed(const EDatabaseError& error) { FNotes->ResyncFailed(error); }
 
 void TForm1::pbPreviewPaint(QPainter& canvas) {
   canvas.setPen(Qt::black);
@@ -306,6 +305,14 @@ void TForm1::StringGrid1SetEditText(int col, int row, const QString& value) {
 void TForm1::N2Click() { FFirmDialog->ShowModally(); }
 
 void TForm1::N3Click() {
+  // The cells are filled from the register and the QR code from the editors: a change typed
+  // and not yet saved is saved first, with the checks of "Сохранить", so that the printed
+  // voucher, its code and the register all say the same. A refused save stops the export.
+  if (HasUnsavedChange()) {
+    FDataSource->DataSet().UpdateRecord();
+    Button1Click();
+    PayloadRefresh();  // from the values as the register now shows them
+  }
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
   ExportVoucher(*FOffice, source);
 }

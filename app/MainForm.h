@@ -15,6 +15,7 @@ class TFieldDataLink;
 class TForm4;
 class TOOCalc;
 class TQRSymbol;
+class TStatusNotes;
 struct TResyncResult;
 
 namespace Ui {
@@ -78,7 +79,9 @@ public:
   void StringGrid1SelectCell(int col, int row);
   void StringGrid1SetEditText(int col, int row, const QString& value);
   void N2Click();
-  // Exports the current bag into the office suite (ExportVoucher).
+  // Exports the current bag into the office suite (ExportVoucher). A typed change of the
+  // current record is saved first as by "Сохранить" (its checks, then the post); when the post
+  // fails, its error is raised and nothing is exported.
   void N3Click();
   // Imports bags from a file into the register (ImportBags), once a typed change of the
   // current record is settled as on closing (FormCloseQuery; Отмена gives the import up).
@@ -96,7 +99,7 @@ public:
   // The register caught up with other desks (`result`): when the bag shown is another one or
   // shows other stored values, the receipt name and the payload follow it as after a click in
   // the register; what happened to the bag the operator had in front of them goes to the status
-  // line (ResyncNote).
+  // line (ResyncNote) for as long as it is true (TStatusNotes).
   void RegisterResynced(const TResyncResult& result);
   // The register could not catch up with other desks: a note in the status line until it
   // does, or another note takes its place.
@@ -131,5 +134,5 @@ private:
   std::unique_ptr<TDenominationGrid> FDenominationGrid;
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
-  QString FResyncFailureNote;  // the one shown, until a resync goes through
+  std::unique_ptr<TStatusNotes> FNotes;  // what StatusBar1 says
 };

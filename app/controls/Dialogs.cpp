@@ -3,14 +3,74 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+#include <QWindow>
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 #include <vector>
 
 namespace {
+
+// The window a box belongs to and opens centred on: the program's main window while it is
+// shown, otherwise the active window (a box of start-up has none and is centred on the screen).
+QWidget* BoxOwner() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(window) && window->isVisible()) return window;
+  return QApplication::activeWindow();
+}
+
+// A window manager cuts a title that does not fit the title bar ("ТОРВИ…я 2019"), and a box
+// sizes itself by its text only: so it is made as wide as its whole title needs in a bold
+// title font, with a quarter more for fonts that run wider and room for the title bar's icon
+// and buttons.
+void MakeRoomForTitle(QMessageBox& box) {
+  constexpr int TitleBarButtons = 160;
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  const int width =
+      QFontMetrics(font).horizontalAdvance(box.windowTitle()) * 5 / 4 + TitleBarButtons;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+// A message box that opens centred on its owner's window, frame and all. Qt centres a box on
+// its parent with a guess at the frames that is off by the height of a title bar; the box's own
+// frame is taken to be like its owner's, which the same window manager drew.
+class TCentredBox : public QMessageBox {
+public:
+  using QMessageBox::QMessageBox;
+
+protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);  // sizes the box to its text
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible()) return;
+    // The window's own frame as the window manager says now: QWidget::frameGeometry() may
+    // still hold the guess made before the window manager framed the window.
+    const QRect ownerFrame =
+        owner->windowHandle() ? owner->windowHandle()->frameGeometry() : owner->frameGeometry();
+    const QSize frame = ownerFrame.size() - owner->geometry().size();
+    const QSize boxFrame = size() + frame;
+    QRect placed(ownerFrame.center() - QPoint(boxFrame.width() / 2, boxFrame.height() / 2),
+                 boxFrame);
+    if (const QScreen* screen = owner->screen()) {
+      const QRect room = screen->availableGeometry();
+      placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() - placed.width() + 1));
+      placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() - placed.height() + 1));
+    }
+    setGeometry(QRect(placed.topLeft() + (owner->geometry().topLeft() - ownerFrame.topLeft()),
+                      size()));
+  }
+};
 
 TModalResult ShowModalBox(const TMessageBoxRequest& request) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -37,8 +97,9 @@ TModalResult ShowModalBox(const TMessageBoxRequest& request) {
   if (request.Buttons == TMsgDlgButtons::mbYesNo) buttons = QMessageBox::Yes | QMessageBox::No;
   if (request.Buttons == TMsgDlgButtons::mbYesNoCancel)
     buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-  QMessageBox box(icon, request.Caption, request.Text, buttons);
+  TCentredBox box(icon, request.Caption, request.Text, buttons, BoxOwner());
   box.setTextFormat(Qt::PlainText);
+  MakeRoomForTitle(box);
   if (!request.Details.isEmpty()) box.setDetailedText(request.Details);
   const bool yesNo = request.Buttons == TMsgDlgButtons::mbYesNo ||
                      request.Buttons == TMsgDlgButtons::mbYesNoCancel;

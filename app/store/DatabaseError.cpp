@@ -118,6 +118,15 @@ QString ServerFailureText(TDatabaseFailure failure) {
       return QStringLiteral(
           "Связь с базой данных (%1) прервалась, действие не выполнено; набранное осталось "
           "на экране. Повторите действие: программа подключится снова.");
+    case TDatabaseFailure::dfNoDatabase:
+      return QStringLiteral(
+          "Не удалось подключиться к базе данных (%1): на сервере нет базы с таким именем. "
+          "Проверьте имя базы (dbname) в файле database.ini.");
+    case TDatabaseFailure::dfNoRights:
+      return QStringLiteral(
+          "Роли этого рабочего места не дано прав на таблицу %2 в базе данных (%1). Попросите "
+          "администратора включить роль в группу inkassatsiya_desk (сценарий "
+          "schema-postgresql.sql).");
     case TDatabaseFailure::dfNoTable:
       return QStringLiteral(
           "В базе данных (%1) нет таблицы %2. Попросите администратора создать её "

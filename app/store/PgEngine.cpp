@@ -62,8 +62,16 @@ TPgEngine::TPgEngine(const QString& conninfo) : FConnInfo(conninfo) {
 
 void TPgEngine::FailConnecting(const EPgConnectFailed& error) {
   if (FName.isEmpty()) FName = ServerName(error.Host(), error.Port(), error.DatabaseName());
-  throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(error.what()), FName,
-                       QString(), QString(), TDatabaseKind::dkServer);
+  // libpq gives a refused session no SQLSTATE, only the server's sentence, in the server's
+  // language (lc_messages): English or Russian.
+  const QString message = QString::fromUtf8(error.what());
+  const QString quoted = u'"' + error.DatabaseName() + u'"';
+  const bool noDatabase =
+      message.contains(QStringLiteral("database %1 does not exist").arg(quoted)) ||
+      message.contains(QStringLiteral("база данных %1 не существует").arg(quoted));
+  throw EDatabaseError(noDatabase ? TDatabaseFailure::dfNoDatabase : TDatabaseFailure::dfCannotOpen,
+                       message, FName, QString(), noDatabase ? QStringLiteral("3D000") : QString(),
+                       TDatabaseKind::dkServer);
 }
 
 void TPgEngine::Fail(const EDatabaseError& error) const {
@@ -89,6 +97,19 @@ auto TPgEngine::Guarded(TAction&& action) {
     if (e.Kind() == TDatabaseKind::dkServer)
       throw;  // already the register's own (a conflict, a missing column)
     Fail(e);
+  }
+}
+
+template <typename TAction>
+auto TPgEngine::Reading(const TTableDef& table, TAction&& action) {
+  try {
+    return Guarded(std::forward<TAction>(action));
+  } catch (const EDatabaseError& e) {
+    // A role that may not read the table: nothing was being saved (it happens first at
+    // start-up), so the operator reads which table this desk has no rights on.
+    if (e.SqlState() != QStringLiteral("42501")) throw;
+    throw EDatabaseError(TDatabaseFailure::dfNoRights, QString::fromUtf8(e.what()), FName,
+                         table.Name, e.SqlState(), TDatabaseKind::dkServer);
   }
 }
 
@@ -137,7 +158,7 @@ void TPgEngine::CheckColumns(const TTableDef& table) {
 }
 
 std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
-  return Guarded([&] {
+  return Reading(table, [&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
     const TPgResult result = FConnection->Execute(
         QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
@@ -200,7 +221,7 @@ void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
 }
 
 std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, TRowKey key) {
-  return Guarded([&]() -> std::optional<std::vector<QVariant>> {
+  return Reading(table, [&]() -> std::optional<std::vector<QVariant>> {
     const TPgResult result =
         FConnection->Execute(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1")
                                  .arg(ColumnList(table), FConnection->QuotedIdentifier(table.Name),

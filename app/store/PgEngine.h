@@ -44,6 +44,10 @@ private:
   // register's failures.
   template <typename TAction>
   auto Guarded(TAction&& action);
+  // Guarded, for a read of `table`: a role without the right to read it fails as dfNoRights
+  // naming the table, not as a refused change.
+  template <typename TAction>
+  auto Reading(const TTableDef& table, TAction&& action);
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;
