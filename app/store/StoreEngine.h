@@ -30,6 +30,32 @@ struct TStoredRow {
   std::vector<QVariant> Values;
 };
 
+// Where a reader of the register's change feed stands: every change before it has been
+// taken. What the numbers mean is the engine's own (a file: the last change number taken; a
+// server: the oldest transaction that may still add changes, and the numbers at or above it
+// already taken); a caller only keeps the cursor and hands it back.
+struct TFeedCursor {
+  qint64 Position = 0;
+  std::vector<qint64> Taken;
+};
+
+// Beyond this many changes since a cursor, reading the whole register again is the cheaper
+// way to catch up.
+constexpr int FeedReadLimit = 10000;
+
+// What a read of the change feed found since a cursor.
+struct TFeedChanges {
+  // False when the feed cannot tell every change since the cursor (older rows dropped, a gap,
+  // too many changes): then the whole register must be read again, and Next is a cursor
+  // taken before that read.
+  bool Complete = false;
+  // The keys of the bags added, changed or deleted since the cursor, each once, in the order
+  // of their first change; empty when !Complete.
+  std::vector<TRowKey> Keys;
+  // The cursor after these changes, to be kept once they are applied.
+  TFeedCursor Next;
+};
+
 // The register's database as the data set (TADOTable) needs it, whatever engine keeps it.
 // Every failure raises EDatabaseError with the engine's message, its kind (TDatabaseFailure)
 // and the database named for the operator. A write is one transaction: when it fails,
@@ -58,12 +84,30 @@ public:
   virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
   // The stored values of the row with `key`; none when the table no longer has it.
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
+  // The stored rows among `keys`, in the order the database delivers the whole table (by
+  // key); keys the table no longer has are left out.
+  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table,
+                                           const std::vector<TRowKey>& keys) = 0;
+
+  // Whether the register keeps a change feed: every insert, update and delete of a bag is
+  // recorded in it by the database, whoever makes it (app/upgrade-*-1-feed.sql). A register
+  // made by an earlier version has none until it is brought up to date.
+  virtual bool HasFeed() = 0;
+  // A cursor standing at the feed's present: take it before the rows it guards are read.
+  // Precondition: HasFeed().
+  virtual TFeedCursor FeedCursor() = 0;
+  // The changes recorded since `cursor`, read in one small query; `cursor` itself is left as
+  // it was. Precondition: HasFeed().
+  virtual TFeedChanges ReadFeed(const TFeedCursor& cursor) = 0;
   // A watcher of the changes other connections commit to the register, from now on; make it
   // before the rows it guards are read. An engine that must look for changes (a file) looks
   // every pollMs (> 0). The watcher must not outlive the engine. Throws EDatabaseError when
   // the database cannot be watched.
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
+
+// `keys` without repeats, each at its first place.
+std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);
 
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
 // tells whether the row is gone or holds other values. `database` and `kind` as in

@@ -11,8 +11,9 @@
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
 
-TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags) {
+TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags, int generated) {
   CreateClientsDatabase(Db(), bags);
+  if (generated > 0) InsertGeneratedBags(Db(), generated);
   Start();
 }
 

@@ -19,7 +19,8 @@ class TForm1;
 // given bags, its window shown and active, every box recorded instead of shown.
 class TRunningProgram {
 public:
-  explicit TRunningProgram(const std::vector<TBagRow>& bags);
+  // `generated` more bags follow them (InsertGeneratedBags).
+  explicit TRunningProgram(const std::vector<TBagRow>& bags, int generated = 0);
   // The same, with database.ini pointing the program at `server` instead (no db.mdb).
   explicit TRunningProgram(const TServerConnection& server);
 
