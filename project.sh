@@ -13,6 +13,9 @@ install_packages() {
     [ -n "$p" ] || continue
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done < "$root/packages.txt"
+  # npm comes with the nodejs package of this kind of machine and conflicts with Debian's npm
+  # package; Debian's own nodejs comes without it. So npm is not listed, but added when missing.
+  command -v npm >/dev/null || missing+=(npm)
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo

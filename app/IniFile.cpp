@@ -1,17 +1,21 @@
 #include "app/IniFile.h"
 
-#include "app/FileReplace.h"
 #include "codepage/Win1251.h"
+#include "files/FileReplace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 EIniFileException::EIniFileException(const QString& message)
     : std::runtime_error(message.toStdString()) {}
@@ -20,7 +24,6 @@ QString EIniFileException::Message() const { return QString::fromUtf8(what()); }
 
 namespace {
 
-constexpr qsizetype MaxValueLength = 2047;
 // Windows-1251 leaves 0x98 unassigned; Windows reads it as U+0098, and so does this file
 // (DecodeWin1251), so that such a value is written back as it was read.
 constexpr char UnassignedByte = '\x98';
@@ -187,7 +190,7 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
   if (!text) return defaultValue;
   const TPlace place = Locate(*text, section, key);
   if (!place.Key) return defaultValue;
-  return Unquote(text->Decode(place.Value)).left(MaxValueLength);
+  return Unquote(text->Decode(place.Value));
 }
 
 bool TIniFile::SectionExists(const QString& section) const {
@@ -217,12 +220,21 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     throw EIniFileException(
         QStringLiteral("Cannot write to %1: the value of \"%2\" has a line break")
             .arg(NativePath(FPath), key));
-  const EIniFileException unableToWrite(
-      QStringLiteral("Unable to write to %1").arg(NativePath(FPath)));
+  // The system's reason goes on a second line; the first is the message as it always was,
+  // its full stop now written out since the error box adds one only at the very end.
+  const auto unableToWrite = [this](const QString& reason) {
+    return EIniFileException(
+        QStringLiteral("Unable to write to %1.\n%2").arg(NativePath(FPath), reason));
+  };
   TFileText text{QByteArray()};
   if (QFileInfo::exists(FPath)) {
+    // A file the user may not write is left alone, as Windows does, even where its folder
+    // would let it be replaced.
+    if (::access(QFile::encodeName(FPath).constData(), W_OK) != 0)
+      throw unableToWrite(QString::fromLocal8Bit(std::strerror(errno)));
+    if (QFileInfo(FPath).isDir()) throw unableToWrite(QString::fromLocal8Bit(std::strerror(EISDIR)));
     QFile existing(FPath);
-    if (!QFileInfo(FPath).isWritable() || !existing.open(QIODevice::ReadOnly)) throw unableToWrite;
+    if (!existing.open(QIODevice::ReadOnly)) throw unableToWrite(existing.errorString());
     text = TFileText(existing.readAll());
   }
 
@@ -255,5 +267,6 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     file.append('[' + text.EncodeName(section) + ']' + eol + entry + eol);
   }
 
-  if (!ReplaceFile(FPath, text.File())) throw unableToWrite;
+  if (const std::optional<QString> reason = ReplaceFile(FPath, text.File()))
+    throw unableToWrite(*reason);
 }

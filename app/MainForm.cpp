@@ -127,8 +127,11 @@ void TForm1::FormCreate() {
   FControls->DBEdit2->setToolTip(
       QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
   FQRSymbol = std::make_unique<TQRSymbol>();
-  FQRSymbol->RegisterTextEncoder(7, &NewEncoder<TWin1251Encoder>);
-  FQRSymbol->RegisterTextEncoder(6, &NewEncoder<TURLEncoder>);
+  // The symbol keeps its automatic encoding: the payload's Cyrillic makes that UTF-8 after a
+  // byte-order mark, which readers recognise; Windows-1251 bytes carry no sign of their code
+  // page.
+  FQRSymbol->RegisterTextEncoder(teWin1251, &NewEncoder<TWin1251Encoder>);
+  FQRSymbol->RegisterTextEncoder(teURL, &NewEncoder<TURLEncoder>);
   FDenominationGrid->SetUp();
 }
 

@@ -17,9 +17,9 @@ TWindowVoucherSource::TWindowVoucherSource(TForm1& window, const TForm4& firmDia
                                            const TADOTable& register_)
     : FWindow(window), FFirmDialog(firmDialog), FRegister(register_) {}
 
-QString TWindowVoucherSource::FirmName() const { return FFirmDialog.Edit1->text(); }
+QString TWindowVoucherSource::FirmName() const { return FFirmDialog.FirmName(); }
 
-QString TWindowVoucherSource::CashAccount() const { return FFirmDialog.Edit2->text(); }
+QString TWindowVoucherSource::CashAccount() const { return FFirmDialog.CashAccount(); }
 
 QString TWindowVoucherSource::FieldText(TBagField name) const {
   const int field = FRegister.FieldIndex(BagFieldName(name));

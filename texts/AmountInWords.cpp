@@ -102,10 +102,17 @@ QString AmountInWords(double amount) {
     return QString();
   if (amount < 0) return QString::fromUtf8("минус ") + AmountInWords(-amount);
 
-  const QString rubles = RublesInWords(static_cast<std::int64_t>(amount));
-  const int kopecks = KopeckCount(amount);
-  if (kopecks == 0) return rubles + QString::fromUtf8("00 копеек");
-  return rubles + QStringLiteral("%1 ").arg(kopecks, 2, 10, QLatin1Char('0')) + KopeckWord(kopecks);
+  std::int64_t rubles = static_cast<std::int64_t>(amount);
+  int kopecks = KopeckCount(amount);
+  // A fraction that rounds to a whole ruble is that ruble: 5.999 reads "шесть рублей 00 копеек".
+  if (kopecks == 100) {
+    ++rubles;
+    kopecks = 0;
+    if (rubles >= WordedLimit) return QString();
+  }
+  const QString words = RublesInWords(rubles);
+  if (kopecks == 0) return words + QString::fromUtf8("00 копеек");
+  return words + QStringLiteral("%1 ").arg(kopecks, 2, 10, QLatin1Char('0')) + KopeckWord(kopecks);
 }
 
 bool AmountInWordsCovers(double amount) { return amount >= 0 && amount < AmountInWordsLimit; }

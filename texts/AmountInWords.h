@@ -10,8 +10,8 @@
 // truncated, as a 64-bit number and is worded up to the trillions, so every amount below
 // 10^15 is exact. Below one ruble there are no ruble words at all ("30 копеек"); otherwise
 // the ruble part ends with the ruble word and one blank. The kopecks are the fraction times
-// 100 rounded half to even in extended precision; they are never carried into the rubles
-// (a fraction that rounds to 100 reads "100 копеек").
+// 100 rounded half to even in extended precision; a fraction that rounds to 100 is one more
+// ruble and no kopecks (5.999 reads "шесть рублей 00 копеек").
 //
 // Amounts outside 0 <= amount < 10^15: a negative amount reads "минус " followed by the
 // words of its magnitude; 10^15 and above, infinities and NaN give an empty text, because no

@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 #include <exception>
 
+TFormsTestApp::TFormsTestApp(int& argc, char** argv) : TApplication(argc, argv) {
+  SetOnException([](std::exception_ptr error) { Errors().append(ErrorText(error)); });
+}
+
 bool TFormsTestApp::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& error) {
-    Errors().append(QString::fromUtf8(error.what()));
+  } catch (...) {
+    ADD_FAILURE() << "an exception unwound through Qt's event delivery: "
+                  << ErrorText(std::current_exception()).toStdString();
+    HandleException(std::current_exception());
     return false;
   }
 }

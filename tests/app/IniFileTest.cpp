@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "tests/support/FailingFsync.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/QtPrinters.h"
@@ -8,9 +9,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+mode_t FileMode(const QString& path) {
+  struct stat status {};
+  return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
 
 class IniFileTest : public ::testing::Test {
 protected:
@@ -128,31 +135,35 @@ TEST_F(IniFileTest, ValuesThatWouldNotReadBackAreRefusedAndTheFileIsUntouched) {
   }
 }
 
-TEST_F(IniFileTest, ValuesAreTrimmedUnquotedAndCutTo2047Characters) {
+TEST_F(IniFileTest, ValuesAreTrimmedUnquotedAndReadWhole) {
   const QByteArray longValue(3000, 'x');
   WriteFile(Path, "[user]\nq1 = ' a b ' \nq2=\"x\nq3=\"\"\nlong=" + longValue + "\n");
   TIniFile ini(Path);
   EXPECT_EQ(ini.ReadString("user", "q1", ""), " a b ");
   EXPECT_EQ(ini.ReadString("user", "q2", ""), "\"x");
   EXPECT_EQ(ini.ReadString("user", "q3", "dflt"), "");
-  EXPECT_EQ(ini.ReadString("user", "long", ""), QString(2047, u'x'));
+  EXPECT_EQ(ini.ReadString("user", "long", ""), QString(3000, u'x'));
 }
 
-// Places nobody can write to, root included.
-TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPath) {
+// Places nobody can write to, root included: the first line names the file in full, the second
+// gives the system's reason.
+TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPathAndTheReason) {
   WriteFile(Dir.filePath("plain"), "x");
   QDir(Dir.path()).mkdir("firmname.ini.d");
-  const QString places[] = {
-      "/proc/firmname.ini",                // a folder that takes no new files
-      Dir.filePath("plain/firmname.ini"),  // a folder that is a file
-      Dir.filePath("firmname.ini.d"),      // a file that is a folder
+  const struct {
+    QString Place;
+    QString Reason;
+  } places[] = {
+      {"/proc/firmname.ini", "No such file or directory"},           // takes no new files
+      {Dir.filePath("plain/firmname.ini"), "Not a directory"},       // a folder that is a file
+      {Dir.filePath("firmname.ini.d"), "Is a directory"},            // a file that is a folder
   };
-  for (const QString& place : places) {
+  for (const auto& p : places) {
     try {
-      TIniFile(place).WriteString("user", "name", "x");
-      ADD_FAILURE() << place.toStdString();
+      TIniFile(p.Place).WriteString("user", "name", "x");
+      ADD_FAILURE() << p.Place.toStdString();
     } catch (const EIniFileException& error) {
-      EXPECT_EQ(error.Message(), "Unable to write to " + place);
+      EXPECT_EQ(error.Message(), "Unable to write to " + p.Place + ".\n" + p.Reason);
     }
   }
   // A relative path is reported in full.
@@ -162,8 +173,9 @@ TEST_F(IniFileTest, UnwritablePlaceRaisesUnableToWriteWithTheFullPath) {
     TIniFile("plain/firmname.ini").WriteString("user", "name", "x");
     ADD_FAILURE();
   } catch (const EIniFileException& error) {
-    EXPECT_EQ(error.Message(),
-              "Unable to write to " + QDir(Dir.path()).absoluteFilePath("plain/firmname.ini"));
+    EXPECT_EQ(error.Message(), "Unable to write to " +
+                                   QDir(Dir.path()).absoluteFilePath("plain/firmname.ini") +
+                                   ".\nNot a directory");
   }
   QDir::setCurrent(current);
 }
@@ -185,7 +197,7 @@ TEST_F(IniFileTest, ReadOnlyFolderOrFileRaisesUnableToWrite) {
       TIniFile(place).WriteString("user", "name", "x");
       ADD_FAILURE() << place.toStdString();
     } catch (const EIniFileException& error) {
-      EXPECT_EQ(error.Message(), "Unable to write to " + place);
+      EXPECT_EQ(error.Message(), "Unable to write to " + place + ".\nPermission denied");
     }
   }
   EXPECT_EQ(ReadFile(Path), "[user]\r\nname=Old\r\n");
@@ -196,9 +208,13 @@ TEST_F(IniFileTest, ReadOnlyFolderOrFileRaisesUnableToWrite) {
   QFile::setPermissions(Dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// A full disk, for real: a small tmpfs filled to the last page before the write.
+// A full disk, for real: a small tmpfs filled to the last page before the write. A user who
+// is not root mounts it in a namespace of the test's own.
 TEST_F(IniFileTest, FullDiskLeavesTheOldFileByteForByte) {
-  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root, as CI has";
+  if (geteuid() != 0) {
+    RunThisTestWhereItMayMount();
+    return;
+  }
   const TSmallDisk disk(Dir.filePath("disk"));
   const QString path = disk.Path("firmname.ini");
   const QByteArray old = "[user]\r\nname=Old\r\nacc=1\r\n";
@@ -209,11 +225,28 @@ TEST_F(IniFileTest, FullDiskLeavesTheOldFileByteForByte) {
     ini.WriteString("user", "name", QString(1000, u'N'));
     ADD_FAILURE() << "written to a full disk";
   } catch (const EIniFileException& error) {
-    EXPECT_EQ(error.Message(), "Unable to write to " + path);
+    EXPECT_EQ(error.Message(), "Unable to write to " + path + ".\nNo space left on device");
   }
   EXPECT_EQ(ReadFile(path), old);
   EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden),
             QStringList({"filler", "firmname.ini"}));
+}
+
+// The bytes must be on the disk before the new file takes the name: when the disk cannot
+// promise that, the old file stays and the operator reads why.
+TEST_F(IniFileTest, AFailedFlushToTheDiskLeavesTheOldFile) {
+  const QByteArray old = "[user]\r\nname=Old\r\nacc=1\r\n";
+  WriteFile(Path, old);
+  const TFailingFsync failing;
+  try {
+    TIniFile(Path).WriteString("user", "name", "New");
+    ADD_FAILURE() << "renamed over the old file without fsync";
+  } catch (const EIniFileException& error) {
+    EXPECT_EQ(error.Message(), "Unable to write to " + Path + ".\nInput/output error");
+  }
+  EXPECT_EQ(failing.Failed(), 1);
+  EXPECT_EQ(ReadFile(Path), old);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"firmname.ini"});
 }
 
 TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
@@ -231,13 +264,20 @@ TEST_F(IniFileTest, ALinkIsReplacedByAPlainFileNeverWrittenThrough) {
     SCOPED_TRACE(c.Name);
     QFile::remove(Path);
     QFile::remove(target);
-    if (!c.Target.isEmpty()) WriteFile(target, c.Target);
+    if (!c.Target.isEmpty()) {
+      WriteFile(target, c.Target);
+      ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    }
     ASSERT_TRUE(QFile::link(target, Path));
     TIniFile ini(Path);
     EXPECT_EQ(ini.ReadString("user", "name", "dflt"), c.Target.isEmpty() ? "dflt" : "Shared");
     ini.WriteString("user", "name", "New");
     EXPECT_FALSE(QFileInfo(Path).isSymLink());
     EXPECT_EQ(ReadFile(Path), c.After);
+    // A settings file kept private stays private in its new place.
+    if (!c.Target.isEmpty()) {
+      EXPECT_EQ(FileMode(Path), 0600);
+    }
     EXPECT_EQ(QFile::exists(target), !c.Target.isEmpty());
     EXPECT_EQ(ReadFile(target), c.Target);
   }

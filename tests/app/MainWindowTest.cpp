@@ -34,6 +34,7 @@
 #include "qr/QRSymbol.h"
 #include "tests/app/RunningProgram.h"
 #include "ui_MainForm.h"
+#include "ui_Reg.h"
 
 namespace {
 
@@ -566,7 +567,7 @@ TEST(MainWindow, ARecordThatFitsNoSymbolShowsNoneStillSavesAndIsNotExported) {
   EXPECT_TRUE(program.Messages.Boxes.empty());
   EXPECT_EQ(ReadBags(program.Db())[1][6], QVariant(QStringLiteral("Ким")));
 
-  program.Forms.Form4->Edit1->setText(QStringLiteral("ООО Ромашка"));
+  program.Forms.Form4->Controls().Edit1->setText(QStringLiteral("ООО Ромашка"));
   program.Click(ui.StringGrid1);
   ui.StringGrid1->SetCurrentCell(2, 1);
   QTest::keyClicks(ui.StringGrid1, QStringLiteral("3"));

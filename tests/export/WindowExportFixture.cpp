@@ -14,6 +14,7 @@
 #include "app/Reg.h"
 #include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
+#include "ui_Reg.h"
 
 const TBagRow ExportBag = {QStringLiteral("004512"),
                            5678,
@@ -72,14 +73,14 @@ void TWindowExportTest::EnterFirmName(const QString& name) const {
   TForm4* dialog = FProgram->Forms.Form4.get();
   // The dialog is modal: the operator acts once its loop runs.
   QTimer::singleShot(0, dialog, [this, dialog, name] {
-    FProgram->TypeOver(dialog->Edit1, name);
-    FProgram->Click(dialog->Button1);
+    FProgram->TypeOver(dialog->Controls().Edit1, name);
+    FProgram->Click(dialog->Controls().Button1);
   });
   ClickMenu(Window().Controls().N2);
   // The main window is active again once the dialog has closed.
   QApplication::setActiveWindow(&Window());
   ASSERT_FALSE(dialog->isVisible());
-  ASSERT_EQ(dialog->Edit1->text(), name);
+  ASSERT_EQ(dialog->Controls().Edit1->text(), name);
 }
 
 void TWindowExportTest::TypeCount(int row, const QString& count) const {

@@ -44,10 +44,30 @@ void TSmallDisk::Fill(qint64 left) const {
   EXPECT_EQ(error, ENOSPC);
 }
 
-void RunThisTestAsNobody() {
+namespace {
+
+// Runs the current test alone in `launcher` followed by the test program and its filter;
+// fails the current test unless it ran there and passed.
+void RunThisTestAgain(const QString& launcher, QStringList arguments, const QString& program,
+                      const QString& folder) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const QString name =
       QString::fromLatin1(test->test_suite_name()) + '.' + QString::fromLatin1(test->name());
+  QProcess child;
+  child.setWorkingDirectory(folder);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(launcher, arguments << program << "--gtest_filter=" + name);
+  ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
+  const QString output = QString::fromUtf8(child.readAll());
+  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]"))
+      << output.toStdString();
+}
+
+}  // namespace
+
+void RunThisTestAsNobody() {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString program = folder.filePath("tests");
@@ -56,16 +76,12 @@ void RunThisTestAsNobody() {
                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
   ASSERT_TRUE(QFile::setPermissions(folder.path(), everyone));
   ASSERT_TRUE(QFile::setPermissions(program, everyone));
+  RunThisTestAgain("setpriv",
+                   {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all"},
+                   program, folder.path());
+}
 
-  QProcess child;
-  child.setWorkingDirectory(folder.path());
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--inh-caps=-all",
-                          program, "--gtest_filter=" + name});
-  ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
-  const QString output = QString::fromUtf8(child.readAll());
-  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test") && !output.contains("[  SKIPPED ]"))
-      << output.toStdString();
+void RunThisTestWhereItMayMount() {
+  RunThisTestAgain("unshare", {"--user", "--map-root-user", "--mount"},
+                   QCoreApplication::applicationFilePath(), QDir::currentPath());
 }

@@ -90,10 +90,14 @@ const TWordsCase WordsCases[] = {
     {0.22, "22 копейки"},
     {0.25, "25 копеек"},
     {3.33, "три рубля 33 копейки"},
-    // Halves go to the even neighbour; a fraction rounding to 100 is not carried.
+    // Halves go to the even neighbour; a fraction rounding to 100 carries into the rubles,
+    // across groups too.
     {0.125, "12 копеек"},
     {0.375, "38 копеек"},
-    {5.999, "пять рублей 100 копеек"},
+    {5.999, "шесть рублей 00 копеек"},
+    {0.996, "один рубль 00 копеек"},
+    {999.996, "одна тысяча рублей 00 копеек"},
+    {-5.999, "минус шесть рублей 00 копеек"},
     // Negative amounts carry a sign word; nothing wordable gives an empty text.
     {-21.05, "минус двадцать один рубль 05 копеек"},
     {-0.5, "минус 50 копеек"},

@@ -13,6 +13,7 @@ TEST(VoucherTool, WordsPrintsTheAmountInWords) {
   EXPECT_EQ(run.ExitCode, 0);
   EXPECT_EQ(run.Out, QByteArray("двенадцать тысяч триста сорок пять рублей 67 копеек\n"));
   EXPECT_EQ(RunTool({"words", "0"}).Out, QByteArray("00 копеек\n"));
+  EXPECT_EQ(RunTool({"words", "5.999"}).Out, QByteArray("шесть рублей 00 копеек\n"));
 }
 
 // What no voucher can carry in words is refused, not printed as an empty line.

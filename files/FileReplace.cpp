@@ -1,4 +1,4 @@
-#include "app/FileReplace.h"
+#include "files/FileReplace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,18 +34,22 @@ private:
   int FFd;
 };
 
+// Writes every byte; false (errno set) when a write fails or the disk takes nothing more.
 bool WriteAll(int fd, const QByteArray& bytes) {
   const char* data = bytes.constData();
   qsizetype left = bytes.size();
   while (left > 0) {
     const ssize_t written = ::write(fd, data, static_cast<std::size_t>(left));
     if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
     data += written;
     left -= written;
   }
   return true;
 }
+
+QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A new file beside `target` with a name nobody uses: "<target>.new-<8 hex digits>".
 TFileDescriptor CreateSibling(const QByteArray& target, QByteArray& name) {
@@ -63,22 +68,34 @@ void SyncFolder(const QString& path) {
   if (folder.Valid()) ::fsync(folder.Get());
 }
 
+// Fills the new file and closes it: the errno of the step that failed, 0 when every one
+// passed. `mode`, when given, is the mode the file takes.
+int Fill(TFileDescriptor& fd, const mode_t* mode, const QByteArray& contents) {
+  if (mode && ::fchmod(fd.Get(), *mode & 07777) != 0) return errno;
+  if (!WriteAll(fd.Get(), contents)) return errno;
+  if (::fsync(fd.Get()) != 0) return errno;
+  if (!fd.Close()) return errno;
+  return 0;
+}
+
 }  // namespace
 
-bool ReplaceFile(const QString& path, const QByteArray& contents) {
+std::optional<QString> ReplaceFile(const QString& path, const QByteArray& contents) {
   const QByteArray target = QFile::encodeName(path);
   QByteArray sibling;
   TFileDescriptor fd = CreateSibling(target, sibling);
-  if (!fd.Valid()) return false;
+  if (!fd.Valid()) return Reason(errno);
 
+  // The mode of the file being replaced; through a link, of the file it points to (which
+  // stays where it is, unwritten).
   struct stat old {};
-  const bool keepMode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
-  const bool written = (!keepMode || ::fchmod(fd.Get(), old.st_mode & 07777) == 0) &&
-                       WriteAll(fd.Get(), contents) && ::fsync(fd.Get()) == 0;
-  if (!fd.Close() || !written || std::rename(sibling.constData(), target.constData()) != 0) {
+  const bool keepMode = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+  int error = Fill(fd, keepMode ? &old.st_mode : nullptr, contents);
+  if (error == 0 && std::rename(sibling.constData(), target.constData()) != 0) error = errno;
+  if (error != 0) {
     ::unlink(sibling.constData());
-    return false;
+    return Reason(error);
   }
   SyncFolder(path);
-  return true;
+  return std::nullopt;
 }
