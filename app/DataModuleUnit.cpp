@@ -26,19 +26,6 @@ std::unique_ptr<TADOConnection> RegisterConnection() {
 
 }  // namespace
 
-std::vector<TFieldDef> ClientsFields() {
-  const Qt::Alignment left = Qt::AlignLeft;
-  return {
-      {BagFieldName(TBagField::BagNumber), TFieldType::ftWideString, 50, 13, left},
-      {BagFieldName(TBagField::PackageNumber), TFieldType::ftInteger, 0, 10, left},
-      {BagFieldName(TBagField::Recipient), TFieldType::ftWideString, 255, 28, left},
-      {BagFieldName(TBagField::Account), TFieldType::ftWideString, 255, 29, left},
-      {BagFieldName(TBagField::Inn), TFieldType::ftWideString, 255, 21, left},
-      {BagFieldName(TBagField::CashSymbol), TFieldType::ftInteger, 0, 9, Qt::AlignRight},
-      {BagFieldName(TBagField::FullName), TFieldType::ftWideString, 100, 23, left},
-  };
-}
-
 TForm2::TForm2(TForm1& form1)
     : ADOConnection1(RegisterConnection()),
       ADOTable1(

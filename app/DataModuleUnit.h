@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/BagFields.h"
 #include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
@@ -41,7 +42,3 @@ private:
   TExceptionHandler FPreviousOnException;
   std::unique_ptr<TLiveRegister> FLiveRegister;
 };
-
-// The seven fields of a bag record, in the register's column order: the definition of the
-// field `f` stands at index int(f) and carries the name BagFieldName(f).
-std::vector<TFieldDef> ClientsFields();

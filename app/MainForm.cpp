@@ -11,11 +11,12 @@
 #include "app/store/ADOTable.h"
 #include "app/Application.h"
 #include "app/BagFields.h"
+#include "app/BagImport.h"
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
 #include "app/Reg.h"
-#include "app/RegisterNotes.h"
 #include "app/SaveChecks.h"
+#include "app/StatusNotes.h"
 #include "app/controls/Dialogs.h"
 #include "app/store/DataSource.h"
 #include "app/WindowVoucherSource.h"
@@ -40,7 +41,10 @@ QFont Tahoma(int pixelSize) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(QWidget* parent) : TForm1(parent, nullptr) {}
+
+TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
+    : QMainWindow(parent), FControls(std::make_unique<Ui::TForm1>()), FOffice(std::move(office)) {
   // Pixel sizes, so that the window does not grow with the screen's resolution (a form holds
   // point sizes only). The window's font comes first: the register grid sizes its rows by the
   // font it is created with.
@@ -50,12 +54,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), FControls(std::make_uniqu
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   SetUpControls();
+  FNotes = std::make_unique<TStatusNotes>(*FControls->StatusBar1);
   FDenominationGrid = std::make_unique<TDenominationGrid>(*FControls->StringGrid1);
   ConnectEvents();
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { SetDataSource(nullptr); }
 
 void TForm1::SetUpControls() {
   const Ui::TForm1& ui = *FControls;
@@ -92,6 +97,10 @@ void TForm1::ConnectEvents() {
           [this] { Guarded([this] { DBEdit2Change(); }); });
   connect(ui.DBEdit3, &QLineEdit::textChanged, this,
           [this] { Guarded([this] { DBEdit2Change(); }); });
+  for (TDBEdit* edit : {ui.DBEdit1, ui.DBEdit2, ui.DBEdit3, ui.DBEdit4, ui.DBEdit5, ui.DBEdit6})
+    connect(edit, &TDBEdit::TextCut, this, [this, edit](qsizetype leftOut) {
+      FNotes->Tell(TextCutNote(edit->DataField(), edit->EffectiveMaxLength(), leftOut));
+    });
   ui.DBEdit3->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
   ui.DBEdit4->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
   connect(ui.DBGrid1, &TDBGrid::CellClick, this,
@@ -106,12 +115,16 @@ void TForm1::ConnectEvents() {
           });
   connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
+  connect(ui.N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
 }
 
 void TForm1::SetDataSource(TDataSource* source) {
   const Ui::TForm1& ui = *FControls;
+  if (FDataSource) FDataSource->RemoveLink(FNotes.get());
   FDataSource = source;
+  FNotes->SetDataSet(source ? &source->DataSet() : nullptr);
+  if (source) source->AddLink(FNotes.get());
   // The package number and the cash symbol first: the refreshes that the bag, recipient and
   // account editors start as they receive their values then describe the whole record.
   ui.DBEdit6->SetDataSource(source);
@@ -122,7 +135,8 @@ void TForm1::SetDataSource(TDataSource* source) {
 }
 
 void TForm1::FormCreate() {
-  FOffice = std::make_unique<TOOCalc>();
+  // Contacts nothing yet: the office is reached first by an export or by PrepareOffice.
+  if (!FOffice) FOffice = std::make_unique<TOOCalc>();
   FControls->DBComboBox1->setToolTip(CashSymbolHint());
   FControls->DBEdit2->setToolTip(
       QStringLiteral("Указывается точное краткое наименование организации (уточняйте в банке)"));
@@ -239,19 +253,10 @@ void TForm1::RegisterResynced(const TResyncResult& result) {
     ReceiptNameUpdate();
     PayloadRefresh();
   }
-  const QString note = ResyncNote(result);
-  if (!note.isEmpty())
-    FControls->StatusBar1->showMessage(note);
-  else if (!FResyncFailureNote.isEmpty() &&
-           FControls->StatusBar1->currentMessage() == FResyncFailureNote)
-    FControls->StatusBar1->clearMessage();
-  FResyncFailureNote.clear();
+  FNotes->Resynced(result);
 }
 
-void TForm1::RegisterResyncFailed(const EDatabaseError& error) {
-  FResyncFailureNote = ResyncFailureNote(error);
-  FControls->StatusBar1->showMessage(FResyncFailureNote);
-}
+void TForm1::RegisterResyncFailed(const EDatabaseError& error) { FNotes->ResyncFailed(error); }
 
 void TForm1::pbPreviewPaint(QPainter& canvas) {
   canvas.setPen(Qt::black);
@@ -305,6 +310,20 @@ void TForm1::StringGrid1SetEditText(int col, int row, const QString& value) {
 void TForm1::N2Click() { FFirmDialog->ShowModally(); }
 
 void TForm1::N3Click() {
+  // The cells are filled from the register and the QR code from the editors: a change typed
+  // and not yet saved is saved first, with the checks of "Сохранить", so that the printed
+  // voucher, its code and the register all say the same. A refused save stops the export.
+  if (HasUnsavedChange()) {
+    FDataSource->DataSet().UpdateRecord();
+    Button1Click();
+    PayloadRefresh();  // from the values as the register now shows them
+  }
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
   ExportVoucher(*FOffice, source);
+}
+
+void TForm1::N4Click() {
+  if (!FormCloseQuery()) return;
+  ImportBags(*this, FDataSource->DataSet(), FOffice->AutomationServer(),
+             [this](const TResyncResult& result) { RegisterResynced(result); });
 }

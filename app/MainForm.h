@@ -15,6 +15,7 @@ class TFieldDataLink;
 class TForm4;
 class TOOCalc;
 class TQRSymbol;
+class TStatusNotes;
 struct TResyncResult;
 
 namespace Ui {
@@ -29,7 +30,7 @@ class TForm1;
 // obvious ones: DBEdit1 bag number, DBEdit6 package number, DBEdit2 recipient, DBEdit3 account,
 // DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
 // Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
-// the register, N2 "Добавить фирму", N3 "Экспорт в эксель".
+// the register, N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the
@@ -38,8 +39,10 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
 public:
-  // Builds the controls, connects their events and runs FormCreate.
+  // Builds the controls, connects their events and runs FormCreate. The export goes to office,
+  // or, when it is null, to the program's own LibreOffice (TOOCalc()).
   explicit TForm1(QWidget* parent = nullptr);
+  TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office);
   ~TForm1() override;
 
   // Attaches every data-aware control to `source` (null detaches them).
@@ -53,9 +56,8 @@ public:
   // The QR symbol of the current voucher payload; lives as long as the window.
   const TQRSymbol& QRSymbol() const { return *FQRSymbol; }
   TQRSymbol& QRSymbol() { return *FQRSymbol; }
-  // For tests: exchanges the office wrapper the export uses with `office` (which then holds
-  // the previous one), so that the export reaches an office of the test's own.
-  void SwapOffice(std::unique_ptr<TOOCalc>& office) { FOffice.swap(office); }
+  // The office the export goes to; lives as long as the window.
+  TOOCalc& Office() const { return *FOffice; }
 
   // Creation and show steps.
   void FormCreate();
@@ -78,8 +80,13 @@ public:
   void StringGrid1SelectCell(int col, int row);
   void StringGrid1SetEditText(int col, int row, const QString& value);
   void N2Click();
-  // Exports the current bag into the office suite (ExportVoucher).
+  // Exports the current bag into the office suite (ExportVoucher). A typed change of the
+  // current record is saved first as by "Сохранить" (its checks, then the post); when the post
+  // fails, its error is raised and nothing is exported.
   void N3Click();
+  // Imports bags from a file into the register (ImportBags), once a typed change of the
+  // current record is settled as on closing (FormCloseQuery; Отмена gives the import up).
+  void N4Click();
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded
@@ -93,7 +100,7 @@ public:
   // The register caught up with other desks (`result`): when the bag shown is another one or
   // shows other stored values, the receipt name and the payload follow it as after a click in
   // the register; what happened to the bag the operator had in front of them goes to the status
-  // line (ResyncNote).
+  // line (ResyncNote) for as long as it is true (TStatusNotes).
   void RegisterResynced(const TResyncResult& result);
   // The register could not catch up with other desks: a note in the status line until it
   // does, or another note takes its place.
@@ -128,5 +135,5 @@ private:
   std::unique_ptr<TDenominationGrid> FDenominationGrid;
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
-  QString FResyncFailureNote;  // the one shown, until a resync goes through
+  std::unique_ptr<TStatusNotes> FNotes;  // what StatusBar1 says
 };

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cxxabi.h>
 
@@ -11,7 +12,9 @@
 #include "app/controls/Dialogs.h"
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
+#include "app/OldRegisterOffer.h"
 #include "app/Reg.h"
+#include "office/OpenOffice.h"
 #include "app/store/DatabaseError.h"
 
 TForms::TForms() = default;
@@ -19,9 +22,11 @@ TForms::TForms(TForms&&) noexcept = default;
 TForms& TForms::operator=(TForms&&) noexcept = default;
 TForms::~TForms() = default;
 
-TForms CreateForms(const QString& iniPath) {
+TForms CreateForms(const QString& iniPath) { return CreateForms(iniPath, nullptr); }
+
+TForms CreateForms(const QString& iniPath, std::unique_ptr<TOOCalc> office) {
   TForms forms;
-  forms.Form1 = std::make_unique<TForm1>();
+  forms.Form1 = std::make_unique<TForm1>(nullptr, std::move(office));
   forms.Form4 = std::make_unique<TForm4>(nullptr, iniPath);
   forms.Form1->SetFirmDialog(forms.Form4.get());
   forms.Form2 = std::make_unique<TForm2>(*forms.Form1);
@@ -70,6 +75,7 @@ int RunApplication(int& argc, char** argv) {
   // Pixel geometry as designed, whatever the screen's resolution.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   TApplication application(argc, argv);
+  if (const std::optional<int> ended = OfferOldRegisterConversion()) return *ended;
   TForms forms;
   try {
     forms = CreateForms(TForm4::DefaultIniPath());
@@ -79,5 +85,9 @@ int RunApplication(int& argc, char** argv) {
     return 1;
   }
   forms.Form1->show();
+  // Once the window is up, the office gets ready in the background, so that the first export
+  // of the day is as quick as the next.
+  QTimer::singleShot(0, forms.Form1.get(),
+                     [&forms] { forms.Form1->Office().AutomationServer().Prepare(); });
   return application.exec();
 }

@@ -8,6 +8,7 @@
 class TForm1;
 class TForm2;
 class TForm4;
+class TOOCalc;
 
 // The program's forms, created in start-up order. Destroyed in reverse: the data module
 // first (it detaches the window's controls), then the firm dialog, then the main window.
@@ -29,6 +30,8 @@ struct TForms {
 // cannot be opened or lacks a column); nothing is created on disk then. Needs the
 // TApplication.
 TForms CreateForms(const QString& iniPath);
+// The same with the export going to office (null: the program's own LibreOffice).
+TForms CreateForms(const QString& iniPath, std::unique_ptr<TOOCalc> office);
 
 // The text of the box for an error that stops start-up:
 // "Exception <class> in module <executable> at <address>.\r\n<message><full stop>\r\n", the
@@ -36,6 +39,8 @@ TForms CreateForms(const QString& iniPath);
 // operator's Russian sentence (DatabaseFailureText) and "\r\n" come first.
 QString StartupErrorText(std::exception_ptr error);
 
-// The whole program: application title, forms, message loop. Returns the exit code: 1 after
-// the "Application Error" box when start-up fails, otherwise the loop's code.
+// The whole program: application title, the offer to convert an old program's register
+// (OfferOldRegisterConversion), forms, message loop. Returns the exit code: what the offer
+// ended the program with; 1 after the "Application Error" box when start-up fails; otherwise
+// the loop's code.
 int RunApplication(int& argc, char** argv);

@@ -10,6 +10,7 @@
 #include "app/ExportBusyDialog.h"
 #include "app/MainForm.h"
 #include "app/Reg.h"
+#include "app/controls/Dialogs.h"
 #include "app/controls/StringGrid.h"
 #include "ui_MainForm.h"
 
@@ -47,6 +48,11 @@ QString TWindowVoucherSource::ReceiptName() const { return FWindow.Controls().La
 const TQRSymbol& TWindowVoucherSource::QRSymbol() const { return FWindow.QRSymbol(); }
 
 void TWindowVoucherSource::ShowMessage(const QString& message) { ::ShowMessage(message); }
+
+void TWindowVoucherSource::ShowInformation(const QString& message) {
+  ShowMessageBox(
+      {TApplication::Title(), message, TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK});
+}
 
 void TWindowVoucherSource::WaitForOffice(TOfficeWork& work) {
   WaitBehindBusyDialog(&FWindow, work);

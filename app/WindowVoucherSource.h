@@ -23,6 +23,7 @@ public:
   QString ReceiptName() const override;
   const TQRSymbol& QRSymbol() const override;
   void ShowMessage(const QString& message) override;
+  void ShowInformation(const QString& message) override;
   // Behind the window's busy box ("Экспорт…", "Отмена").
   void WaitForOffice(TOfficeWork& work) override;
 

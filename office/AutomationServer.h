@@ -27,8 +27,13 @@ public:
   virtual void Abort() = 0;
   // Allows work with the suite again after Abort; the next CreateServiceManager connects anew.
   virtual void Resume() = 0;
-  // How long one call may go without an answer before the export gives the suite up.
+  // How long the suite may go without an answer before the export gives it up; the one figure
+  // the operator's message names. A suite being started does not count as silent: its start
+  // has a limit of its own, after which CreateServiceManager raises.
   virtual std::chrono::milliseconds AnswerTimeout() const = 0;
-  // The same for the first answer of an export, which may have to wait for the suite to start.
-  virtual std::chrono::milliseconds ConnectTimeout() const = 0;
+  // True while CreateServiceManager, on any thread, starts the suite and waits for it to answer.
+  virtual bool IsStarting() const = 0;
+  // Returns at once; gets the suite ready in the background where that costs the caller
+  // nothing, so that the first export finds it running. The default does nothing.
+  virtual void Prepare() {}
 };

@@ -20,6 +20,8 @@ void TOOCalcCell::SetText(const QString& text) { FCellRef.Call("SetString", {tex
 
 void TOOCalcCell::SetCharHeight(double points) { FCellRef.Set("CharHeight", points); }
 
+bool TOOCalcCell::IsMerged() { return FCellRef.Call("GetIsMerged").ToBool(); }
+
 void TOOCalcCell::Clear() { FCellRef = TVariant(); }
 
 TOOGraphicShape::TOOGraphicShape(std::shared_ptr<TAutomationServer> server)
@@ -134,6 +136,10 @@ TOOCalcSheet& TOOCalcSheets::SheetByIndex(qint32 index) {
   }
   sheet.FDocument = FDocument;
   return sheet;
+}
+
+qint32 TOOCalcSheets::Count() {
+  return static_cast<qint32>(FDocument.Call("GetSheets").Call("GetCount").ToInt());
 }
 
 void TOOCalcSheets::Clear() {

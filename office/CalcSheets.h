@@ -25,6 +25,8 @@ public:
   void SetText(const QString& text);
   // The size of the cell's text in points (the office keeps it to 1/20 pt), 0 < points.
   void SetCharHeight(double points);
+  // True when the cell is the first of a block of merged cells.
+  bool IsMerged();
   void Clear();
 
 private:
@@ -104,6 +106,8 @@ public:
   // it belongs to the current document and has the name of the sheet at index; any other is
   // fetched again. The suite rejects a position the document does not have.
   TOOCalcSheet& SheetByIndex(qint32 index);
+  // How many sheets the current document has.
+  qint32 Count();
   void Clear();
 
 private:

@@ -65,6 +65,7 @@ void TOfficeWork::Cancel() {
 void TOfficeWork::Watch() {
   if (FDone || FGivenUp) return;
   const qint64 now = Now();
+  if (FServer.IsStarting()) FLastAnswer = now;
   const qint64 silent = now - FLastAnswer;
   const auto giveUp = [this] {
     FGivenUp = true;
@@ -78,7 +79,7 @@ void TOfficeWork::Watch() {
     FEnd = TEnd::Cancelled;
     FAbortedAt = now;
     if (silent > CancelGraceMs) giveUp();
-  } else if (silent > (FAnswered ? FServer.AnswerTimeout() : FServer.ConnectTimeout()).count()) {
+  } else if (silent > FServer.AnswerTimeout().count()) {
     FEnd = TEnd::TimedOut;
     giveUp();
   }
@@ -86,7 +87,6 @@ void TOfficeWork::Watch() {
 
 void TOfficeWork::Answered() {
   FLastAnswer = Now();
-  FAnswered = true;
   if (FCancelRequested) throw ECancelled();
 }
 

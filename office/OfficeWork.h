@@ -19,9 +19,10 @@ class QEventLoop;
 // the operator can cancel.
 //
 // The job runs once, started by Wait. It calls Answered whenever the suite has answered. When
-// the server's AnswerTimeout passes without an answer (ConnectTimeout before the first one,
-// which may wait for the suite to start), Wait gives the suite up (TAutomationServer::Abort:
-// the office is ended, a call blocked in it returns with an exception) and the job ends.
+// the server's AnswerTimeout passes without an answer (time the server spends starting the
+// suite does not count: its start is bounded by itself), Wait gives the suite up
+// (TAutomationServer::Abort: the office is ended, a call blocked in it returns with an
+// exception) and the job ends.
 // Cancel makes the job stop at its next answer (Answered raises); an office that has been
 // silent for 2 s when the operator cancels, or that gives no answer within 2 s after it, is
 // given up at once. Wait returns only after the job's thread has ended: nothing of the job
@@ -68,7 +69,6 @@ private:
   QEventLoop* FLoop = nullptr;          // Wait's loop, while it runs
   std::thread FThread;
   std::atomic<qint64> FLastAnswer{0};  // Now() of the last answer
-  std::atomic<bool> FAnswered{false};  // there was an answer since Wait started
   std::atomic<bool> FDone{false};
   std::atomic<bool> FCancelRequested{false};
   qint64 FAbortedAt = -1;

@@ -88,6 +88,20 @@ bool TOpenOffice::FindOpenDocument(const QString& fileName) {
   return false;
 }
 
+void TOpenOffice::ShowDocument() {
+  const TVariant window =
+      FDocument.Call("GetCurrentController").Call("GetFrame").Call("GetContainerWindow");
+  window.Call("SetVisible", {true});
+  window.Call("ToFront");
+}
+
+void TOpenOffice::CloseDocument() {
+  const TVariant document = FDocument;
+  Clear();
+  // True: the office may not keep the document open for someone else's sake either.
+  document.Call("Close", {true});
+}
+
 void TOpenOffice::Clear() { FDocument = TVariant(); }
 
 void TOpenOffice::StoreDocument(const QString& method, const QString& fileName,

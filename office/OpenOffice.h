@@ -52,6 +52,11 @@ public:
   // Looks among the open documents of this kind for one whose URL equals FileNameToURL of
   // fileName, ASCII letter case ignored; the first found becomes the current document.
   bool FindOpenDocument(const QString& fileName);
+  // Shows the window of the current document (one loaded Hidden) and brings it to the front.
+  void ShowDocument();
+  // Closes the current document without saving it, its windows with it, and drops it (Clear).
+  // Raises EOffice when the suite refuses; the document is dropped all the same.
+  void CloseDocument();
   // Drops the current document and every reference the wrapper objects hold; the desktop stays.
   virtual void Clear();
   // Stores the current document at fileName (overwriting), in the suite's filter formatName,

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
@@ -18,6 +20,13 @@ struct TUnoServer::TImpl {
   std::shared_ptr<TUnoSession> Session;     // the connection in use
   std::shared_ptr<TUnoSession> Connecting;  // one being made, until it answers
   bool Aborted = false;
+  std::atomic<bool> Starting{false};
+  // Held while a connection is being made or an office started: by the export's thread or by
+  // the background start, never by both.
+  std::mutex ConnectMutex;
+  std::thread Preparing;
+  std::atomic<bool> QuietlyStarted{false};  // Prepare started the office
+  std::atomic<bool> Used{false};            // an export asked for the office
 
   void ThrowIfAborted() const {
     std::lock_guard lock(Mutex);
@@ -52,11 +61,31 @@ struct TUnoServer::TImpl {
     }
   }
 
-  std::shared_ptr<TUnoSession> StartAndConnect() {
+  // The connection in use when it lives, else a new one, starting the office when nobody
+  // listens on the pipe (at the lowest priority when quietly).
+  std::shared_ptr<TUnoSession> LiveSession(bool quietly) {
+    std::lock_guard connecting(ConnectMutex);
+    {
+      std::lock_guard lock(Mutex);
+      if (Session && Session->IsAlive()) return Session;
+    }
+    std::shared_ptr<TUnoSession> session = TryConnect();
+    if (!session) session = StartAndConnect(quietly);
+    std::lock_guard lock(Mutex);
+    Session = session;
+    // Aborted while the connection was made: it must not outlive the abort.
+    if (Aborted) session->Dispose();
+    return session;
+  }
+
+  std::shared_ptr<TUnoSession> StartAndConnect(bool quietly) {
+    Starting = true;
+    const std::shared_ptr<void> startingEnds(nullptr, [this](void*) { Starting = false; });
     // --language chooses the interface only while the profile has not chosen one: a fresh
-    // profile speaks Russian, a user's own choice stays.
+    // profile speaks Russian, a user's own choice stays. --invisible: no window until the
+    // program shows a voucher.
     QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
-                          "--nologo", "--nodefault", "--language=ru"};
+                          "--nologo", "--nodefault", "--invisible", "--language=ru"};
     if (Launch.Headless)
       arguments << "--headless"
                 << "--invisible";
@@ -64,8 +93,13 @@ struct TUnoServer::TImpl {
     {
       std::lock_guard lock(Mutex);
       Process.IsRunning();  // collects an earlier office that has ended meanwhile
-      if (!Process.Start(Launch.Program, arguments))
+      // Checked under the lock Abort takes: an abort either comes first and nothing starts,
+      // or comes after and ends what started.
+      if (Aborted) throw EOfficeGone("The work with the office suite was broken off");
+      if (quietly) arguments = QStringList{"-n", "19", Launch.Program} + arguments;
+      if (!Process.Start(quietly ? Launch.Nice : Launch.Program, arguments))
         throw EOffice("The office suite " + Launch.Program + " cannot be started");
+      if (quietly) QuietlyStarted = true;
     }
     QElapsedTimer timer;
     timer.start();
@@ -88,24 +122,31 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
   FImpl->Launch = std::move(launch);
 }
 
-TUnoServer::~TUnoServer() = default;
+TUnoServer::~TUnoServer() {
+  if (FImpl->Preparing.joinable()) {
+    // An office still starting for an export that will never come is not waited for.
+    if (FImpl->Starting) Abort();
+    FImpl->Preparing.join();
+  }
+  // Started in the background and never used: it holds nothing of the operator's.
+  if (FImpl->QuietlyStarted && !FImpl->Used) TerminateOffice();
+}
 
 TVariant TUnoServer::CreateServiceManager() {
   FImpl->ThrowIfAborted();
-  std::shared_ptr<TUnoSession> session;
-  {
-    std::lock_guard lock(FImpl->Mutex);
-    session = FImpl->Session;
-  }
-  if (!session || !session->IsAlive()) {
-    session = FImpl->TryConnect();
-    if (!session) session = FImpl->StartAndConnect();
-    std::lock_guard lock(FImpl->Mutex);
-    FImpl->Session = session;
-    // Aborted while the connection was made: it must not outlive the abort.
-    if (FImpl->Aborted) session->Dispose();
-  }
-  return session->ServiceManager();
+  FImpl->Used = true;
+  return FImpl->LiveSession(false)->ServiceManager();
+}
+
+void TUnoServer::Prepare() {
+  if (FImpl->Preparing.joinable()) return;  // once per server
+  FImpl->Preparing = std::thread([impl = FImpl.get()] {
+    try {
+      impl->LiveSession(true);
+    } catch (const std::exception&) {
+      // Nothing to report: the next export connects or starts the office itself.
+    }
+  });
 }
 
 TVariant TUnoServer::CreateInteractionHandler() {
@@ -141,9 +182,7 @@ void TUnoServer::Resume() {
 
 std::chrono::milliseconds TUnoServer::AnswerTimeout() const { return FImpl->Launch.AnswerTimeout; }
 
-std::chrono::milliseconds TUnoServer::ConnectTimeout() const {
-  return FImpl->Launch.StartTimeout + FImpl->Launch.AnswerTimeout;
-}
+bool TUnoServer::IsStarting() const { return FImpl->Starting; }
 
 pid_t TUnoServer::OfficeProcessId() const {
   std::lock_guard lock(FImpl->Mutex);

@@ -20,7 +20,10 @@ struct TOfficeLaunch {
   QString ProfileURL;
   // Without a window (tests); the program itself shows the office's window.
   bool Headless = false;
-  // How long a started office may take until its pipe answers.
+  // The program that lowers the priority of a background start, looked up on PATH.
+  QString Nice = "nice";
+  // How long a started office may take until its pipe answers (a first start on a new profile
+  // takes 12-14 s on a 2-core machine).
   std::chrono::milliseconds StartTimeout{30000};
   // How long one call may go unanswered before the export gives the office up.
   std::chrono::milliseconds AnswerTimeout{30000};
@@ -46,8 +49,14 @@ public:
   void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override;
-  // StartTimeout and AnswerTimeout together.
-  std::chrono::milliseconds ConnectTimeout() const override;
+  bool IsStarting() const override;
+  // Connects on a thread of its own, and where nobody listens on the pipe starts the office
+  // without any window (--invisible, no Start Center) at the lowest CPU priority (nice 19, which
+  // the office keeps). Failures are kept to itself: an export that finds no office starts one
+  // as usual. An export meanwhile waits for this start instead of making one of its own. An
+  // office started so and never asked for by CreateServiceManager is ended with this server
+  // (also one still starting): it holds nothing of the operator's.
+  void Prepare() override;
 
   // The id of the office process this server started, 0 when it started none.
   pid_t OfficeProcessId() const;

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <span>
@@ -17,6 +18,7 @@
 #include "qr/QRGraphics.h"
 #include "texts/AmountInWords.h"
 #include "texts/NumberFormat.h"
+#include "texts/TechnicalLine.h"
 
 void TVoucherSource::PutOnClipboard(const QImage& picture) {
   QGuiApplication::clipboard()->setImage(picture);
@@ -82,12 +84,23 @@ struct TCellWrite {
 };
 
 // Where the office part of the export was when it failed.
-enum class TStage { Opening, Filling, Picture };
+enum class TStage { Opening, Checking, Filling, Picture };
+
+// The loaded document is not the voucher template; what() says what is missing.
+class ENotTheTemplate : public EOffice {
+public:
+  using EOffice::EOffice;
+};
 
 // The message of a failure inside the office part: a Russian sentence, then the office's text.
 QString OfficeFailureText(TStage stage, const EOffice& error, const QString& copyPath) {
   QString sentence;
-  if (dynamic_cast<const EOfficeGone*>(&error))
+  if (dynamic_cast<const ENotTheTemplate*>(&error))
+    sentence = QString(
+                   "Шаблон temp.xls повреждён: в его копии «%1» нет листов и полей ведомости. "
+                   "Замените temp.xls исправным шаблоном ведомости и повторите экспорт.")
+                   .arg(QDir::toNativeSeparators(copyPath));
+  else if (dynamic_cast<const EOfficeGone*>(&error))
     sentence =
         "LibreOffice закрылся во время экспорта, ведомость заполнена не до конца. "
         "Повторите экспорт.";
@@ -102,7 +115,7 @@ QString OfficeFailureText(TStage stage, const EOffice& error, const QString& cop
         "temp.xls там уже есть фигура «Graphic1», удалите её и повторите экспорт.";
   else
     sentence = "LibreOffice не заполнил ведомость до конца. Повторите экспорт.";
-  return sentence + "\n" + error.Message();
+  return sentence + "\n" + TechnicalLine(error.Message());
 }
 
 class TExport {
@@ -135,11 +148,18 @@ public:
     PlanWrites();
     FCopy = CreateVoucherCopy(FFolder, FDate, FBag.BagNumber, templateData);
     // The office reads the picture of this export from a file of this export.
-    WriteWholeFile(FCopy.PicturePath, BmpBytes(FPicture),
-                   "Не удалось записать рисунок QR-кода «%1». Экспорт не выполнен.");
+    try {
+      WriteWholeFile(FCopy.PicturePath, BmpBytes(FPicture),
+                     "Не удалось записать рисунок QR-кода «%1». Экспорт не выполнен.");
+    } catch (const EVoucherFile&) {
+      RemoveCopy();
+      throw;
+    }
     TOfficeWork work(FOffice.AutomationServer(), [this](TOfficeWork& w) { FillInOffice(w); });
     FSource.WaitForOffice(work);
     QFile::remove(FCopy.PicturePath);
+    // A copy the operator never saw is nobody's: it would only pile up in vouchers/.
+    if (!FShown) RemoveCopy();
     ReportEnd(work);
   }
 
@@ -200,6 +220,8 @@ private:
   }
 
   // The office part, on the work's own thread: only the plan and the office are touched here.
+  // The copy is loaded hidden and shown once it is filled: no grey window, no file name and
+  // no half-filled voucher reach the screen, and nothing of the office covers the busy box.
   void FillInOffice(TOfficeWork& work) {
     FOffice.Connect(true);
     if (!FOffice.IsConnected()) {
@@ -208,16 +230,66 @@ private:
     }
     work.Answered();
     FStage = TStage::Opening;
-    FOffice.OpenDocument(FCopy.Path, TOOOpenOptions{.FilterName = "MS Excel 97"}, 0);
-    work.Answered();
-    FStage = TStage::Filling;
-    Write(FFormWrites, work);
-    work.OnUiThread([this] { FSource.PutOnClipboard(FPicture); });
-    FStage = TStage::Picture;
-    PlacePicture(ReceiptSheet, work);
-    FStage = TStage::Filling;
-    Write(FLastListWrites, work);
+    FOffice.OpenDocument(FCopy.Path, TOOOpenOptions{.Hidden = true, .FilterName = "MS Excel 97"},
+                         0);
+    try {
+      work.Answered();
+      FStage = TStage::Checking;
+      CheckTemplate(work);
+      FStage = TStage::Filling;
+      Write(FFormWrites, work);
+      work.OnUiThread([this] { FSource.PutOnClipboard(FPicture); });
+      FStage = TStage::Picture;
+      PlacePicture(ReceiptSheet, work);
+      FStage = TStage::Filling;
+      Write(FLastListWrites, work);
+      // From here on the operator may see it, so it is kept whatever happens next.
+      FShown = true;
+      FOffice.ShowDocument();
+    } catch (...) {
+      if (!FShown) CloseUnfinished();
+      throw;
+    }
     FOffice.Connect(false);
+  }
+
+  // The loaded copy is the voucher template: at least its four sheets, and every cell the
+  // export writes the first of a merged block, as the fields of the template are. A damaged
+  // file that the office still opens (as one empty sheet, say) is refused here, before a
+  // single cell is written.
+  void CheckTemplate(TOfficeWork& work) {
+    const qint32 sheets = FOffice.Sheets().Count();
+    work.Answered();
+    if (sheets <= SecondListSheet)
+      throw ENotTheTemplate(QString("%1 sheet(s), the voucher needs %2").arg(sheets).arg(
+          SecondListSheet + 1));
+    for (const std::vector<TCellWrite>* writes : {&FFormWrites, &FLastListWrites})
+      for (const TCellWrite& write : *writes) {
+        const bool merged =
+            FOffice.Sheets().SheetByIndex(write.Sheet).CellByName(write.Address).IsMerged();
+        work.Answered();
+        if (!merged)
+          throw ENotTheTemplate(QString("sheet %1: %2 is not a field of the voucher")
+                                    .arg(write.Sheet + 1)
+                                    .arg(write.Address));
+      }
+  }
+
+  // Closes the hidden document of an export that did not finish, where the office still
+  // answers; an office given up has ended and taken it along.
+  void CloseUnfinished() {
+    try {
+      FOffice.CloseDocument();
+    } catch (const std::exception&) {
+      // The office is gone or hung: the watch ends it, and the document with it.
+    }
+  }
+
+  void RemoveCopy() const {
+    QFile::remove(FCopy.Path);
+    // The office's lock, left behind when it was ended before it could close the copy.
+    const QFileInfo copy(FCopy.Path);
+    QFile::remove(copy.dir().filePath(".~lock." + copy.fileName() + "#"));
   }
 
   void Write(const std::vector<TCellWrite>& writes, TOfficeWork& work) {
@@ -247,19 +319,21 @@ private:
     const std::chrono::milliseconds timeout = FOffice.AutomationServer().AnswerTimeout();
     switch (work.End()) {
       case TOfficeWork::TEnd::Finished:
-        if (FNoConnect) {
-          QFile::remove(FCopy.Path);
+        if (FNoConnect)
           FSource.ShowMessage(
               "Не удалось запустить LibreOffice. Проверьте, что LibreOffice Calc установлен и "
-              "запускается командой soffice, и повторите экспорт.\nno connect");
-        }
+              "запускается командой soffice, и повторите экспорт.\n" +
+              TechnicalLine("no connect"));
         return;
       case TOfficeWork::TEnd::Cancelled:
-        throw EOffice("Экспорт отменён. Открытая ведомость может быть заполнена не до конца.");
+        // A cancel that came as the finished voucher was being shown is too late to count.
+        if (FShown && !work.Error()) return;
+        FSource.ShowInformation("Экспорт отменён.");
+        return;
       case TOfficeWork::TEnd::TimedOut:
-        throw EOffice(QString("LibreOffice не отвечает %1 с, экспорт прерван. Повторите экспорт.\n"
-                              "no answer")
-                          .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+        throw EOffice(QString("LibreOffice не отвечает %1 с, экспорт прерван. Повторите экспорт.\n")
+                          .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()) +
+                      TechnicalLine("no answer"));
       case TOfficeWork::TEnd::Failed:
         try {
           std::rethrow_exception(work.Error());
@@ -282,6 +356,7 @@ private:
   // Written by the office part, read after it has ended.
   bool FNoConnect = false;
   TStage FStage = TStage::Opening;
+  bool FShown = false;  // the voucher's window was (or may have been) shown
 };
 
 }  // namespace

@@ -45,6 +45,8 @@ public:
   virtual const TQRSymbol& QRSymbol() const = 0;
   // A plain modal message box with OK, titled with the application title.
   virtual void ShowMessage(const QString& message) = 0;
+  // The same with the information icon: what the operator chose, no fault.
+  virtual void ShowInformation(const QString& message) = 0;
   // Replaces the clipboard's contents with the picture. The default uses the clipboard of the
   // running QGuiApplication.
   virtual void PutOnClipboard(const QImage& picture);
@@ -67,9 +69,12 @@ public:
 // total. Then everything the export writes is read from source, and the export's own copy of
 // the template and its own picture file are made in "vouchers" beside the template
 // (CreateVoucherCopy): the office opens that copy, not temp1.xls, with the "MS Excel 97"
-// filter and a handler that lets it ask the operator nothing, in a new window titled
-// "vedomost.xls"; it fills three copies of the voucher (sheets 1 and 3), the denomination list
-// with its bag number (sheets 2 and 4) and the QR picture "Graphic1" (sheet 3). Every field of
+// filter and a handler that lets it ask the operator nothing, hidden, titled "vedomost.xls";
+// the export checks that it is the voucher template (four sheets at least, every cell it fills
+// the first of a field's merged block) before it writes anything, then fills three copies of the
+// voucher (sheets 1 and 3), the denomination list with its bag number (sheets 2 and 4) and the
+// QR picture "Graphic1" (sheet 3), and only then shows its window: the operator sees the
+// finished voucher, never its making. Every field of
 // the copies and the lists' bag number is written as FitFieldText fits it into its box
 // (FieldBox): whole, or cut with "…", and where it needs a smaller size than the template's,
 // with that size set on the cell; the denomination rows and the total are written as they
@@ -77,10 +82,12 @@ public:
 // connection drops its references and the document stays open in the suite.
 //
 // A suite that cannot be reached: a message with "no connect" as its technical line, through
-// source, and the unused copy is removed. Every other failure raises EVoucherFile (files) or
-// EOffice (the office: refused, died, gave no answer for AnswerTimeout, or the operator
-// cancelled) with a Russian sentence and the technical text on a second line; what was
-// written stays in the open document.
+// source. The operator's cancel: "Экспорт отменён." through ShowInformation. Every other
+// failure raises EVoucherFile (files) or EOffice (the office: refused, died, or gave no answer
+// for AnswerTimeout; a damaged template) with a Russian sentence and the technical text
+// (TechnicalLine) on a second line. An export that did not reach the showing of its voucher
+// closes the hidden document where the office still answers and removes its copy; a voucher
+// that was shown is never removed.
 void ExportVoucher(TOOCalc& office, TVoucherSource& source);
 
 // The text of a field of the voucher before it is fitted to its box, read from source now:

@@ -1,16 +1,21 @@
 #include "office/VoucherFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <optional>
+
+#include "files/FileReplace.h"
+#include "texts/TechnicalLine.h"
 
 EVoucherFile::EVoucherFile(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 namespace {
 
 // The second line of a message: the system's own text, when there is one.
-QString Technical(const QString& text) { return text.isEmpty() ? QString() : "\n" + text; }
+QString Technical(const QString& text) {
+  return text.isEmpty() ? QString() : "\n" + TechnicalLine(text);
+}
 
 // The first bytes of every OLE2 compound file, the container of an Excel 97 workbook.
 constexpr char CompoundFileSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -37,23 +42,8 @@ QString SafeFileNamePart(const QString& text) {
 }  // namespace
 
 void WriteWholeFile(const QString& path, const QByteArray& data, const QString& sentence) {
-  QSaveFile file(path);
-  // Unbuffered, so that a full disk fails the write itself, with the system's reason; a
-  // buffered write would fail only at a flush, and a commit after an unchecked flush renames a
-  // short file over the old one.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    throw EVoucherFile(sentence.arg(QDir::toNativeSeparators(path)) +
-                       Technical(file.errorString()));
-  errno = 0;
-  const bool written = file.write(data) == data.size() && file.flush();
-  // A write cut short by a full disk reports no error of its own; the system's reason is in
-  // errno.
-  const int writeError = errno;
-  if (written && file.commit()) return;
-  const QString reason =
-      !written && writeError != 0 ? qt_error_string(writeError) : file.errorString();
-  file.cancelWriting();
-  throw EVoucherFile(sentence.arg(QDir::toNativeSeparators(path)) + Technical(reason));
+  if (const std::optional<QString> reason = ReplaceFile(path, data))
+    throw EVoucherFile(sentence.arg(QDir::toNativeSeparators(path)) + Technical(*reason));
 }
 
 QByteArray ReadVoucherTemplate(const QDir& folder) {
@@ -97,12 +87,15 @@ TVoucherCopy CreateVoucherCopy(const QDir& folder, const QDate& date, const QStr
     const QString name = stem + ".xls";
     if (QFile::exists(directory + "/.~lock." + name + "#")) continue;
     QFile file(directory + "/" + name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    // Unbuffered: a full disk fails the write itself, with its reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
       if (file.exists()) continue;
       throw EVoucherFile(failure + Technical(file.errorString()));
     }
-    const bool written = file.write(templateData) == templateData.size() && file.flush();
-    const QString reason = file.errorString();
+    errno = 0;
+    const bool written = file.write(templateData) == templateData.size();
+    const int writeError = errno;
+    const QString reason = writeError != 0 ? qt_error_string(writeError) : file.errorString();
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {
       file.remove();

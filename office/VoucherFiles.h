@@ -14,10 +14,11 @@ public:
   explicit EVoucherFile(const QString& message);
 };
 
-// Writes data as the whole content of path: through a temporary file beside it, every byte
-// written and flushed before it is renamed over path. Afterwards path holds exactly data, or,
-// when anything failed (a full disk, no right to write), what it held before; the failure
-// raises EVoucherFile with sentence, the file's name and the system's message.
+// Writes data as the whole content of path, or nothing (ReplaceFile, files/FileReplace.h:
+// every byte written and flushed to the disk before the new file takes the name). Afterwards
+// path holds exactly data, or, when anything failed (a full disk, no right to write), what it
+// held before; the failure raises EVoucherFile with sentence, the file's name and the
+// system's reason.
 void WriteWholeFile(const QString& path, const QByteArray& data, const QString& sentence);
 
 // The voucher template "temp.xls" of folder, read whole. Raises EVoucherFile naming temp.xls

@@ -1,5 +1,7 @@
 #include "texts/AmountInWords.h"
 
+#include "texts/Plural.h"
+
 #include <array>
 #include <cfenv>
 #include <cmath>
@@ -79,10 +81,7 @@ QString RublesInWords(std::int64_t rubles) {
 }
 
 QString KopeckWord(int kopecks) {
-  const int last = kopecks % 10;
-  if (last == 1 && kopecks != 11) return QString::fromUtf8("копейка");
-  if (last >= 2 && last <= 4 && (kopecks < 5 || kopecks > 14)) return QString::fromUtf8("копейки");
-  return QString::fromUtf8("копеек");
+  return QString::fromUtf8(PluralForm(kopecks, "копейка", "копейки", "копеек"));
 }
 
 // Fraction times 100, rounded to the nearest integer with halves to the even neighbour.

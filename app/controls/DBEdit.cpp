@@ -11,8 +11,8 @@
 TDBEdit::TDBEdit(QWidget* parent)
     : QLineEdit(parent),
       FValidator(new TTypingFilter(
-          this, [this](QChar c) { return FilterChar(c); },
-          [this] { return EffectiveMaxLength(); })) {
+          this, [this](QChar c) { return FilterChar(c); }, [this] { return EffectiveMaxLength(); },
+          [this](qsizetype leftOut) { emit TextCut(leftOut); })) {
   setValidator(FValidator);
   connect(this, &QLineEdit::textEdited, this, [this] { TextEdited(); });
 }

@@ -21,9 +21,10 @@ class TDBEdit : public QLineEdit, public TFieldDataLink {
 public:
   explicit TDBEdit(QWidget* parent);
 
-  // At most this many characters can be typed or pasted (a longer stored value is still shown
-  // whole); a paste keeps what fits of the characters OnKeyPress and the field admit.
-  // 0, the default, means the field's size for a text field and no limit otherwise.
+  // At most this many characters (TextLength) can be typed or pasted (a longer stored value is
+  // still shown whole); a paste keeps what fits of the characters OnKeyPress and the field
+  // admit, its line breaks and tabs made blanks (TTypingFilter), and TextCut tells what it
+  // left out. 0, the default, means the field's size for a text field and no limit otherwise.
   void SetMaxLength(int length) { FMaxLength = length; }
   // The limit in force: the length set, or the field's size when it is 0; 0 means none.
   int EffectiveMaxLength() const;
@@ -32,6 +33,11 @@ public:
   // character to QChar() swallows the key. Keys that type nothing, and Escape, are not
   // reported.
   std::function<void(QChar& key)> OnKeyPress;
+
+signals:
+  // A change of the operator's (a paste, a drop, a key) lost `leftOut` > 0 characters to
+  // EffectiveMaxLength.
+  void TextCut(qsizetype leftOut);
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;

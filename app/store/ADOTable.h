@@ -57,6 +57,8 @@ public:
   // `fields` are the columns shown and written, in display order; other columns of the
   // table are neither read nor written (a new row leaves them to the table's defaults).
   TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields);
+  // The connection the data set works through.
+  TADOConnection& Connection() const { return FConnection; }
   TADOTable(const TADOTable&) = delete;
   TADOTable& operator=(const TADOTable&) = delete;
 

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "texts/TechnicalLine.h"
+
 // Out of line and never inlined, so that the return address is the place of the error.
 __attribute__((noinline)) EDatabaseError::EDatabaseError(const QString& message)
     : std::runtime_error(message.toStdString()),
@@ -116,6 +118,15 @@ QString ServerFailureText(TDatabaseFailure failure) {
       return QStringLiteral(
           "Связь с базой данных (%1) прервалась, действие не выполнено; набранное осталось "
           "на экране. Повторите действие: программа подключится снова.");
+    case TDatabaseFailure::dfNoDatabase:
+      return QStringLiteral(
+          "Не удалось подключиться к базе данных (%1): на сервере нет базы с таким именем. "
+          "Проверьте имя базы (dbname) в файле database.ini.");
+    case TDatabaseFailure::dfNoRights:
+      return QStringLiteral(
+          "Роли этого рабочего места не дано прав на таблицу %2 в базе данных (%1). Попросите "
+          "администратора включить роль в группу inkassatsiya_desk (сценарий "
+          "schema-postgresql.sql).");
     case TDatabaseFailure::dfNoTable:
       return QStringLiteral(
           "В базе данных (%1) нет таблицы %2. Попросите администратора создать её "
@@ -169,5 +180,5 @@ QString DatabaseFailureText(const EDatabaseError& error) {
 QString DatabaseErrorText(const EDatabaseError& error) {
   const QString technical = QString::fromUtf8(error.what());
   const QString sentence = DatabaseFailureText(error);
-  return sentence.isEmpty() ? technical : sentence + u'\n' + technical;
+  return sentence.isEmpty() ? technical : sentence + u'\n' + TechnicalLine(technical);
 }

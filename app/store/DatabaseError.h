@@ -27,8 +27,10 @@ enum class TDatabaseFailure {
   dfDeletedOnDelete,  // the row being deleted was already deleted elsewhere
   dfConnectionLost,   // the server went away during the action (restart, network); the next
                       // action connects again
-  dfBadSettings       // the settings that choose the register were refused; Database() is the
+  dfBadSettings,      // the settings that choose the register were refused; Database() is the
                       // settings file, Subject() the reason for the operator, in Russian
+  dfNoDatabase,       // the server has no database of the name the settings give
+  dfNoRights          // Subject(): the table this desk's role may not read
 };
 
 // Where the register lives: a file on this machine, or a database on a server.
@@ -87,5 +89,5 @@ public:
 QString DatabaseFailureText(const EDatabaseError& error);
 
 // What an error box shows for `error`: the Russian sentence, then the technical message on a
-// second line; a dfDataSet message alone.
+// second line as TechnicalLine words it; a dfDataSet message alone.
 QString DatabaseErrorText(const EDatabaseError& error);

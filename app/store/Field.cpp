@@ -36,9 +36,24 @@ bool ParseInteger(const QString& text, qint32& result) {
 
 }  // namespace
 
+qsizetype TextLength(QStringView text) {
+  qsizetype length = 0;
+  for (qsizetype i = 0; i < text.size(); ++i, ++length)
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+  return length;
+}
+
 QVariant FieldValueFromText(const TFieldDef& field, const QString& text) {
   if (text.isEmpty()) return QVariant();
-  if (field.Type == TFieldType::ftWideString) return QVariant(text.left(field.Size));
+  if (field.Type == TFieldType::ftWideString) {
+    if (const qsizetype length = TextLength(text); length > field.Size)
+      throw EDatabaseError(QStringLiteral("В поле «%1» помещается не больше %2 символов, а в нём "
+                                          "%3. Сократите текст.")
+                               .arg(field.Name)
+                               .arg(field.Size)
+                               .arg(length));
+    return QVariant(text);
+  }
   qint32 value = 0;
   if (!ParseInteger(text, value))
     throw EDatabaseError(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 #include <Qt>
 
@@ -25,8 +26,15 @@ struct TFieldDef {
 // are not UTF-8).
 QString FieldDisplayText(const QVariant& value);
 
-// Converts a control's text into a value of `field`. Empty text gives NULL. A text field keeps
-// at most Size characters. An integer field takes optional leading blanks, an optional sign
+// The length of `text` as a text field counts it: Unicode code points, so that a character
+// outside the Basic Multilingual Plane (an emoji) is one, as a server's varchar(n) counts it,
+// not the two UTF-16 units QString::size() counts.
+qsizetype TextLength(QStringView text);
+
+// Converts a control's text into a value of `field`. Empty text gives NULL. A text field takes
+// a text of at most Size characters (TextLength) and refuses a longer one with EDatabaseError
+// (dfDataSet) "В поле «<name>» помещается не больше <Size> символов, а в нём <length>.
+// Сократите текст.": nothing is ever cut without a word. An integer field takes optional leading blanks, an optional sign
 // and decimal digits within the 32-bit range; anything else raises EDatabaseError
 // "'<text>' is not a valid integer value for field '<name>'".
 QVariant FieldValueFromText(const TFieldDef& field, const QString& text);

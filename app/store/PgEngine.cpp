@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/store/PgChangeWatcher.h"
+#include "app/store/PgTransaction.h"
 
 namespace {
 
@@ -70,8 +71,16 @@ TPgEngine::TPgEngine(const QString& conninfo) : FConnInfo(conninfo) {
 
 void TPgEngine::FailConnecting(const EPgConnectFailed& error) {
   if (FName.isEmpty()) FName = ServerName(error.Host(), error.Port(), error.DatabaseName());
-  throw EDatabaseError(TDatabaseFailure::dfCannotOpen, QString::fromUtf8(error.what()), FName,
-                       QString(), QString(), TDatabaseKind::dkServer);
+  // libpq gives a refused session no SQLSTATE, only the server's sentence, in the server's
+  // language (lc_messages): English or Russian.
+  const QString message = QString::fromUtf8(error.what());
+  const QString quoted = u'"' + error.DatabaseName() + u'"';
+  const bool noDatabase =
+      message.contains(QStringLiteral("database %1 does not exist").arg(quoted)) ||
+      message.contains(QStringLiteral("база данных %1 не существует").arg(quoted));
+  throw EDatabaseError(noDatabase ? TDatabaseFailure::dfNoDatabase : TDatabaseFailure::dfCannotOpen,
+                       message, FName, QString(), noDatabase ? QStringLiteral("3D000") : QString(),
+                       TDatabaseKind::dkServer);
 }
 
 void TPgEngine::Fail(const EDatabaseError& error) const {
@@ -97,6 +106,19 @@ auto TPgEngine::Guarded(TAction&& action) {
     if (e.Kind() == TDatabaseKind::dkServer)
       throw;  // already the register's own (a conflict, a missing column)
     Fail(e);
+  }
+}
+
+template <typename TAction>
+auto TPgEngine::Reading(const TTableDef& table, TAction&& action) {
+  try {
+    return Guarded(std::forward<TAction>(action));
+  } catch (const EDatabaseError& e) {
+    // A role that may not read the table: nothing was being saved (it happens first at
+    // start-up), so the operator reads which table this desk has no rights on.
+    if (e.SqlState() != QStringLiteral("42501")) throw;
+    throw EDatabaseError(TDatabaseFailure::dfNoRights, QString::fromUtf8(e.what()), FName,
+                         table.Name, e.SqlState(), TDatabaseKind::dkServer);
   }
 }
 
@@ -145,7 +167,7 @@ void TPgEngine::CheckColumns(const TTableDef& table) {
 }
 
 std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
-  return Guarded([&] {
+  return Reading(table, [&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
     const TPgResult result = FConnection->Execute(
         QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
@@ -203,7 +225,7 @@ void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
 }
 
 std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, TRowKey key) {
-  return Guarded([&]() -> std::optional<std::vector<QVariant>> {
+  return Reading(table, [&]() -> std::optional<std::vector<QVariant>> {
     const TPgResult result =
         FConnection->Execute(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1")
                                  .arg(ColumnList(table), FConnection->QuotedIdentifier(table.Name),
@@ -280,6 +302,63 @@ TFeedChanges TPgEngine::ReadFeed(const TFeedCursor& cursor) {
     changes.Complete = true;
     changes.Keys = DistinctKeys(keys);
     return changes;
+std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int matchField,
+                                               const std::vector<std::vector<QVariant>>& rows,
+                                               TImportExisting existing,
+                                               const TImportProgress& progress) {
+  return Guarded([&]() -> std::optional<TImportCounts> {
+    const int fieldCount = int(table.Fields.size());
+    const QString tableName = FConnection->QuotedIdentifier(table.Name);
+    const QString matchColumn = FConnection->QuotedIdentifier(table.Fields[matchField].Name);
+    TPgTransaction transaction(*FConnection);
+    // Other desks may read meanwhile, but their writes wait: no bag of a number this import
+    // found free appears before it commits.
+    FConnection->Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tableName));
+    QSet<QString> held;
+    const TPgResult found = FConnection->Execute(
+        QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IS NOT NULL")
+            .arg(matchColumn, tableName));
+    for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
+    const TImportMatch match = MatchImport(rows, matchField, held, existing);
+    // Several rows a statement: one round trip each would cost more than the writing. The
+    // server takes at most 65535 parameters a statement.
+    constexpr int BatchRows = 500;
+    for (qsizetype first = 0; first < match.MatchedTexts.size(); first += BatchRows) {
+      const QStringList texts = match.MatchedTexts.mid(first, BatchRows);
+      QStringList placeholders;
+      std::vector<QVariant> parameters;
+      for (const QString& text : texts) {
+        parameters.push_back(text);
+        placeholders << QStringLiteral("$%1::varchar").arg(parameters.size());
+      }
+      FConnection->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                               .arg(tableName, matchColumn, placeholders.join(u',')),
+                           parameters);
+    }
+    const int count = int(rows.size());
+    int done = 0;
+    while (done < count) {
+      const int end = std::min(count, done + BatchRows);
+      QStringList tuples;
+      std::vector<QVariant> parameters;
+      for (int i = done; i < end; ++i) {
+        if (match.Matches[i] && existing == TImportExisting::ieSkip) continue;
+        QStringList tuple;
+        for (int f = 0; f < fieldCount; ++f) {
+          parameters.push_back(rows[i][f]);
+          tuple << Parameter(table.Fields[f], int(parameters.size()));
+        }
+        tuples << u'(' + tuple.join(u',') + u')';
+      }
+      if (!tuples.isEmpty())
+        FConnection->Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                 .arg(tableName, ColumnList(table), tuples.join(u',')),
+                             parameters);
+      done = end;
+      if (progress && !progress(done)) return std::nullopt;
+    }
+    transaction.Commit();
+    return match.Counts;
   });
 }
 

@@ -41,6 +41,10 @@ public:
   bool HasFeed() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
+  std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
+                                      const std::vector<std::vector<QVariant>>& rows,
+                                      TImportExisting existing,
+                                      const TImportProgress& progress) override;
   // Listens to the server's notifications on a session of its own (TPgChangeWatcher) and
   // leaves out those of this engine's session, whichever it is at the time. Throws
   // dfCannotOpen when that session does not open.
@@ -51,6 +55,10 @@ private:
   // register's failures.
   template <typename TAction>
   auto Guarded(TAction&& action);
+  // Guarded, for a read of `table`: a role without the right to read it fails as dfNoRights
+  // naming the table, not as a refused change.
+  template <typename TAction>
+  auto Reading(const TTableDef& table, TAction&& action);
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;

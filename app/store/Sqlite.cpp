@@ -168,6 +168,8 @@ void TSqliteStatement::Bind(int index, const QVariant& value) {
   if (rc != SQLITE_OK) FDb.Fail(rc);
 }
 
+void TSqliteStatement::Reset() { sqlite3_reset(FStmt.get()); }
+
 bool TSqliteStatement::Step() {
   TSqliteCall call(FDb);
   const int rc = sqlite3_step(FStmt.get());

@@ -80,6 +80,9 @@ public:
 
   // Binds parameter `index` (1-based) for the next Step.
   void Bind(int index, const QVariant& value);
+  // Makes the statement ready to run again from its start, for new bindings (the old ones
+  // stay until replaced).
+  void Reset();
   // Runs one step: true while a row is available, false when done. Throws on failure.
   bool Step();
   // Column `index` (0-based) of the current row, with SQLite's own storage class; text that

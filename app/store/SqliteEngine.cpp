@@ -211,6 +211,49 @@ TFeedChanges TSqliteEngine::ReadFeed(const TFeedCursor& cursor) {
   changes.Keys = DistinctKeys(keys);
   changes.Next = {last, {}};
   return changes;
+std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int matchField,
+                                                   const std::vector<std::vector<QVariant>>& rows,
+                                                   TImportExisting existing,
+                                                   const TImportProgress& progress) {
+  TSqliteTransaction transaction(FDb);
+  const QString tableName = Quoted(table.Name);
+  const QString matchColumn = Quoted(table.Fields[matchField].Name);
+  QSet<QString> held;
+  {
+    TSqliteStatement select(FDb, QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
+                                     .arg(matchColumn, tableName));
+    while (select.Step())
+      if (const QVariant value = select.Column(0); value.typeId() == QMetaType::QString)
+        held.insert(value.toString());
+  }
+  const TImportMatch match = MatchImport(rows, matchField, held, existing);
+  if (!match.MatchedTexts.isEmpty()) {
+    TSqliteStatement remove(
+        FDb, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(tableName, matchColumn));
+    for (const QString& text : match.MatchedTexts) {
+      remove.Reset();
+      remove.Bind(1, text);
+      remove.Step();
+    }
+  }
+  QStringList parameters;
+  for (int i = 1; i <= int(table.Fields.size()); ++i) parameters << QStringLiteral("?%1").arg(i);
+  TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(tableName, ColumnList(table), parameters.join(u',')));
+  const int count = int(rows.size());
+  for (int i = 0; i < count; ++i) {
+    if (!match.Matches[i] || existing == TImportExisting::ieReplace) {
+      insert.Reset();
+      BindValues(insert, 1, rows[i]);
+      insert.Step();
+    }
+    // A report costs more than a row: one every thousand rows, and at the end.
+    const int done = i + 1;
+    if (progress && (done % 1000 == 0 || done == count) && !progress(done))
+      return std::nullopt;
+  }
+  transaction.Commit();
+  return match.Counts;
 }
 
 std::unique_ptr<TChangeWatcher> TSqliteEngine::MakeChangeWatcher(int pollMs) {

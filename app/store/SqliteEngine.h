@@ -30,6 +30,10 @@ public:
   bool HasFeed() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
+  std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
+                                      const std::vector<std::vector<QVariant>>& rows,
+                                      TImportExisting existing,
+                                      const TImportProgress& progress) override;
   // Polls the file's data version (TSqliteChangeWatcher).
   std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) override;
 

@@ -27,3 +27,29 @@ ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database
                 "was last read.");
   return ERecordConflict(failure, message, database, kind);
 }
+
+TImportMatch MatchImport(const std::vector<std::vector<QVariant>>& rows, int matchField,
+                         const QSet<QString>& held, TImportExisting existing) {
+  TImportMatch match;
+  QSet<QString> matched;
+  match.Matches.reserve(rows.size());
+  for (const std::vector<QVariant>& row : rows) {
+    const QVariant& value = row[matchField];
+    const bool found = value.isValid() && !value.isNull() && held.contains(value.toString());
+    match.Matches.push_back(found);
+    if (!found) {
+      ++match.Counts.Added;
+      continue;
+    }
+    if (existing == TImportExisting::ieSkip) {
+      ++match.Counts.Skipped;
+      continue;
+    }
+    ++match.Counts.Replaced;
+    if (!matched.contains(value.toString())) {
+      matched.insert(value.toString());
+      match.MatchedTexts << value.toString();
+    }
+  }
+  return match;
+}

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -56,6 +59,24 @@ struct TFeedChanges {
   TFeedCursor Next;
 };
 
+// How an import treats a bag whose number the register already holds.
+enum class TImportExisting {
+  ieSkip,    // the register's bag stays, the imported one is left out
+  ieReplace  // the register's bags of that number go, the imported one comes in
+};
+
+// What an import did.
+struct TImportCounts {
+  int Added = 0;     // bags whose number the register did not hold
+  int Replaced = 0;  // bags that took the place of the register's bags of their number
+  int Skipped = 0;   // bags left out because the register held their number
+  friend bool operator==(const TImportCounts&, const TImportCounts&) = default;
+};
+
+// Told during an import how many of its rows are done (0 < done <= rows); returns false to
+// give the import up.
+using TImportProgress = std::function<bool(int done)>;
+
 // The register's database as the data set (TADOTable) needs it, whatever engine keeps it.
 // Every failure raises EDatabaseError with the engine's message, its kind (TDatabaseFailure)
 // and the database named for the operator. A write is one transaction: when it fails,
@@ -99,6 +120,16 @@ public:
   // The changes recorded since `cursor`, read in one small query; `cursor` itself is left as
   // it was. Precondition: HasFeed().
   virtual TFeedChanges ReadFeed(const TFeedCursor& cursor) = 0;
+  // Adds `rows` (values in the table's field order) in one transaction: all of them, or
+  // nothing when a write fails (raised) or `progress` gives the import up (nullopt). A row
+  // whose field `matchField` (an index into the fields) holds the text of that field in rows
+  // the table held before the import is skipped or replaces those rows, as `existing` says;
+  // rows of the import do not match each other. Other desks' writes wait until the import
+  // ends, so what it found held stays true until it commits.
+  virtual std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
+                                              const std::vector<std::vector<QVariant>>& rows,
+                                              TImportExisting existing,
+                                              const TImportProgress& progress) = 0;
   // A watcher of the changes other connections commit to the register, from now on; make it
   // before the rows it guards are read. An engine that must look for changes (a file) looks
   // every pollMs (> 0). The watcher must not outlive the engine. Throws EDatabaseError when
@@ -108,6 +139,16 @@ public:
 
 // `keys` without repeats, each at its first place.
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);
+// For the engines' Import: which of `rows` match, by their field `matchField`, a text of
+// `held` (the texts that field holds in the table before the import; NULL never matches),
+// and what the import will count with `existing`.
+struct TImportMatch {
+  std::vector<bool> Matches;  // one per row
+  QStringList MatchedTexts;   // the distinct texts of `held` that rows match
+  TImportCounts Counts;
+};
+TImportMatch MatchImport(const std::vector<std::vector<QVariant>>& rows, int matchField,
+                         const QSet<QString>& held, TImportExisting existing);
 
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
 // tells whether the row is gone or holds other values. `database` and `kind` as in

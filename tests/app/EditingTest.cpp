@@ -4,22 +4,27 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/controls/DBComboBox.h"
 #include "app/controls/DBEdit.h"
 #include "app/MainForm.h"
+#include "app/Reg.h"
 #include "app/SaveChecks.h"
+#include "qr/QRSymbol.h"
 #include "app/store/ADOTable.h"
 #include "app/store/Field.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/support/DecimalSeparator.h"
 #include "texts/NumberFormat.h"
 #include "ui_MainForm.h"
+#include "ui_Reg.h"
 
 // A warning as a failure message shows it.
 static void PrintTo(const TSaveWarning& warning, std::ostream* out) {
@@ -235,27 +240,43 @@ TEST(Editing, EscapeRestoresTheEditorsValueThenTheWholeRecordsAndPasteWorksInThe
   EXPECT_EQ(ReadBags(program.Db())[0][0], QVariant(QStringLiteral("-7")));
 }
 
-// Shift+Insert pastes even where Ctrl+V is swallowed; the paste keeps what the editor admits.
+// Shift+Insert pastes even where Ctrl+V is swallowed; the paste keeps what the editor admits,
+// counts characters as the register does (an emoji is one) and never cuts inside one; the
+// status line says what did not fit.
 TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
   const TDecimalSeparator comma(u',');
+  const QString emoji = QString::fromUcs4(U"\U0001F600");
   const struct {
     const char* Name;
     TEditor Editor;
     QString Clipboard;
     QString Pasted;
+    QString Note;  // the status line afterwards
   } cases[] = {
       {"account with blanks", &Ui::TForm1::DBEdit3, u"40702 810 9 0000 0000007"_qs,
-       u"40702810900000000007"_qs},
+       u"40702810900000000007"_qs, QString()},
       {"account of 22 digits", &Ui::TForm1::DBEdit3, u"4070281090000000000299"_qs,
-       u"40702810900000000002"_qs},
-      {"account with the separator", &Ui::TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs},
+       u"40702810900000000002"_qs,
+       u"Вставлено не всё: поле «Счет» вмещает 20 символов, не поместилось: 2 символа."_qs},
+      {"account with the separator", &Ui::TForm1::DBEdit3, u"40702.810,9"_qs, u"40702810,9"_qs,
+       QString()},
       {"INN with a label and a hyphen", &Ui::TForm1::DBEdit4, u"ИНН 5001-007322"_qs,
-       u"5001007322"_qs},
+       u"5001007322"_qs, QString()},
       {"bag number past its 50 characters", &Ui::TForm1::DBEdit1, QString(60, u'7'),
-       QString(50, u'7')},
-      {"package number with blanks", &Ui::TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs},
-      {"recipient with a line break", &Ui::TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs,
-       u"ОООРомашка"_qs},
+       QString(50, u'7'),
+       u"Вставлено не всё: поле «Номер сумки» вмещает 50 символов, не поместилось: 10 символов."_qs},
+      {"49 letters and an emoji: 50 characters", &Ui::TForm1::DBEdit1, QString(49, u'ж') + emoji,
+       QString(49, u'ж') + emoji, QString()},
+      {"30 emoji", &Ui::TForm1::DBEdit1, emoji.repeated(30), emoji.repeated(30), QString()},
+      {"50 letters and an emoji: cut before the emoji", &Ui::TForm1::DBEdit1,
+       QString(50, u'ж') + emoji, QString(50, u'ж'),
+       u"Вставлено не всё: поле «Номер сумки» вмещает 50 символов, не поместилось: 1 символ."_qs},
+      {"package number with blanks", &Ui::TForm1::DBEdit6, u"12 345 руб."_qs, u"12345"_qs,
+       QString()},
+      {"recipient of two lines", &Ui::TForm1::DBEdit2, u"ООО\r\nРомашка\n"_qs,
+       u"ООО Ромашка"_qs, QString()},
+      {"full name with a tab, a CR and a NUL", &Ui::TForm1::DBEdit5,
+       u"\tИванов\tИ.\rИ.\0Ким"_qs, u"Иванов И. И. Ким"_qs, QString()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -266,9 +287,67 @@ TEST(Editing, APasteKeepsWhatTheEditorsFilterAdmitsAndWhatFits) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(edit->text(), c.Pasted);
+    EXPECT_EQ(program.Controls().StatusBar1->currentMessage(), c.Note);
     program.Click(program.Controls().Button1);
     const int field = program.Register().FieldIndex(edit->DataField());
     EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), c.Pasted);
+  }
+}
+
+// A value another program stored longer than its field is shown whole and is never cut: left
+// alone it is written back whole when another field is saved; edited, it is refused with the
+// field and its limit named until the operator shortens it.
+TEST(Editing, AStoredValueLongerThanItsFieldIsShownWholeAndNeverCutWhenSaved) {
+  const struct {
+    const char* Name;
+    TEditor Editor;
+    TEditor Other;  // an editor whose change is saved meanwhile
+    int Size;
+    int Stored;
+  } cases[] = {
+      {"recipient", &Ui::TForm1::DBEdit2, &Ui::TForm1::DBEdit5, 255, 1500},
+      {"bag number", &Ui::TForm1::DBEdit1, &Ui::TForm1::DBEdit2, 50, 60},
+      {"full name", &Ui::TForm1::DBEdit5, &Ui::TForm1::DBEdit1, 100, 120},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRunningProgram program({Stored});
+    const Ui::TForm1& ui = program.Controls();
+    TDBEdit* edit = ui.*c.Editor;
+    const int field = program.Register().FieldIndex(edit->DataField());
+    const QString stored = QString(c.Stored, u'Ж');
+    ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"%1\" = '%2'")
+                                 .arg(edit->DataField(), stored));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->text() == stored; }, 5000));
+
+    program.TypeOver(ui.*c.Other, u"77"_qs);
+    program.Click(ui.Button1);
+    EXPECT_TRUE(program.Messages.Boxes.empty());
+    EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), stored) << "left alone";
+
+    // One letter typed over the last: the box names the field and its limit, nothing is cut.
+    program.Click(edit);
+    edit->setSelection(stored.size() - 1, 1);
+    Type(edit, u"Я"_qs);
+    const QString edited = QString(c.Stored - 1, u'Ж') + u'Я';
+    EXPECT_EQ(edit->text(), edited);
+    program.Click(ui.Button1);
+    EXPECT_EQ(program.Messages.Texts(),
+              QStringList{QStringLiteral("В поле «%1» помещается не больше %2 символов, а в нём "
+                                         "%3. Сократите текст.")
+                              .arg(edit->DataField())
+                              .arg(c.Size)
+                              .arg(c.Stored)});
+    EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), stored);
+    EXPECT_EQ(edit->text(), edited);
+    EXPECT_TRUE(edit->hasFocus());
+
+    // Shortened to the limit, it is saved.
+    edit->setSelection(c.Size, c.Stored - c.Size);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    program.Messages.Clear();
+    program.Click(ui.Button1);
+    EXPECT_EQ(FieldDisplayText(ReadBags(program.Db())[0][field]), QString(c.Size, u'Ж'));
   }
 }
 
@@ -281,6 +360,35 @@ TEST(Editing, APasteIntoTheMiddleKeepsTheRestAndFillsOnlyTheRoomLeft) {
   QTest::keyClick(account, Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(account->text(), u"12345987654321067890"_qs);
   EXPECT_EQ(account->cursorPosition(), 15);
+}
+
+// "Экспорт в эксель" with a recipient typed and the editor not left: the change is saved first
+// (the voucher's cells come from the register, its code from the editors), and a save the
+// register refuses stops the export before anything is written.
+TEST(Editing, TheExportSavesATypedChangeFirstAndARefusedSaveStopsIt) {
+  TRunningProgram program({Stored});
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit2, u"ООО Новый"_qs);
+  ASSERT_TRUE(ui.DBEdit2->hasFocus());
+  ui.N3->trigger();
+  EXPECT_EQ(program.Messages.Texts(), QStringList{u"Добавьте фирму"_qs});
+  EXPECT_EQ(ReadBags(program.Db())[0][int(TBagField::Recipient)], QVariant(u"ООО Новый"_qs));
+  EXPECT_TRUE(
+      program.Window().QRSymbol().Text().contains(QStringLiteral("Получатель:ООО Новый;")));
+
+  // With a firm, an export that went ahead would write QR.bmp at once.
+  program.Forms.Form4->Controls().Edit1->setText(u"ООО Фирма"_qs);
+  program.Messages.Clear();
+  program.TypeOver(ui.DBEdit2, u"ООО Третий"_qs);
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Петров'"));
+  program.Messages.Answers = {TModalResult::mrCancel};  // "Продолжить правку"
+  ui.N3->trigger();
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_TRUE(program.Messages.Boxes[0].Text.startsWith(
+      QStringLiteral("Эту сумку изменили на другом рабочем месте")));
+  EXPECT_EQ(ReadBags(program.Db())[0][int(TBagField::Recipient)], QVariant(u"ООО Новый"_qs));
+  EXPECT_EQ(ui.DBEdit2->text(), u"ООО Третий"_qs);
+  EXPECT_FALSE(QFile::exists(program.Dir.Path(u"QR.bmp"_qs)));
 }
 
 // Closing the window asks before a typed change is lost.

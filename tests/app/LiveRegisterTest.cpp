@@ -2,6 +2,8 @@
 // bag shown, its QR code and the status line, and the operator's typing left alone.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QEventLoop>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -143,6 +145,70 @@ TEST(LiveRegister, ABagBeingEditedKeepsItsTypingAndItsSaveIsRefusedInsteadOfOver
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("4321"));
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
+}
+
+// A note goes when it is no longer true: the one on an edit that cannot be saved when the edit
+// ends, the one on the bag shown when another bag is shown; a note on a paste gives way to it
+// for a while and then lets it show again.
+TEST(LiveRegister, ANoteGoesWhenItIsNoLongerTrue) {
+  const QString changedWhileEdited =
+      u"Сумку 1234, которую вы правите, изменили на другом рабочем месте: сохранить правку не "
+      "выйдет, загрузите новые данные сумки"_qs;
+  const QString changedElsewhere =
+      u"Сумку 1234 изменили на другом рабочем месте: показаны её новые данные"_qs;
+  TRunningProgram program({Bag1234, Bag77});
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ким"));
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 4321 WHERE "
+                                          "\"Номер сумки\" = '1234'"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Note(program) == changedWhileEdited; }, ArrivalMs));
+
+  // A passing note, then the standing one again.
+  QApplication::clipboard()->setText(QString(60, u'7'));
+  program.Click(ui.DBEdit1);
+  ui.DBEdit1->selectAll();
+  QTest::keyClick(ui.DBEdit1, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Note(program), u"Вставлено не всё: поле «Номер сумки» вмещает 50 символов, не "
+                           "поместилось: 10 символов."_qs);
+  ui.StatusBar1->clearMessage();  // as the passing note's time running out does
+  EXPECT_EQ(Note(program), changedWhileEdited);
+  QTest::keyClick(ui.DBEdit1, Qt::Key_Escape);
+
+  // "Загрузить": the edit ends, and so does the note; a later save and the bag's deletion
+  // bring nothing back.
+  program.Messages.Answers = {TModalResult::mrOk};
+  program.Click(ui.Button1);
+  ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(ui.DBEdit6->text(), QStringLiteral("4321"));
+  EXPECT_EQ(Note(program), QString());
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ли"));
+  program.Click(ui.Button1);
+  EXPECT_EQ(ReadBags(program.Db())[0][int(TBagField::FullName)], QVariant(u"Ли"_qs));
+  EXPECT_EQ(Note(program), QString());
+  program.Click(ui.Button2);
+  EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
+  EXPECT_EQ(Note(program), QString());
+
+  // The bag shown changed elsewhere: told while it is shown, gone once another one is.
+  ExecuteSql(program.Db(), QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('1234')"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return GridBags(program).size() == 2; }, ArrivalMs));
+  program.ClickRow(1);
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 1 WHERE "
+                                          "\"Номер сумки\" = '1234'"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Note(program) == changedElsewhere; }, ArrivalMs));
+  program.ClickRow(0);
+  EXPECT_EQ(Note(program), QString());
+
+  // An edit ended by Escape takes its note along too.
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Ю"));
+  ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 2"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
+  QTest::keyClick(ui.DBEdit5, Qt::Key_Escape);
+  QTest::keyClick(ui.DBEdit5, Qt::Key_Escape);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Note(program), QString());
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u);
 }
 
 TEST(LiveRegister, ABagBeingEditedThatIsDeletedElsewhereStaysUntilTheOperatorLetsItGo) {

@@ -170,7 +170,8 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_TRUE(ui.mmoEncodedData->isReadOnly());
   EXPECT_EQ(ui.N2->text(), QStringLiteral("Добавить фирму"));
   EXPECT_EQ(ui.N3->text(), QStringLiteral("Экспорт в эксель"));
-  EXPECT_EQ(ui.MainMenu1->actions(), (QList<QAction*>{ui.N2, ui.N3}));
+  EXPECT_EQ(ui.N4->text(), QStringLiteral("Импорт сумок…"));
+  EXPECT_EQ(ui.MainMenu1->actions(), (QList<QAction*>{ui.N2, ui.N3, ui.N4}));
 
   EXPECT_EQ(ui.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
   EXPECT_EQ(ui.DBEdit3->toolTip(), QStringLiteral("20 цифр"));

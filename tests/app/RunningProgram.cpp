@@ -11,10 +11,11 @@
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
 
-TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags, int generated) {
+TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags,
+                                 std::unique_ptr<TOOCalc> office, int generated) {
   CreateClientsDatabase(Db(), bags);
   if (generated > 0) InsertGeneratedBags(Db(), generated);
-  Start();
+  Start(std::move(office));
 }
 
 TRunningProgram::TRunningProgram(const TServerConnection& server) {
@@ -22,8 +23,8 @@ TRunningProgram::TRunningProgram(const TServerConnection& server) {
   Start();
 }
 
-void TRunningProgram::Start() {
-  Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")));
+void TRunningProgram::Start(std::unique_ptr<TOOCalc> office) {
+  Forms = CreateForms(Dir.Path(QStringLiteral("firmname.ini")), std::move(office));
   ShowActive(*Forms.Form1);
 }
 

@@ -4,12 +4,14 @@
 
 #include "app/Startup.h"
 #include "app/store/ADOConnection.h"
+#include "office/OpenOffice.h"
 #include "tests/app/AppTestSupport.h"
 
 class QWidget;
 class TADOTable;
 class TDBGrid;
 class TForm1;
+class TOOCalc;
 
 namespace Ui {
 class TForm1;
@@ -19,8 +21,10 @@ class TForm1;
 // given bags, its window shown and active, every box recorded instead of shown.
 class TRunningProgram {
 public:
-  // `generated` more bags follow them (InsertGeneratedBags).
-  explicit TRunningProgram(const std::vector<TBagRow>& bags, int generated = 0);
+  // office: where the window's export goes (null: the program's own LibreOffice);
+  // `generated` more bags follow `bags` (InsertGeneratedBags).
+  explicit TRunningProgram(const std::vector<TBagRow>& bags,
+                           std::unique_ptr<TOOCalc> office = nullptr, int generated = 0);
   // The same, with database.ini pointing the program at `server` instead (no db.mdb).
   explicit TRunningProgram(const TServerConnection& server);
 
@@ -41,7 +45,7 @@ public:
   TForms Forms;
 
 private:
-  void Start();
+  void Start(std::unique_ptr<TOOCalc> office = nullptr);
 };
 
 // Types `text` into the focused `widget` key by key, Cyrillic included.

@@ -1,7 +1,13 @@
 // The real window over a register on the test's PostgreSQL server.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QTemporaryDir>
 
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
@@ -97,6 +103,66 @@ TEST_F(ServerWindow, ASaveOverAChangeByAnotherDeskOffersToReloadTheBag) {
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
   EXPECT_EQ(ui.DBEdit2->text(), QStringLiteral("ООО Ромашка"));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Другой"));
+}
+
+// Another desk's CSV export merged from the menu into the server's register, the bag already
+// there replaced: the server holds the file's bags, the window shows them.
+TEST_F(ServerWindow, TheMenusImportReplacesTheBagsAlreadyOnTheServer) {
+  const QTemporaryDir files;
+  const QString path = files.filePath(QStringLiteral("desk2.csv"));
+  QFile csv(path);
+  ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+  csv.write(QStringLiteral("Номер сумки;Номер пакета;Получатель;Счет;Инн;Символ;ФИО\n"
+                           "1234;1;ООО Новая;;;2;Сидоров\n0099;2;ООО Вторая;;;;\n")
+                .toUtf8());
+  csv.close();
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const TOpenFilePresenter previous =
+      SetOpenFilePresenter([&path](const TOpenFileRequest&) { return path; });
+  program.Messages.Answers = {TModalResult::mrNo, TModalResult::mrOk};  // replace, then OK
+  program.Controls().N4->trigger();
+  SetOpenFilePresenter(previous);
+  ASSERT_EQ(program.Messages.Boxes.size(), 2u) << program.Messages.Texts().join(u'\n').toStdString();
+  EXPECT_EQ(program.Messages.Boxes[1].Text,
+            QStringLiteral("Импорт из файла %1 закончен.\nДобавлено сумок: 1.\nЗаменено сумок "
+                           "списка: 1.")
+                .arg(path));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"text 'Сидоров'", "NULL"}));
+  EXPECT_EQ(program.Register().RecordCount(), 2);
+}
+
+// A long import shows its progress; "Отмена" there writes nothing.
+TEST_F(ServerWindow, OtmenaUnderTheImportsProgressBarWritesNothing) {
+  const QTemporaryDir files;
+  const QString path = files.filePath(QStringLiteral("desk2.csv"));
+  QByteArray csv;
+  for (int bag = 1; bag <= 100000; ++bag)
+    csv += "B" + QByteArray::number(bag) + ";" + QByteArray::number(bag) + ";;;;2;\n";
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(csv);
+  file.close();
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const TOpenFilePresenter previous =
+      SetOpenFilePresenter([&path](const TOpenFileRequest&) { return path; });
+  // The operator clicks "Отмена" as soon as the progress bar shows.
+  bool clicked = false;
+  QTimer operatorHand;
+  QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+    for (QProgressDialog* progress : program.Window().findChildren<QProgressDialog*>())
+      if (progress->isVisible() && !clicked) {
+        clicked = true;
+        program.Click(progress->findChild<QPushButton*>());
+      }
+  });
+  operatorHand.start(10);
+  program.Controls().N4->trigger();
+  SetOpenFilePresenter(previous);
+  EXPECT_TRUE(clicked) << "the progress bar showed";
+  EXPECT_EQ(program.Messages.Texts().value(1),
+            QStringLiteral("Импорт отменён: в список ничего не добавлено."));
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"text 'Иванов И.И.'"}));
+  EXPECT_EQ(program.Register().RecordCount(), 1);
 }
 
 // app/schema-postgresql.sql declares the program's fields in their order, type and size,

@@ -71,7 +71,7 @@ protected:
             QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), generated);
       Here = std::make_unique<TRunningProgram>(TServerConnection{RegisterConnInfo()});
     } else {
-      Here = std::make_unique<TRunningProgram>(bags, generated);
+      Here = std::make_unique<TRunningProgram>(bags, nullptr, generated);
     }
     return *Here;
   }

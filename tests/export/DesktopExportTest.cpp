@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "app/Application.h"
@@ -94,6 +95,29 @@ TEST_F(TDesktopExport, TwoExportsInARowKeepTheWindowAnsweringAndTheSecondVoucher
         ExpectedList(1, "004512", {{"5000", "1", "5000"}, {"2000", "3", "6000"}}, "11000")})
     cells.insert(cells.end(), more.begin(), more.end());
   ExpectStoredCells(stored, cells);
+}
+
+// The operator sees the finished voucher, not its making: while the export runs no window of
+// the office is on the screen (no grey window, no copy's file name, nothing over the busy
+// box); afterwards the voucher is, titled "vedomost.xls".
+TEST_F(TDesktopExport, OnlyTheFinishedVoucherEverShows) {
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
+  TypeCount(2, "3");
+  QStringList seen;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    for (const QString& name : VisibleWindowNames())
+      if (!name.startsWith(TApplication::Title()) && !seen.contains(name)) seen << name;
+  });
+  look.start(30);
+  ClickExport();
+  look.stop();
+  EXPECT_EQ(Program().Messages.Texts(), QStringList());
+  // Shown as its last step, the voucher may be caught by the last looks: nothing else.
+  EXPECT_EQ(seen.filter(QRegularExpression("^(?!vedomost\\.xls - LibreOffice Calc$)")),
+            QStringList());
+  ExpectNoOfficeDialog();  // and the voucher shows now
 }
 
 TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {

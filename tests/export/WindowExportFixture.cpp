@@ -52,11 +52,8 @@ void TWindowExportTest::TearDown() {
 
 void TWindowExportTest::StartProgram(const std::vector<TBagRow>& bags,
                                      std::unique_ptr<TOOCalc> office) {
-  FProgram = std::make_unique<TRunningProgram>(bags);
+  FProgram = std::make_unique<TRunningProgram>(bags, office ? std::move(office) : std::move(FOffice));
   ASSERT_TRUE(QFile::copy(VOUCHER_TEMPLATE, WorkFile("temp.xls")));
-  std::unique_ptr<TOOCalc> wrapper = office ? std::move(office) : std::move(FOffice);
-  // The window's own wrapper, which never contacted an office, comes back and goes.
-  Window().SwapOffice(wrapper);
 }
 
 void TWindowExportTest::ClickMenu(QAction* item) const {

@@ -93,6 +93,33 @@ TEST_F(TWindowExport, FillsTheThreeCopiesBothListsAndThePictureFromWhatTheOperat
             bitmap.convertToFormat(QImage::Format_RGB32));
 }
 
+// A recipient typed and the editor not left when "Экспорт в эксель" is clicked: the voucher's
+// cells, its QR code and the register all hold what the operator typed.
+TEST_F(TWindowExport, ARecipientTypedJustBeforeTheExportIsPrintedEncodedAndSaved) {
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
+  TypeCount(2, "1");
+  Program().TypeOver(Window().Controls().DBEdit2, "ООО Новый");
+  ASSERT_TRUE(Window().Controls().DBEdit2->hasFocus());
+
+  ClickExport();
+  ASSERT_EQ(BoxesText(), "");
+
+  const TVariant document = TheWorkingCopy();
+  ASSERT_TRUE(document.IsObject());
+  for (const auto& [sheet, address] : {std::pair(0, "Q11"), {0, "Q41"}, {2, "Q8"}})
+    EXPECT_EQ(CellText(document, sheet, address), "ООО Новый") << address;
+  EXPECT_EQ(DecodeQRFile(WorkFile("QR.bmp")),
+            QByteArray("\xEF\xBB\xBF") + QStringLiteral("№ сумки:004512;\r\n"
+                                                         "№ пакета:5678;\r\n"
+                                                         "Получатель:ООО Новый;\r\n"
+                                                         "Транзитный счет:40702810900000000001;\r\n"
+                                                         "Сумма:2000 руб.;\r\n"
+                                                         "Кассовый символ:11;\r\n")
+                                                .toUtf8());
+  EXPECT_EQ(ReadBags(Program().Db())[0][2], QVariant(QStringLiteral("ООО Новый")));
+}
+
 TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPastTheFirm) {
   TOfficeLaunch missing = Launch();
   missing.Program = "/nonexistent/soffice";
@@ -120,7 +147,7 @@ TEST_F(TWindowExport, TellsTheOperatorWhatIsMissingInOrderAndTouchesFilesOnlyPas
   EXPECT_EQ(BoxesText(),
             "Добавьте фирму\nЗаполните сумму!\nНе удалось запустить LibreOffice. Проверьте, что "
             "LibreOffice Calc установлен и запускается командой soffice, и повторите экспорт.\n"
-            "no connect");
+            "нет связи с LibreOffice (no connect)");
   for (const TMessageBoxRequest& box : Program().Messages.Boxes) {
     EXPECT_EQ(box.Caption, TApplication::Title()) << box.Text.toStdString();
     EXPECT_EQ(box.Type, TMsgDlgType::mtCustom) << box.Text.toStdString();

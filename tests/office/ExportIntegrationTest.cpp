@@ -1,7 +1,9 @@
 #include <QClipboard>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -76,6 +78,46 @@ TEST_F(TExportIntegrationTest, FillsEveryCellPlacesThePictureAndLeavesTheDocumen
   EXPECT_EQ(pdf.read(5), "%PDF-");
 }
 
+// The program prepares its office once the window is shown: started in the background at the
+// lowest priority, it is the office the first export then finds ready.
+TEST_F(TExportIntegrationTest, APreparedOfficeStartsAtLowestPriorityAndTakesTheFirstExport) {
+  FServer->Prepare();
+  QElapsedTimer clock;
+  clock.start();
+  while (FServer->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(20);
+  const pid_t prepared = FServer->OfficeProcessId();
+  ASSERT_NE(prepared, 0);
+  while (FServer->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
+  // The launcher, and the office it starts, run at nice 19: field 19 of /proc/<pid>/stat.
+  QFile stat(QString("/proc/%1/stat").arg(prepared));
+  ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+  const QByteArray line = stat.readAll();
+  EXPECT_EQ(line.mid(line.lastIndexOf(')') + 2).split(' ').at(16), "19");
+
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_TRUE(FSource.Messages.empty());
+  EXPECT_EQ(FServer->OfficeProcessId(), prepared);
+  ASSERT_EQ(OpenVoucherCopies().size(), 1u);
+}
+
+// A program that ends before its first export takes the office it prepared along, whether
+// that office already answers or is still starting.
+TEST_F(TExportIntegrationTest, AnOfficePreparedButNeverUsedEndsWithTheProgram) {
+  for (const bool waitForIt : {true, false}) {
+    SCOPED_TRACE(waitForIt ? "answering" : "starting");
+    auto server = std::make_shared<TUnoServer>(Launch());
+    server->Prepare();
+    QElapsedTimer clock;
+    clock.start();
+    while (server->OfficeProcessId() == 0 && clock.elapsed() < 5000) QThread::msleep(10);
+    const pid_t prepared = server->OfficeProcessId();
+    ASSERT_NE(prepared, 0);
+    while (waitForIt && server->IsStarting() && clock.elapsed() < 60000) QThread::msleep(20);
+    server.reset();
+    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(prepared));
+  }
+}
+
 TEST_F(TExportIntegrationTest, TwoExportsGiveTwoDocuments) {
   ExportVoucher(*FOffice, FSource);
   FSource.BagData.BagNumber = "004513";
@@ -123,7 +165,7 @@ TEST_P(TMissingSuiteTest, SaysNoConnectAfterWritingThePictureAndTheCopy) {
   EXPECT_EQ(source.Messages,
             std::vector<QString>{"Не удалось запустить LibreOffice. Проверьте, что LibreOffice "
                                  "Calc установлен и запускается командой soffice, и повторите "
-                                 "экспорт.\nno connect"});
+                                 "экспорт.\nнет связи с LibreOffice (no connect)"});
   EXPECT_FALSE(office.IsConnected());
   EXPECT_TRUE(QFile::exists(FWork.filePath("QR.bmp")));
   EXPECT_TRUE(QFile::exists(FWork.filePath("temp1.xls")));
@@ -157,6 +199,38 @@ TEST_F(TExportIntegrationTest, SuiteKilledDuringTheExportRaisesAndTheNextExportW
   ExpectFilled(documents[0]);
 }
 
+// A template whose compound-file header is intact but whose body is random bytes: the office
+// opens it as one empty sheet. The export refuses it before writing a cell, and the operator
+// never sees the empty sheet.
+TEST_F(TExportIntegrationTest, ATemplateWithADamagedBodyIsRefusedUnseen) {
+  QFile file("temp.xls");
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_GT(file.size(), 18048);
+  QByteArray noise(16000, '\0');
+  quint32 state = 2026;  // a fixed sequence, so that a failure can be repeated
+  for (char& byte : noise) {
+    state = state * 1664525u + 1013904223u;
+    byte = static_cast<char>(state >> 24);
+  }
+  ASSERT_TRUE(file.seek(2048));
+  ASSERT_EQ(file.write(noise), noise.size());
+  file.close();
+
+  const QString copy = QDir::toNativeSeparators(
+      FWork.filePath("vouchers/" + QDate::currentDate().toString("yyyy-MM-dd") + "_004512_1.xls"));
+  try {
+    ExportVoucher(*FOffice, FSource);
+    FAIL() << "the export went through";
+  } catch (const EOffice& error) {
+    EXPECT_EQ(error.Message(),
+              "Шаблон temp.xls повреждён: в его копии «" + copy +
+                  "» нет листов и полей ведомости. Замените temp.xls исправным шаблоном "
+                  "ведомости и повторите экспорт.\n1 sheet(s), the voucher needs 4");
+  }
+  EXPECT_TRUE(OpenDocuments("file://").empty());
+  EXPECT_EQ(QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
 TEST_F(TExportIntegrationTest, NameGraphic1TakenOnTheThirdSheetStopsTheExport) {
   // A template whose third sheet already has a shape "Graphic1" (a rectangle, not a picture).
   ASSERT_TRUE(QFile::copy("temp.xls", "temp1.xls"));
@@ -181,63 +255,93 @@ TEST_F(TExportIntegrationTest, NameGraphic1TakenOnTheThirdSheetStopsTheExport) {
               "temp.xls там уже есть фигура «Graphic1», удалите её и повторите экспорт.\n"
               "Shape with specified name already exist.");
   }
-  std::vector<TVariant> documents = OpenVoucherCopies();
-  ASSERT_EQ(documents.size(), 1u);
-  EXPECT_EQ(CellText(documents[0], 2, "DR6"), FSource.TotalText);  // written before the picture
-  EXPECT_EQ(CellText(documents[0], 3, "DC20"), "");                // the last list never came
+  // The unfinished voucher was never shown: it is closed and its copy removed.
+  EXPECT_TRUE(OpenVoucherCopies().empty());
+  EXPECT_EQ(QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 }  // namespace
 
 namespace {
 
-// The office stops answering midway (stopped by SIGSTOP, as a hung office): the export ends by
-// itself after the answer time-out, or when the operator cancels; either way the hung office
-// is ended, no process of it is left, and the next export starts a new one.
-TEST_F(TExportIntegrationTest, AHungOfficeIsEndedOnTimeOutOrCancel) {
-  struct TCase {
-    const char* Name;
-    bool OperatorCancels;
-    QString Message;
-  };
-  const TCase cases[] = {
-      {"no answer for 2 s", false,
-       "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\nno answer"},
-      {"the operator cancels", true,
-       "Экспорт отменён. Открытая ведомость может быть заполнена не до конца."},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    FOffice.reset();
-    FServer->TerminateOffice();
-    TOfficeLaunch launch = Launch();
-    launch.AnswerTimeout = std::chrono::seconds(c.OperatorCancels ? 600 : 2);
-    FServer = std::make_shared<TUnoServer>(launch);
-    FOffice = std::make_unique<TOOCalc>(FServer);
+// The office stops answering (stopped by SIGSTOP, as a hung office), midway through an export
+// or idle between two: the export ends by itself after the answer time-out its message names,
+// or when the operator cancels; either way the hung office is ended, no process of it is left,
+// and the next export starts a new one.
+struct THungCase {
+  const char* Name;
+  bool StoppedWhileIdle;
+  bool OperatorCancels;
+  QString Message;
+};
+void PrintTo(const THungCase& c, std::ostream* out) { *out << c.Name; }
 
-    TOfficeWork* waiting = nullptr;
-    FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
-    pid_t stopped = 0;
-    FSource.OnClipboard = [&] {
-      stopped = FServer->OfficeProcessId();
-      kill(-stopped, SIGSTOP);
-      if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
-    };
-    try {
-      ExportVoucher(*FOffice, FSource);
-      ADD_FAILURE() << "the export went through";
-    } catch (const EOffice& error) {
-      EXPECT_EQ(error.Message(), c.Message);
-    }
-    ASSERT_NE(stopped, 0);
-    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(stopped));
+class THungOfficeTest : public TExportIntegrationTest,
+                        public ::testing::WithParamInterface<THungCase> {};
 
-    FSource.OnClipboard = nullptr;
-    FSource.OnWait = nullptr;
+TEST_P(THungOfficeTest, IsEndedOnTimeOutOrCancel) {
+  const THungCase& c = GetParam();
+  SCOPED_TRACE(c.Name);
+  FOffice.reset();
+  FServer->TerminateOffice();
+  TOfficeLaunch launch = Launch();
+  launch.AnswerTimeout = std::chrono::seconds(c.OperatorCancels ? 600 : 2);
+  FServer = std::make_shared<TUnoServer>(launch);
+  FOffice = std::make_unique<TOOCalc>(FServer);
+
+  TOfficeWork* waiting = nullptr;
+  FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
+  pid_t stopped = 0;
+  QElapsedTimer sinceStop;
+  const auto stop = [&] {
+    sinceStop.start();
+    stopped = FServer->OfficeProcessId();
+    kill(-stopped, SIGSTOP);
+    if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
+  };
+  if (c.StoppedWhileIdle) {
     ExportVoucher(*FOffice, FSource);
-    EXPECT_NE(FServer->OfficeProcessId(), stopped);
-    EXPECT_EQ(CellText(OpenVoucherCopies().back(), 3, "DC20"), FSource.TotalText);
+    stop();
+  } else {
+    FSource.OnClipboard = stop;
   }
+  const QStringList copiesBefore =
+      QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden);
+  FSource.Information.clear();
+  try {
+    ExportVoucher(*FOffice, FSource);
+    EXPECT_TRUE(c.OperatorCancels) << "the export went through";
+  } catch (const EOffice& error) {
+    EXPECT_EQ(error.Message(), c.Message);
+  }
+  // The operator's own choice is no error; either way the unfinished voucher never shows
+  // and its copy (and the ended office's lock of it) is gone.
+  EXPECT_EQ(FSource.Information, c.OperatorCancels ? std::vector<QString>{"Экспорт отменён."}
+                                                   : std::vector<QString>{});
+  EXPECT_EQ(QDir(FWork.filePath("vouchers")).entryList(QDir::Files | QDir::Hidden),
+            copiesBefore);
+  // The time named, and the few seconds ending the office may take.
+  if (!c.OperatorCancels) {
+    EXPECT_LT(sinceStop.elapsed(), 8000);
+  }
+  ASSERT_NE(stopped, 0);
+  EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(stopped));
+
+  FSource.OnClipboard = nullptr;
+  FSource.OnWait = nullptr;
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_NE(FServer->OfficeProcessId(), stopped);
+  EXPECT_EQ(CellText(OpenVoucherCopies().back(), 3, "DC20"), FSource.TotalText);
 }
+
+const QString NoAnswer =
+    "LibreOffice не отвечает 2 с, экспорт прерван. Повторите экспорт.\n"
+    "LibreOffice не отвечает (no answer)";
+INSTANTIATE_TEST_SUITE_P(
+    Cases, THungOfficeTest,
+    ::testing::Values(THungCase{"Midway", false, false, NoAnswer},
+                      THungCase{"FrozenWhileIdle", true, false, NoAnswer},
+                      THungCase{"OperatorCancels", false, true, ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -101,6 +101,11 @@ TEST_F(TExportRulesTest, WritesTheCellMapInOrderThenPlacesThePicture) {
   ASSERT_EQ(FWorld.Loads.size(), 1u);
   EXPECT_EQ(FWorld.Loads[0].at(0).ToString(), FileNameToURL(stem + ".xls"));
   EXPECT_EQ(FWorld.Loads[0].at(3).ToArray().at(4).Get("Value").ToString(), "MS Excel 97");
+  // Loaded hidden, shown once everything is written: the operator sees only the finished one.
+  EXPECT_EQ(FWorld.Loads[0].at(3).ToArray().at(0).Get("Name").ToString(), "Hidden");
+  EXPECT_TRUE(FWorld.Loads[0].at(3).ToArray().at(0).Get("Value").ToBool());
+  EXPECT_TRUE(FWorld.Documents.at(0)->Shown);
+  EXPECT_GT(FWorld.Calls.indexOf("View.SetVisible()"), FWorld.Calls.lastIndexOf("Cell.SetString()"));
   EXPECT_EQ(ReadFile(stem + ".xls"), TemplateBytes);
   EXPECT_EQ(ReadFile("temp1.xls"), TemplateBytes);
   const qsizetype lastThirdCopyWrite =
@@ -169,7 +174,7 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
       {"no total", "ООО «Ромашка»", "", true, "Заполните сумму!", true, false},
       {"no suite", "ООО «Ромашка»", "6007", false,
        "Не удалось запустить LibreOffice. Проверьте, что LibreOffice Calc установлен и "
-       "запускается командой soffice, и повторите экспорт.\nno connect",
+       "запускается командой soffice, и повторите экспорт.\nнет связи с LibreOffice (no connect)",
        true, true},
   };
   for (const TCase& c : cases) {
@@ -190,6 +195,49 @@ TEST_F(TExportRulesTest, OperatorMessagesStopTheExportAtTheirStep) {
     EXPECT_EQ(VoucherCopies(), QStringList());  // none made, or the unused one removed
   }
   EXPECT_EQ(ReadFile("temp1.xls"), TemplateBytes);
+}
+
+// A voucher the export could not finish never reaches the operator: its hidden document is
+// closed and its copy removed. A damaged template that the office still opens (as one empty
+// sheet, or with its fields gone) is refused before a single cell is written.
+TEST_F(TExportRulesTest, AnUnfinishedVoucherIsClosedUnseenAndItsCopyRemoved) {
+  const QString copy =
+      QDir::toNativeSeparators(FWork.filePath("vouchers/" + Today() + "_004512_1.xls"));
+  const QString damaged = "Шаблон temp.xls повреждён: в его копии «" + copy +
+                          "» нет листов и полей ведомости. Замените temp.xls исправным шаблоном "
+                          "ведомости и повторите экспорт.\n";
+  struct TCase {
+    const char* Name;
+    QStringList Sheets;
+    QString UnmergedAddress;
+    qint64 GraphicType;
+    QString Message;
+    size_t Writes;
+  };
+  const TCase cases[] = {
+      {"body damaged: one empty sheet", {"Лист1"}, "", 1,
+       damaged + "1 sheet(s), the voucher needs 4", 0},
+      {"a field is gone", FWorld.Sheets, "BN36", 1,
+       damaged + "sheet 1: BN36 is not a field of the voucher", 0},
+      {"the office refuses the picture after 56 cells", FWorld.Sheets, "", 0,
+       "LibreOffice не разместил QR-код на третьем листе ведомости. Если в шаблоне temp.xls там "
+       "уже есть фигура «Graphic1», удалите её и повторите экспорт.\nFile format not support.",
+       56},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFakeWorld world;
+    world.Sheets = c.Sheets;
+    world.UnmergedAddress = c.UnmergedAddress;
+    world.GraphicType = c.GraphicType;
+    TOOCalc office(std::make_shared<TFakeServer>(world));
+    EXPECT_EQ(FailureOf([&] { ExportVoucher(office, FSource); }), c.Message);
+    EXPECT_EQ(world.Writes.size(), c.Writes);
+    ASSERT_EQ(world.Documents.size(), 1u);
+    EXPECT_FALSE(world.Documents[0]->Shown);
+    EXPECT_TRUE(world.Documents[0]->Closed);
+    EXPECT_EQ(VoucherCopies(), QStringList());
+  }
 }
 
 // Refused before anything is written: a foreign QR code or a blank amount in words would
@@ -263,15 +311,16 @@ TEST_F(TExportRulesTest, AllCountsZeroLeaveTheListsEmptyButTheTotal) {
   EXPECT_EQ(WritesOn("Опись (2)"), QStringList({"DA2=004512", "DC20=0"}));
 }
 
-TEST_F(TExportRulesTest, RefusedCellEndsTheExportWithWhatIsWrittenKept) {
+TEST_F(TExportRulesTest, RefusedCellEndsTheExportAndClosesTheUnfinishedVoucher) {
   FWorld.RefusedAddress = "CA6";
   EXPECT_EQ(FailureOf([&] { ExportVoucher(FOffice, FSource); }),
             "LibreOffice не заполнил ведомость до конца. Повторите экспорт.\n"
             "com.sun.star.uno.RuntimeException");
-  EXPECT_EQ(FWorld.Writes.back().Address, "L6");
-  EXPECT_TRUE(FWorld.Documents.at(0)->Sheets.at(2)->Shapes.empty());
-  // No Connect(false): the document is still the current one.
-  EXPECT_NO_THROW(FOffice.Sheets().SheetByIndex(0));
+  // Refused as the template was checked, before the first write.
+  EXPECT_TRUE(FWorld.Writes.empty());
+  EXPECT_TRUE(FWorld.Documents.at(0)->Closed);
+  // The wrapper holds no document any more.
+  EXPECT_THROW(FOffice.Sheets().SheetByIndex(0), EOffice);
 }
 
 }  // namespace
@@ -352,9 +401,10 @@ TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheEx
   };
   const TCase cases[] = {
       {"no answer for a second", "CA6", false,
-       "LibreOffice не отвечает 1 с, экспорт прерван. Повторите экспорт.\nno answer", 1, "L6"},
-      {"the operator cancels", "", true,
-       "Экспорт отменён. Открытая ведомость может быть заполнена не до конца.", 0, "DR6"},
+       "LibreOffice не отвечает 1 с, экспорт прерван. Повторите экспорт.\n"
+       "LibreOffice не отвечает (no answer)",
+       1, "L6"},
+      {"the operator cancels", "", true, "", 0, "DR6"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -366,10 +416,18 @@ TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheEx
     TOfficeWork* waiting = nullptr;
     source.OnWait = [&](TOfficeWork& work) { waiting = &work; };
     if (c.OperatorCancels) source.OnClipboard = [&] { waiting->Cancel(); };
+    const QStringList copiesBefore = VoucherCopies();
     EXPECT_EQ(FailureOf([&] { ExportVoucher(office, source); }), c.Message);
+    // The operator's own choice is no error: an information box.
+    EXPECT_EQ(source.Information, c.OperatorCancels ? std::vector<QString>{"Экспорт отменён."}
+                                                    : std::vector<QString>{});
     EXPECT_EQ(world.Aborts(), c.Aborts);
     EXPECT_EQ(world.Writes.back().Address, c.LastWrite);
     EXPECT_TRUE(world.Documents.at(0)->Sheets.at(2)->Shapes.empty());
+    // The unfinished voucher was never shown; it is closed and its copy removed.
+    EXPECT_FALSE(world.Documents.at(0)->Shown);
+    EXPECT_TRUE(world.Documents.at(0)->Closed);
+    EXPECT_EQ(VoucherCopies(), copiesBefore);
 
     // The next export finds the server usable again.
     world.HangingAddress.clear();
@@ -384,22 +442,57 @@ TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheEx
 
 namespace {
 
-TEST_F(TExportRulesTest, AFullDiskKeepsTheOldQRBitmapAndSaysSo) {
-  if (geteuid() != 0) GTEST_SKIP() << "mounting a small disk needs root, as CI has";
+// A full disk at each file the export writes: the file it was writing is not left cut short,
+// the operator reads the system's reason, and nothing reaches the office.
+TEST_F(TExportRulesTest, AFullDiskKeepsTheOldFilesAndSaysWhy) {
+  if (geteuid() != 0) {
+    RunThisTestWhereItMayMount();
+    return;
+  }
   const TSmallDisk disk(FWork.filePath("disk"));
   ASSERT_TRUE(QDir::setCurrent(disk.Path()));
-  WriteFile("QR.bmp", "the picture of the last export");
-  // One page left: today's picture (over 9 KB) would come out cut after 4096 bytes.
-  FSource.Symbol.SetText(QString(300, u'x'));
-  disk.Fill(4096);
+  const QString full = "\nдиск переполнен (No space left on device)";
+  struct TCase {
+    const char* Name;
+    qint64 Left;  // bytes left on the disk
+    QString Message;
+    QStringList Files;
+  };
+  const TCase cases[] = {
+      // One page left: today's picture (two pages) would come out cut after 4096 bytes.
+      {"the picture", 4096,
+       "Не удалось записать файл QR.bmp («" + disk.Path() +
+           "/QR.bmp»): диск переполнен или нет прав на запись. Экспорт не выполнен." + full,
+       {"QR.bmp", "filler", "temp.xls"}},
+      // Room for the picture and temp1.xls (a page), none for the export's own copy.
+      {"the voucher copy", 3 * 4096,
+       "Не удалось создать копию ведомости в папке «" + disk.Path() +
+           "/vouchers». Проверьте место на диске и права на запись в эту папку." + full,
+       {"QR.bmp", "filler", "temp.xls", "temp1.xls"}},
+      // Room for the copy too, none for the picture the office is to read.
+      {"the export's own picture", 4 * 4096,
+       "Не удалось записать рисунок QR-кода «" + disk.Path() + "/vouchers/" + Today() +
+           "_004512_1.bmp». Экспорт не выполнен." + full,
+       {"QR.bmp", "filler", "temp.xls", "temp1.xls"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    QFile::remove("filler");
+    QFile::remove("temp1.xls");
+    WriteFile("temp.xls", TemplateBytes);
+    WriteFile("QR.bmp", "the picture of the last export");
+    FSource.Symbol.SetText(QString(300, u'x'));
+    disk.Fill(c.Left);
+    FWorld.Calls.clear();
 
-  const QString message = FailureOf([&] { ExportVoucher(FOffice, FSource); });
-  EXPECT_EQ(message, "Не удалось записать файл QR.bmp («" + disk.Path() +
-                         "/QR.bmp»): диск переполнен "
-                         "или нет прав на запись. Экспорт не выполнен.\nNo space left on device");
-  EXPECT_EQ(ReadFile("QR.bmp"), "the picture of the last export");
-  EXPECT_EQ(QDir().entryList(QDir::Files, QDir::Name), QStringList({"QR.bmp", "filler"}));
-  EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));
+    EXPECT_EQ(FailureOf([&] { ExportVoucher(FOffice, FSource); }), c.Message);
+    EXPECT_EQ(QDir().entryList(QDir::Files, QDir::Name), c.Files);
+    EXPECT_EQ(QDir("vouchers").entryList(QDir::Files), QStringList());
+    if (c.Left == 4096) {
+      EXPECT_EQ(ReadFile("QR.bmp"), "the picture of the last export");
+    }
+    EXPECT_FALSE(FWorld.Calls.contains("CreateServiceManager"));
+  }
   ASSERT_TRUE(QDir::setCurrent(FWork.path()));
 }
 

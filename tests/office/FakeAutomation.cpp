@@ -62,6 +62,9 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
   });
   document->Model->Method("GetSheets", [this, index, content](const TVariant::TArray&) {
     auto sheets = std::make_shared<TFakeObject>(*this, "Sheets");
+    sheets->Method("GetCount", [content](const TVariant::TArray&) {
+      return TVariant(static_cast<qint64>(content->Sheets.size()));
+    });
     sheets->Method("GetByIndex", [this, index, content](const TVariant::TArray& args) {
       const qint64 position = args.at(0).ToInt();
       if (position < 0 || position >= static_cast<qint64>(content->Sheets.size()))
@@ -72,6 +75,25 @@ TFakeDocument& TFakeWorld::AddDocument(const QStringList& sheetNames, const QStr
     return TVariant(std::static_pointer_cast<TAutoObject>(sheets));
   });
   document->Model->Method("AttachResource", [](const TVariant::TArray&) { return TVariant(); });
+  document->Model->Method("Close", [content](const TVariant::TArray&) {
+    content->Closed = true;
+    return TVariant();
+  });
+  // Controller, frame and window in one object: only the window's calls are used.
+  auto view = std::make_shared<TFakeObject>(*this, "View");
+  const std::weak_ptr<TFakeObject> self = view;
+  for (const char* step : {"GetFrame", "GetContainerWindow"})
+    view->Method(step, [self](const TVariant::TArray&) {
+      return TVariant(std::static_pointer_cast<TAutoObject>(self.lock()));
+    });
+  view->Method("SetVisible", [content](const TVariant::TArray& args) {
+    content->Shown = args.at(0).ToBool();
+    return TVariant();
+  });
+  view->Method("ToFront", [](const TVariant::TArray&) { return TVariant(); });
+  document->Model->Method("GetCurrentController", [view](const TVariant::TArray&) {
+    return TVariant(std::static_pointer_cast<TAutoObject>(view));
+  });
   document->Model->Method("CreateInstance", [this](const TVariant::TArray& args) {
     return TVariant(std::static_pointer_cast<TAutoObject>(NewShape(args.at(0).ToString())));
   });
@@ -113,6 +135,9 @@ std::shared_ptr<TFakeObject> TFakeWorld::SheetObject(int document,
       sheet->Cells[address.toUpper()] = text.at(0).ToString();
       Writes.push_back({document, sheet->Name, address, text.at(0).ToString()});
       return TVariant();
+    });
+    cell->Method("GetIsMerged", [this, address](const TVariant::TArray&) {
+      return TVariant(address != UnmergedAddress);
     });
     cell->Property("CharHeight", 10.0, [sheet, address](const TVariant& size) {
       sheet->CharHeights[address.toUpper()] = size.ToDouble();

@@ -60,6 +60,8 @@ struct TFakeSheet {
 struct TFakeDocument {
   std::shared_ptr<TFakeObject> Model;
   std::vector<std::shared_ptr<TFakeSheet>> Sheets;  // in position order
+  bool Shown = false;   // its window was made visible
+  bool Closed = false;  // closed (and so no longer among the open documents' windows)
 };
 
 // One text written into a cell: which document (by load order), which sheet (its name).
@@ -83,6 +85,7 @@ public:
   std::chrono::milliseconds AnswerTimeout{30000};
   qint64 GraphicType = 1;  // what the provider reports for any file
   QString RefusedAddress;  // a cell address the suite refuses
+  QString UnmergedAddress;  // a cell that is no merged field in loaded documents
   // A cell whose SetString never answers: it waits until the server is aborted, then raises
   // EOfficeGone as a disposed connection does.
   QString HangingAddress;
@@ -120,7 +123,7 @@ public:
   void Abort() override;
   void Resume() override;
   std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
-  std::chrono::milliseconds ConnectTimeout() const override { return FWorld.AnswerTimeout; }
+  bool IsStarting() const override { return false; }
 
 private:
   TFakeWorld& FWorld;

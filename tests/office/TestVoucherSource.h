@@ -32,6 +32,7 @@ public:
   QString ReceiptName() const override { return Receipt; }
   const TQRSymbol& QRSymbol() const override { return Symbol; }
   void ShowMessage(const QString& message) override { Messages.push_back(message); }
+  void ShowInformation(const QString& message) override { Information.push_back(message); }
   void PutOnClipboard(const QImage& picture) override {
     Clipboard.push_back(picture);
     if (UseRealClipboard) TVoucherSource::PutOnClipboard(picture);
@@ -57,6 +58,7 @@ public:
   std::function<void(TOfficeWork&)> OnWait;
   bool UseRealClipboard = false;
   std::vector<QString> Messages;
+  std::vector<QString> Information;
   std::vector<QImage> Clipboard;
 };
 

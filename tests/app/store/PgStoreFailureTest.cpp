@@ -62,10 +62,14 @@ TEST(PgStoreFailures, OpeningARegisterThatIsNotThereOrNotForThisDeskSaysWhyAndWh
            "таблицу сценарием schema-postgresql.sql.")
            .arg(Server(QStringLiteral("unprepared")))},
       {"a role outside the desks' group", [] {}, "register", "outsider",
-       QStringLiteral("Сервер базы данных (%1) не разрешает этому рабочему месту эту работу с "
-                      "сумками. Изменения не "
-                      "сохранены; попросите администратора дать права роли inkassatsiya_desk.")
+       QStringLiteral("Роли этого рабочего места не дано прав на таблицу Clients в базе данных "
+                      "(%1). Попросите администратора включить роль в группу inkassatsiya_desk "
+                      "(сценарий schema-postgresql.sql).")
            .arg(Server(QStringLiteral("register")))},
+      {"a database name nobody created", [] {}, "registr", "desk",
+       QStringLiteral("Не удалось подключиться к базе данных (%1): на сервере нет базы с таким "
+                      "именем. Проверьте имя базы (dbname) в файле database.ini.")
+           .arg(Server(QStringLiteral("registr")))},
       {"an unknown role", [] {}, "register", "nobody_here",
        QStringLiteral(
            "Не удалось подключиться к базе данных (%1): сервер не отвечает или не пускает это "

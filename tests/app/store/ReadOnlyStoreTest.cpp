@@ -48,7 +48,7 @@ TEST(ReadOnlyStore, AReadOnlyFileOrFolderRefusesThePostWithTheOperatorsTextAndKe
               QStringLiteral(
                   "В базу данных %1 нельзя записать: файл или его папка открыты только для чтения. "
                   "Изменения не сохранены; разрешите запись и повторите.\n"
-                  "attempt to write a readonly database\n")
+                  "база данных открыта только для чтения (attempt to write a readonly database)\n")
                   .arg(db));
     EXPECT_TRUE(writer.readAllStandardOutput().isEmpty()) << "nothing acknowledged";
     EXPECT_EQ(ReadFile(db), before);

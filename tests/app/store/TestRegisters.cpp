@@ -36,3 +36,15 @@ std::vector<TBagRow> TServerRegister::Rows() {
   }
   return rows;
 }
+
+void PrintTo(const TRegisterEngine& engine, std::ostream* out) { *out << engine.Name; }
+
+testing::internal::ParamGenerator<TRegisterEngine> BothEngines() {
+  return testing::Values(
+      TRegisterEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
+      TRegisterEngine{"PostgresqlServer", [] { return std::make_unique<TServerRegister>(); }});
+}
+
+std::string EngineName(const testing::TestParamInfo<TRegisterEngine>& info) {
+  return info.param.Name;
+}

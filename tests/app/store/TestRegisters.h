@@ -2,6 +2,12 @@
 
 #include <QString>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/store/ADOConnection.h"
@@ -50,3 +56,15 @@ private:
   TPgConnection FOther;
   TADOConnection FConnection;
 };
+
+// An engine the cases of a test run on, as a parameter: its name and a maker of fresh registers.
+struct TRegisterEngine {
+  const char* Name;
+  std::function<std::unique_ptr<TRegister>()> Make;
+};
+void PrintTo(const TRegisterEngine& engine, std::ostream* out);
+
+// The file and the server, for INSTANTIATE_TEST_SUITE_P(Engines, Suite, BothEngines(),
+// EngineName).
+testing::internal::ParamGenerator<TRegisterEngine> BothEngines();
+std::string EngineName(const testing::TestParamInfo<TRegisterEngine>& info);
