@@ -302,6 +302,9 @@ TFeedChanges TPgEngine::ReadFeed(const TFeedCursor& cursor) {
     changes.Complete = true;
     changes.Keys = DistinctKeys(keys);
     return changes;
+  });
+}
+
 std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int matchField,
                                                const std::vector<std::vector<QVariant>>& rows,
                                                TImportExisting existing,

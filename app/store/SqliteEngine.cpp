@@ -211,6 +211,8 @@ TFeedChanges TSqliteEngine::ReadFeed(const TFeedCursor& cursor) {
   changes.Keys = DistinctKeys(keys);
   changes.Next = {last, {}};
   return changes;
+}
+
 std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int matchField,
                                                    const std::vector<std::vector<QVariant>>& rows,
                                                    TImportExisting existing,
