@@ -254,7 +254,10 @@ bool TPgEngine::HasFeed() {
   if (!FHasFeed) {
     FHasFeed = Guarded([&] {
       const TPgResult schema = FConnection->Execute(
-          QStringLiteral("SELECT to_regclass('\"ClientsSchema\"') IS NOT NULL"));
+          // A role that may not read the version works without the feed; its missing right
+          // on the bags themselves is then told by the first read of them.
+          QStringLiteral("SELECT coalesce(has_table_privilege(to_regclass('\"ClientsSchema\"'), "
+                         "'SELECT'), false)"));
       if (schema.Value(0, 0).toString() != QStringLiteral("t")) return false;
       return FConnection->Execute(QStringLiteral("SELECT \"Version\" FROM \"ClientsSchema\""))
                  .Value(0, 0)
