@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "app/BagFields.h"
 #include "app/controls/DBComboBox.h"
 #include "app/controls/DBEdit.h"
 #include "app/MainForm.h"

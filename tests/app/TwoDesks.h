@@ -58,13 +58,17 @@ private:
 // reads it.
 class TwoDesksTest : public testing::Test {
 protected:
-  TRunningProgram& Start(bool server, const std::vector<TBagRow>& bags) {
+  // The register holds `bags`, then `generated` more (InsertGeneratedBags).
+  TRunningProgram& Start(bool server, const std::vector<TBagRow>& bags, int generated = 0) {
     if (server) {
       Server = std::make_unique<TServerRegister>();
       Server->Create(bags);
+      if (generated > 0)
+        TPgTestEnvironment::Cluster().InsertGeneratedBags(
+            QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), generated);
       Here = std::make_unique<TRunningProgram>(TServerConnection{RegisterConnInfo()});
     } else {
-      Here = std::make_unique<TRunningProgram>(bags);
+      Here = std::make_unique<TRunningProgram>(bags, nullptr, generated);
     }
     return *Here;
   }
@@ -88,7 +92,7 @@ std::vector<TDeskEngine> TwoDesksEngines();
 
 class TwoDesks : public TwoDesksTest, public testing::WithParamInterface<TDeskEngine> {
 protected:
-  TRunningProgram& Start(const std::vector<TBagRow>& bags) {
-    return TwoDesksTest::Start(GetParam().Server, bags);
+  TRunningProgram& Start(const std::vector<TBagRow>& bags, int generated = 0) {
+    return TwoDesksTest::Start(GetParam().Server, bags, generated);
   }
 };

@@ -104,6 +104,36 @@ TEST_P(TwoDesks, ABagDeletedAtOneDeskWhileTheOtherEditsItIsNotWrittenBack) {
   EXPECT_EQ(other.Ask(QStringLiteral("boxes")), QString());
 }
 
+// At 100 000 bags the other desk adds a bag, changes one and deletes one: each shows here
+// within a second, taken from the register's change feed; the whole register is read once,
+// at start-up, and never again.
+TEST_P(TwoDesks, AtAHundredThousandBagsAnotherDesksChangesAreReadAloneNeverTheWholeRegister) {
+  TRunningProgram& here = Start({Bag1234, Bag77}, 100000);
+  const QAbstractItemModel* grid = here.Controls().DBGrid1->model();
+  TOtherDesk other(here.Dir.Path());
+  ASSERT_EQ(other.Ask(QStringLiteral("state")).section(u' ', 0, 1), QStringLiteral("browse 0"));
+  auto bagAt = [&](int row) {
+    return grid->index(row, int(TBagField::BagNumber)).data().toString();
+  };
+
+  EXPECT_EQ(other.Ask(QStringLiteral("click Button3")), QStringLiteral("ok"));
+  EXPECT_EQ(other.Ask(QStringLiteral("type DBEdit1 555")), QStringLiteral("ok"));
+  EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return grid->rowCount() == 100003; }, 1000));
+  EXPECT_EQ(bagAt(100002), QStringLiteral("555"));
+
+  EXPECT_EQ(other.Ask(QStringLiteral("row 2")), QStringLiteral("ok"));  // 555|1234|77|...
+  EXPECT_EQ(other.Ask(QStringLiteral("type DBEdit1 77-бис")), QStringLiteral("ok"));
+  EXPECT_EQ(other.Ask(QStringLiteral("click Button1")), QStringLiteral("ok"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return bagAt(1) == u"77-бис"_qs; }, 1000));
+
+  EXPECT_EQ(other.Ask(QStringLiteral("click Button2")), QStringLiteral("ok"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return grid->rowCount() == 100002; }, 1000));
+  EXPECT_EQ(bagAt(1), QStringLiteral("bag-1"));
+  EXPECT_EQ(here.Controls().DBEdit1->text(), QStringLiteral("1234")) << "the bag shown here stays";
+  EXPECT_EQ(here.Register().WholeReads(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, TwoDesks, testing::ValuesIn(TwoDesksEngines()),
                          [](const testing::TestParamInfo<TDeskEngine>& info) {
                            return std::string(info.param.Name);
