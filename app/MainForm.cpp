@@ -12,6 +12,7 @@
 #include "app/Application.h"
 #include "app/BagFields.h"
 #include "app/BagImport.h"
+#include "app/BankNumbers.h"
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
 #include "app/Reg.h"
@@ -27,7 +28,6 @@
 #include "qr/QR_URL.h"
 #include "qr/QR_Win1251.h"
 #include "qr/encoder/QRErrors.h"
-#include "texts/NumberFormat.h"
 #include "texts/VoucherPayload.h"
 #include "ui_MainForm.h"
 
@@ -75,7 +75,7 @@ void TForm1::SetUpControls() {
 
   for (const TBagField field : AllBagFields)
     BagEditor(field).Link->SetDataField(BagFieldName(field));
-  ui.DBEdit3->SetMaxLength(20);
+  ui.DBEdit3->SetMaxLength(AccountLength);
   ui.DBComboBox1->addItems(CashSymbolItems());
   ui.DBComboBox1->setCurrentIndex(-1);
 
@@ -101,8 +101,8 @@ void TForm1::ConnectEvents() {
     connect(edit, &TDBEdit::TextCut, this, [this, edit](qsizetype leftOut) {
       FNotes->Tell(TextCutNote(edit->DataField(), edit->EffectiveMaxLength(), leftOut));
     });
-  ui.DBEdit3->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
-  ui.DBEdit4->OnKeyPress = [this](QChar& key) { DBEdit3KeyPress(key); };
+  ui.DBEdit3->OnKeyPress = &BankNumberKeyPress;
+  ui.DBEdit4->OnKeyPress = &BankNumberKeyPress;
   connect(ui.DBGrid1, &TDBGrid::CellClick, this,
           [this] { Guarded([this] { DBGrid1CellClick(); }); });
   connect(ui.StringGrid1, &TStringGrid::KeyPress, this,
@@ -287,11 +287,6 @@ void TForm1::Button3Click() { FDataSource->DataSet().Insert(); }
 void TForm1::DBEdit1Change() { PayloadRefresh(); }
 
 void TForm1::DBEdit2Change() { PayloadRefresh(); }
-
-void TForm1::DBEdit3KeyPress(QChar& key) {
-  const bool passes = key == QChar(8) || (key >= u'0' && key <= u'9') || key == DecimalSeparator();
-  if (!passes) key = QChar();
-}
 
 void TForm1::DBGrid1CellClick() {
   ReceiptNameUpdate();

@@ -74,7 +74,6 @@ public:
   void Button3Click();
   void DBEdit1Change();
   void DBEdit2Change();
-  void DBEdit3KeyPress(QChar& key);
   void DBGrid1CellClick();
   void StringGrid1KeyPress(QChar& key);
   void StringGrid1SelectCell(int col, int row);

@@ -1,11 +1,6 @@
 #include "app/SaveChecks.h"
 
-namespace {
-
-constexpr int AccountLength = 20;
-constexpr int InnLength = 10;
-
-}  // namespace
+#include "app/BankNumbers.h"
 
 std::vector<TSaveWarning> SaveWarnings(const TBagTexts& texts) {
   std::vector<TSaveWarning> warnings;

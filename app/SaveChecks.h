@@ -28,9 +28,9 @@ struct TSaveWarning {
 // The checks a save of a changed bag runs, each whatever the others found, in this order:
 //   bag number empty           "Введите номер сумки"        focus to the bag number
 //   package number empty       "Введите номер сейф-пакета"  focus to the package number
-//   account not 20 characters  "Проверьте номер счета"
-//   INN not 10 characters      "Проверьте номер ИНН"
+//   account not AccountLength  "Проверьте номер счета"
+//   INN not InnLength          "Проверьте номер ИНН"
 //   recipient empty            "Введите получателя"         focus to the recipient
-// They look at emptiness and length only (UTF-16 code units; the account and INN editors admit
-// digits and the decimal separator only). They only warn: the bag is saved all the same.
+// They look at emptiness and length only (UTF-16 code units; app/BankNumbers.h has the lengths
+// and what the account and INN editors admit). They only warn: the bag is saved all the same.
 std::vector<TSaveWarning> SaveWarnings(const TBagTexts& texts);

@@ -1,9 +1,10 @@
 -- The register of cash-collection bags on a PostgreSQL server (15 or later), shared by several
 -- desks. Run once by the administrator as the database's owner, in the database the desks will
 -- use:  psql -v ON_ERROR_STOP=1 -d DATABASE -f schema-postgresql.sql
--- Creates an empty "Clients" table, the trigger that tells every listening desk about a change,
--- and the group role "inkassatsiya_desk" whose members (the desks' login roles) may read and
--- write the bags and nothing else.
+-- Creates an empty "Clients" table as the first version of the program made it, with the trigger
+-- that tells every listening desk about a change, and the group role "inkassatsiya_desk" whose
+-- members (the desks' login roles) may read and write the bags and nothing else; then brings it
+-- up to date with the steps of upgrade-postgresql.sql, as an older register is brought.
 BEGIN;
 
 -- The seven fields in the types and sizes of the SQLite register (app/schema.sql); every one may
@@ -49,3 +50,5 @@ $$;
 GRANT SELECT, INSERT, UPDATE, DELETE ON "Clients" TO inkassatsiya_desk;
 
 COMMIT;
+
+\ir upgrade-postgresql.sql

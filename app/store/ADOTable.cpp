@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/store/DatabaseError.h"
 
@@ -23,15 +24,22 @@ int TADOTable::FieldIndex(const QString& name) const {
   return -1;
 }
 
-std::vector<TADOTable::TRecord> TADOTable::FetchAll() const {
+std::vector<TADOTable::TRecord> TADOTable::FetchAll() {
   TStoreEngine& engine = FConnection.Engine();
   engine.CheckColumns(FTable);
-  return engine.FetchAll(FTable);
+  std::vector<TRecord> rows = engine.FetchAll(FTable);
+  ++FWholeReads;
+  return rows;
 }
 
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
+  TStoreEngine& engine = FConnection.Engine();
+  // A register that cannot be opened is left as it is, not brought up to date.
+  engine.CheckColumns(FTable);
+  // Taken before the rows are read: a change in between is read again, never missed.
+  if (engine.HasFeed()) FFeed = engine.FeedCursor();
   FRecords = FetchAll();
   FActive = true;
   FRecNo = FRecords.empty() ? -1 : 0;
@@ -174,7 +182,23 @@ bool TADOTable::RefreshRecord() {
 
 TResyncResult TADOTable::Resync() {
   if (!FActive) return {};
-  return Merge(FetchAll());
+  if (!FFeed) return Merge(FetchAll());
+  TStoreEngine& engine = FConnection.Engine();
+  TFeedChanges changes = engine.ReadFeed(*FFeed);
+  if (FSpared != 0 && changes.Complete &&
+      std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
+    changes.Keys.push_back(FSpared);
+  TResyncResult result;
+  if (!changes.Complete)
+    result = Merge(FetchAll());
+  else if (!changes.Keys.empty()) {
+    // A table changed by hand is told as such, not as a failed read.
+    engine.CheckColumns(FTable);
+    result = Merge(engine.ReadRows(FTable, changes.Keys), &changes.Keys);
+  }
+  // Only once the changes are in: a read that failed is made again from the same place.
+  FFeed = std::move(changes.Next);
+  return result;
 }
 
 namespace {
@@ -188,7 +212,10 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
 
 }  // namespace
 
-TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
+TResyncResult TADOTable::Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope) {
+  const std::unordered_set<TRowKey> inScope =
+      scope ? std::unordered_set<TRowKey>(scope->begin(), scope->end())
+            : std::unordered_set<TRowKey>();
   std::unordered_map<qint64, std::size_t> storedIndex;
   for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].Key, i);
   std::vector<bool> known(stored.size());
@@ -197,17 +224,20 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
     result.Current = what;
     result.CurrentValues = values;
   };
+  FSpared = 0;
   std::vector<int> gone;  // ascending
   for (int row = 0; row < RecordCount(); ++row) {
     const bool current = row == FRecNo;
     if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
     TRecord& record = FRecords[row];
+    if (scope && !inScope.contains(record.Key)) continue;
     const bool edited = current && FState == TDataSetState::dsEdit;
     const auto found = storedIndex.find(record.Key);
     if (found == storedIndex.end()) {
       ++result.Deleted;
       if (edited) {
         noteCurrent(TResyncCurrent::rcDeletedWhileEdited, record.Values);
+        FSpared = record.Key;
         continue;
       }
       if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
@@ -221,6 +251,7 @@ TResyncResult TADOTable::Merge(std::vector<TRecord> stored) {
     // The values an edit started from stay: they are what its post must still find.
     if (edited) {
       noteCurrent(TResyncCurrent::rcChangedWhileEdited, record.Values);
+      FSpared = record.Key;
       continue;
     }
     if (current) noteCurrent(TResyncCurrent::rcReloaded, record.Values);

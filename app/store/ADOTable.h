@@ -40,7 +40,8 @@ struct TResyncResult {
 
 // A table opened by name over either engine of the connection (a file or a server,
 // TStoreEngine): every row is fetched at Open, in the order the database delivers it; later
-// changes by other processes are taken by Resync (all rows) and RefreshRecord (the current one).
+// changes by other processes are taken by Resync (the rows the change feed names, or all) and
+// RefreshRecord (the current one).
 // Optimistic locking: a post or delete touches the row only while it still holds exactly the
 // values this data set read (at Open, Resync or RefreshRecord) or last posted, compared as
 // the database holds them (text that is not UTF-8 included, see TStoredText); otherwise
@@ -117,20 +118,26 @@ public:
   // when the table cannot be read; the changes are dropped all the same.
   bool RefreshRecord();
   // Catches up with what other connections did to the table since it was read, without
-  // disturbing the operator: every row is read again; rows deleted elsewhere leave the
-  // register, rows changed elsewhere show their stored values, rows added elsewhere are
-  // appended in the order the database delivers them; the other rows keep their places. The
-  // current record stays current wherever its row moves. A record being edited or inserted
-  // keeps its mode, its buffer and the modified flag, and an edited one also keeps the values
-  // its post is checked against (the optimistic lock): a change made elsewhere meanwhile
-  // makes that post fail with ERecordConflict instead of overwriting it. In browse mode a
-  // current record deleted elsewhere gives way to the next row (the previous one after the
-  // last); an empty register makes the first row added elsewhere current. Links hear
-  // deRowChanged per row, then deBeforeRowDelete/deRowDeleted per row (or one deRowsReset
-  // when many rows went), deBeforeRowInsert/deRowInserted per row, then deScroll when
-  // another record became current and deRecordChange when the current record's shown values
-  // changed. Throws EDatabaseError when the table cannot be read; nothing changes then.
+  // disturbing the operator. A register that keeps a change feed (TStoreEngine::HasFeed) has
+  // only the bags changed since the last catch-up read again; one without, or whose feed
+  // cannot tell every change since then (rows dropped, a gap, too many), has every row read
+  // again. Rows deleted elsewhere leave the register, rows changed elsewhere show their stored
+  // values, rows added elsewhere are appended in the order the database delivers them; the
+  // other rows keep their places. The current record stays current wherever its row moves. A
+  // record being edited or inserted keeps its mode, its buffer and the modified flag, and an
+  // edited one also keeps the values its post is checked against (the optimistic lock): a
+  // change made elsewhere meanwhile makes that post fail with ERecordConflict instead of
+  // overwriting it. In browse mode a current record deleted elsewhere gives way to the next
+  // row (the previous one after the last); an empty register makes the first row added
+  // elsewhere current. Links hear deRowChanged per row, then deBeforeRowDelete/deRowDeleted
+  // per row (or one deRowsReset when many rows went), deBeforeRowInsert/deRowInserted per
+  // row, then deScroll when another record became current and deRecordChange when the
+  // current record's shown values changed. Throws EDatabaseError when the table cannot be
+  // read; nothing changes then, and the next Resync catches up with the same changes.
   TResyncResult Resync();
+  // How many times the whole table was read: at Open, and at each Resync that could not take
+  // the changes from the feed.
+  int WholeReads() const { return FWholeReads; }
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
   void CheckBrowseMode();
@@ -151,9 +158,11 @@ private:
 
   void Notify(TDataEvent event, int info = 0);
   // Every row of the table, in the order the database delivers it, after the column check.
-  std::vector<TRecord> FetchAll() const;
-  // Resync's merge of the rows just read into the register.
-  TResyncResult Merge(std::vector<TRecord> stored);
+  std::vector<TRecord> FetchAll();
+  // Resync's merge of the rows just read into the register: `stored` holds every row of the
+  // table, or, with `scope`, the rows still stored among the keys of `scope`, and rows of
+  // other keys are left as they are.
+  TResyncResult Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope = nullptr);
   void WriteRecord();
   void RemoveRow(int row);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
@@ -164,6 +173,13 @@ private:
 
   TADOConnection& FConnection;
   TTableDef FTable;
+  // Where the table stands in the register's change feed; none without a feed.
+  std::optional<TFeedCursor> FFeed;
+  // The key of the record in edit mode whose change elsewhere the last merge spared, 0 for
+  // none: read again at the next Resync, whatever the feed says, so that it is taken once the
+  // record is back in browse mode.
+  TRowKey FSpared = 0;
+  int FWholeReads = 0;
   std::vector<TRecord> FRecords;
   std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
   std::vector<TDataLink*> FLinks;

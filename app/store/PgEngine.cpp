@@ -29,6 +29,15 @@ std::vector<QVariant> RowValues(const TPgResult& result, int row, int firstColum
   return values;
 }
 
+// Every row of `result`, its key first and then `fieldCount` values.
+std::vector<TStoredRow> StoredRows(const TPgResult& result, int fieldCount) {
+  std::vector<TStoredRow> rows;
+  rows.reserve(result.RowCount());
+  for (int row = 0; row < result.RowCount(); ++row)
+    rows.push_back({result.Value(row, 0).toLongLong(), RowValues(result, row, 1, fieldCount)});
+  return rows;
+}
+
 // What a failure the server reported by its SQLSTATE means for the register.
 TDatabaseFailure ServerFailure(const QString& sqlState) {
   const QString errorClass = sqlState.left(2);
@@ -163,12 +172,7 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
     const TPgResult result = FConnection->Execute(
         QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
             .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
-    const int fieldCount = int(table.Fields.size());
-    std::vector<TStoredRow> rows;
-    rows.reserve(result.RowCount());
-    for (int row = 0; row < result.RowCount(); ++row)
-      rows.push_back({result.Value(row, 0).toLongLong(), RowValues(result, row, 1, fieldCount)});
-    return rows;
+    return StoredRows(result, int(table.Fields.size()));
   });
 }
 
@@ -229,6 +233,78 @@ std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, 
                              {key});
     if (result.RowCount() == 0) return std::nullopt;
     return RowValues(result, 0, 0, int(table.Fields.size()));
+  });
+}
+
+std::vector<TStoredRow> TPgEngine::ReadRows(const TTableDef& table,
+                                            const std::vector<TRowKey>& keys) {
+  return Guarded([&] {
+    QStringList list;
+    for (const TRowKey key : keys) list << QString::number(key);
+    const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("SELECT %1,%2 FROM %3 WHERE %1 = ANY($1::integer[]) ORDER BY %1")
+            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)),
+        {QString(u'{' + list.join(u',') + u'}')});
+    return StoredRows(result, int(table.Fields.size()));
+  });
+}
+
+bool TPgEngine::HasFeed() {
+  if (!FHasFeed) {
+    FHasFeed = Guarded([&] {
+      const TPgResult schema = FConnection->Execute(
+          // A role that may not read the version works without the feed; its missing right
+          // on the bags themselves is then told by the first read of them.
+          QStringLiteral("SELECT coalesce(has_table_privilege(to_regclass('\"ClientsSchema\"'), "
+                         "'SELECT'), false)"));
+      if (schema.Value(0, 0).toString() != QStringLiteral("t")) return false;
+      return FConnection->Execute(QStringLiteral("SELECT \"Version\" FROM \"ClientsSchema\""))
+                 .Value(0, 0)
+                 .toInt() >= 1;
+    });
+  }
+  return *FHasFeed;
+}
+
+TFeedCursor TPgEngine::FeedCursor() {
+  return Guarded([&] {
+    const TPgResult now =
+        FConnection->Execute(QStringLiteral("SELECT pg_snapshot_xmin(pg_current_snapshot())"));
+    return TFeedCursor{now.Value(0, 0).toLongLong(), {}};
+  });
+}
+
+// One statement, and so one snapshot: the rows of the transactions at or above the cursor's
+// xmin, the xmin of this very snapshot (every transaction below it has ended, so its rows, if
+// it committed, are among those read) and the boundary below which rows were dropped.
+TFeedChanges TPgEngine::ReadFeed(const TFeedCursor& cursor) {
+  return Guarded([&] {
+    const TPgResult read = FConnection->Execute(
+        QStringLiteral(
+            "SELECT s.horizon::text, s.pruned::text, f.\"Seq\", f.\"ID\", f.\"Xid\"::text "
+            "FROM (SELECT pg_snapshot_xmin(pg_current_snapshot()) AS horizon, "
+            "(SELECT \"PrunedBelow\" FROM \"ClientsFeedState\") AS pruned) AS s "
+            "LEFT JOIN LATERAL (SELECT \"Seq\", \"ID\", \"Xid\" FROM \"ClientsFeed\" "
+            "WHERE \"Xid\" >= $1::text::xid8 ORDER BY \"Seq\" LIMIT $2) AS f ON true "
+            "ORDER BY f.\"Seq\""),
+        {cursor.Position, FeedReadLimit + 1});
+    TFeedChanges changes;
+    const qint64 horizon = read.Value(0, 0).toLongLong();
+    changes.Next.Position = horizon;
+    if (read.Value(0, 1).toLongLong() > cursor.Position || read.RowCount() > FeedReadLimit)
+      return changes;  // rows this desk had not taken may be gone, or there are too many
+    std::vector<TRowKey> keys;
+    for (int row = 0; row < read.RowCount(); ++row) {
+      if (read.Value(row, 2).isNull()) break;
+      const qint64 number = read.Value(row, 2).toLongLong();
+      if (read.Value(row, 4).toLongLong() >= horizon) changes.Next.Taken.push_back(number);
+      if (std::find(cursor.Taken.begin(), cursor.Taken.end(), number) == cursor.Taken.end())
+        keys.push_back(read.Value(row, 3).toLongLong());
+    }
+    changes.Complete = true;
+    changes.Keys = DistinctKeys(keys);
+    return changes;
   });
 }
 

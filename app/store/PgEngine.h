@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "app/store/PgConnection.h"
 #include "app/store/StoreEngine.h"
@@ -11,6 +12,10 @@
 // SQLSTATEs and lost connections are mapped onto TDatabaseFailure; failures name the server
 // as "сервер <host>:<port>, база <dbname>" (libpq's view, never a password) with the kind
 // dkServer.
+//
+// The change feed is the table "ClientsFeed" (app/upgrade-postgresql-1-feed.sql, which says
+// how it is read without skipping a late commit or waiting on a hole); a database of an
+// earlier schema version has none until the administrator upgrades it.
 //
 // A lost connection (server restart, network) fails the action that meets it with
 // dfConnectionLost; the next action connects again first (dfCannotOpen when that fails).
@@ -30,6 +35,12 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  std::vector<TStoredRow> ReadRows(const TTableDef& table,
+                                   const std::vector<TRowKey>& keys) override;
+  // Asked of the server once (the schema's version in "ClientsSchema").
+  bool HasFeed() override;
+  TFeedCursor FeedCursor() override;
+  TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -56,5 +67,6 @@ private:
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;
+  std::optional<bool> FHasFeed;
   QString FName;
 };

@@ -115,6 +115,8 @@ qint64 TSqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_row
 
 int TSqliteDatabase::Changes() const { return sqlite3_changes(Handle()); }
 
+bool TSqliteDatabase::ReadOnly() const { return sqlite3_db_readonly(Handle(), "main") == 1; }
+
 void TSqliteStatement::TFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
 TSqliteStatement::TSqliteStatement(TSqliteDatabase& db, const QString& sql) : FDb(db) {

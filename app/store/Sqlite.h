@@ -46,6 +46,8 @@ public:
   qint64 LastInsertRowId() const;
   // Rows changed by the last INSERT, UPDATE or DELETE on this connection.
   int Changes() const;
+  // True when the file could only be opened for reading (its permissions, a read-only medium).
+  bool ReadOnly() const;
   // True while a call into SQLite runs on this connection. Only a wait for another
   // connection's lock lets the event loop run meanwhile (see TBusyWait); whatever runs from
   // there must leave the connection alone.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/store/SqliteChangeWatcher.h"
+#include "app/store/SqliteUpgrade.h"
 
 namespace {
 
@@ -31,6 +32,19 @@ QString MatchCondition(const TTableDef& table, int firstParameter) {
   return condition;
 }
 
+// Every row `select` gives, its key first and then `fieldCount` values.
+std::vector<TStoredRow> StoredRows(TSqliteStatement& select, int fieldCount) {
+  std::vector<TStoredRow> rows;
+  while (select.Step()) {
+    TStoredRow row;
+    row.Key = select.Column(0).toLongLong();
+    row.Values.reserve(fieldCount);
+    for (int i = 0; i < fieldCount; ++i) row.Values.push_back(select.Column(i + 1));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 void BindValues(TSqliteStatement& statement, int firstParameter,
                 const std::vector<QVariant>& values) {
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
@@ -40,6 +54,21 @@ void BindValues(TSqliteStatement& statement, int firstParameter,
 
 TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
     : FDb(fileName, busyTimeoutMs, std::move(wait)) {}
+
+bool TSqliteEngine::HasFeed() {
+  if (FHasFeed) return *FHasFeed;
+  int version = 0;
+  try {
+    version = UpgradeSqliteFile(FDb);
+  } catch (const EDatabaseError& e) {
+    // A file this desk cannot write now is read as it is, with whole re-reads.
+    if (e.Failure() != TDatabaseFailure::dfReadOnly && e.Failure() != TDatabaseFailure::dfLocked)
+      throw;
+    version = SqliteFileVersion(FDb);
+  }
+  FHasFeed = version >= 1;
+  return *FHasFeed;
+}
 
 QString TSqliteEngine::Name() const { return QFileInfo(FDb.FileName()).fileName(); }
 
@@ -66,16 +95,7 @@ void TSqliteEngine::CheckColumns(const TTableDef& table) {
 std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
   TSqliteStatement select(
       FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
-  const int fieldCount = int(table.Fields.size());
-  std::vector<TStoredRow> rows;
-  while (select.Step()) {
-    TStoredRow row;
-    row.Key = select.Column(0).toLongLong();
-    row.Values.reserve(fieldCount);
-    for (int i = 0; i < fieldCount; ++i) row.Values.push_back(select.Column(i + 1));
-    rows.push_back(std::move(row));
-  }
-  return rows;
+  return StoredRows(select, int(table.Fields.size()));
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
@@ -132,6 +152,65 @@ std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& tab
   std::vector<QVariant> values;
   for (int i = 0; i < int(table.Fields.size()); ++i) values.push_back(select.Column(i));
   return values;
+}
+
+std::vector<TStoredRow> TSqliteEngine::ReadRows(const TTableDef& table,
+                                                const std::vector<TRowKey>& keys) {
+  // carray() is not built into the library: the keys travel as one JSON array.
+  QStringList list;
+  for (const TRowKey key : keys) list << QString::number(key);
+  TSqliteStatement select(
+      FDb,
+      QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (SELECT value FROM json_each(?1)) "
+                     "ORDER BY rowid")
+          .arg(ColumnList(table), Quoted(table.Name)));
+  select.Bind(1, QString(u'[' + list.join(u',') + u']'));
+  return StoredRows(select, int(table.Fields.size()));
+}
+
+namespace {
+
+// The last change number drawn; a feed never written to has drawn none.
+const char* const LastFeedNumber =
+    "coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'ClientsFeed'), 0)";
+
+}  // namespace
+
+TFeedCursor TSqliteEngine::FeedCursor() {
+  TSqliteStatement last(FDb, QStringLiteral("SELECT %1").arg(QLatin1String(LastFeedNumber)));
+  last.Step();
+  return {last.Column(0).toLongLong(), {}};
+}
+
+// One statement, and so one consistent view of the file: the rows after the cursor and the
+// last number drawn, which they must reach without a hole.
+TFeedChanges TSqliteEngine::ReadFeed(const TFeedCursor& cursor) {
+  TSqliteStatement read(
+      FDb, QStringLiteral("SELECT %1, f.\"Seq\", f.\"ID\" FROM (SELECT 1) LEFT JOIN "
+                          "(SELECT \"Seq\", \"ID\" FROM \"ClientsFeed\" WHERE \"Seq\" > ?1 "
+                          "ORDER BY \"Seq\" LIMIT ?2) AS f ORDER BY f.\"Seq\"")
+               .arg(QLatin1String(LastFeedNumber)));
+  read.Bind(1, cursor.Position);
+  read.Bind(2, FeedReadLimit + 1);
+  TFeedChanges changes;
+  qint64 last = cursor.Position;
+  qint64 expected = cursor.Position + 1;
+  bool continuous = true;
+  std::vector<TRowKey> keys;
+  while (read.Step()) {
+    last = read.Column(0).toLongLong();
+    if (read.Column(1).isNull()) break;
+    continuous = continuous && read.Column(1).toLongLong() == expected++;
+    keys.push_back(read.Column(2).toLongLong());
+  }
+  if (!continuous || expected - 1 != last || int(keys.size()) > FeedReadLimit) {
+    changes.Next = {last, {}};
+    return changes;
+  }
+  changes.Complete = true;
+  changes.Keys = DistinctKeys(keys);
+  changes.Next = {last, {}};
+  return changes;
 }
 
 std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int matchField,

@@ -5,6 +5,8 @@
 
 // The register in an SQLite file: rows are found by their rowid; text that is not UTF-8 is
 // kept and matched by its bytes (TStoredText). Failures name the file by its full path.
+// The change feed is the table "ClientsFeed" (app/upgrade-sqlite-1-feed.sql), whose numbers
+// follow each other without a hole: a hole means rows were dropped.
 class TSqliteEngine : public TStoreEngine {
 public:
   // Opens the file as TSqliteDatabase does (never creating it), waiting up to busyTimeoutMs
@@ -20,6 +22,14 @@ public:
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
+  std::vector<TStoredRow> ReadRows(const TTableDef& table,
+                                   const std::vector<TRowKey>& keys) override;
+  // The first call brings a writable file of an earlier schema up to date
+  // (UpgradeSqliteFile); a read-only file, or one another program keeps locked for longer
+  // than the busy time-out, is worked with as it is, without a feed.
+  bool HasFeed() override;
+  TFeedCursor FeedCursor() override;
+  TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -31,4 +41,5 @@ private:
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
 
   TSqliteDatabase FDb;
+  std::optional<bool> FHasFeed;
 };

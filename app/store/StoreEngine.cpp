@@ -1,5 +1,15 @@
 #include "app/store/StoreEngine.h"
 
+#include <unordered_set>
+
+std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys) {
+  std::unordered_set<TRowKey> seen;
+  std::vector<TRowKey> distinct;
+  for (const TRowKey key : keys)
+    if (seen.insert(key).second) distinct.push_back(key);
+  return distinct;
+}
+
 ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database,
                             TDatabaseKind kind) {
   const TDatabaseFailure failure =

@@ -33,6 +33,32 @@ struct TStoredRow {
   std::vector<QVariant> Values;
 };
 
+// Where a reader of the register's change feed stands: every change before it has been
+// taken. What the numbers mean is the engine's own (a file: the last change number taken; a
+// server: the oldest transaction that may still add changes, and the numbers at or above it
+// already taken); a caller only keeps the cursor and hands it back.
+struct TFeedCursor {
+  qint64 Position = 0;
+  std::vector<qint64> Taken;
+};
+
+// Beyond this many changes since a cursor, reading the whole register again is the cheaper
+// way to catch up.
+constexpr int FeedReadLimit = 10000;
+
+// What a read of the change feed found since a cursor.
+struct TFeedChanges {
+  // False when the feed cannot tell every change since the cursor (older rows dropped, a gap,
+  // too many changes): then the whole register must be read again, and Next is a cursor
+  // taken before that read.
+  bool Complete = false;
+  // The keys of the bags added, changed or deleted since the cursor, each once, in the order
+  // of their first change; empty when !Complete.
+  std::vector<TRowKey> Keys;
+  // The cursor after these changes, to be kept once they are applied.
+  TFeedCursor Next;
+};
+
 // How an import treats a bag whose number the register already holds.
 enum class TImportExisting {
   ieSkip,    // the register's bag stays, the imported one is left out
@@ -79,6 +105,21 @@ public:
   virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
   // The stored values of the row with `key`; none when the table no longer has it.
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
+  // The stored rows among `keys`, in the order the database delivers the whole table (by
+  // key); keys the table no longer has are left out.
+  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table,
+                                           const std::vector<TRowKey>& keys) = 0;
+
+  // Whether the register keeps a change feed: every insert, update and delete of a bag is
+  // recorded in it by the database, whoever makes it (app/upgrade-*-1-feed.sql). A register
+  // made by an earlier version has none until it is brought up to date.
+  virtual bool HasFeed() = 0;
+  // A cursor standing at the feed's present: take it before the rows it guards are read.
+  // Precondition: HasFeed().
+  virtual TFeedCursor FeedCursor() = 0;
+  // The changes recorded since `cursor`, read in one small query; `cursor` itself is left as
+  // it was. Precondition: HasFeed().
+  virtual TFeedChanges ReadFeed(const TFeedCursor& cursor) = 0;
   // Adds `rows` (values in the table's field order) in one transaction: all of them, or
   // nothing when a write fails (raised) or `progress` gives the import up (nullopt). A row
   // whose field `matchField` (an index into the fields) holds the text of that field in rows
@@ -96,6 +137,8 @@ public:
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
 
+// `keys` without repeats, each at its first place.
+std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);
 // For the engines' Import: which of `rows` match, by their field `matchField`, a text of
 // `held` (the texts that field holds in the table before the import; NULL never matches),
 // and what the import will count with `existing`.

@@ -315,12 +315,13 @@ TEST(LiveRegister, NothingChangesUnderAnOpenBox) {
   EXPECT_EQ(GridBags(program), QStringList{u"77"_qs});
 }
 
-// The table changed under the program (a column renamed by hand): the status line says so, no
-// box piles up, and the register catches up once the table is back.
+// The table changed under the program (a column renamed by hand) and a bag added: the status
+// line says so, no box piles up, and the register catches up once the table is back.
 TEST(LiveRegister, ARegisterThatCannotBeReadAgainIsNotedAndTriedAgain) {
   TRunningProgram program({Bag1234});
   const Ui::TForm1& ui = program.Controls();
   ExecuteSql(program.Db(), QStringLiteral("ALTER TABLE Clients RENAME COLUMN \"ФИО\" TO \"Имя\""));
+  ExecuteSql(program.Db(), QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('2')"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Note(program).isEmpty(); }, ArrivalMs));
   EXPECT_EQ(Note(program),
             QStringLiteral(

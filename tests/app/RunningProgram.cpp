@@ -12,8 +12,9 @@
 #include "ui_MainForm.h"
 
 TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags,
-                                 std::unique_ptr<TOOCalc> office) {
+                                 std::unique_ptr<TOOCalc> office, int generated) {
   CreateClientsDatabase(Db(), bags);
+  if (generated > 0) InsertGeneratedBags(Db(), generated);
   Start(std::move(office));
 }
 

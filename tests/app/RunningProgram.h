@@ -21,9 +21,10 @@ class TForm1;
 // given bags, its window shown and active, every box recorded instead of shown.
 class TRunningProgram {
 public:
-  // office: where the window's export goes (null: the program's own LibreOffice).
+  // office: where the window's export goes (null: the program's own LibreOffice);
+  // `generated` more bags follow `bags` (InsertGeneratedBags).
   explicit TRunningProgram(const std::vector<TBagRow>& bags,
-                           std::unique_ptr<TOOCalc> office = nullptr);
+                           std::unique_ptr<TOOCalc> office = nullptr, int generated = 0);
   // The same, with database.ini pointing the program at `server` instead (no db.mdb).
   explicit TRunningProgram(const TServerConnection& server);
 

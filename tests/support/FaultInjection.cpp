@@ -1,6 +1,5 @@
 #include "tests/support/FaultInjection.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -46,6 +45,9 @@ void TSmallDisk::Fill(qint64 left) const {
 
 namespace {
 
+// The running test program's file; also where no application object exists.
+QString ThisProgram() { return QFile::symLinkTarget(QStringLiteral("/proc/self/exe")); }
+
 // Runs the current test alone in `launcher` followed by the test program and its filter;
 // fails the current test unless it ran there and passed.
 void RunThisTestAgain(const QString& launcher, QStringList arguments, const QString& program,
@@ -71,7 +73,7 @@ void RunThisTestAsNobody() {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString program = folder.filePath("tests");
-  ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), program));
+  ASSERT_TRUE(QFile::copy(ThisProgram(), program));
   const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
   ASSERT_TRUE(QFile::setPermissions(folder.path(), everyone));
@@ -83,5 +85,5 @@ void RunThisTestAsNobody() {
 
 void RunThisTestWhereItMayMount() {
   RunThisTestAgain("unshare", {"--user", "--map-root-user", "--mount"},
-                   QCoreApplication::applicationFilePath(), QDir::currentPath());
+                   ThisProgram(), QDir::currentPath());
 }

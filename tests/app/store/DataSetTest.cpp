@@ -497,6 +497,6 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
   Table->RemoveLink(&log);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, DataSet, BothEngines(), EngineName);
+INSTANTIATE_TEST_SUITE_P(Engines, DataSet, TestedEngines(), EngineName);
 
 }  // namespace

@@ -108,6 +108,6 @@ TEST_P(Import, GivenUpItWritesNothing) {
   EXPECT_EQ(Register->Rows().size(), 2501u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Import, BothEngines(), EngineName);
+INSTANTIATE_TEST_SUITE_P(Engines, Import, TestedEngines(), EngineName);
 
 }  // namespace

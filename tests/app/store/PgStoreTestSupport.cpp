@@ -23,6 +23,7 @@ QString RegisterConnInfo(const QString& role) {
 }
 
 void PgRegisterTest::SetUp() {
-  TPgTestEnvironment::Cluster().Psql(QString::fromLatin1(TPgTestEnvironment::RegisterDatabase),
-                                     QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
+  TPgTestEnvironment::Cluster().Psql(
+      QString::fromLatin1(TPgTestEnvironment::RegisterDatabase),
+      QStringLiteral("TRUNCATE \"Clients\", \"ClientsFeed\" RESTART IDENTITY"));
 }

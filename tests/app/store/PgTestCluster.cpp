@@ -88,11 +88,14 @@ QString TPgTestCluster::ConnInfo(const QString& dbname, const QString& user) con
 
 void TPgTestCluster::CreateRegister(const QString& dbname, const QString& deskRole) const {
   Psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(dbname));
-  Run(PgBin("psql"),
-      {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
-       QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), ConnInfo(dbname, Superuser),
-       QStringLiteral("-f"), QStringLiteral(POSTGRESQL_SCHEMA)});
+  RunScript(dbname, QStringLiteral(POSTGRESQL_SCHEMA));
   Psql(dbname, QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE inkassatsiya_desk").arg(deskRole));
+}
+
+void TPgTestCluster::RunScript(const QString& dbname, const QString& path) const {
+  Run(PgBin("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                      QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"),
+                      ConnInfo(dbname, Superuser), QStringLiteral("-f"), path});
 }
 
 void TPgTestCluster::InsertGeneratedBags(const QString& dbname, int count) const {

@@ -32,6 +32,10 @@ public:
   // Creates database dbname and runs app/schema-postgresql.sql in it with psql as the
   // administrator does, then creates the login role deskRole in the desks' group role.
   void CreateRegister(const QString& dbname, const QString& deskRole) const;
+  // Runs the SQL file `path` through psql as the superuser in dbname, as the administrator
+  // runs the program's scripts (psql's own commands such as \ir work), stopping at the first
+  // error; throws std::runtime_error with psql's output when it fails.
+  void RunScript(const QString& dbname, const QString& path) const;
   // Inserts `count` generated bags into the register dbname, the same InsertGeneratedBags
   // (tests/app/AppTestSupport.h) writes into a file, and has the server analyse the table.
   void InsertGeneratedBags(const QString& dbname, int count) const;

@@ -17,7 +17,7 @@ TServerRegister::TServerRegister()
 
 void TServerRegister::Create(const std::vector<TBagRow>& rows) {
   Execute(QStringLiteral("DROP INDEX IF EXISTS \"BagNumbers\""));
-  Execute(QStringLiteral("TRUNCATE \"Clients\" RESTART IDENTITY"));
+  Execute(QStringLiteral("TRUNCATE \"Clients\", \"ClientsFeed\" RESTART IDENTITY"));
   for (const TBagRow& row : rows)
     FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)")
                        .arg(BagColumns),
@@ -38,12 +38,6 @@ std::vector<TBagRow> TServerRegister::Rows() {
 }
 
 void PrintTo(const TRegisterEngine& engine, std::ostream* out) { *out << engine.Name; }
-
-testing::internal::ParamGenerator<TRegisterEngine> BothEngines() {
-  return testing::Values(
-      TRegisterEngine{"SqliteFile", [] { return std::make_unique<TFileRegister>(); }},
-      TRegisterEngine{"PostgresqlServer", [] { return std::make_unique<TServerRegister>(); }});
-}
 
 std::string EngineName(const testing::TestParamInfo<TRegisterEngine>& info) {
   return info.param.Name;

@@ -64,7 +64,9 @@ struct TRegisterEngine {
 };
 void PrintTo(const TRegisterEngine& engine, std::ostream* out);
 
-// The file and the server, for INSTANTIATE_TEST_SUITE_P(Engines, Suite, BothEngines(),
-// EngineName).
-testing::internal::ParamGenerator<TRegisterEngine> BothEngines();
+// The engines of this test program, for INSTANTIATE_TEST_SUITE_P(Engines, Suite,
+// TestedEngines(), EngineName). Each program that runs such cases defines it: the file where
+// nothing outside the process may be needed (TestedOnFile.cpp), the server where the test
+// cluster runs (TestedOnServer.cpp).
+testing::internal::ParamGenerator<TRegisterEngine> TestedEngines();
 std::string EngineName(const testing::TestParamInfo<TRegisterEngine>& info);

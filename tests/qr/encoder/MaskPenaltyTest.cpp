@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/qr/encoder/EncoderTestSupport.h"
+#include "tests/qr/encoder/PlainPenalty.h"
+#include "tests/qr/encoder/SymbolCorpus.h"
 
 namespace {
 
@@ -74,14 +76,16 @@ TEST(MaskPenalty, RuleFourScoresWholeFivePercentStepsFromHalf) {
   }
 }
 
+// Every rule scores on this matrix, so a rule missing from the sum shows.
 TEST(MaskPenalty, IsTheSumOfTheFourRules) {
-  const TByteMatrix m = MatrixFromRows({"000001011101", "110011000111", "110000101010"});
+  const TByteMatrix m =
+      MatrixFromRows({"000001011101", "110011000111", "110000101010", "000000000000"});
   const TEncoder encoder;
-  EXPECT_EQ(encoder.MaskPenalty(m), encoder.PenaltyRule1(m) + encoder.PenaltyRule2(m) +
-                                        encoder.PenaltyRule3(m) + encoder.PenaltyRule4(m));
-  EXPECT_GT(encoder.PenaltyRule1(m), 0);
-  EXPECT_GT(encoder.PenaltyRule2(m), 0);
-  EXPECT_GT(encoder.PenaltyRule3(m), 0);
+  EXPECT_EQ(encoder.PenaltyRule1(m), 13);  // a light run of 5 in the first row, of 12 in the last
+  EXPECT_EQ(encoder.PenaltyRule2(m), 18);  // six squares
+  EXPECT_EQ(encoder.PenaltyRule3(m), 40);  // the first row's pattern after four light modules
+  EXPECT_EQ(encoder.PenaltyRule4(m), 20);  // 17 of 48 dark: 35 %
+  EXPECT_EQ(encoder.MaskPenalty(m), 91);
 }
 
 // The widest symbol's lines span three 64-bit words: runs and finder-like
@@ -127,4 +131,26 @@ TEST(MaskPenalty, OnlyCellsHoldingOneAreDark) {
   const TEncoder encoder;
   EXPECT_EQ(encoder.PenaltyRule4(stray), 0);
   EXPECT_EQ(encoder.MaskPenalty(stray), encoder.MaskPenalty(light));
+}
+
+// The encoder's packed penalty rules against the plain ones, on all eight masks of every
+// version at every level: symbols of every width, so every word boundary of a packed line.
+TEST(MaskPenalty, MatchesThePlainRulesOnEveryForcedSymbolAndMask) {
+  const TEncoder encoder;
+  for (const TCase& c : ForcedCases()) {
+    const TUnmaskedLayout layout(
+        CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level, c.Version);
+    for (int mask = 0; mask < 8; ++mask) {
+      const TByteMatrix symbol = layout.Masked(mask);
+      const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
+                                   TPlainPenalty::Rule3(symbol, false),
+                                   TPlainPenalty::Rule4(symbol)};
+      const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
+                                    encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
+      const std::string where = "version " + std::to_string(c.Version) + " level " +
+                                LevelNames[c.Level] + " mask " + std::to_string(mask);
+      ASSERT_EQ(packed, plain) << where;
+      ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
+    }
+  }
 }

@@ -10,165 +10,10 @@
 
 #include "tests/qr/encoder/EncoderTestSupport.h"
 #include "tests/qr/encoder/OracleSupport.h"
+#include "tests/qr/encoder/PlainPenalty.h"
+#include "tests/qr/encoder/SymbolCorpus.h"
 
 namespace {
-
-// One content of the corpus, written as UTF-8.
-struct TContent {
-  std::string Utf8;
-  int Encoding;         // teAuto, teNumeric, teAlphanumeric or teUTF8
-  std::string Mode;     // segno's name of the mode our encoder picks
-  std::string Charset;  // the Python codec of the byte-mode bytes, "-" otherwise
-
-  std::u16string Text() const { return Utf8ToUtf16(Utf8); }
-  // The bytes the symbol must carry.
-  std::string Bytes() const {
-    if (Charset == "utf-8-sig") return "\xEF\xBB\xBF" + Utf8;
-    if (Charset == "utf-8") return Utf8;
-    std::string bytes;  // ASCII or Latin-1: one byte per character
-    for (const char16_t c : Text()) bytes += static_cast<char>(c);
-    return bytes;
-  }
-};
-
-TContent Numeric(std::string text) { return {std::move(text), teAuto, "numeric", "-"}; }
-TContent Alphanumeric(std::string text) { return {std::move(text), teAuto, "alphanumeric", "-"}; }
-TContent Latin1(std::string text) { return {std::move(text), teAuto, "byte", "latin-1"}; }
-TContent Utf8Bom(std::string text) { return {std::move(text), teAuto, "byte", "utf-8-sig"}; }
-TContent Utf8(std::string text) { return {std::move(text), teUTF8, "byte", "utf-8"}; }
-
-const char* const LevelNames = "LMQH";
-
-TQRMode ModeOf(const TContent& content) {
-  return content.Mode == "numeric"        ? TQRMode::Numeric
-         : content.Mode == "alphanumeric" ? TQRMode::Alphanumeric
-                                          : TQRMode::Byte;
-}
-
-// Bits of mode indicator, count and content in a symbol of versionNo.
-int StreamBits(const TContent& content, int versionNo) {
-  const TQRMode mode = ModeOf(content);
-  const int n =
-      static_cast<int>(mode == TQRMode::Byte ? content.Bytes().size() : content.Utf8.size());
-  const int contentBits = mode == TQRMode::Numeric        ? 10 * (n / 3) + (n % 3 == 2   ? 7
-                                                                            : n % 3 == 1 ? 4
-                                                                                         : 0)
-                          : mode == TQRMode::Alphanumeric ? 11 * (n / 2) + 6 * (n % 2)
-                                                          : 8 * n;
-  return 4 + CountFieldWidth(mode, versionNo) + contentBits;
-}
-
-int CapacityBits(int versionNo, int level) {
-  const auto version = TVersion::VersionByNumber(versionNo);
-  return 8 * (version->CodewordCount() - version->BlocksFor(LevelOf(level)).ECTotal());
-}
-
-// segno appends a zero byte after the terminator when the terminator ends on a
-// byte boundary with room left, where the standard (and libqrencode) goes on with
-// the pad codewords at once: its modules differ from the standard's then.
-bool SegnoPadsWithAnExtraZeroByte(const TContent& content, int versionNo, int level) {
-  const int terminated = StreamBits(content, versionNo) + 4;
-  return terminated < CapacityBits(versionNo, level) && terminated % 8 == 0;
-}
-
-std::vector<TContent> FixedTexts() {
-  return {
-      Numeric("0"),
-      Numeric("01234567"),
-      Numeric("3141592653589793238462643383279502884197169399375105820974944592"),
-      Alphanumeric("HELLO WORLD"),
-      Alphanumeric("AC-42"),
-      Alphanumeric("$%*+-./: 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"),
-      Latin1("Hello, world!"),
-      Latin1("caf\xC3\xA9 cr\xC3\xA8me \xC2\xA9 \xC3\xBF"),
-      Latin1("a\r\nb\tc"),
-      Utf8Bom(""),
-      Utf8Bom("\xD0\xA1\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB0 \xE2\x84\x96"
-              "123"),
-      Utf8Bom("\xD0\x9D\xD0\xBE\xD0\xBC\xD0\xB5\xD1\x80 \xD1\x81\xD1\x83\xD0\xBC\xD0\xBA\xD0\xB8: "
-              "0012345\r\n"
-              "\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x83\xD1\x87\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C: "
-              "\xD0\x9E\xD0\x9E\xD0\x9E "
-              "\xC2\xAB\xD0\xA0\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x88\xD0\xBA\xD0\xB0\xC2\xBB\r\n"
-              "\xD0\xA1\xD1\x87\xD0\xB5\xD1\x82: 40702810900000012345\r\n"
-              "\xD0\x98\xD0\x9D\xD0\x9D: 7701234567\r\n"
-              "\xD0\xA1\xD1\x83\xD0\xBC\xD0\xBC\xD0\xB0: 125400.50\r\n"
-              "\xD0\xA4\xD0\x98\xD0\x9E: \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2 "
-              "\xD0\x98. \xD0\x98.\r\n"),
-      Utf8("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80"),
-      Utf8("\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
-  };
-}
-
-// Content for the version at the level, in a mode that changes with both: byte
-// mode fills the capacity exactly (its terminator always ends on a byte boundary,
-// see SegnoPadsWithAnExtraZeroByte); numeric and alphanumeric take about 90 % and
-// leave room for pad codewords.
-TContent FillFor(int versionNo, int level) {
-  std::uint32_t seed = static_cast<std::uint32_t>(versionNo * 7919 + level);
-  const auto next = [&seed](std::uint32_t n) {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 16) % n;
-  };
-  const int capacity = CapacityBits(versionNo, level);
-  const int kind = (versionNo + level) % 5;
-  if (kind <= 1) {
-    static const std::string chars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
-    TContent content = kind == 0 ? Numeric("") : Alphanumeric("");
-    const int room = capacity - 4 - CountFieldWidth(ModeOf(content), versionNo);
-    for (int n = kind == 0 ? room * 3 / 10 * 9 / 10 : room * 2 / 11 * 9 / 10; n > 0; --n) {
-      content.Utf8 += chars[next(kind == 0 ? 10 : 45)];
-    }
-    while (SegnoPadsWithAnExtraZeroByte(content, versionNo, level)) content.Utf8.pop_back();
-    return content;
-  }
-  TContent content = kind == 2 ? Latin1("") : kind == 3 ? Utf8Bom("") : Utf8("");
-  const int byteCount = (capacity - 8 - CountFieldWidth(TQRMode::Byte, versionNo)) / 8;
-  int bytes = kind == 3 ? 3 : 0;
-  while (bytes < byteCount) {
-    // Two-byte characters (accented Latin-1 letters, Cyrillic) where they fit.
-    if (bytes + 2 <= byteCount && next(3) == 0) {
-      const std::uint32_t c = (kind == 2 ? 0xC0 : 0x410) + next(64);
-      content.Utf8 += static_cast<char>(0xC0 | c >> 6);
-      content.Utf8 += static_cast<char>(0x80 | (c & 0x3F));
-      bytes += kind == 2 ? 1 : 2;
-    } else {
-      content.Utf8 += static_cast<char>('a' + next(26));
-      bytes += 1;
-    }
-  }
-  return content;
-}
-
-struct TCase {
-  TContent Content;
-  int Level;
-  int Version;  // 0: chosen by the encoder
-  int Mask;     // -1: chosen by the encoder
-};
-
-// Every version at every level with a forced mask, then the fixed texts and the
-// fills left to the encoder's own choice.
-std::vector<TCase> ForcedCases() {
-  std::vector<TCase> cases;
-  for (int v = 1; v <= 40; ++v) {
-    for (int level = 0; level < 4; ++level) {
-      cases.push_back({FillFor(v, level), level, v, (3 * v + level) % 8});
-    }
-  }
-  return cases;
-}
-
-std::vector<TCase> AutomaticCases() {
-  std::vector<TCase> cases;
-  for (int level = 0; level < 4; ++level) {
-    for (const TContent& content : FixedTexts()) cases.push_back({content, level, 0, -1});
-  }
-  for (int v = 1; v <= 40; v += 3) {
-    for (int level = 0; level < 4; ++level) cases.push_back({FillFor(v, level), level, 0, -1});
-  }
-  return cases;
-}
 
 std::string Utf16BeHex(const std::u16string& text) {
   std::string bytes;
@@ -214,13 +59,6 @@ std::vector<TSegnoSymbol> AskSegno(const std::vector<TCase>& cases) {
   return symbols;
 }
 
-std::string Describe(const TCase& c) {
-  std::ostringstream text;
-  text << c.Content.Mode << "/" << c.Content.Charset << " level " << LevelNames[c.Level]
-       << " version " << c.Version << " mask " << c.Mask << " text "
-       << c.Content.Utf8.substr(0, 40);
-  return text.str();
-}
 
 }  // namespace
 
@@ -277,28 +115,6 @@ int MaskScoredLikeSegno(const TContent& content, int level, int versionNo) {
 }
 
 }  // namespace
-
-// The encoder's packed penalty rules against the plain ones, on all eight masks of every
-// version at every level: symbols of every width, so every word boundary of a packed line.
-TEST(EncoderOracle, MaskPenaltyMatchesThePlainRulesOnEveryForcedSymbolAndMask) {
-  const TEncoder encoder;
-  for (const TCase& c : ForcedCases()) {
-    const TUnmaskedLayout layout(
-        CodewordsAt(c.Content.Text(), c.Content.Encoding, c.Level, c.Version), c.Level, c.Version);
-    for (int mask = 0; mask < 8; ++mask) {
-      const TByteMatrix symbol = layout.Masked(mask);
-      const std::vector<int> plain{TPlainPenalty::Rule1(symbol), TPlainPenalty::Rule2(symbol),
-                                   TPlainPenalty::Rule3(symbol, false),
-                                   TPlainPenalty::Rule4(symbol)};
-      const std::vector<int> packed{encoder.PenaltyRule1(symbol), encoder.PenaltyRule2(symbol),
-                                    encoder.PenaltyRule3(symbol), encoder.PenaltyRule4(symbol)};
-      const std::string where = "version " + std::to_string(c.Version) + " level " +
-                                LevelNames[c.Level] + " mask " + std::to_string(mask);
-      ASSERT_EQ(packed, plain) << where;
-      ASSERT_EQ(encoder.MaskPenalty(symbol), plain[0] + plain[1] + plain[2] + plain[3]) << where;
-    }
-  }
-}
 
 // The version is segno's. The mask is segno's once the symbols are scored as segno
 // scores them (see PenaltyAsSegnoScoresIt); symbols that segno pads differently

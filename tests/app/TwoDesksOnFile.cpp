@@ -1,0 +1,3 @@
+#include "tests/app/TwoDesks.h"
+
+std::vector<TDeskEngine> TwoDesksEngines() { return {{"SqliteFile", false}}; }
