@@ -1,6 +1,8 @@
 #include "tests/app/RunningProgram.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -67,4 +69,28 @@ void Type(QWidget* widget, const QString& text) {
   for (const QChar c : text)
     QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
                         Qt::NoModifier);
+}
+
+namespace {
+
+bool WaitCursorShown() {
+  const QCursor* shown = QApplication::overrideCursor();
+  return shown && shown->shape() == Qt::WaitCursor;
+}
+
+}  // namespace
+
+TWaitWatch::TWaitWatch(QWidget* painted) : FPainted(painted) {
+  painted->installEventFilter(this);
+  connect(&FTick, &QTimer::timeout, this, [this] {
+    if (!WaitCursorShown()) return;
+    ++FTicks;
+    FPainted->update();
+  });
+  FTick.start(50);
+}
+
+bool TWaitWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == FPainted && event->type() == QEvent::Paint && WaitCursorShown()) ++FPaints;
+  return false;
 }
