@@ -251,6 +251,29 @@ TEST_P(History, TheCheckNamesTheFirstRecordChangedRemovedOrMoved) {
   }
 }
 
+// The administrator's command says what the check says, and its exit code tells a whole history
+// (0) from a broken one (1) and from a register it cannot check (2).
+TEST_P(History, TheAdministratorsCommandNamesTheBrokenRecordAndExitsAccordingly) {
+  const QStringList registerArguments =
+      GetParam().Server ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
+  const auto check = [](const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(HISTORY_CHECK), arguments);
+    process.waitForFinished(60000);
+    return std::pair(process.exitCode(),
+                     QString::fromUtf8(process.readAllStandardOutput() +
+                                       process.readAllStandardError())
+                         .trimmed());
+  };
+  AddBag({{Bag, u"1"_qs}});
+  AddBag({{Bag, u"2"_qs}});
+  EXPECT_EQ(check(registerArguments), std::pair(0, u"Журнал цел: 2 записи."_qs));
+  Tool(u"UPDATE \"ClientsHistory\" SET \"ID\" = 7 WHERE \"Seq\" = 1"_qs);
+  EXPECT_EQ(check(registerArguments),
+            std::pair(1, u"Журнал нарушен: запись № 1 изменена или переставлена."_qs));
+  EXPECT_EQ(check({}).first, 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Engines, History,
     testing::Values(
