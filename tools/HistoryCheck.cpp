@@ -12,6 +12,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #include "app/store/DatabaseError.h"
 #include "app/store/HistoryExport.h"
@@ -58,25 +60,28 @@ int main(int argc, char** argv) {
     return Fail(QStringLiteral("Укажите регистр: history-check ПУТЬ-К-db.mdb или history-check "
                                "--server \"host=… dbname=… user=…\"."));
   try {
+    // The register's two roads, as one check and one export over whichever it is.
+    std::function<THistoryCheck()> check;
+    std::function<void(QDate, QDate)> exportRange;
+    std::optional<TPgConnection> connection;
+    std::optional<TSqliteDatabase> db;
     if (server) {
-      TPgConnection connection(arguments[1]);
-      if (range) {
-        ExportPgHistory(connection, range->first, range->second, WriteOut);
-        return std::fflush(stdout) == 0 ? 0 : 2;
-      }
-      const THistoryCheck check = CheckPgHistory(connection);
-      QTextStream(stdout) << check.Text() << Qt::endl;
-      return check.Broken ? 1 : 0;
+      connection.emplace(arguments[1]);
+      check = [&] { return CheckPgHistory(*connection); };
+      exportRange = [&](QDate from, QDate to) { ExportPgHistory(*connection, from, to, WriteOut); };
+    } else {
+      db.emplace(arguments[0], 5000);
+      RequireHistory(*db, arguments[0]);
+      check = [&] { return CheckSqliteHistory(*db); };
+      exportRange = [&](QDate from, QDate to) { ExportSqliteHistory(*db, from, to, WriteOut); };
     }
-    TSqliteDatabase db(arguments[0], 5000);
-    RequireHistory(db, arguments[0]);
     if (range) {
-      ExportSqliteHistory(db, range->first, range->second, WriteOut);
+      exportRange(range->first, range->second);
       return std::fflush(stdout) == 0 ? 0 : 2;
     }
-    const THistoryCheck check = CheckSqliteHistory(db);
-    QTextStream(stdout) << check.Text() << Qt::endl;
-    return check.Broken ? 1 : 0;
+    const THistoryCheck result = check();
+    QTextStream(stdout) << result.Text() << Qt::endl;
+    return result.Broken ? 1 : 0;
   } catch (const EDatabaseError& e) {
     return Fail(DatabaseErrorText(e));
   }
