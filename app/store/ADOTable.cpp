@@ -1,8 +1,9 @@
 #include "app/store/ADOTable.h"
 
 #include <algorithm>
+#include <bitset>
 #include <unordered_map>
-#include <unordered_set>
+#include <utility>
 
 #include "app/store/DatabaseError.h"
 
@@ -15,8 +16,20 @@ constexpr int RowsResetFrom = 32;
 
 }  // namespace
 
-TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields)
-    : FConnection(connection), FTable{std::move(tableName), std::move(fields)} {}
+TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields,
+                     int pageRows)
+    : FConnection(connection),
+      FTable{std::move(tableName), std::move(fields)},
+      FPageRows(std::max(pageRows, 1)) {}
+
+TADOTable::TStoreCall::TStoreCall(const TADOTable& table) : FTable(table) {
+  FTable.FInStore = true;
+}
+
+TADOTable::TStoreCall::~TStoreCall() {
+  FTable.FInStore = false;
+  FTable.TellMissedRows();
+}
 
 int TADOTable::FieldIndex(const QString& name) const {
   for (int i = 0; i < int(FTable.Fields.size()); ++i)
@@ -24,34 +37,102 @@ int TADOTable::FieldIndex(const QString& name) const {
   return -1;
 }
 
-std::vector<TADOTable::TRecord> TADOTable::FetchAll() {
+std::vector<TRowKey> TADOTable::ReadAllKeys() {
   TStoreEngine& engine = FConnection.Engine();
+  const TStoreCall call(*this);
   engine.CheckColumns(FTable);
-  std::vector<TRecord> rows = engine.FetchAll(FTable);
+  std::vector<TRowKey> keys = engine.ReadKeys(FTable);
   ++FWholeReads;
-  return rows;
+  return keys;
 }
 
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
   TStoreEngine& engine = FConnection.Engine();
-  // A register that cannot be opened is left as it is, not brought up to date.
-  engine.CheckColumns(FTable);
-  // Taken before the rows are read: a change in between is read again, never missed.
-  if (engine.HasFeed()) FFeed = engine.FeedCursor();
-  FRecords = FetchAll();
+  {
+    const TStoreCall call(*this);
+    // A register that cannot be opened is left as it is, not brought up to date.
+    engine.CheckColumns(FTable);
+    // Taken before the keys are read: a change in between is read again, never missed.
+    if (engine.HasFeed()) FFeed = engine.FeedCursor();
+  }
+  FKeys = ReadAllKeys();
+  FCache.clear();
+  FRecNo = FKeys.empty() ? -1 : 0;
+  if (FRecNo == 0) Row(0);  // a table whose rows cannot be read fails here, not in the grid
   FActive = true;
-  FRecNo = FRecords.empty() ? -1 : 0;
   Notify(TDataEvent::deDataSetChange);
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
   Notify(TDataEvent::deRecordChange);
 }
 
-const QVariant& TADOTable::Value(int row, int field) const {
+std::vector<QVariant>& TADOTable::Row(int row) const {
+  const TRowKey key = FKeys[row];
+  auto found = FCache.find(key);
+  if (found == FCache.end()) {
+    if (FInStore) {
+      FMissed.push_back(key);
+      throw EDatabaseError(QStringLiteral("The row is read once the call into the store ends"));
+    }
+    ReadPage(row);
+    found = FCache.find(key);
+  }
+  found->second.LastUse = ++FUses;
+  return found->second.Values;
+}
+
+void TADOTable::ReadPage(int row) const {
+  const int first = row / FPageRows * FPageRows;
+  const int end = std::min(first + FPageRows, RecordCount());
+  std::vector<TRowKey> keys;
+  for (int i = first; i < end; ++i)
+    if (FKeys[i] != 0 && !FCache.contains(FKeys[i])) keys.push_back(FKeys[i]);
+  std::vector<TStoredRow> stored;
+  {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRows(FTable, keys);
+  }
+  MakeRoom(keys.size());
+  for (TStoredRow& read : stored) FCache[read.Key].Values = std::move(read.Values);
+  // Deleted elsewhere: NULLs until a resync takes the row away, and a post or delete of it is
+  // refused as one of a row deleted elsewhere.
+  for (const TRowKey key : keys)
+    if (!FCache.contains(key)) FCache[key].Values.assign(FTable.Fields.size(), QVariant());
+}
+
+void TADOTable::MakeRoom(std::size_t room) const {
+  const std::size_t capacity = std::size_t(CachePages) * FPageRows;
+  if (FCache.size() + room <= capacity) return;
+  const TRowKey current = FRecNo >= 0 ? FKeys[FRecNo] : 0;
+  std::vector<std::pair<quint64, TRowKey>> uses;
+  uses.reserve(FCache.size());
+  for (const auto& [key, row] : FCache)
+    if (key != current) uses.push_back({row.LastUse, key});
+  // Down to half the capacity, so that the next pages fit without another sort.
+  const std::size_t keep = std::min(uses.size(), capacity / 2);
+  const std::size_t drop = uses.size() - keep;
+  std::nth_element(uses.begin(), uses.begin() + drop, uses.end());
+  for (std::size_t i = 0; i < drop; ++i) FCache.erase(uses[i].second);
+}
+
+void TADOTable::TellMissedRows() const {
+  if (FMissed.empty()) return;
+  std::vector<TRowKey> missed = std::exchange(FMissed, {});
+  std::sort(missed.begin(), missed.end());
+  for (int row = 0; row < RecordCount(); ++row)
+    if (std::binary_search(missed.begin(), missed.end(), FKeys[row]))
+      Notify(TDataEvent::deRowChanged, row);
+}
+
+QVariant TADOTable::Value(int row, int field) const {
   if (row == FRecNo && FState != TDataSetState::dsBrowse) return FBuffer[field];
-  return FRecords[row].Values[field];
+  try {
+    return Row(row)[field];
+  } catch (const EDatabaseError&) {
+    return QVariant();  // shown again once it can be read
+  }
 }
 
 QVariant TADOTable::FieldValue(int field) const {
@@ -75,11 +156,11 @@ void TADOTable::SetFieldText(int field, const QString& text) {
 
 void TADOTable::Edit() {
   if (FState != TDataSetState::dsBrowse) return;
-  if (FRecords.empty()) {
+  if (FKeys.empty()) {
     Insert();
     return;
   }
-  FBuffer = FRecords[FRecNo].Values;
+  FBuffer = Row(FRecNo);
   FState = TDataSetState::dsEdit;
   FModified = false;
   Notify(TDataEvent::deUpdateState);
@@ -89,9 +170,7 @@ void TADOTable::Insert() {
   CheckBrowseMode();
   const int row = std::max(FRecNo, 0);
   Notify(TDataEvent::deBeforeRowInsert, row);
-  TRecord record;
-  record.Values.resize(FTable.Fields.size());
-  FRecords.insert(FRecords.begin() + row, std::move(record));
+  FKeys.insert(FKeys.begin() + row, 0);
   FBuffer.assign(FTable.Fields.size(), QVariant());
   FRecNo = row;
   FState = TDataSetState::dsInsert;
@@ -104,11 +183,23 @@ void TADOTable::Insert() {
 
 void TADOTable::WriteRecord() {
   TStoreEngine& engine = FConnection.Engine();
-  TRecord& record = FRecords[FRecNo];
-  if (FState == TDataSetState::dsInsert)
-    record = engine.Insert(FTable, FBuffer);
-  else
-    record.Values = engine.Update(FTable, record, FBuffer);
+  if (FState == TDataSetState::dsInsert) {
+    TStoredRow stored;
+    {
+      const TStoreCall call(*this);
+      stored = engine.Insert(FTable, FBuffer);
+    }
+    FKeys[FRecNo] = stored.Key;
+    FCache[stored.Key] = {std::move(stored.Values), ++FUses};
+    return;
+  }
+  std::vector<QVariant>& values = Row(FRecNo);
+  std::vector<QVariant> stored;
+  {
+    const TStoreCall call(*this);
+    stored = engine.Update(FTable, {FKeys[FRecNo], values}, FBuffer);
+  }
+  values = std::move(stored);
 }
 
 void TADOTable::Post() {
@@ -125,7 +216,8 @@ void TADOTable::Post() {
 
 void TADOTable::RemoveRow(int row) {
   Notify(TDataEvent::deBeforeRowDelete, row);
-  FRecords.erase(FRecords.begin() + row);
+  FCache.erase(FKeys[row]);
+  FKeys.erase(FKeys.begin() + row);
   if (row < FRecNo || FRecNo >= RecordCount()) --FRecNo;
   Notify(TDataEvent::deRowDeleted, row);
 }
@@ -150,9 +242,13 @@ void TADOTable::Delete() {
     Cancel();
     return;
   }
-  if (FRecords.empty())
+  if (FKeys.empty())
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-  FConnection.Engine().Delete(FTable, FRecords[FRecNo]);
+  const TStoredRow fetched{FKeys[FRecNo], Row(FRecNo)};
+  {
+    const TStoreCall call(*this);
+    FConnection.Engine().Delete(FTable, fetched);
+  }
   RemoveCurrentRow();
 }
 
@@ -167,14 +263,18 @@ void TADOTable::RemoveCurrentRow() {
 
 bool TADOTable::RefreshRecord() {
   Cancel();
-  if (FRecords.empty()) return true;
-  std::optional<std::vector<QVariant>> stored =
-      FConnection.Engine().ReadRow(FTable, FRecords[FRecNo].Key);
+  if (FKeys.empty()) return true;
+  const TRowKey key = FKeys[FRecNo];
+  std::optional<std::vector<QVariant>> stored;
+  {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRow(FTable, key);
+  }
   if (!stored) {
     RemoveCurrentRow();
     return false;
   }
-  FRecords[FRecNo].Values = std::move(*stored);
+  FCache[key] = {std::move(*stored), ++FUses};
   Notify(TDataEvent::deRowChanged, FRecNo);
   Notify(TDataEvent::deRecordChange);
   return true;
@@ -182,22 +282,52 @@ bool TADOTable::RefreshRecord() {
 
 TResyncResult TADOTable::Resync() {
   if (!FActive) return {};
-  if (!FFeed) return Merge(FetchAll());
   TStoreEngine& engine = FConnection.Engine();
-  TFeedChanges changes = engine.ReadFeed(*FFeed);
+  TFeedChanges changes;
+  if (FFeed) {
+    const TStoreCall call(*this);
+    changes = engine.ReadFeed(*FFeed);
+  }
   if (FSpared != 0 && changes.Complete &&
       std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
     changes.Keys.push_back(FSpared);
   TResyncResult result;
-  if (!changes.Complete)
-    result = Merge(FetchAll());
-  else if (!changes.Keys.empty()) {
-    // A table changed by hand is told as such, not as a failed read.
-    engine.CheckColumns(FTable);
-    result = Merge(engine.ReadRows(FTable, changes.Keys), &changes.Keys);
+  if (!changes.Complete) {
+    std::vector<TRowKey> keys = ReadAllKeys();
+    // The rows held are read again, so that what is shown catches up; the others are read
+    // when they are asked for.
+    std::vector<TRowKey> held;
+    held.reserve(FCache.size());
+    for (const auto& [key, row] : FCache) held.push_back(key);
+    std::vector<TStoredRow> stored;
+    {
+      const TStoreCall call(*this);
+      stored = engine.ReadRows(FTable, held);
+    }
+    std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
+    for (TStoredRow& row : stored) fresh.emplace(row.Key, std::move(row.Values));
+    result = Merge(keys, std::move(fresh), nullptr);
+  } else if (!changes.Keys.empty()) {
+    std::vector<TStoredRow> stored;
+    {
+      const TStoreCall call(*this);
+      // A table changed by hand is told as such, not as a failed read.
+      engine.CheckColumns(FTable);
+      stored = engine.ReadRows(FTable, changes.Keys);
+    }
+    std::vector<TRowKey> arrived;
+    std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
+    for (TStoredRow& row : stored) {
+      arrived.push_back(row.Key);
+      fresh.emplace(row.Key, std::move(row.Values));
+    }
+    std::sort(arrived.begin(), arrived.end());
+    std::vector<TRowKey> scope = changes.Keys;
+    std::sort(scope.begin(), scope.end());
+    result = Merge(arrived, std::move(fresh), &scope);
   }
   // Only once the changes are in: a read that failed is made again from the same place.
-  FFeed = std::move(changes.Next);
+  if (FFeed) FFeed = std::move(changes.Next);
   return result;
 }
 
@@ -210,64 +340,87 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
       [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
 }
 
+// Whether an ascending list of keys holds `key`, asked for every row of a register: a filter
+// of one bit per key's low bits answers most rows without a search.
+class TKeySet {
+public:
+  explicit TKeySet(const std::vector<TRowKey>& sorted) : FSorted(sorted) {
+    for (const TRowKey key : sorted) FMaybe.set(std::size_t(key) % FMaybe.size());
+  }
+  bool Contains(TRowKey key) const {
+    return FMaybe.test(std::size_t(key) % FMaybe.size()) &&
+           std::binary_search(FSorted.begin(), FSorted.end(), key);
+  }
+
+private:
+  const std::vector<TRowKey>& FSorted;
+  std::bitset<1 << 16> FMaybe;
+};
+
 }  // namespace
 
-TResyncResult TADOTable::Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope) {
-  const std::unordered_set<TRowKey> inScope =
-      scope ? std::unordered_set<TRowKey>(scope->begin(), scope->end())
-            : std::unordered_set<TRowKey>();
-  std::unordered_map<qint64, std::size_t> storedIndex;
-  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].Key, i);
-  std::vector<bool> known(stored.size());
+TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
+                               std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                               const std::vector<TRowKey>* scope) {
+  const std::optional<TKeySet> inScope =
+      scope ? std::optional<TKeySet>(std::in_place, *scope) : std::nullopt;
+  std::vector<bool> known(arrived.size());
   TResyncResult result;
-  const auto noteCurrent = [&](TResyncCurrent what, const std::vector<QVariant>& values) {
+  const auto noteCurrent = [&](TResyncCurrent what, int row) {
     result.Current = what;
-    result.CurrentValues = values;
+    try {
+      result.CurrentValues = Row(row);
+    } catch (const EDatabaseError&) {
+      result.CurrentValues.assign(FTable.Fields.size(), QVariant());
+    }
   };
   FSpared = 0;
   std::vector<int> gone;  // ascending
   for (int row = 0; row < RecordCount(); ++row) {
+    const TRowKey key = FKeys[row];
+    if (key == 0) continue;  // the new record, not in the table yet
+    if (inScope && !inScope->Contains(key)) continue;
     const bool current = row == FRecNo;
-    if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
-    TRecord& record = FRecords[row];
-    if (scope && !inScope.contains(record.Key)) continue;
     const bool edited = current && FState == TDataSetState::dsEdit;
-    const auto found = storedIndex.find(record.Key);
-    if (found == storedIndex.end()) {
+    const auto found = std::lower_bound(arrived.begin(), arrived.end(), key);
+    if (found == arrived.end() || *found != key) {
       ++result.Deleted;
       if (edited) {
-        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, record.Values);
-        FSpared = record.Key;
+        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, row);
+        FSpared = key;
         continue;
       }
-      if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
+      if (current) noteCurrent(TResyncCurrent::rcDeleted, row);
       gone.push_back(row);
       continue;
     }
-    known[found->second] = true;
-    std::vector<QVariant>& values = stored[found->second].Values;
-    if (SameValues(values, record.Values)) continue;
+    known[found - arrived.begin()] = true;
+    const auto read = fresh.find(key);
+    if (read == fresh.end()) continue;  // not held and not read: it is read when asked for
+    const auto held = FCache.find(key);
+    if (held != FCache.end() && SameValues(read->second, held->second.Values)) continue;
     ++result.Changed;
     // The values an edit started from stay: they are what its post must still find.
     if (edited) {
-      noteCurrent(TResyncCurrent::rcChangedWhileEdited, record.Values);
-      FSpared = record.Key;
+      noteCurrent(TResyncCurrent::rcChangedWhileEdited, row);
+      FSpared = key;
       continue;
     }
-    if (current) noteCurrent(TResyncCurrent::rcReloaded, record.Values);
-    record.Values = std::move(values);
+    if (current) noteCurrent(TResyncCurrent::rcReloaded, row);
+    // A row not held is shown by a read when it is asked for again; only those held change.
+    if (held != FCache.end()) held->second.Values = std::move(read->second);
     Notify(TDataEvent::deRowChanged, row);
   }
   RemoveRows(gone);
-  for (std::size_t i = 0; i < stored.size(); ++i) {
+  for (std::size_t i = 0; i < arrived.size(); ++i) {
     if (known[i]) continue;
     const int row = RecordCount();
     Notify(TDataEvent::deBeforeRowInsert, row);
-    FRecords.push_back(std::move(stored[i]));
+    FKeys.push_back(arrived[i]);
     Notify(TDataEvent::deRowInserted, row);
     ++result.Added;
   }
-  if (FRecNo < 0 && !FRecords.empty()) {
+  if (FRecNo < 0 && !FKeys.empty()) {
     FRecNo = 0;
     if (result.Current == TResyncCurrent::rcUnchanged)
       result.Current = TResyncCurrent::rcFirstArrived;
@@ -288,18 +441,20 @@ void TADOTable::RemoveRows(const std::vector<int>& rows) {
     return;
   }
   // One pass; the current record, or the row after it when it went, keeps its place.
-  std::vector<TRecord> kept;
-  kept.reserve(FRecords.size() - rows.size());
+  std::vector<TRowKey> kept;
+  kept.reserve(FKeys.size() - rows.size());
   int recNo = 0;
   auto next = rows.begin();
   for (int row = 0; row < RecordCount(); ++row) {
     if (row == FRecNo) recNo = int(kept.size());
-    if (next != rows.end() && *next == row)
+    if (next != rows.end() && *next == row) {
       ++next;
-    else
-      kept.push_back(std::move(FRecords[row]));
+      FCache.erase(FKeys[row]);
+    } else {
+      kept.push_back(FKeys[row]);
+    }
   }
-  FRecords = std::move(kept);
+  FKeys = std::move(kept);
   FRecNo = std::min(recNo, RecordCount() - 1);
   Notify(TDataEvent::deRowsReset);
 }
@@ -321,6 +476,7 @@ void TADOTable::MoveTo(int row) {
   // The check may have dropped the new record that stood before the target.
   if (RecordCount() < count && row > newRow) --row;
   if (row < 0 || row >= RecordCount() || row == FRecNo) return;
+  Row(row);  // read before it becomes current: a failing read leaves the current row
   FRecNo = row;
   Notify(TDataEvent::deScroll, row);
   Notify(TDataEvent::deRecordChange);
@@ -335,7 +491,7 @@ void TADOTable::AddLink(TDataLink* link) { FLinks.push_back(link); }
 
 void TADOTable::RemoveLink(TDataLink* link) { std::erase(FLinks, link); }
 
-void TADOTable::Notify(TDataEvent event, int info) {
+void TADOTable::Notify(TDataEvent event, int info) const {
   const std::vector<TDataLink*> links = FLinks;
   for (TDataLink* link : links) link->DataEvent(event, info);
 }

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 #include <type_traits>
 
 #include "app/store/PgChangeWatcher.h"
@@ -195,6 +196,25 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
         QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
             .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
     return StoredRows(result, int(table.Fields.size()));
+  });
+}
+
+std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table) {
+  return Reading(table, [&] {
+    // In slices: each answer is held whole in memory, and each statement has the session's
+    // time-out to keep.
+    const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const QString slice = QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint ORDER BY %1 LIMIT $2")
+                              .arg(key, FConnection->QuotedIdentifier(table.Name));
+    std::vector<TRowKey> keys;
+    for (;;) {
+      const TPgResult result = FConnection->Execute(
+          slice, {keys.empty() ? std::numeric_limits<TRowKey>::min() : keys.back(),
+                  KeySliceRows});
+      for (int row = 0; row < result.RowCount(); ++row)
+        keys.push_back(result.Value(row, 0).toLongLong());
+      if (result.RowCount() < KeySliceRows) return keys;
+    }
   });
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 
 #include "app/store/SqlDialect.h"
 #include "app/store/SqliteChangeWatcher.h"
@@ -103,6 +104,21 @@ std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
   TSqliteStatement select(
       FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
   return StoredRows(select, int(table.Fields.size()));
+}
+
+std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table) {
+  // In slices: a reader holds the file's shared lock, and another desk's save waits for it.
+  TSqliteStatement select(FDb, QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 "
+                                              "ORDER BY rowid LIMIT ?2")
+                                   .arg(Quoted(table.Name)));
+  std::vector<TRowKey> keys;
+  for (std::size_t before = 0;; before = keys.size()) {
+    select.Reset();
+    select.Bind(1, keys.empty() ? std::numeric_limits<TRowKey>::min() : keys.back());
+    select.Bind(2, KeySliceRows);
+    while (select.Step()) keys.push_back(select.Column(0).toLongLong());
+    if (keys.size() - before < std::size_t(KeySliceRows)) return keys;
+  }
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {

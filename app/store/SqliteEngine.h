@@ -17,6 +17,7 @@ public:
   QString Name() const override;
   void CheckColumns(const TTableDef& table) override;
   std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table) override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;

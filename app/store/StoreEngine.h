@@ -42,6 +42,9 @@ struct TFeedCursor {
   std::vector<qint64> Taken;
 };
 
+// How many keys one statement of TStoreEngine::ReadKeys reads at most.
+constexpr int KeySliceRows = 100000;
+
 // Beyond this many changes since a cursor, reading the whole register again is the cheaper
 // way to catch up.
 constexpr int FeedReadLimit = 10000;
@@ -95,6 +98,11 @@ public:
   virtual void CheckColumns(const TTableDef& table) = 0;
   // Every row, in the order the database delivers it.
   virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
+  // The keys of every row, ascending: the order in which the register shows its rows. Read
+  // in statements of a bounded size each, so that neither a statement time-out nor the
+  // memory of one answer grows with the register; a change made between two of them is
+  // caught by the change feed (take the cursor first).
+  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table) = 0;
   // Adds a row with `values` (other columns take their defaults); returns its key and the
   // values as stored (a trigger may have changed them).
   virtual TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) = 0;

@@ -31,8 +31,10 @@ protected:
     Register.reset();
     Register = GetParam().Make();
     Register->Create(rows);
+    // Pages of two rows: every case reads across pages and, past 40 rows, drops rows from
+    // the cache and reads them again.
     Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"),
-                                        ClientsFields());
+                                        ClientsFields(), 2);
     Table->Open();
   }
   void Execute(const TDialects& sql) {
