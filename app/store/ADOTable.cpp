@@ -1,11 +1,14 @@
 #include "app/store/ADOTable.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <bitset>
 #include <unordered_map>
 #include <utility>
 
 #include "app/store/DatabaseError.h"
+#include "app/store/KeyLoader.h"
 
 namespace {
 
@@ -37,13 +40,69 @@ int TADOTable::FieldIndex(const QString& name) const {
   return -1;
 }
 
-std::vector<TRowKey> TADOTable::ReadAllKeys() {
+TADOTable::~TADOTable() = default;
+
+std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
+  StopLoading();
   TStoreEngine& engine = FConnection.Engine();
-  const TStoreCall call(*this);
-  engine.CheckColumns(FTable);
-  std::vector<TRowKey> keys = engine.ReadKeys(FTable);
-  ++FWholeReads;
+  std::vector<TRowKey> keys;
+  {
+    const TStoreCall call(*this);
+    engine.CheckColumns(FTable);
+    ++FWholeReads;
+    FKeysMissing = false;
+    // Without an event loop the rest could never come.
+    if (!inBackground || !QCoreApplication::instance()) return ReadAllKeys(engine, FTable);
+    keys = engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows);
+    if (int(keys.size()) < KeySliceRows) return keys;
+  }
+  std::unique_ptr<TStoreEngine> another;
+  {
+    const TStoreCall call(*this);
+    try {
+      another = engine.OpenAnother();
+    } catch (const EDatabaseError&) {
+      // No second connection: the rest is read here, as before there was a loader.
+      std::vector<TRowKey> rest = ReadAllKeys(engine, FTable, keys.back());
+      keys.insert(keys.end(), rest.begin(), rest.end());
+      return keys;
+    }
+  }
+  FLoading = true;
+  FLoadedTo = keys.back();
+  FLoader = std::make_unique<TKeyLoader>(
+      std::move(another), FTable, keys.back(),
+      [this](std::vector<TRowKey> slice, bool last) { KeysArrived(std::move(slice), last); },
+      [this](const EDatabaseError&) {
+        // What is in stays; the next resync reads every key again.
+        FLoading = false;
+        FLoadedTo = std::numeric_limits<TRowKey>::max();
+        FKeysMissing = true;
+        Notify(TDataEvent::deRowsAppended, 0);
+      });
   return keys;
+}
+
+void TADOTable::KeysArrived(std::vector<TRowKey> keys, bool last) {
+  const TRowKey loadedTo = last || keys.empty() ? std::numeric_limits<TRowKey>::max() : keys.back();
+  std::erase_if(keys, [this](TRowKey key) {
+    return std::binary_search(FBeyond.begin(), FBeyond.end(), key);
+  });
+  std::erase_if(FBeyond, [loadedTo](TRowKey key) { return key <= loadedTo; });
+  FLoadedTo = loadedTo;
+  FLoading = !last;
+  if (!keys.empty()) Notify(TDataEvent::deBeforeRowsAppend, int(keys.size()));
+  FKeys.insert(FKeys.end(), keys.begin(), keys.end());
+  if (!keys.empty() || last) Notify(TDataEvent::deRowsAppended, int(keys.size()));
+}
+
+void TADOTable::StopLoading() {
+  FLoader.reset();
+  FLoading = false;
+  FLoadedTo = std::numeric_limits<TRowKey>::max();
+  FBeyond.clear();
+  // A whole read follows, which takes these too.
+  FPostponed.clear();
 }
 
 void TADOTable::Open() {
@@ -57,7 +116,7 @@ void TADOTable::Open() {
     // Taken before the keys are read: a change in between is read again, never missed.
     if (engine.HasFeed()) FFeed = engine.FeedCursor();
   }
-  FKeys = ReadAllKeys();
+  FKeys = ReadKeys(true);
   FCache.clear();
   FRecNo = FKeys.empty() ? -1 : 0;
   if (FRecNo == 0) Row(0);  // a table whose rows cannot be read fails here, not in the grid
@@ -190,6 +249,8 @@ void TADOTable::WriteRecord() {
       stored = engine.Insert(FTable, FBuffer);
     }
     FKeys[FRecNo] = stored.Key;
+    if (stored.Key > FLoadedTo)
+      FBeyond.insert(std::upper_bound(FBeyond.begin(), FBeyond.end(), stored.Key), stored.Key);
     FCache[stored.Key] = {std::move(stored.Values), ++FUses};
     return;
   }
@@ -286,14 +347,20 @@ TResyncResult TADOTable::Resync() {
   TFeedChanges changes;
   if (FFeed) {
     const TStoreCall call(*this);
-    changes = engine.ReadFeed(*FFeed);
+    // After a failed load every key is read again, from a cursor taken before.
+    if (FKeysMissing)
+      changes.Next = engine.FeedCursor();
+    else
+      changes = engine.ReadFeed(*FFeed);
   }
-  if (FSpared != 0 && changes.Complete &&
-      std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
-    changes.Keys.push_back(FSpared);
   TResyncResult result;
-  if (!changes.Complete) {
-    std::vector<TRowKey> keys = ReadAllKeys();
+  if (changes.Complete) {
+    if (FSpared != 0 &&
+        std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
+      changes.Keys.push_back(FSpared);
+    result = ResyncKeys(changes.Keys);
+  } else {
+    std::vector<TRowKey> keys = ReadKeys(false);
     // The rows held are read again, so that what is shown catches up; the others are read
     // when they are asked for.
     std::vector<TRowKey> held;
@@ -307,13 +374,30 @@ TResyncResult TADOTable::Resync() {
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
     for (TStoredRow& row : stored) fresh.emplace(row.Key, std::move(row.Values));
     result = Merge(keys, std::move(fresh), nullptr);
-  } else if (!changes.Keys.empty()) {
+  }
+  // Only once the changes are in: a read that failed is made again from the same place.
+  if (FFeed) FFeed = std::move(changes.Next);
+  return result;
+}
+
+TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
+  // Bags whose keys are not in yet wait for them; those put off before and now in are due.
+  std::vector<TRowKey> due;
+  std::vector<TRowKey> postponed;
+  std::vector<TRowKey> keys = FPostponed;
+  keys.insert(keys.end(), named.begin(), named.end());
+  for (const TRowKey key : keys)
+    (key > FLoadedTo && !std::binary_search(FBeyond.begin(), FBeyond.end(), key) ? postponed : due)
+        .push_back(key);
+  due = DistinctKeys(due);
+  TResyncResult result;
+  if (!due.empty()) {
     std::vector<TStoredRow> stored;
     {
       const TStoreCall call(*this);
       // A table changed by hand is told as such, not as a failed read.
-      engine.CheckColumns(FTable);
-      stored = engine.ReadRows(FTable, changes.Keys);
+      FConnection.Engine().CheckColumns(FTable);
+      stored = FConnection.Engine().ReadRows(FTable, due);
     }
     std::vector<TRowKey> arrived;
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
@@ -322,12 +406,10 @@ TResyncResult TADOTable::Resync() {
       fresh.emplace(row.Key, std::move(row.Values));
     }
     std::sort(arrived.begin(), arrived.end());
-    std::vector<TRowKey> scope = changes.Keys;
-    std::sort(scope.begin(), scope.end());
-    result = Merge(arrived, std::move(fresh), &scope);
+    std::sort(due.begin(), due.end());
+    result = Merge(arrived, std::move(fresh), &due);
   }
-  // Only once the changes are in: a read that failed is made again from the same place.
-  if (FFeed) FFeed = std::move(changes.Next);
+  FPostponed = DistinctKeys(postponed);
   return result;
 }
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <limits>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -12,6 +14,8 @@
 #include "app/store/DataLink.h"
 #include "app/store/Field.h"
 #include "app/store/StoreEngine.h"
+
+class TKeyLoader;
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
@@ -70,16 +74,24 @@ public:
             int pageRows = DefaultPageRows);
   // The connection the data set works through.
   TADOConnection& Connection() const { return FConnection; }
+  ~TADOTable();
   TADOTable(const TADOTable&) = delete;
   TADOTable& operator=(const TADOTable&) = delete;
 
   // Opens the connection if needed, checks that the table has every field's column (names
-  // compared as the database compares them), reads every row's key and the first page; the
-  // first row becomes current.
+  // compared as the database compares them), reads the rows' keys and the first page; the
+  // first row becomes current. With an application object, the keys past the first
+  // KeySliceRows are read on a thread of their own and come from the event loop (Loading()).
+
   // Throws EDatabaseError when the database or the table cannot be read (dfNoTable, or
   // dfNoColumn naming the first missing column); the database is not written then.
   void Open();
   bool Active() const { return FActive; }
+  // True while the keys of a large register are still coming after Open: each slice comes
+  // after the last row (deBeforeRowsAppend, deRowsAppended) and RecordCount() grows; the last
+  // one is told by deRowsAppended with Loading() false. Meanwhile a change elsewhere to a bag
+  // not yet in is taken by the first Resync after that.
+  bool Loading() const { return FLoading; }
 
   const std::vector<TFieldDef>& Fields() const { return FTable.Fields; }
   // Index of the field called `name`, -1 when there is none.
@@ -189,8 +201,14 @@ private:
   };
 
   void Notify(TDataEvent event, int info = 0) const;
-  // The keys of every row of the table, after the column check.
-  std::vector<TRowKey> ReadAllKeys();
+  // The keys of the table's rows after the column check: all of them, or, `inBackground` and
+  // with an event loop, the first slice while a loader reads the rest.
+  std::vector<TRowKey> ReadKeys(bool inBackground);
+  void KeysArrived(std::vector<TRowKey> keys, bool last);
+  void StopLoading();
+  // Resync's read of the bags the feed named (and those put off while loading) and their
+  // merge.
+  TResyncResult ResyncKeys(const std::vector<TRowKey>& named);
   // The values of row `row` (not the new record) as read: from the cache, or read with its
   // page. Throws EDatabaseError when the page cannot be read, or while a call into the store
   // runs; the reference holds until the next read.
@@ -227,6 +245,18 @@ private:
   // record is back in browse mode.
   TRowKey FSpared = 0;
   int FWholeReads = 0;
+  // Reads the rest of the keys after Open; kept once done.
+  std::unique_ptr<TKeyLoader> FLoader;
+  bool FLoading = false;
+  // The keys up to this one are in FKeys; all of them when not loading.
+  TRowKey FLoadedTo = std::numeric_limits<TRowKey>::max();
+  // While loading: keys above FLoadedTo that FKeys already holds (bags this desk added),
+  // ascending; a slice that brings them again leaves them out.
+  std::vector<TRowKey> FBeyond;
+  // Bags the feed named whose keys were not in yet: read at the first Resync once they are.
+  std::vector<TRowKey> FPostponed;
+  // The loader failed: the next Resync reads every key again.
+  bool FKeysMissing = false;
   // One key per row, in the register's order; 0 for the new record in insert mode.
   std::vector<TRowKey> FKeys;
   mutable std::unordered_map<TRowKey, TCachedRow> FCache;

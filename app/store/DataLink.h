@@ -11,6 +11,9 @@ enum class TDataEvent {
   deBeforeRowDelete,  // info: index of the row about to go
   deRowDeleted,       // info: index of the row that went
   deRowChanged,       // info: index of a row whose shown values changed
+  deBeforeRowsAppend, // info: how many rows (> 0) are about to come after the last, as the
+                      // keys of a large register are loaded
+  deRowsAppended,     // info: how many rows came after the last (0 only for the last keys)
   deRowsReset,        // many rows went at once: any row may have another index now; the
                       // current record is the one it was unless deScroll follows
   deScroll            // info: index of the new current row, -1 when the data set is empty

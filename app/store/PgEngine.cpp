@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <limits>
 #include <type_traits>
 
 #include "app/store/PgChangeWatcher.h"
@@ -199,23 +198,23 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
   });
 }
 
-std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table) {
+std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit) {
   return Reading(table, [&] {
-    // In slices: each answer is held whole in memory, and each statement has the session's
-    // time-out to keep.
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
-    const QString slice = QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint ORDER BY %1 LIMIT $2")
-                              .arg(key, FConnection->QuotedIdentifier(table.Name));
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint ORDER BY %1 LIMIT $2")
+            .arg(key, FConnection->QuotedIdentifier(table.Name)),
+        {after, limit});
     std::vector<TRowKey> keys;
-    for (;;) {
-      const TPgResult result = FConnection->Execute(
-          slice, {keys.empty() ? std::numeric_limits<TRowKey>::min() : keys.back(),
-                  KeySliceRows});
-      for (int row = 0; row < result.RowCount(); ++row)
-        keys.push_back(result.Value(row, 0).toLongLong());
-      if (result.RowCount() < KeySliceRows) return keys;
-    }
+    keys.reserve(result.RowCount());
+    for (int row = 0; row < result.RowCount(); ++row)
+      keys.push_back(result.Value(row, 0).toLongLong());
+    return keys;
   });
+}
+
+std::unique_ptr<TStoreEngine> TPgEngine::OpenAnother() const {
+  return std::make_unique<TPgEngine>(FConnInfo);
 }
 
 TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {

@@ -34,7 +34,8 @@ public:
   void CheckColumns(const TTableDef& table) override;
   // Ordered by "ID": the order in which the rows were added.
   std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
-  std::vector<TRowKey> ReadKeys(const TTableDef& table) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) override;
+  std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;

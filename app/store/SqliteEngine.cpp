@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <limits>
 
 #include "app/store/SqlDialect.h"
 #include "app/store/SqliteChangeWatcher.h"
@@ -57,7 +56,7 @@ void BindValues(TSqliteStatement& statement, int firstParameter,
 }  // namespace
 
 TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
-    : FDb(fileName, busyTimeoutMs, std::move(wait)) {}
+    : FDb(fileName, busyTimeoutMs, std::move(wait)), FBusyTimeoutMs(busyTimeoutMs) {}
 
 bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 
@@ -106,19 +105,20 @@ std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
   return StoredRows(select, int(table.Fields.size()));
 }
 
-std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table) {
-  // In slices: a reader holds the file's shared lock, and another desk's save waits for it.
-  TSqliteStatement select(FDb, QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 "
-                                              "ORDER BY rowid LIMIT ?2")
-                                   .arg(Quoted(table.Name)));
+std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit) {
+  TSqliteStatement select(
+      FDb, QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT ?2")
+               .arg(Quoted(table.Name)));
+  select.Bind(1, after);
+  select.Bind(2, limit);
   std::vector<TRowKey> keys;
-  for (std::size_t before = 0;; before = keys.size()) {
-    select.Reset();
-    select.Bind(1, keys.empty() ? std::numeric_limits<TRowKey>::min() : keys.back());
-    select.Bind(2, KeySliceRows);
-    while (select.Step()) keys.push_back(select.Column(0).toLongLong());
-    if (keys.size() - before < std::size_t(KeySliceRows)) return keys;
-  }
+  keys.reserve(limit);
+  while (select.Step()) keys.push_back(select.Column(0).toLongLong());
+  return keys;
+}
+
+std::unique_ptr<TStoreEngine> TSqliteEngine::OpenAnother() const {
+  return std::make_unique<TSqliteEngine>(FDb.FileName(), FBusyTimeoutMs, TBusyWait());
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {

@@ -17,7 +17,8 @@ public:
   QString Name() const override;
   void CheckColumns(const TTableDef& table) override;
   std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
-  std::vector<TRowKey> ReadKeys(const TTableDef& table) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) override;
+  std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
@@ -47,5 +48,6 @@ private:
   bool HasHistory();
 
   TSqliteDatabase FDb;
+  int FBusyTimeoutMs;
   std::optional<int> FVersion;
 };

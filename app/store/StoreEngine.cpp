@@ -2,6 +2,16 @@
 
 #include <unordered_set>
 
+std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table, TRowKey after) {
+  std::vector<TRowKey> keys;
+  for (;;) {
+    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, KeySliceRows);
+    keys.insert(keys.end(), slice.begin(), slice.end());
+    if (int(slice.size()) < KeySliceRows) return keys;
+    after = slice.back();
+  }
+}
+
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys) {
   std::unordered_set<TRowKey> seen;
   std::vector<TRowKey> distinct;

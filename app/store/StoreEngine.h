@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,7 +43,8 @@ struct TFeedCursor {
   std::vector<qint64> Taken;
 };
 
-// How many keys one statement of TStoreEngine::ReadKeys reads at most.
+// How many keys a statement of ReadAllKeys reads at most: neither the statement's time nor
+// the memory of its answer grows with the register.
 constexpr int KeySliceRows = 100000;
 
 // Beyond this many changes since a cursor, reading the whole register again is the cheaper
@@ -98,11 +100,12 @@ public:
   virtual void CheckColumns(const TTableDef& table) = 0;
   // Every row, in the order the database delivers it.
   virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
-  // The keys of every row, ascending: the order in which the register shows its rows. Read
-  // in statements of a bounded size each, so that neither a statement time-out nor the
-  // memory of one answer grows with the register; a change made between two of them is
-  // caught by the change feed (take the cursor first).
-  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table) = 0;
+  // The keys above `after`, ascending (the order in which the register shows its rows), at
+  // most `limit` (> 0) of them: a slice of the register's keys read in one statement.
+  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) = 0;
+  // Another engine on the same database, over a connection of its own, for another thread (a
+  // wait there is told to no one). Throws EDatabaseError as opening the database does.
+  virtual std::unique_ptr<TStoreEngine> OpenAnother() const = 0;
   // Adds a row with `values` (other columns take their defaults); returns its key and the
   // values as stored (a trigger may have changed them).
   virtual TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) = 0;
@@ -144,6 +147,11 @@ public:
   // the database cannot be watched.
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
+
+// The keys above `after`, ascending, read a slice (KeySliceRows) at a time; a change made
+// between two slices is caught by the change feed (take the cursor first).
+std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table,
+                                 TRowKey after = std::numeric_limits<TRowKey>::min());
 
 // `keys` without repeats, each at its first place.
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);
