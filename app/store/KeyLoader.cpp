@@ -22,9 +22,8 @@ void TKeyLoader::Read(std::stop_token stop, TRowKey after) {
       const bool last = int(keys.size()) < KeySliceRows;
       if (!last) after = keys.back();
       QMetaObject::invokeMethod(
-          &FReceiver, [this, keys = std::move(keys), last]() mutable {
-            FDelivered(std::move(keys), last);
-          },
+          &FReceiver,
+          [this, keys = std::move(keys), last]() mutable { FDelivered(std::move(keys), last); },
           Qt::QueuedConnection);
       if (last) return;
     }

@@ -356,6 +356,22 @@ TFeedChanges TPgEngine::ReadFeed(const TFeedCursor& cursor) {
   });
 }
 
+QSet<QString> TPgEngine::HeldTexts(const TTableDef& table, int field, const QStringList& texts) {
+  return Reading(table, [&] { return Held(table, field, texts); });
+}
+
+QSet<QString> TPgEngine::Held(const TTableDef& table, int field, const QStringList& texts) {
+  const TPgResult found =
+      FConnection->Execute(QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IN (SELECT "
+                                          "json_array_elements_text($1::json))")
+                               .arg(FConnection->QuotedIdentifier(table.Fields[field].Name),
+                                    FConnection->QuotedIdentifier(table.Name)),
+                           {JsonTexts(texts)});
+  QSet<QString> held;
+  for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
+  return held;
+}
+
 std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int matchField,
                                                const std::vector<std::vector<QVariant>>& rows,
                                                TImportExisting existing,
@@ -367,12 +383,8 @@ std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int match
     // Other desks may read meanwhile, but their writes wait: no bag of a number this import
     // found free appears before it commits.
     FConnection->Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tableName));
-    QSet<QString> held;
-    const TPgResult found = FConnection->Execute(
-        QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IS NOT NULL")
-            .arg(matchColumn, tableName));
-    for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
-    const TImportMatch match = MatchImport(rows, matchField, held, existing);
+    const TImportMatch match = MatchImport(
+        rows, matchField, Held(table, matchField, FieldTexts(rows, matchField)), existing);
     // Several rows a statement: one round trip each would cost more than the writing. The
     // server takes at most 65535 parameters a statement.
     constexpr int BatchRows = 500;

@@ -51,6 +51,7 @@ public:
   THistoryCheck CheckHistory() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
+  QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -81,6 +82,8 @@ private:
   QStringList QuotedColumns(const TTableDef& table) const;
   QString Condition(const TTableDef& table, int firstParameter) const;
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
+  // HeldTexts on the session as it is (inside another call's transaction).
+  QSet<QString> Held(const TTableDef& table, int field, const QStringList& texts);
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;

@@ -243,6 +243,20 @@ TFeedChanges TSqliteEngine::ReadFeed(const TFeedCursor& cursor) {
   return changes;
 }
 
+QSet<QString> TSqliteEngine::HeldTexts(const TTableDef& table, int field,
+                                       const QStringList& texts) {
+  TSqliteStatement select(
+      FDb,
+      QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IN (SELECT value FROM json_each(?1))")
+          .arg(Quoted(table.Fields[field].Name), Quoted(table.Name)));
+  select.Bind(1, JsonTexts(texts));
+  QSet<QString> held;
+  while (select.Step())
+    if (const QVariant value = select.Column(0); value.typeId() == QMetaType::QString)
+      held.insert(value.toString());
+  return held;
+}
+
 std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int matchField,
                                                    const std::vector<std::vector<QVariant>>& rows,
                                                    TImportExisting existing,
@@ -250,15 +264,8 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
   TSqliteDeskWrite transaction(FDb, HasHistory());
   const QString tableName = Quoted(table.Name);
   const QString matchColumn = Quoted(table.Fields[matchField].Name);
-  QSet<QString> held;
-  {
-    TSqliteStatement select(FDb, QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
-                                     .arg(matchColumn, tableName));
-    while (select.Step())
-      if (const QVariant value = select.Column(0); value.typeId() == QMetaType::QString)
-        held.insert(value.toString());
-  }
-  const TImportMatch match = MatchImport(rows, matchField, held, existing);
+  const TImportMatch match = MatchImport(
+      rows, matchField, HeldTexts(table, matchField, FieldTexts(rows, matchField)), existing);
   if (!match.MatchedTexts.isEmpty()) {
     TSqliteStatement remove(
         FDb, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(tableName, matchColumn));

@@ -38,6 +38,7 @@ public:
   // Records changed by another program since the last desk's write are counted as not sealed
   // yet (CheckSqliteHistory).
   THistoryCheck CheckHistory() override;
+  QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,

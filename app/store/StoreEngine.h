@@ -144,6 +144,9 @@ public:
   // Walks the whole chain of the history (THistoryChain) and says whether it is whole or
   // which record breaks it. Precondition: HasHistory().
   virtual THistoryCheck CheckHistory() = 0;
+  // The texts among `texts` that field `field` (an index into the fields) holds in some row,
+  // compared exactly (NULL never matches): one query, whatever the register's size.
+  virtual QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) = 0;
   // Adds `rows` (values in the table's field order) in one transaction: all of them, or
   // nothing when a write fails (raised) or `progress` gives the import up (nullopt). A row
   // whose field `matchField` (an index into the fields) holds the text of that field in rows
@@ -178,6 +181,10 @@ struct TImportMatch {
 };
 TImportMatch MatchImport(const std::vector<std::vector<QVariant>>& rows, int matchField,
                          const QSet<QString>& held, TImportExisting existing);
+// The texts of field `field` among `rows`, as HeldTexts asks for them; NULLs left out.
+QStringList FieldTexts(const std::vector<std::vector<QVariant>>& rows, int field);
+// `texts` as one JSON array of strings: how the engines take a list in one parameter.
+QString JsonTexts(const QStringList& texts);
 
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
 // tells whether the row is gone or holds other values. `database` and `kind` as in

@@ -5,8 +5,8 @@
 // process of its own. The register grows from one size to the next. Peer, measured in the
 // same run: the command-line client (sqlite3, psql) fetching the first screen of rows, as a
 // process of its own too. Lines:
-//   startup <N> bags, <file|server>: <ms> ms, peak <MB> MB; <client> first screen <ms> ms (<ratio>x)
-//   growth <N1> -> <N2> bags, <file|server>: time <ratio>x, peak memory <ratio>x
+//   startup <N> bags, <file|server>: <ms> ms, peak <MB> MB; <client> first screen <ms> ms
+//   (<ratio>x) growth <N1> -> <N2> bags, <file|server>: time <ratio>x, peak memory <ratio>x
 // --sizes N,N,... measures other sizes; --measure measures one start-up in the working
 // directory and prints "<ms> <MB>".
 #include <QCoreApplication>
@@ -98,8 +98,9 @@ double Peer(const QString& program, const QStringList& arguments) {
 }
 
 QString FirstScreen(const char* key) {
-  return QStringLiteral("SELECT \"%1\",\"Номер сумки\",\"Номер пакета\",\"Получатель\",\"Счет\","
-                        "\"Инн\",\"Символ\",\"ФИО\" FROM \"Clients\" ORDER BY \"%1\" LIMIT %2")
+  return QStringLiteral(
+             "SELECT \"%1\",\"Номер сумки\",\"Номер пакета\",\"Получатель\",\"Счет\","
+             "\"Инн\",\"Символ\",\"ФИО\" FROM \"Clients\" ORDER BY \"%1\" LIMIT %2")
       .arg(QLatin1String(key))
       .arg(ScreenRows);
 }

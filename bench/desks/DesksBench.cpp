@@ -102,8 +102,9 @@ TOptions ParseOptions(const QStringList& args) {
   TOptions options;
   for (int i = 1; i < args.size(); i += 2) {
     if (args[i] == u"--cost" || args[i] == u"--watch" || args[i] == u"--hog") {
-      (args[i] == u"--cost" ? options.Cost : args[i] == u"--watch" ? options.Watch : options.Hog) =
-          true;
+      (args[i] == u"--cost"    ? options.Cost
+       : args[i] == u"--watch" ? options.Watch
+                               : options.Hog) = true;
       --i;
       continue;
     }
@@ -476,10 +477,10 @@ void RunDesks(const TOptions& options, const QString& program) {
     auto process = std::make_unique<QProcess>();
     process->setWorkingDirectory(folder.path());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments{QStringLiteral("--desk"), QString::number(desk),
+    QStringList arguments{QStringLiteral("--desk"),  QString::number(desk),
                           QStringLiteral("--posts"), QString::number(options.Posts),
                           QStringLiteral("--pause"), QString::number(options.PauseMs),
-                          QStringLiteral("--hot"), QString::number(options.Hot)};
+                          QStringLiteral("--hot"),   QString::number(options.Hot)};
     if (desk == options.Desks) arguments << QStringLiteral("--watch");
     process->start(program, arguments);
     desks.push_back(std::move(process));

@@ -539,8 +539,9 @@ TEST_P(DataSet, AnEditKeepsItsBaseWhileTheGridReadsEveryPageAndDroppedRowsComeBa
   Table->MoveTo(1);
   Table->Edit();
   Table->SetFieldText(FullName, QStringLiteral("Ким"));
-  Register->Execute(QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 1000 + "
-                                   "\"Номер пакета\" WHERE \"Номер пакета\" < 2"));
+  Register->Execute(
+      QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 1000 + "
+                     "\"Номер пакета\" WHERE \"Номер пакета\" < 2"));
   QStringList expected;
   for (int n = 0; n < 100; ++n) expected << QString::number(n);
   EXPECT_EQ(Bags(), expected);

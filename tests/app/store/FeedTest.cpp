@@ -138,10 +138,11 @@ TEST_P(Feed, ALargeRegisterOpensWithItsFirstKeysAndTakesTheRestWithTheChangesMea
   // are in before the data set opens, so neither feed nor history is wanted for them.
   if (Register->OnServer())
     Register->Execute(QStringLiteral("SET session_replication_role = replica"));
-  Execute({"WITH RECURSIVE n(x) AS (SELECT 2 UNION ALL SELECT x + 1 FROM n WHERE x < 100050) "
-           "INSERT INTO Clients (\"Номер сумки\") SELECT x FROM n",
-           "INSERT INTO \"Clients\" (\"Номер сумки\") SELECT x FROM generate_series(2, 100050) "
-           "AS x"});
+  Execute(
+      {"WITH RECURSIVE n(x) AS (SELECT 2 UNION ALL SELECT x + 1 FROM n WHERE x < 100050) "
+       "INSERT INTO Clients (\"Номер сумки\") SELECT x FROM n",
+       "INSERT INTO \"Clients\" (\"Номер сумки\") SELECT x FROM generate_series(2, 100050) "
+       "AS x"});
   if (Register->OnServer()) Register->Execute(QStringLiteral("RESET session_replication_role"));
   Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"),
                                       ClientsFields());

@@ -105,9 +105,9 @@ TEST_F(ResyncTest, ARowAskedForWhileTheStoreWaitsIsShownOnceTheWaitIsOver) {
   waiting = nullptr;
   ASSERT_FALSE(seen.empty());
   for (const QVariant& value : seen) EXPECT_FALSE(value.isValid());
-  EXPECT_NE(std::find(log.Events.begin(), log.Events.end(),
-                      std::pair{TDataEvent::deRowChanged, 250}),
-            log.Events.end());
+  EXPECT_NE(
+      std::find(log.Events.begin(), log.Events.end(), std::pair{TDataEvent::deRowChanged, 250}),
+      log.Events.end());
   EXPECT_EQ(table.Value(250, Bag), QVariant(u"250"_qs));
   table.Post();
   EXPECT_EQ(ReadBags(Db)[0][FullName], QVariant(u"Ким"_qs));
