@@ -7,6 +7,7 @@
 #include "office/OpenOffice.h"
 #include "tests/app/AppTestSupport.h"
 
+class QAction;
 class QWidget;
 class TADOTable;
 class TDBGrid;
@@ -56,5 +57,10 @@ void Click(QWidget* widget);
 void ClickRow(TDBGrid* grid, int row);
 // Clicks the edit, selects its text and types `text` over it (empty: Backspace).
 void TypeOver(QWidget* edit, const QString& text);
+// Clicks the count cell of the denomination grid's row 1 <= row <= 15 and types `count` there
+// key by key.
+void TypeCount(TForm1& window, int row, const QString& count);
+// Clicks the item of the window's main menu.
+void ClickMenu(TForm1& window, QAction* item);
 // Shows the program's main window and makes it the active one, as start-up leaves it.
 void ShowActive(TForm1& window);

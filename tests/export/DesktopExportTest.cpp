@@ -6,14 +6,19 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
+
+#include "office/OfficeProcess.h"
 
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "app/controls/StringGrid.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/XDesktop.h"
 
 namespace {
 
@@ -33,9 +38,43 @@ QStringList VisibleWindowNames() {
   return names;
 }
 
+// The ids of the visible windows whose name starts with `name`.
+QStringList VisibleWindows(const QString& name) {
+  QProcess search;
+  search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)});
+  search.waitForFinished();
+  return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Serves events for up to ms milliseconds, until done() holds.
+template <class F>
+bool WaitFor(F done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < ms) QTest::qWait(50);
+  return done();
+}
+
 class TDesktopExport : public TWindowExportTest {
 protected:
   TDesktopExport() { FVisibleOffice = true; }
+
+  // Closes the one voucher window as the operator does: its close button, then "Не сохранять"
+  // in the office's question (Alt+Н).
+  static void CloseVoucher() {
+    const QStringList vouchers = VisibleWindows("vedomost.xls");
+    ASSERT_EQ(vouchers.size(), 1);
+    ASSERT_TRUE(CloseWindowAsUser(vouchers[0].toULong()));
+    ASSERT_TRUE(WaitFor([] { return !VisibleWindows("Сохранить документ?").isEmpty(); }, 10000));
+    const QString question = VisibleWindows("Сохранить документ?")[0];
+    // A question just mapped may not take keys yet: the operator presses again.
+    for (int press = 0; press < 10 && !VisibleWindows("vedomost.xls").isEmpty(); ++press) {
+      QProcess::execute("xdotool", {"windowactivate", "--sync", question});
+      QProcess::execute("xdotool", {"key", "--window", question, "alt+Cyrillic_en"});
+      WaitFor([] { return VisibleWindows("vedomost.xls").isEmpty(); }, 1000);
+    }
+    ASSERT_TRUE(VisibleWindows("vedomost.xls").isEmpty());
+  }
 
   // Clicks "Экспорт в эксель" with a 20 ms timer running; returns how often it fired before
   // the export had ended.
@@ -144,6 +183,43 @@ TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {
                 "») не является таблицей Excel. Замените его шаблоном ведомости.");
   EXPECT_EQ(OpenVoucherCopies().size(), 1u);
   ExpectNoOfficeDialog();
+}
+
+// The office the program started ends once the operator has closed its last document (the
+// voucher's close button, then "Не сохранять"), leaving no office window behind, not even the
+// Start Center; while it holds the operator's own document, closing a voucher ends nothing.
+TEST_F(TDesktopExport, ClosingTheLastDocumentEndsTheOfficeTheProgramStarted) {
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
+  TypeCount(2, "3");
+  ClickExport();
+  ASSERT_EQ(Program().Messages.Texts(), QStringList());
+  const pid_t office = FServer->OfficeProcessId();
+  ASSERT_NE(office, 0);
+  // The operator's own spreadsheet, opened in the same office ("Файл → Создать").
+  TVariant own = FServer->CreateServiceManager()
+                     .Call("CreateInstance", {"com.sun.star.frame.Desktop"})
+                     .Call("LoadComponentFromURL", {"private:factory/scalc", "_blank", 0,
+                                                    TVariant(TVariant::TArray{})});
+  ASSERT_TRUE(own.IsObject());
+
+  CloseVoucher();
+  QTest::qWait(2000);
+  EXPECT_TRUE(TOfficeProcess::GroupHasLiveProcess(office));
+  EXPECT_TRUE(own.Call("GetCurrentController").Call("GetFrame").Call("GetContainerWindow")
+                  .Call("IsVisible").ToBool());
+
+  // A voucher made meanwhile keeps the office when the operator's document closes.
+  ClickExport();
+  ASSERT_EQ(Program().Messages.Texts(), QStringList());
+  own.Call("Close", {true});
+  QTest::qWait(2000);
+  EXPECT_TRUE(TOfficeProcess::GroupHasLiveProcess(office));
+
+  CloseVoucher();
+  EXPECT_TRUE(WaitFor([&] { return !TOfficeProcess::GroupHasLiveProcess(office); }, 20000));
+  EXPECT_EQ(VisibleWindowNames().filter(QRegularExpression("^(?!" + TApplication::Title() + ")")),
+            QStringList());
 }
 
 }  // namespace
