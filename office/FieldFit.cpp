@@ -13,7 +13,6 @@ constexpr double InsetAcrossPt = 9;
 constexpr double InsetDownPt = 2;
 constexpr double WidthAllowance = 0.98;
 constexpr double SizeStepPt = 0.5;
-constexpr int MaxLines = 2;
 
 bool IsSpace(QChar c) { return c != u'\n' && c.isSpace(); }
 
@@ -95,7 +94,7 @@ TFittedText FitFieldText(const QString& text, const TFieldBox& box, const TTextM
   const double widthPt = (box.WidthMm * PointsPerMm - InsetAcrossPt) * WidthAllowance;
   const double heightPt = box.HeightMm * PointsPerMm - InsetDownPt;
   const auto linesAt = [&](double size) {
-    return std::clamp(static_cast<int>(heightPt / (measure.LineHeightEm() * size)), 1, MaxLines);
+    return std::clamp(static_cast<int>(heightPt / (measure.LineHeightEm() * size)), 1, box.MaxLines);
   };
   const TLineBreaks breaks(text, box.Bold, measure);
 

@@ -13,14 +13,18 @@ public:
   virtual double LineHeightEm() const = 0;
 };
 
-// The box a field's text is printed in: the merged cell of the template, whose style wraps
-// the text (no shrink to fit: the size is chosen here).
+// The box a field's text is printed in: the merged cell of the template. A box of two lines
+// wraps its text there and never shrinks it; a box of one line (numbers, dates) never wraps
+// and shrinks its text to fit, which only the screen needs: the office draws each column a
+// whole number of pixels wide, so a box is narrower on screen than on paper. Either way the
+// size for paper is chosen here.
 struct TFieldBox {
   double WidthMm = 0;
   double HeightMm = 0;
   double NominalPt = 0;  // the template's size, 0 < NominalPt
   bool Bold = false;
   double MinimumPt = 6;  // the smallest size the text may get, 0 < MinimumPt
+  int MaxLines = 2;      // 1 or 2
 };
 
 struct TFittedText {
@@ -33,7 +37,7 @@ struct TFittedText {
 //
 // The size is the largest of box.NominalPt, NominalPt - 0.5, ... down to box.MinimumPt (or
 // NominalPt alone when it is below MinimumPt) at which the text fits: on as many lines as the
-// box's height holds at that size, at least one and at most two. Lines wrap as the office
+// box's height holds at that size, at least one and at most box.MaxLines. Lines wrap as the office
 // wraps them: at the last break opportunity that fits (after a space or a hyphen, Unicode line
 // breaking), between two characters where a line has none, and at every line feed of the
 // text; the spaces at a wrap do not count. When no size fits, the text gets the smallest size

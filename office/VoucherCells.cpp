@@ -62,8 +62,12 @@ constexpr double ColumnMm = 1.235;
 constexpr double FieldRowMm = 6.5;
 constexpr double ScaledSheetMinimumPt = 6.5;
 
-constexpr TFieldBox Box(int columns, double pointSize, bool bold) {
-  return {columns * ColumnMm, FieldRowMm, pointSize, bold};
+// Numbers and dates keep to one line; only the names and the amount in words wrap.
+constexpr TFieldBox OneLine(int columns, double pointSize, bool bold) {
+  return {columns * ColumnMm, FieldRowMm, pointSize, bold, 6, 1};
+}
+constexpr TFieldBox TwoLines(int columns, double pointSize) {
+  return {columns * ColumnMm, FieldRowMm, pointSize, false, 6, 2};
 }
 
 }  // namespace
@@ -76,46 +80,46 @@ TFieldBox FieldBox(TField field, int sheet) {
   TFieldBox box;
   switch (field) {
     case TField::BagNumber:
-      box = Box(14, 10, true);
+      box = OneLine(14, 10, true);
       break;  // AQ:BD
     case TField::Date:
-      box = Box(16, 9, false);
+      box = OneLine(16, 9, false);
       break;  // BN:CC
     case TField::BagNumberAgain:
-      box = Box(11, 10, true);
+      box = OneLine(11, 10, true);
       break;  // EL:EV, "Сумка №"
     case TField::FirmName:
-      box = Box(65, 9, false);
+      box = TwoLines(65, 9);
       break;                   // L:BX
     case TField::CashAccount:  // CA:DI
     case TField::Account:      // CA:DI
     case TField::Inn:          // I:AQ
     case TField::AccountAgain:
-      box = Box(35, 9, false);
+      box = OneLine(35, 9, false);
       break;  // BF:CN
     case TField::TotalFirst:
-      box = Box(31, 9, true);
+      box = OneLine(31, 9, true);
       break;  // DR:EV
     case TField::Recipient:
-      box = Box(60, 9, false);
+      box = TwoLines(60, 9);
       break;  // Q:BX
     case TField::CashSymbol:
-      box = Box(11, 9, false);
+      box = OneLine(11, 9, false);
       break;  // DR:EB
     case TField::TotalSecond:
-      box = Box(16, 9, true);
+      box = OneLine(16, 9, true);
       break;  // EG:EV
     case TField::AmountInWords:
-      box = Box(130, 9, false);
+      box = TwoLines(130, 9);
       break;  // W:EV
     case TField::ReceiptName:
-      box = Box(124, 9, false);
+      box = TwoLines(124, 9);
       break;  // AC:EV
     case TField::FullName:
-      box = Box(61, 9, false);
+      box = TwoLines(61, 9);
       break;  // AJ:CR, AN:CV, AI:CQ
     case TField::ListBagNumber:
-      box = Box(23, 10, true);
+      box = OneLine(23, 10, true);
       break;  // DA:DW
   }
   if (sheet == ReceiptSheet) box.MinimumPt = ScaledSheetMinimumPt;

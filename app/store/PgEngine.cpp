@@ -6,6 +6,7 @@
 
 #include "app/store/PgChangeWatcher.h"
 #include "app/store/PgTransaction.h"
+#include "app/store/SqlDialect.h"
 
 namespace {
 
@@ -15,12 +16,10 @@ QString ServerName(const QString& host, const QString& port, const QString& data
   return QStringLiteral("сервер %1:%2, база %3").arg(host, port, databaseName);
 }
 
-// The parameter `number` ($n) cast to the field's column type, so that the server never has
-// to guess it (IS NOT DISTINCT FROM a NULL would leave it unknown).
-QString Parameter(const TFieldDef& field, int number) {
-  return QStringLiteral("$%1::%2").arg(number).arg(
-      field.Type == TFieldType::ftInteger ? QStringLiteral("integer") : QStringLiteral("varchar"));
-}
+// Each parameter cast to its field's column type, so that the server never has to guess it
+// (IS NOT DISTINCT FROM a NULL would leave it unknown).
+const TSqlDialect Dialect{u'$', QStringLiteral("IS NOT DISTINCT FROM"), QStringLiteral("::integer"),
+                          QStringLiteral("::varchar")};
 
 std::vector<QVariant> RowValues(const TPgResult& result, int row, int firstColumn, int count) {
   std::vector<QVariant> values;
@@ -122,22 +121,20 @@ auto TPgEngine::Reading(const TTableDef& table, TAction&& action) {
   }
 }
 
-QString TPgEngine::ColumnList(const TTableDef& table) const {
+QStringList TPgEngine::QuotedColumns(const TTableDef& table) const {
   QStringList names;
   for (const TFieldDef& field : table.Fields) names << FConnection->QuotedIdentifier(field.Name);
-  return names.join(u',');
+  return names;
 }
 
-// ""ID" = $n AND "f1" IS NOT DISTINCT FROM $n+1 AND ...": the row still holds what the data
-// set knows of it.
-QString TPgEngine::MatchCondition(const TTableDef& table, int firstParameter) const {
-  QString condition =
-      QStringLiteral("%1 = $%2").arg(FConnection->QuotedIdentifier(KeyColumn)).arg(firstParameter);
-  for (int i = 0; i < int(table.Fields.size()); ++i)
-    condition += QStringLiteral(" AND %1 IS NOT DISTINCT FROM %2")
-                     .arg(FConnection->QuotedIdentifier(table.Fields[i].Name),
-                          Parameter(table.Fields[i], firstParameter + 1 + i));
-  return condition;
+QString TPgEngine::ColumnList(const TTableDef& table) const {
+  return QuotedColumns(table).join(u',');
+}
+
+// The row still holds what the data set knows of it.
+QString TPgEngine::Condition(const TTableDef& table, int firstParameter) const {
+  return MatchCondition(Dialect, table, FConnection->QuotedIdentifier(KeyColumn),
+                        QuotedColumns(table), firstParameter);
 }
 
 void TPgEngine::CheckColumns(const TTableDef& table) {
@@ -178,13 +175,10 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
 
 TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
   return Guarded([&] {
-    QStringList parameters;
-    for (int i = 0; i < int(table.Fields.size()); ++i)
-      parameters << Parameter(table.Fields[i], i + 1);
     const TPgResult result = FConnection->Execute(
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4,%2")
             .arg(FConnection->QuotedIdentifier(table.Name), ColumnList(table),
-                 parameters.join(u','), FConnection->QuotedIdentifier(KeyColumn)),
+                 ParameterList(Dialect, table, 1), FConnection->QuotedIdentifier(KeyColumn)),
         values);
     return TStoredRow{result.Value(0, 0).toLongLong(),
                       RowValues(result, 0, 1, int(table.Fields.size()))};
@@ -195,17 +189,14 @@ std::vector<QVariant> TPgEngine::Update(const TTableDef& table, const TStoredRow
                                         const std::vector<QVariant>& values) {
   return Guarded([&] {
     const int fieldCount = int(table.Fields.size());
-    QStringList assignments;
-    for (int i = 0; i < fieldCount; ++i)
-      assignments << FConnection->QuotedIdentifier(table.Fields[i].Name) + QStringLiteral(" = ") +
-                         Parameter(table.Fields[i], i + 1);
     std::vector<QVariant> parameters = values;
     parameters.push_back(fetched.Key);
     parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
     const TPgResult result = FConnection->Execute(
         QStringLiteral("UPDATE %1 SET %2 WHERE %3 RETURNING %4")
-            .arg(FConnection->QuotedIdentifier(table.Name), assignments.join(u','),
-                 MatchCondition(table, fieldCount + 1), ColumnList(table)),
+            .arg(FConnection->QuotedIdentifier(table.Name),
+                 Assignments(Dialect, table, QuotedColumns(table)),
+                 Condition(table, fieldCount + 1), ColumnList(table)),
         parameters);
     if (result.RowCount() == 0) throw Conflict(table, fetched.Key, false);
     return RowValues(result, 0, 0, fieldCount);
@@ -218,7 +209,7 @@ void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
     parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
     const TPgResult result = FConnection->Execute(
         QStringLiteral("DELETE FROM %1 WHERE %2")
-            .arg(FConnection->QuotedIdentifier(table.Name), MatchCondition(table, 1)),
+            .arg(FConnection->QuotedIdentifier(table.Name), Condition(table, 1)),
         parameters);
     if (result.AffectedRows() == 0) throw Conflict(table, fetched.Key, true);
   });
@@ -313,7 +304,6 @@ std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int match
                                                TImportExisting existing,
                                                const TImportProgress& progress) {
   return Guarded([&]() -> std::optional<TImportCounts> {
-    const int fieldCount = int(table.Fields.size());
     const QString tableName = FConnection->QuotedIdentifier(table.Name);
     const QString matchColumn = FConnection->QuotedIdentifier(table.Fields[matchField].Name);
     TPgTransaction transaction(*FConnection);
@@ -349,12 +339,8 @@ std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int match
       std::vector<QVariant> parameters;
       for (int i = done; i < end; ++i) {
         if (match.Matches[i] && existing == TImportExisting::ieSkip) continue;
-        QStringList tuple;
-        for (int f = 0; f < fieldCount; ++f) {
-          parameters.push_back(rows[i][f]);
-          tuple << Parameter(table.Fields[f], int(parameters.size()));
-        }
-        tuples << u'(' + tuple.join(u',') + u')';
+        tuples << u'(' + ParameterList(Dialect, table, int(parameters.size()) + 1) + u')';
+        parameters.insert(parameters.end(), rows[i].begin(), rows[i].end());
       }
       if (!tuples.isEmpty())
         FConnection->Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")

@@ -62,7 +62,8 @@ private:
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;
-  QString MatchCondition(const TTableDef& table, int firstParameter) const;
+  QStringList QuotedColumns(const TTableDef& table) const;
+  QString Condition(const TTableDef& table, int firstParameter) const;
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
 
   QString FConnInfo;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/store/SqlDialect.h"
 #include "app/store/SqliteChangeWatcher.h"
 #include "app/store/SqliteUpgrade.h"
 
@@ -16,20 +17,21 @@ QString Quoted(const QString& name) {
   return u'"' + escaped + u'"';
 }
 
-QString ColumnList(const TTableDef& table) {
+// Parameters bind as they are: a column takes the value as it comes, and IS matches NULL.
+const TSqlDialect Dialect{u'?', QStringLiteral("IS"), QString(), QString()};
+
+QStringList QuotedColumns(const TTableDef& table) {
   QStringList names;
   for (const TFieldDef& field : table.Fields) names << Quoted(field.Name);
-  return names.join(u',');
+  return names;
 }
 
-// "rowid = ?n AND "f1" IS ?n+1 AND ...": the row still holds what the data set knows of it.
-QString MatchCondition(const TTableDef& table, int firstParameter) {
-  QString condition = QStringLiteral("rowid = ?%1").arg(firstParameter);
-  for (int i = 0; i < int(table.Fields.size()); ++i)
-    condition += QStringLiteral(" AND %1 IS ?%2")
-                     .arg(Quoted(table.Fields[i].Name))
-                     .arg(firstParameter + 1 + i);
-  return condition;
+QString ColumnList(const TTableDef& table) { return QuotedColumns(table).join(u','); }
+
+// The row still holds what the data set knows of it.
+QString Condition(const TTableDef& table, int firstParameter) {
+  return MatchCondition(Dialect, table, QStringLiteral("rowid"), QuotedColumns(table),
+                        firstParameter);
 }
 
 // Every row `select` gives, its key first and then `fieldCount` values.
@@ -100,11 +102,10 @@ std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
   TSqliteTransaction transaction(FDb);
-  QStringList parameters;
-  for (int i = 1; i <= int(table.Fields.size()); ++i) parameters << QStringLiteral("?%1").arg(i);
   TSqliteStatement insert(FDb,
                           QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(Quoted(table.Name), ColumnList(table), parameters.join(u',')));
+                              .arg(Quoted(table.Name), ColumnList(table),
+                                   ParameterList(Dialect, table, 1)));
   BindValues(insert, 1, values);
   insert.Step();
   const TRowKey key = FDb.LastInsertRowId();
@@ -118,12 +119,10 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
                                             const std::vector<QVariant>& values) {
   const int fieldCount = int(table.Fields.size());
   TSqliteTransaction transaction(FDb);
-  QStringList assignments;
-  for (int i = 0; i < fieldCount; ++i)
-    assignments << QStringLiteral("%1 = ?%2").arg(Quoted(table.Fields[i].Name)).arg(i + 1);
   TSqliteStatement update(FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                   .arg(Quoted(table.Name), assignments.join(u','),
-                                        MatchCondition(table, fieldCount + 1)));
+                                   .arg(Quoted(table.Name),
+                                        Assignments(Dialect, table, QuotedColumns(table)),
+                                        Condition(table, fieldCount + 1)));
   BindValues(update, 1, values);
   update.Bind(fieldCount + 1, fetched.Key);
   BindValues(update, fieldCount + 2, fetched.Values);
@@ -137,7 +136,7 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
 void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
   TSqliteStatement remove(
       FDb,
-      QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), MatchCondition(table, 1)));
+      QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
   remove.Bind(1, fetched.Key);
   BindValues(remove, 2, fetched.Values);
   remove.Step();
@@ -238,10 +237,9 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
       remove.Step();
     }
   }
-  QStringList parameters;
-  for (int i = 1; i <= int(table.Fields.size()); ++i) parameters << QStringLiteral("?%1").arg(i);
   TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(tableName, ColumnList(table), parameters.join(u',')));
+                                   .arg(tableName, ColumnList(table),
+                                        ParameterList(Dialect, table, 1)));
   const int count = int(rows.size());
   for (int i = 0; i < count; ++i) {
     if (!match.Matches[i] || existing == TImportExisting::ieReplace) {

@@ -9,10 +9,14 @@ the third sheet.
 
 The sheets are a fine grid of 152 columns (A..EV) of 1.25 mm, 19 cm across an A4 page.
 
-The fields the export fills wrap their text and do not shrink it: the program chooses the size
-that fits (office/VoucherCells.cpp holds each field's box: columns, row height, size, weight),
-down to 6 pt in two lines, and cuts the rest with "…". So field rows are tall enough for two
-lines of 6 pt and more; the captions under them are lower to keep each sheet on one page.
+The program chooses the size of every field's text (office/VoucherCells.cpp holds each field's
+box: columns, row height, size, weight, lines), down to 6 pt, and cuts the rest with "…". The
+names and the amount in words wrap onto two lines and never shrink, so field rows are tall
+enough for two lines of 6 pt and more; the captions under them are lower to keep each sheet on
+one page. Numbers, dates and the titles never wrap: they keep to one line and shrink to fit it.
+On paper the program's size already fits; on screen the office draws each column a whole
+number of pixels wide (4 px for 1.235 mm at 96 dpi, not 4.67), a box some 14% narrower, and
+only the shrink keeps a 20-digit account or a date whole there.
 """
 import sys
 from xml.sax.saxutils import escape
@@ -67,12 +71,14 @@ class Sheet:
 
 
 def voucher_copy(sheet, top, title, name_column, receipt_row, signature_row):
-    """One copy of the voucher. top: the row of the title line (6 on the upper copy); the
-    receipt and signature rows are given because the copies differ there."""
+    """One copy of the voucher. top: the row of the title's last line (6 on the upper copy),
+    which ends with the bag number's field; title: its lines, one or two. The receipt and
+    signature rows are given because the copies differ there."""
     code_row = top - 5 if top > 5 else top - 2
     sheet.label(code_row, "DH", "EE", "Код формы по ОКУД", "label_right")
     sheet.put(code_row, "EF", "EV", "box_small", "0402300")
-    sheet.put(top - 1, "A", "AP", "title", title, row_span=2)
+    for row, line in enumerate(title, top - len(title) + 1):
+        sheet.put(row, "A", "AP", "title", line)
     sheet.field(top, "AQ", "BD", style="field_bold")
     sheet.label(top, "BF", "BM", "Дата", "label_right")
     sheet.field(top, "BN", "CC", style="field_center")
@@ -153,9 +159,9 @@ def denomination_list(sheet):
 
 def build_sheets():
     form = Sheet("Ведомость", 58, "0.45cm")
-    voucher_copy(form, 6, "ПРЕПРОВОДИТЕЛЬНАЯ ВЕДОМОСТЬ К СУМКЕ №", "AJ", 21, 24)
+    voucher_copy(form, 6, ["ПРЕПРОВОДИТЕЛЬНАЯ", "ВЕДОМОСТЬ К СУМКЕ №"], "AJ", 21, 24)
     form.put(29, "A", "EV", "cut", "линия отреза")
-    voucher_copy(form, 36, "НАКЛАДНАЯ К СУМКЕ №", "AN", 50, 53)
+    voucher_copy(form, 36, ["НАКЛАДНАЯ К СУМКЕ №"], "AN", 50, 53)
 
     inventory = Sheet("Опись", 25, "0.5cm")
     denomination_list(inventory)
@@ -165,7 +171,7 @@ def build_sheets():
     # and the place take up what the copy's rows leave of those 230 mm. The picture reaches
     # 290 mm down, so the sheet is printed scaled to its page.
     receipt = Sheet("Квитанция", 59, "0.5cm", scale_to_page=True)
-    voucher_copy(receipt, 3, "КВИТАНЦИЯ К СУМКЕ №", "AI", 18, 21)
+    voucher_copy(receipt, 3, ["КВИТАНЦИЯ К СУМКЕ №"], "AI", 18, 21)
     receipt.spread_rows(24, 44, 47, 23.0)
     receipt.put(45, "Q", "BO", "caption_left", "QR-код: данные сумки для считывания на кассе банка")
     receipt.put(47, "Q", "BO", "qr_place", "", row_span=12)
@@ -182,17 +188,17 @@ THICK = "1.1pt solid #000000"
 CELL_STYLES = {
     "label": ("8pt", False, "start", "bottom", {}, True, False),
     "label_right": ("8pt", False, "end", "bottom", {}, True, False),
-    "title": ("9pt", True, "end", "bottom", {}, False, True),
+    "title": ("9pt", True, "end", "bottom", {}, True, False),
     "heading": ("10pt", True, "end", "bottom", {}, False, False),
     "field": ("9pt", False, "start", "bottom", {"bottom": BORDER}, False, True),
-    "field_bold": ("10pt", True, "center", "bottom", {"bottom": BORDER}, False, True),
-    "field_center": ("9pt", False, "center", "bottom", {"bottom": BORDER}, False, True),
-    "field_right": ("9pt", True, "end", "bottom", {"bottom": BORDER}, False, True),
+    "field_bold": ("10pt", True, "center", "bottom", {"bottom": BORDER}, True, False),
+    "field_center": ("9pt", False, "center", "bottom", {"bottom": BORDER}, True, False),
+    "field_right": ("9pt", True, "end", "bottom", {"bottom": BORDER}, True, False),
     "rule": ("9pt", False, "start", "bottom", {"bottom": BORDER}, False, False),
     "name": ("9pt", False, "center", "top", {}, False, True),
     "caption": ("6.5pt", False, "center", "top", {}, True, False),
     "caption_left": ("7pt", False, "start", "bottom", {}, True, False),
-    "box": ("10pt", True, "center", "middle", {"all": THICK}, False, True),
+    "box": ("10pt", True, "center", "middle", {"all": THICK}, True, False),
     "box_small": ("7pt", False, "center", "middle", {"all": BORDER}, True, False),
     "cut": ("6pt", False, "center", "bottom", {"bottom": "0.5pt dashed #000000"}, False, False),
     "head": ("8pt", True, "center", "middle", {"all": BORDER}, True, False),

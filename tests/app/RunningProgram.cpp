@@ -45,8 +45,14 @@ void TRunningProgram::TypeOver(QWidget* edit, const QString& text) const { ::Typ
 
 void ShowActive(TForm1& window) {
   window.show();
-  QApplication::setActiveWindow(&window);
-  if (!QTest::qWaitForWindowActive(&window)) throw std::runtime_error("window not active");
+  // On a loaded machine the window manager may take a few seconds to give the first window
+  // of its session the focus; asking again each second covers a request it dropped meanwhile.
+  for (int second = 0; second < 30; ++second) {
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    if (QTest::qWaitForWindowActive(&window, 1000)) return;
+  }
+  throw std::runtime_error("window not active");
 }
 
 void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -41,7 +42,8 @@ QStringList VisibleWindowNames() {
 // The ids of the visible windows whose name starts with `name`.
 QStringList VisibleWindows(const QString& name) {
   QProcess search;
-  search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)});
+  search.start("xdotool",
+               {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)});
   search.waitForFinished();
   return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
@@ -53,6 +55,29 @@ bool WaitFor(F done, int ms) {
   clock.start();
   while (!done() && clock.elapsed() < ms) QTest::qWait(50);
   return done();
+}
+
+// The screen once the office has drawn it: two looks a quarter of a second apart agree.
+QImage SettledScreen() {
+  QImage last;
+  for (int look = 0; look < 20; ++look) {
+    QTest::qWait(250);
+    QImage now = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    if (now == last) break;
+    last = std::move(now);
+  }
+  return last;
+}
+
+// The office's clip marks on the screen: the small red arrow it draws at the right edge of a
+// cell whose text it cannot show whole (cut on its line, or wrapped onto a line the row hides).
+// Their red (#FF0000) appears nowhere else on this desktop, the office's icons included.
+QList<QPoint> ClipMarks(const QImage& screen) {
+  QList<QPoint> marks;
+  for (int y = 0; y < screen.height(); ++y)
+    for (int x = 0; x < screen.width(); ++x)
+      if ((screen.pixel(x, y) & 0xFFFFFF) == 0xFF0000) marks << QPoint(x, y);
+  return marks;
 }
 
 class TDesktopExport : public TWindowExportTest {
@@ -157,6 +182,44 @@ TEST_F(TDesktopExport, OnlyTheFinishedVoucherEverShows) {
   EXPECT_EQ(seen.filter(QRegularExpression("^(?!vedomost\\.xls - LibreOffice Calc$)")),
             QStringList());
   ExpectNoOfficeDialog();  // and the voucher shows now
+}
+
+// At 100 % the office draws each column a whole number of pixels wide, narrower than on paper:
+// numbers, dates and titles must still show whole, on one line, on every sheet.
+TEST_F(TDesktopExport, TheVoucherShowsWholeOnTheScreen) {
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
+  TypeCount(1, "123");  // 615000
+  ClickExport();
+  ASSERT_EQ(Program().Messages.Texts(), QStringList());
+  const std::vector<TVariant> documents = OpenVoucherCopies();
+  ASSERT_EQ(documents.size(), 1u);
+  std::vector<TExpectedCell> cells;
+  const std::map<TField, QString> texts =
+      ExportFieldTexts("615000", "шестьсот пятнадцать тысяч рублей 00 копеек");
+  for (const auto& [sheet, copy] : {std::pair{0, std::span<const TFieldCell>(UpperCopyCells)},
+                                    {0, LowerCopyCells}, {2, ThirdCopyCells}})
+    for (const TExpectedCell& cell : ExpectedCopy(sheet, copy, texts)) cells.push_back(cell);
+  ExpectDocumentCells(documents[0], cells);  // nothing cut by the program either
+
+  ASSERT_EQ(QProcess::execute("xdotool", {"search", "--onlyvisible", "--name", "^vedomost\\.xls",
+                                          "windowactivate", "--sync", "windowmove", "0", "0",
+                                          "windowsize", "100%", "100%"}),
+            0);
+  const TVariant view = documents[0].Call("GetCurrentController");
+  view.Set("ZoomType", 3);  // by value
+  view.Set("ZoomValue", 100);
+  for (int sheet = 0; sheet < 4; ++sheet) {
+    view.Call("SetActiveSheet", {documents[0].Call("GetSheets").Call("GetByIndex", {sheet})});
+    // Rows 1 to 59 in views of 25 rows: the screen shows about 35.
+    for (int firstRow = 0; firstRow < 59; firstRow += 25) {
+      view.Set("FirstVisibleRow", firstRow);
+      const QList<QPoint> marks = ClipMarks(SettledScreen());
+      EXPECT_TRUE(marks.isEmpty()) << "sheet " << sheet + 1 << " from row " << firstRow + 1
+                                   << ": " << marks.size() << " red pixels, the first at "
+                                   << marks.value(0).x() << "," << marks.value(0).y();
+    }
+  }
 }
 
 TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {

@@ -44,6 +44,7 @@ TEST_P(TFieldFitTest, WritesWhatFitsAtTheLargestSize) {
 constexpr TFieldBox BoldBox{22, 6.5, 9, true};
 constexpr TFieldBox ScaledSheetBox{22, 6.5, 9, false, 6.5};
 constexpr TFieldBox LowBox{22, 4, 9, false};  // 11.34 - 2 pt: one line even at 6 pt
+constexpr TFieldBox OneLineBox{22, 6.5, 9, false, 6, 1};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TFieldFitTest,
@@ -67,6 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         TFitCase{"CutsAThirdLineOfLineFeeds", Box, "AB\nCD\nEF", "AB\nCD…", 6},
         TFitCase{"CutsOnTheOnlyLineOfALowBox", LowBox, "AAAAAAAAA BBBBBBBBB", "AAAAAAAAA BBBBB…",
                  6},
+        // Two lines of 7 pt in Box; a box of one line shrinks instead, or cuts at 6 pt.
+        TFitCase{"OneLineShrinksWhereTwoLinesWouldWrap", OneLineBox, "ABCDEFGHIJKLMNOP",
+                 "ABCDEFGHIJKLMNOP", 6.5},
+        TFitCase{"OneLineCutsWhereTwoLinesWouldHoldIt", OneLineBox, "AAAAAAAAAA BBBBBBBBBB",
+                 "AAAAAAAAAA BBBB…", 6},
         // An emoji is two UTF-16 units (1 em here): a cut never halves one.
         TFitCase{"NeverSplitsACharacter", Box, QString("😀").repeated(40),
                  QString("😀").repeated(15) + "…", 6}),

@@ -113,7 +113,8 @@ TEST_F(TPrintedVoucherTest, LongValuesPrintWholeOrCutButNeverSmallerThan6Pt) {
         })) << word.Text.toStdString();
       }
       if (word.Text == "Константинопольский-Заде") ++nameParts;
-      if (word.Text.size() >= 6 && source.BagData.BagNumber.startsWith(word.Text)) ++bagStarts;
+      const QString shown = word.Text.endsWith("…") ? word.Text.chopped(1) : word.Text;
+      if (shown.size() >= 6 && source.BagData.BagNumber.startsWith(shown)) ++bagStarts;
     }
     // Cut on every copy: bag number (title and box), firm, recipient; on a list: its "№" box.
     EXPECT_EQ(cut, copies[p] ? 4 * copies[p] : 1);
@@ -123,7 +124,8 @@ TEST_F(TPrintedVoucherTest, LongValuesPrintWholeOrCutButNeverSmallerThan6Pt) {
 }
 
 // The boxes the program fits the values into are the template's: each field's merged cell as
-// wide and as high, its size and weight, and its text wrapped, never shrunk by the office.
+// wide and as high, its size and weight; a box of two lines wraps its text and never shrinks
+// it, a box of one line never wraps and lets the office shrink it (the screen needs that).
 TEST_F(TPrintedVoucherTest, FieldBoxesAreTheTemplates) {
   FOffice->Connect(true);
   FOffice->OpenDocument("temp.xls", TOOOpenOptions{.Hidden = true, .FilterName = "MS Excel 97"}, 0);
@@ -145,8 +147,8 @@ TEST_F(TPrintedVoucherTest, FieldBoxesAreTheTemplates) {
     EXPECT_NEAR(merged.Get("Size").Get("Height").ToInt(), box.HeightMm * 100, 2);
     EXPECT_EQ(range.Get("CharHeight").ToDouble(), box.NominalPt);
     EXPECT_EQ(range.Get("CharWeight").ToDouble(), box.Bold ? 150 : 100);
-    EXPECT_TRUE(range.Get("IsTextWrapped").ToBool());
-    EXPECT_FALSE(range.Get("ShrinkToFit").ToBool());
+    EXPECT_EQ(range.Get("IsTextWrapped").ToBool(), box.MaxLines == 2);
+    EXPECT_EQ(range.Get("ShrinkToFit").ToBool(), box.MaxLines == 1);
   }
 }
 

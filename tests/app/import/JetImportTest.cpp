@@ -35,10 +35,17 @@ TEST(JetBags, EveryValueComesOutAsItWasWrittenInEveryFormatLibmdbReads) {
     std::vector<jet::TBag> Bags;
   };
   const std::vector<jet::TBag> many = jet::GeneratedBags(700);  // several data pages
+  // Access 97 keeps text in the desk's code page, Windows-1251; its rows stay under 256 bytes,
+  // which the sample bags with the longest values and with "ü" do not.
+  const std::vector<jet::TBag>& sample = jet::SampleBags();
+  std::vector<jet::TBag> jet3 = {sample[0], sample[1], sample[2], sample[5]};
+  jet3.insert(jet3.end(), many.begin(), many.begin() + 300);
   const TCase cases[] = {
       {"Jet 4, the old register's", jet::ClientsDatabase(jet::SampleBags()), jet::SampleBags()},
       {"Jet 4, several pages", jet::ClientsDatabase(many), many},
       {"ACE", jet::ClientsDatabase(jet::SampleBags(), jet::TFormat::Ace12), jet::SampleBags()},
+      {"Jet 3, Windows-1251 over several pages", jet::ClientsDatabase(jet3, jet::TFormat::Jet3),
+       jet3},
       {"a memo column beside the seven",
        jet::ClientsWithNotes(jet::SampleBags(),
                              std::vector<jet::TValue>(jet::SampleBags().size(),

@@ -229,6 +229,36 @@ TEST_P(DataSet, ADeleteOfABagChangedOrDeletedElsewhereIsRefusedAndTheRegisterKee
   }
 }
 
+// Another desk changes one field of the bag, each field in turn, the bag number included
+// (and one from NULL to a value): this desk's post of another field and its delete of that
+// bag are both refused, and the other desk's change stays.
+TEST_P(DataSet, AChangeElsewhereToAnyOneFieldRefusesThePostAndTheDelete) {
+  const char* const changes[] = {
+      "UPDATE \"Clients\" SET \"Номер сумки\" = '1а'",
+      "UPDATE \"Clients\" SET \"Номер пакета\" = 11",
+      "UPDATE \"Clients\" SET \"Получатель\" = 'ООО Ромашка '",
+      "UPDATE \"Clients\" SET \"Счет\" = '40702810900000000002'",
+      "UPDATE \"Clients\" SET \"Инн\" = '7701234567'",
+      "UPDATE \"Clients\" SET \"Символ\" = 32",
+      "UPDATE \"Clients\" SET \"ФИО\" = 'иванов И.И.'",
+  };
+  TBagRow bag = Row(QStringLiteral("1"), 10);
+  bag[Inn] = QVariant();
+  for (const char* change : changes) {
+    SCOPED_TRACE(change);
+    Open({bag});
+    Register->Execute(QString::fromUtf8(change));
+    const std::vector<TBagRow> changed = Register->Rows();
+    ASSERT_NE(changed, std::vector<TBagRow>{bag});
+    Table->Edit();
+    Table->SetFieldText(Package, QStringLiteral("12"));
+    EXPECT_EQ(FailureOf([&] { Table->Post(); }), TDatabaseFailure::dfChangedOnPost);
+    Table->Cancel();
+    EXPECT_EQ(FailureOf([&] { Table->Delete(); }), TDatabaseFailure::dfChangedOnDelete);
+    EXPECT_EQ(Register->Rows(), changed);
+  }
+}
+
 TEST_P(DataSet, APostARuleOfTheTableRefusesChangesNothingAndCanBeCorrected) {
   Open({Row(QStringLiteral("1"))});
   Register->Execute(
