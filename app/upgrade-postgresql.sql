@@ -24,3 +24,8 @@ SELECT "Version" < 1 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-1-feed.sql
 \endif
+
+SELECT "Version" < 2 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-2-history.sql
+\endif

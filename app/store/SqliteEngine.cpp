@@ -7,6 +7,7 @@
 
 #include "app/store/SqlDialect.h"
 #include "app/store/SqliteChangeWatcher.h"
+#include "app/store/SqliteHistory.h"
 #include "app/store/SqliteUpgrade.h"
 
 namespace {
@@ -57,8 +58,12 @@ void BindValues(TSqliteStatement& statement, int firstParameter,
 TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
     : FDb(fileName, busyTimeoutMs, std::move(wait)) {}
 
-bool TSqliteEngine::HasFeed() {
-  if (FHasFeed) return *FHasFeed;
+bool TSqliteEngine::HasFeed() { return Version() >= 1; }
+
+bool TSqliteEngine::HasHistory() { return Version() >= 2; }
+
+int TSqliteEngine::Version() {
+  if (FVersion) return *FVersion;
   int version = 0;
   try {
     version = UpgradeSqliteFile(FDb);
@@ -68,8 +73,8 @@ bool TSqliteEngine::HasFeed() {
       throw;
     version = SqliteFileVersion(FDb);
   }
-  FHasFeed = version >= 1;
-  return *FHasFeed;
+  FVersion = version;
+  return version;
 }
 
 QString TSqliteEngine::Name() const { return QFileInfo(FDb.FileName()).fileName(); }
@@ -101,7 +106,7 @@ std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
-  TSqliteTransaction transaction(FDb);
+  TSqliteDeskWrite transaction(FDb, HasHistory());
   TSqliteStatement insert(FDb,
                           QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                               .arg(Quoted(table.Name), ColumnList(table),
@@ -118,7 +123,7 @@ TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVari
 std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStoredRow& fetched,
                                             const std::vector<QVariant>& values) {
   const int fieldCount = int(table.Fields.size());
-  TSqliteTransaction transaction(FDb);
+  TSqliteDeskWrite transaction(FDb, HasHistory());
   TSqliteStatement update(FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                                    .arg(Quoted(table.Name),
                                         Assignments(Dialect, table, QuotedColumns(table)),
@@ -134,6 +139,7 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
 }
 
 void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
+  TSqliteDeskWrite transaction(FDb, HasHistory());
   TSqliteStatement remove(
       FDb,
       QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
@@ -141,6 +147,7 @@ void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
   BindValues(remove, 2, fetched.Values);
   remove.Step();
   if (FDb.Changes() == 0) throw Conflict(table, fetched.Key, true);
+  transaction.Commit();
 }
 
 std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& table, TRowKey key) {
@@ -216,7 +223,7 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
                                                    const std::vector<std::vector<QVariant>>& rows,
                                                    TImportExisting existing,
                                                    const TImportProgress& progress) {
-  TSqliteTransaction transaction(FDb);
+  TSqliteDeskWrite transaction(FDb, HasHistory());
   const QString tableName = Quoted(table.Name);
   const QString matchColumn = Quoted(table.Fields[matchField].Name);
   QSet<QString> held;

@@ -39,7 +39,12 @@ public:
 
 private:
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
+  // The file's schema version, brought up to date on the first call (UpgradeSqliteFile).
+  int Version();
+  // True when the file keeps the bags' history: then every write names this desk and seals
+  // the history (TSqliteDeskWrite).
+  bool HasHistory();
 
   TSqliteDatabase FDb;
-  std::optional<bool> FHasFeed;
+  std::optional<int> FVersion;
 };

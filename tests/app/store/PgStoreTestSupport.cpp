@@ -22,8 +22,13 @@ QString RegisterConnInfo(const QString& role) {
       QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), role);
 }
 
+void EmptyRegister(TPgConnection& owner) {
+  owner.Execute(QStringLiteral("TRUNCATE \"Clients\", \"ClientsFeed\", \"ClientsHistory\", "
+                               "\"ClientsHistoryFields\" RESTART IDENTITY"));
+  owner.Execute(QStringLiteral("UPDATE \"ClientsHistoryHead\" SET \"Seq\" = 0, \"Digest\" = NULL"));
+}
+
 void PgRegisterTest::SetUp() {
-  TPgTestEnvironment::Cluster().Psql(
-      QString::fromLatin1(TPgTestEnvironment::RegisterDatabase),
-      QStringLiteral("TRUNCATE \"Clients\", \"ClientsFeed\" RESTART IDENTITY"));
+  TPgConnection owner(RegisterConnInfo(QStringLiteral("postgres")));
+  EmptyRegister(owner);
 }

@@ -38,6 +38,9 @@ TFailure FailureOf(TAction&& action) {
 // The register database of the test cluster as the login role `role`.
 QString RegisterConnInfo(const QString& role = QString::fromLatin1(TPgTestEnvironment::DeskRole));
 
+// Empties the register through a session of its owner: no bags, no feed, no history, every number from 1 again.
+void EmptyRegister(TPgConnection& owner);
+
 // Each test starts from an empty register whose keys count from 1 again.
 class PgRegisterTest : public testing::Test {
 protected:

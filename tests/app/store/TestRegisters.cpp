@@ -17,7 +17,7 @@ TServerRegister::TServerRegister()
 
 void TServerRegister::Create(const std::vector<TBagRow>& rows) {
   Execute(QStringLiteral("DROP INDEX IF EXISTS \"BagNumbers\""));
-  Execute(QStringLiteral("TRUNCATE \"Clients\", \"ClientsFeed\" RESTART IDENTITY"));
+  EmptyRegister(FOther);
   for (const TBagRow& row : rows)
     FOther.Execute(QStringLiteral("INSERT INTO \"Clients\" (%1) VALUES ($1,$2,$3,$4,$5,$6,$7)")
                        .arg(BagColumns),

@@ -1,0 +1,58 @@
+#include "app/store/PgHistory.h"
+
+#include "app/store/PgTransaction.h"
+
+namespace {
+
+// Records read per query: memory stays bounded however long the history grows.
+constexpr int PageSize = 10000;
+
+QByteArray Bytes(const QVariant& hex) {
+  return QByteArray::fromHex(hex.toString().mid(2).toLatin1());
+}
+
+}  // namespace
+
+THistoryCheck CheckPgHistory(TPgConnection& connection) {
+  TPgTransaction snapshot(connection);
+  connection.Execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+  // The session's own temporary tables of the same names must not stand in for the register's.
+  connection.Execute(QStringLiteral(
+      "SELECT set_config('search_path', quote_ident(current_schema()) || ', pg_temp', true)"));
+  THistoryChain chain;
+  qint64 after = 0;
+  for (bool more = true; more;) {
+    const TPgResult records = connection.Execute(
+        QStringLiteral("SELECT \"Seq\", (extract(epoch FROM \"Time\") * 1000000)::bigint, \"Who\", "
+                       "\"Kind\", \"FeedSeq\", \"ID\", \"Digest\" FROM \"ClientsHistory\" "
+                       "WHERE \"Seq\" > $1 ORDER BY \"Seq\" LIMIT %1")
+            .arg(PageSize),
+        {after});
+    if (records.RowCount() == 0) break;
+    const qint64 last = records.Value(records.RowCount() - 1, 0).toLongLong();
+    const TPgResult fields = connection.Execute(
+        QStringLiteral("SELECT \"Seq\", \"Field\", \"Before\", \"After\" FROM "
+                       "\"ClientsHistoryFields\" WHERE \"Seq\" > $1 AND \"Seq\" <= $2 "
+                       "ORDER BY \"Seq\", \"Field\" COLLATE \"C\""),
+        {after, last});
+    int field = 0;
+    for (int row = 0; row < records.RowCount() && more; ++row) {
+      THistoryRecord record{records.Value(row, 0).toLongLong(), records.Value(row, 1),
+                            records.Value(row, 2).toString(),  records.Value(row, 3).toString(),
+                            records.Value(row, 4).toLongLong(), records.Value(row, 5).toLongLong(),
+                            {}};
+      while (field < fields.RowCount() && fields.Value(field, 0).toLongLong() < record.Seq)
+        ++field;
+      for (; field < fields.RowCount() && fields.Value(field, 0).toLongLong() == record.Seq;
+           ++field)
+        record.Fields.push_back(
+            {fields.Value(field, 1).toString(), fields.Value(field, 2), fields.Value(field, 3)});
+      more = chain.Add(record, Bytes(records.Value(row, 6)));
+    }
+    after = last;
+    more = more && records.RowCount() == PageSize;
+  }
+  const TPgResult head =
+      connection.Execute(QStringLiteral("SELECT \"Seq\" FROM \"ClientsHistoryHead\""));
+  return chain.Finish(head.RowCount() > 0 ? head.Value(0, 0).toLongLong() : 0);
+}
