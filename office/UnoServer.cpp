@@ -65,6 +65,7 @@ struct TUnoServer::TImpl {
   std::thread Preparing;
   std::atomic<bool> QuietlyStarted{false};  // Prepare started the office
   std::atomic<bool> Used{false};            // an export asked for the office
+  std::atomic<bool> Prepared{false};        // the background start has ended, well or not
   std::shared_ptr<TWatchState> Watch = std::make_shared<TWatchState>();
   // Ends the office once its last document has been closed; started with the first connection.
   std::thread Watcher;
@@ -117,11 +118,14 @@ struct TUnoServer::TImpl {
     }
     std::shared_ptr<TUnoSession> session = TryConnect();
     if (!session) session = StartAndConnect(quietly);
+    {
+      std::lock_guard lock(Mutex);
+      Session = session;
+      // Aborted while the connection was made: it must not outlive the abort.
+      if (Aborted) session->Dispose();
+    }
+    // Known as the session before its first calls, so that an abort breaks them off too.
     Listen(*session);
-    std::lock_guard lock(Mutex);
-    Session = session;
-    // Aborted while the connection was made: it must not outlive the abort.
-    if (Aborted) session->Dispose();
     return session;
   }
 
@@ -237,8 +241,14 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
 
 TUnoServer::~TUnoServer() {
   if (FImpl->Preparing.joinable()) {
-    // An office still starting for an export that will never come is not waited for.
-    if (FImpl->Starting) Abort();
+    // An office still starting for an export that will never come is not waited for, nor one
+    // that does not answer its first calls.
+    QElapsedTimer clock;
+    clock.start();
+    while (!FImpl->Prepared && !FImpl->Starting &&
+           clock.elapsed() < std::chrono::milliseconds(UnusedOfficeAnswer).count())
+      QThread::msleep(10);
+    if (!FImpl->Prepared) Abort();
     FImpl->Preparing.join();
   }
   FImpl->StopWatching();
@@ -266,6 +276,7 @@ void TUnoServer::Prepare() {
     } catch (const std::exception&) {
       // Nothing to report: the next export connects or starts the office itself.
     }
+    impl->Prepared = true;
   });
 }
 
