@@ -16,3 +16,9 @@ TApplication::TApplication(int& argc, char** argv) : TGuardedApplication(argc, a
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     installTranslator(&FQtTexts);
 }
+
+QFont TApplication::WindowFont(int pixelSize) {
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(pixelSize);
+  return font;
+}

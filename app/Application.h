@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QTranslator>
 
 #include "app/controls/GuardedApplication.h"
@@ -9,6 +10,10 @@
 class TApplication : public TGuardedApplication {
 public:
   TApplication(int& argc, char** argv);
+
+  // The windows' face, Tahoma, at `pixelSize` (> 0) pixels: a pixel size, so that a window
+  // does not grow with the screen's resolution (a form holds point sizes only).
+  static QFont WindowFont(int pixelSize);
 
 private:
   QTranslator FQtTexts;

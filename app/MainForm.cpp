@@ -31,16 +31,6 @@
 #include "texts/VoucherPayload.h"
 #include "ui_MainForm.h"
 
-namespace {
-
-QFont Tahoma(int pixelSize) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixelSize);
-  return font;
-}
-
-}  // namespace
-
 TForm1::TForm1(QWidget* parent) : TForm1(parent, nullptr) {}
 
 TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
@@ -48,7 +38,7 @@ TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
   // Pixel sizes, so that the window does not grow with the screen's resolution (a form holds
   // point sizes only). The window's font comes first: the register grid sizes its rows by the
   // font it is created with.
-  setFont(Tahoma(11));
+  setFont(TApplication::WindowFont(11));
   FControls->setupUi(this);
   setWindowTitle(TApplication::Title());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -66,7 +56,7 @@ void TForm1::SetUpControls() {
   const Ui::TForm1& ui = *FControls;
   for (QLabel* caption :
        {ui.Label2, ui.Label10, ui.Label3, ui.Label4, ui.Label5, ui.Label7, ui.Label6})
-    caption->setFont(Tahoma(15));
+    caption->setFont(TApplication::WindowFont(15));
   // Both page captions fit side by side, as on the classic page control.
   ui.pgcQRDetails->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
   // pbPreviewPaint fills the whole box before it draws the modules, so the page, the page

@@ -1,5 +1,6 @@
 #include "app/Reg.h"
 
+#include "app/Application.h"
 #include "app/IniFile.h"
 #include "app/controls/GuardedApplication.h"
 #include "ui_Reg.h"
@@ -19,23 +20,17 @@ const QString FirmHint = QStringLiteral(
 // The Windows colour "gradient inactive caption" of the default scheme.
 const QColor InactiveCaptionGradient(215, 228, 242);
 
-QFont Tahoma(int pixelSize) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixelSize);
-  return font;
-}
-
 }  // namespace
 
 TForm4::TForm4(QWidget* parent, const QString& iniPath)
     : QDialog(parent), FControls(std::make_unique<Ui::TForm4>()), FIniPath(iniPath) {
   // Pixel sizes, which a form cannot hold; the dialog's font first, so that the controls the
   // form creates take it.
-  setFont(Tahoma(11));
+  setFont(TApplication::WindowFont(11));
   FControls->setupUi(this);
   const Ui::TForm4& ui = *FControls;
-  ui.Label1->setFont(Tahoma(16));
-  ui.Label2->setFont(Tahoma(16));
+  ui.Label1->setFont(TApplication::WindowFont(16));
+  ui.Label2->setFont(TApplication::WindowFont(16));
   ui.Edit1->setToolTip(FirmHint);
   ui.Edit2->setToolTip(FirmHint);
   QPalette palette = this->palette();

@@ -25,6 +25,8 @@ public:
   virtual void Execute(const QString& sql) = 0;
   // Every stored row, in the order added.
   virtual std::vector<TBagRow> Rows() = 0;
+  // Whether Execute speaks PostgreSQL's SQL rather than SQLite's, where a case needs each its own.
+  virtual bool OnServer() const = 0;
 };
 
 // db.mdb in a temporary folder, the working directory while the register lives.
@@ -34,6 +36,7 @@ public:
   TADOConnection& Connection() override { return FConnection; }
   void Execute(const QString& sql) override { ExecuteSql(Db(), sql); }
   std::vector<TBagRow> Rows() override { return ReadBags(Db()); }
+  bool OnServer() const override { return false; }
 
 private:
   QString Db() const { return FDir.Path(QStringLiteral("db.mdb")); }
@@ -51,6 +54,7 @@ public:
   TADOConnection& Connection() override { return FConnection; }
   void Execute(const QString& sql) override { FOther.Execute(sql); }
   std::vector<TBagRow> Rows() override;
+  bool OnServer() const override { return true; }
 
 private:
   TPgConnection FOther;
