@@ -40,9 +40,9 @@ build_all() {
 # The unit and gui tests once more in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer (at -O1, as the sanitizers advise, and without the test programs
 # only the server, office, oracle and fuzz tests use; the encoder's tests are sanitized in the
-# plain build already): a memory error, a leak of the project's own or
-# undefined behaviour fails the test that meets it. Leaks third-party libraries keep for the
-# whole run are listed in tests/sanitizers/lsan.supp.
+# plain build already): a memory error, a leak of the project's own or undefined behaviour
+# fails the test that meets it. Leaks third-party libraries keep for the whole run are listed
+# in tests/sanitizers/lsan.supp.
 sanitized_tests() {
   local asan=$root/build-asan
   cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINKASSATSIYA_SANITIZE=ON \

@@ -19,7 +19,7 @@ constexpr int ChangePollMs = 250;
 
 std::unique_ptr<TADOConnection> RegisterConnection() {
   if (std::optional<TServerConnection> server = ReadStoreSettings(StoreSettingsPath()))
-    return std::make_unique<TADOConnection>(std::move(*server));
+    return std::make_unique<TADOConnection>(std::move(*server), &ShowDatabaseWait);
   return std::make_unique<TADOConnection>(QStringLiteral("db.mdb"), BusyTimeoutMs,
                                           &ShowDatabaseWait);
 }

@@ -14,10 +14,11 @@ class TLiveRegister;
 // The data module: the connection to the register (the file "db.mdb" in the working directory,
 // or the server that database.ini names, see ReadStoreSettings), the table "Clients" with the
 // seven bag fields, and the data source every data-aware control of the main window
-// is attached to. While it lives, a wait for a lock held by another desk shows in the windows
-// (ShowDatabaseWait) and a post or delete refused because another desk changed or deleted the
-// bag is resolved with the operator (RecordConflictHandler), and what other desks do to the
-// register shows in the window within a second (TLiveRegister, TForm1::RegisterResynced).
+// is attached to. While it lives, a wait for a lock held by another desk, or for a server slow to
+// answer, shows in the windows (ShowDatabaseWait) and a post or delete refused because another desk
+// changed or deleted the bag is resolved with the operator (RecordConflictHandler), and what other
+// desks do to the register shows in the window within a second (TLiveRegister,
+// TForm1::RegisterResynced).
 class TForm2 {
 public:
   // Opens the connection and the table (all rows fetched, the first current), names the

@@ -1,11 +1,15 @@
 #include "app/MainForm.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QPainter>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTabBar>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "app/store/ADOTable.h"
@@ -30,6 +34,15 @@
 #include "qr/encoder/QRErrors.h"
 #include "texts/VoucherPayload.h"
 #include "ui_MainForm.h"
+
+namespace {
+
+// "Сохранить (Ctrl+S)": what a button or menu item does, and its key.
+QString WithKey(const QString& caption, const QKeySequence& key) {
+  return QStringLiteral("%1 (%2)").arg(caption, key.toString(QKeySequence::NativeText));
+}
+
+}  // namespace
 
 TForm1::TForm1(QWidget* parent) : TForm1(parent, nullptr) {}
 
@@ -107,6 +120,36 @@ void TForm1::ConnectEvents() {
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
   connect(ui.N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
+  SetUpKeys();
+}
+
+void TForm1::SetUpKeys() {
+  const Ui::TForm1& ui = *FControls;
+  const struct {
+    QKeySequence Key;
+    QPushButton* Button;
+    std::function<void()> Handler;
+  } buttons[] = {{QKeySequence(Qt::CTRL | Qt::Key_S), ui.Button1, [this] { SaveTyped(); }},
+                 {QKeySequence(Qt::CTRL | Qt::Key_N), ui.Button3, [this] { AddFromKeyboard(); }}};
+  for (const auto& button : buttons) {
+    // An action of the window rather than the button's own shortcut, which would click it only
+    // after showing it pressed, without the focused editor's text.
+    auto* action = new QAction(this);  // the window owns it
+    action->setShortcut(button.Key);
+    addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, handler = button.Handler] { Guarded(handler); });
+    button.Button->setToolTip(WithKey(button.Button->text(), button.Key));
+  }
+  ui.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  ui.N3->setToolTip(WithKey(ui.N3->text(), ui.N3->shortcut()));
+}
+
+void TForm1::AddFromKeyboard() {
+  // The cursor goes to the bag number first: leaving the grid afterwards would drop the new,
+  // still untouched bag, as it does after "Добавить".
+  FControls->DBEdit1->setFocus();
+  Button3Click();
 }
 
 void TForm1::SetDataSource(TDataSource* source) {
@@ -161,9 +204,7 @@ bool TForm1::FormCloseQuery() {
   switch (ShowMessageBox({TApplication::Title(), QStringLiteral("Сохранить изменения?"),
                           TMsgDlgType::mtConfirmation, TMsgDlgButtons::mbYesNoCancel})) {
     case TModalResult::mrYes:
-      // The focused editor's text first, as the click on "Сохранить" stores it.
-      dataSet.UpdateRecord();
-      Button1Click();
+      SaveTyped();
       return true;
     case TModalResult::mrNo:
       dataSet.Cancel();
@@ -270,6 +311,11 @@ void TForm1::Button1Click() {
   ReceiptNameUpdate();
 }
 
+void TForm1::SaveTyped() {
+  if (HasUnsavedChange()) FDataSource->DataSet().UpdateRecord();
+  Button1Click();
+}
+
 void TForm1::Button2Click() { FDataSource->DataSet().Delete(); }
 
 void TForm1::Button3Click() { FDataSource->DataSet().Insert(); }
@@ -299,8 +345,7 @@ void TForm1::N3Click() {
   // and not yet saved is saved first, with the checks of "Сохранить", so that the printed
   // voucher, its code and the register all say the same. A refused save stops the export.
   if (HasUnsavedChange()) {
-    FDataSource->DataSet().UpdateRecord();
-    Button1Click();
+    SaveTyped();
     PayloadRefresh();  // from the values as the register now shows them
   }
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());

@@ -123,6 +123,15 @@ private:
   // the fixed size.
   void SetUpControls();
   void ConnectEvents();
+  // The keys an operator uses all day, each named in its button's or menu item's tooltip:
+  // Ctrl+S saves as "Сохранить" (SaveTyped), Ctrl+N adds a bag as "Добавить" with the cursor
+  // in its bag number (AddFromKeyboard), Ctrl+E exports as N3. They work wherever the focus is
+  // in the window; Ctrl+S and Ctrl+E leave it where it is.
+  void SetUpKeys();
+  void AddFromKeyboard();
+  // "Сохранить" as a click on it saves: the focused editor's text goes into the record first,
+  // as the click that takes the focus from the editor would put it there.
+  void SaveTyped();
   // The editor bound to `field`.
   TBagEditor BagEditor(TBagField field) const;
   // The current record is being edited and a field or a bound editor holds a change.

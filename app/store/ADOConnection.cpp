@@ -8,9 +8,9 @@ TADOConnection::TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wa
         return std::make_unique<TSqliteEngine>(fileName, busyTimeoutMs, wait);
       }) {}
 
-TADOConnection::TADOConnection(TServerConnection server)
-    : FOpen([conninfo = std::move(server.ConnInfo)] {
-        return std::make_unique<TPgEngine>(conninfo);
+TADOConnection::TADOConnection(TServerConnection server, TBusyWait wait)
+    : FOpen([conninfo = std::move(server.ConnInfo), wait = std::move(wait)] {
+        return std::make_unique<TPgEngine>(conninfo, wait);
       }) {}
 
 void TADOConnection::Open() {

@@ -21,8 +21,9 @@ public:
   // processes may read and write it at the same time; their locks are waited for up to
   // busyTimeoutMs in each call, with `wait` told of the wait (see TBusyWait).
   TADOConnection(QString fileName, int busyTimeoutMs, TBusyWait wait = {});
-  // The server and database `server` names (TPgEngine).
-  explicit TADOConnection(TServerConnection server);
+  // The server and database `server` names (TPgEngine), with `wait` told of a wait for a
+  // server slow to answer (see TBusyWait).
+  explicit TADOConnection(TServerConnection server, TBusyWait wait = {});
 
   // Opens the file (never creating it) or connects to the server. Throws EDatabaseError
   // (dfCannotOpen for a missing or unreadable file, "unable to open database file", or a

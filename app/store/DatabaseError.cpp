@@ -127,6 +127,11 @@ QString ServerFailureText(TDatabaseFailure failure) {
           "Роли этого рабочего места не дано прав на таблицу %2 в базе данных (%1). Попросите "
           "администратора включить роль в группу inkassatsiya_desk (сценарий "
           "schema-postgresql.sql).");
+    case TDatabaseFailure::dfNotUtf8:
+      return QStringLiteral(
+          "База данных (%1) хранит текст в кодировке %2, а не UTF8: русские буквы в ней могут "
+          "испортиться, и программа с ней не работает. Попросите администратора создать базу "
+          "с кодировкой UTF8 (createdb -E UTF8 -T template0) и перенести в неё сумки.");
     case TDatabaseFailure::dfNoTable:
       return QStringLiteral(
           "В базе данных (%1) нет таблицы %2. Попросите администратора создать её "

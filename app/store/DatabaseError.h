@@ -30,7 +30,9 @@ enum class TDatabaseFailure {
   dfBadSettings,      // the settings that choose the register were refused; Database() is the
                       // settings file, Subject() the reason for the operator, in Russian
   dfNoDatabase,       // the server has no database of the name the settings give
-  dfNoRights          // Subject(): the table this desk's role may not read
+  dfNoRights,         // Subject(): the table this desk's role may not read
+  dfNotUtf8           // Subject(): the encoding the server's database keeps its text in, when it
+                      // is not UTF8
 };
 
 // Where the register lives: a file on this machine, or a database on a server.

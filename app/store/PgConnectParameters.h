@@ -7,12 +7,19 @@
 // PQconnectdbParams / PQconnectStartParams with expand_dbname = 1: the connection string is
 // expanded in place of "dbname", so it overrides the defaults listed before it (the connect
 // timeout, the application name) and none of the settings after it (the UTF-8 client encoding
-// every text of the program is exchanged in). The arrays point into the object: keep it alive
-// for the call, and never copy it.
+// every text of the program is exchanged in, the session's time-outs). The arrays point into
+// the object: keep it alive for the call, and never copy it.
+//
+// The session's time-outs bound every wait on the server's side: a statement that waits for a
+// lock another session holds fails after LockTimeoutSeconds (SQLSTATE 55P03), and any statement
+// after StatementTimeoutSeconds (57014). Server options the connection string gives
+// ("options=-c search_path=desks") come after them, so an administrator may still change them.
 class TPgConnectParameters {
 public:
-  TPgConnectParameters(const QString& conninfo, int connectTimeoutSeconds)
-      : FTimeout(QByteArray::number(connectTimeoutSeconds)), FExpanded(conninfo.toUtf8()) {}
+  static constexpr int LockTimeoutSeconds = 5;
+  static constexpr int StatementTimeoutSeconds = 30;
+
+  TPgConnectParameters(const QString& conninfo, int connectTimeoutSeconds);
   TPgConnectParameters(const TPgConnectParameters&) = delete;
   TPgConnectParameters& operator=(const TPgConnectParameters&) = delete;
 
@@ -22,8 +29,11 @@ public:
 private:
   const QByteArray FTimeout;
   const QByteArray FExpanded;
-  const char* const FKeywords[5] = {"connect_timeout", "fallback_application_name", "dbname",
-                                    "client_encoding", nullptr};
-  const char* const FValues[5] = {FTimeout.constData(), "inkassatsiya", FExpanded.constData(),
-                                  "UTF8", nullptr};
+  const QByteArray FOptions;
+  const char* const FKeywords[6] = {"connect_timeout", "fallback_application_name",
+                                    "dbname",          "client_encoding",
+                                    "options",         nullptr};
+  const char* const FValues[6] = {FTimeout.constData(),  "inkassatsiya",
+                                  FExpanded.constData(), "UTF8",
+                                  FOptions.constData(),  nullptr};
 };

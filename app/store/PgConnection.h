@@ -8,6 +8,7 @@
 
 #include "app/store/DatabaseError.h"
 #include "app/store/PgResult.h"
+#include "app/store/StoreWait.h"
 
 struct pg_conn;
 
@@ -33,15 +34,22 @@ private:
   QString FDatabaseName;
 };
 
-// One open session with a PostgreSQL server through libpq, speaking UTF-8. Every failure
-// raises EDatabaseError with libpq's message and, where the server reported one, its
-// SQLSTATE. Statements run one at a time and block until the server answers.
+// One open session with a PostgreSQL server through libpq, speaking UTF-8, with the session
+// settings of TPgConnectParameters (its lock and statement time-outs). Every failure raises
+// EDatabaseError with libpq's message and, where the server reported one, its SQLSTATE.
+// Statements run one at a time; the caller's thread waits for the server's answer, telling
+// `wait` of a wait longer than WaitShownAfterMs, and gives the server up when it has sent
+// nothing for SilenceLimitSeconds (a stopped or unreachable server, which its own time-outs
+// cannot end).
 //
-// A lost server (restart, network) surfaces as an EDatabaseError from the next Execute or
-// ConsumeNotifications; IsConnected() is false from then on until Reset() succeeds.
+// A lost server (restart, network, silence) surfaces as an EDatabaseError from the next
+// Execute or ConsumeNotifications; IsConnected() is false from then on until Reset() succeeds.
 class TPgConnection {
 public:
   static constexpr int DefaultConnectTimeoutSeconds = 10;
+  // Longer than the server's lock time-out, so that a lock held elsewhere ends as that.
+  static constexpr int SilenceLimitSeconds = 10;
+  static constexpr int WaitShownAfterMs = 100;
 
   // Connects with a libpq connection string or URI, passed to libpq as it is (its own
   // conventions supply what the string leaves out: ~/.pgpass, PGPASSFILE, PGSERVICE, ...).
@@ -49,7 +57,8 @@ public:
   // connectTimeoutSeconds (libpq waits at least 2 s; 0 would wait without end). Throws
   // EPgConnectFailed when no session opens.
   explicit TPgConnection(const QString& conninfo,
-                         int connectTimeoutSeconds = DefaultConnectTimeoutSeconds);
+                         int connectTimeoutSeconds = DefaultConnectTimeoutSeconds,
+                         TBusyWait wait = {});
 
   // Runs one statement with the parameters $1, $2, ... bound to `parameters` in order, in
   // text format: an invalid or null QVariant is NULL, anything else its toString() in UTF-8.
@@ -59,8 +68,9 @@ public:
   // Whether the session is usable as far as libpq knows; a server that went away is only
   // noticed by the next exchange with it.
   bool IsConnected() const;
-  // Closes the session and opens a new one with the same parameters; throws EPgConnectFailed
-  // when that fails. The new session listens to nothing, and its Socket() may differ.
+  // Closes the session and opens a new one with the same parameters, waiting as Execute
+  // does, at most the connect time-out; throws EPgConnectFailed when that fails. The new
+  // session listens to nothing, and its Socket() may differ.
   void Reset();
 
   // `name` quoted as an SQL identifier (libpq's PQescapeIdentifier): "Clients" for Clients.
@@ -84,14 +94,25 @@ public:
   QString Port() const;
   QString DatabaseName() const;
   QString UserName() const;
+  // The encoding the database keeps its text in, as the server announced it at connecting
+  // ("UTF8", "SQL_ASCII", "WIN1251", ...).
+  QString ServerEncoding() const;
   // The server process serving this session (compare TPgNotification::BackendPid).
   int BackendPid() const;
 
 private:
   [[noreturn]] void FailConnecting() const;
+  // Sends what libpq holds and waits until the whole answer is read; throws, the session
+  // given up, when the server stays silent.
+  void AwaitAnswer();
+  // Gives the session up: IsConnected() is false until Reset().
+  [[noreturn]] void Abandon(const QString& message);
 
   struct TFinisher {
     void operator()(pg_conn* connection) const;
   };
   std::unique_ptr<pg_conn, TFinisher> FConnection;
+  int FConnectTimeoutSeconds;
+  TBusyWait FWait;
+  bool FAbandoned = false;
 };

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "app/store/PgChangeWatcher.h"
 #include "app/store/PgTransaction.h"
@@ -59,13 +60,22 @@ TDatabaseFailure ServerFailure(const QString& sqlState) {
 
 }  // namespace
 
-TPgEngine::TPgEngine(const QString& conninfo) : FConnInfo(conninfo) {
+TPgEngine::TPgEngine(const QString& conninfo, TBusyWait wait) : FConnInfo(conninfo) {
   try {
-    FConnection = std::make_unique<TPgConnection>(conninfo);
+    FConnection = std::make_unique<TPgConnection>(
+        conninfo, TPgConnection::DefaultConnectTimeoutSeconds, std::move(wait));
   } catch (const EPgConnectFailed& e) {
     FailConnecting(e);
   }
   FName = ServerName(FConnection->Host(), FConnection->Port(), FConnection->DatabaseName());
+  // Only a UTF8 database makes sure that what is stored is text: a SQL_ASCII one takes and
+  // hands over any bytes, and one that is not UTF-8 would come back to the desks as other
+  // text than was stored, on every read and in every comparison of a save.
+  const QString encoding = FConnection->ServerEncoding();
+  if (encoding != QStringLiteral("UTF8"))
+    throw EDatabaseError(TDatabaseFailure::dfNotUtf8,
+                         QStringLiteral("server_encoding is %1, not UTF8").arg(encoding), FName,
+                         encoding, QString(), TDatabaseKind::dkServer);
 }
 
 void TPgEngine::FailConnecting(const EPgConnectFailed& error) {
@@ -121,6 +131,21 @@ auto TPgEngine::Reading(const TTableDef& table, TAction&& action) {
   }
 }
 
+template <typename TAction>
+auto TPgEngine::Writing(TAction&& action) {
+  return Guarded([&] {
+    TPgTransaction transaction(*FConnection);
+    if constexpr (std::is_void_v<decltype(action())>) {
+      action();
+      transaction.Commit();
+    } else {
+      auto result = action();
+      transaction.Commit();
+      return result;
+    }
+  });
+}
+
 QStringList TPgEngine::QuotedColumns(const TTableDef& table) const {
   QStringList names;
   for (const TFieldDef& field : table.Fields) names << FConnection->QuotedIdentifier(field.Name);
@@ -174,7 +199,7 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
 }
 
 TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
-  return Guarded([&] {
+  return Writing([&] {
     const TPgResult result = FConnection->Execute(
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4,%2")
             .arg(FConnection->QuotedIdentifier(table.Name), ColumnList(table),
@@ -187,7 +212,7 @@ TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>
 
 std::vector<QVariant> TPgEngine::Update(const TTableDef& table, const TStoredRow& fetched,
                                         const std::vector<QVariant>& values) {
-  return Guarded([&] {
+  return Writing([&] {
     const int fieldCount = int(table.Fields.size());
     std::vector<QVariant> parameters = values;
     parameters.push_back(fetched.Key);
@@ -204,7 +229,7 @@ std::vector<QVariant> TPgEngine::Update(const TTableDef& table, const TStoredRow
 }
 
 void TPgEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
-  Guarded([&] {
+  Writing([&] {
     std::vector<QVariant> parameters{fetched.Key};
     parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
     const TPgResult result = FConnection->Execute(

@@ -22,8 +22,12 @@
 class TPgEngine : public TStoreEngine {
 public:
   // Connects with a libpq connection string or URI; throws dfCannotOpen when no session
-  // opens (bounded by the string's connect_timeout, else TPgConnection's default).
-  explicit TPgEngine(const QString& conninfo);
+  // opens (bounded by the string's connect_timeout, else TPgConnection's default), and
+  // dfNotUtf8 naming the database's encoding when its text is not kept in UTF8. Each call
+  // waits for the server as TPgConnection does, telling `wait` of a long wait: a lock held
+  // elsewhere fails as dfLocked after the session's lock time-out, a server silent for
+  // TPgConnection::SilenceLimitSeconds as dfConnectionLost.
+  explicit TPgEngine(const QString& conninfo, TBusyWait wait = {});
 
   QString Name() const override { return FName; }
   // The table's columns and the key column "ID" are looked for, names compared exactly.
@@ -59,6 +63,12 @@ private:
   // naming the table, not as a refused change.
   template <typename TAction>
   auto Reading(const TTableDef& table, TAction&& action);
+  // Guarded, for a change of a bag: in a transaction of its own, committed only once the
+  // statement's answer has come. A session given up while the server was silent thus never
+  // commits the change later, once the server goes on, after the operator was told it was not
+  // made.
+  template <typename TAction>
+  auto Writing(TAction&& action);
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;

@@ -4,18 +4,13 @@
 #include <QVariant>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
+#include "app/store/StoreWait.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
-
-// Called while a connection waits for a lock that another connection holds: with true again
-// and again (every 10 ms or so) during the wait, then once with false when the call that
-// waited returns. It runs inside that call, so it must not use the waiting connection and
-// must not throw.
-using TBusyWait = std::function<void(bool waiting)>;
 
 // A connection to an existing SQLite file, shared with other processes. Opening never creates
 // the file. Every failure raises EDatabaseError with SQLite's own message, its kind

@@ -503,4 +503,40 @@ TEST(Editing, TheCashSymbolListStoresIntegersAndRefusesItsBlankItem) {
   EXPECT_EQ(ui.Label11->text(), receipt2);
 }
 
+// The keys act on what the operator typed, from wherever the focus is; Ctrl+N puts the cursor
+// into the new bag's number, the others leave it where it is. The tooltips name the keys.
+TEST(Editing, CtrlSSavesCtrlNAddsCtrlEExportsAndTheTooltipsNameTheKeys) {
+  TRunningProgram program({Stored});
+  const Ui::TForm1& ui = program.Controls();
+  EXPECT_EQ(ui.Button1->toolTip(), u"Сохранить (Ctrl+S)"_qs);
+  EXPECT_EQ(ui.Button3->toolTip(), u"Добавить (Ctrl+N)"_qs);
+  EXPECT_EQ(ui.N3->toolTip(), u"Экспорт в эксель (Ctrl+E)"_qs);
+
+  program.TypeOver(ui.DBEdit5, u"Ким"_qs);  // still in the editor, not yet in the field
+  QTest::keyClick(ui.DBEdit5, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ReadBags(program.Db())[0][int(TBagField::FullName)], QVariant(u"Ким"_qs));
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBEdit5);
+
+  program.ClickRow(0);
+  QTest::keyClick(ui.DBGrid1, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
+  EXPECT_EQ(QApplication::focusWidget(), ui.DBEdit1);
+  Type(ui.DBEdit1, u"77"_qs);
+  QTest::keyClick(ui.DBEdit1, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(ReadBags(program.Db()).size(), 2u);
+  EXPECT_EQ(ReadBags(program.Db())[1][int(TBagField::BagNumber)], QVariant(u"77"_qs));
+
+  // The new bag's save warns as "Сохранить" does; the export saves the typed recipient with the
+  // same checks first, then stops at once for want of a firm.
+  program.TypeOver(ui.DBEdit2, u"ООО Новый"_qs);
+  QTest::keyClick(ui.DBEdit2, Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(program.Messages.Texts(),
+            (QStringList{u"Введите номер сейф-пакета"_qs, u"Проверьте номер счета"_qs,
+                         u"Проверьте номер ИНН"_qs, u"Введите получателя"_qs,
+                         u"Введите номер сейф-пакета"_qs, u"Проверьте номер счета"_qs,
+                         u"Проверьте номер ИНН"_qs, u"Добавьте фирму"_qs}));
+  EXPECT_EQ(ReadBags(program.Db())[1][int(TBagField::Recipient)], QVariant(u"ООО Новый"_qs));
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tests/app/RunningProgram.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
@@ -89,4 +91,28 @@ void TypeCount(TForm1& window, int row, const QString& count) {
 void ClickMenu(TForm1& window, QAction* item) {
   QMenuBar* menu = window.Controls().MainMenu1;
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+namespace {
+
+bool WaitCursorShown() {
+  const QCursor* shown = QApplication::overrideCursor();
+  return shown && shown->shape() == Qt::WaitCursor;
+}
+
+}  // namespace
+
+TWaitWatch::TWaitWatch(QWidget* painted) : FPainted(painted) {
+  painted->installEventFilter(this);
+  connect(&FTick, &QTimer::timeout, this, [this] {
+    if (!WaitCursorShown()) return;
+    ++FTicks;
+    FPainted->update();
+  });
+  FTick.start(50);
+}
+
+bool TWaitWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == FPainted && event->type() == QEvent::Paint && WaitCursorShown()) ++FPaints;
+  return false;
 }

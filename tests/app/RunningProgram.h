@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "app/Startup.h"
 #include "app/store/ADOConnection.h"
@@ -64,3 +66,22 @@ void TypeCount(TForm1& window, int row, const QString& count);
 void ClickMenu(TForm1& window, QAction* item);
 // Shows the program's main window and makes it the active one, as start-up leaves it.
 void ShowActive(TForm1& window);
+
+// What the windows show while a call waits for the register: every 50 ms while the wait cursor
+// shows, a tick asks `painted` to repaint. Counts those ticks and the paints that reached
+// `painted` while the cursor showed. Watches while it lives.
+class TWaitWatch : public QObject {
+public:
+  explicit TWaitWatch(QWidget* painted);
+  int Ticks() const { return FTicks; }
+  int Paints() const { return FPaints; }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  QWidget* FPainted;
+  QTimer FTick;
+  int FTicks = 0;
+  int FPaints = 0;
+};

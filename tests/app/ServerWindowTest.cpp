@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QTemporaryDir>
+
+#include <optional>
 
 #include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
@@ -82,6 +85,77 @@ TEST_F(ServerWindow,
   EXPECT_EQ(program.Messages.Boxes.size(), 1u)
       << program.Messages.Texts().join(u'\n').toStdString();
   EXPECT_EQ(program.Register().State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Сидоров С.С.'"});
+}
+
+// A save that cannot have what it needs from the server: it waits with the wait cursor and the
+// window painted, ends within its bound with the message the operator reads, and keeps the
+// typing; once the cause is gone the next save stores it.
+class ServerWindowWait : public ServerWindow {
+protected:
+  // Clicks "Сохранить": the save ends after [fromMs, toMs) with the wait cursor shown and the
+  // window painted meanwhile, and one box whose first line is `sentence`; the typing stays.
+  static void ExpectSaveEnds(const TRunningProgram& program, qint64 fromMs, qint64 toMs,
+                             const QString& sentence) {
+    const Ui::TForm1& ui = program.Controls();
+    QElapsedTimer clock;
+    clock.start();
+    {
+      const TWaitWatch watch(ui.pbPreview);
+      program.Click(ui.Button1);
+      EXPECT_GT(watch.Ticks(), fromMs / 100);  // a tick every 50 ms
+      EXPECT_GT(watch.Paints(), 0);
+    }
+    EXPECT_GE(clock.elapsed(), fromMs);
+    EXPECT_LT(clock.elapsed(), toMs);
+    ASSERT_EQ(program.Messages.Boxes.size(), 1u);
+    EXPECT_TRUE(program.Messages.Boxes[0].Text.startsWith(sentence + u'\n'))
+        << program.Messages.Boxes[0].Text.toStdString();
+    EXPECT_EQ(program.Register().State(), TDataSetState::dsEdit);
+    EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Сидоров С.С."));
+  }
+};
+
+// Another session holds the bag's row (a desk in the middle of a long transaction): the
+// server's lock time-out (5 s) ends the wait as a busy register.
+TEST_F(ServerWindowWait, ASaveWaitingForARowLockedByAnotherSessionEndsBusyAndKeepsTheTyping) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  program.TypeOver(program.Controls().DBEdit5, QStringLiteral("Сидоров С.С."));
+  TPgConnection other(RegisterConnInfo());
+  other.Execute(QStringLiteral("BEGIN"));
+  other.Execute(QStringLiteral("SELECT 1 FROM \"Clients\" FOR UPDATE"));
+  ExpectSaveEnds(
+      program, 5000, 8000,
+      QStringLiteral("База данных (сервер %1:5432, база register) занята другим рабочим местом. "
+                     "Подождите немного и повторите действие.")
+          .arg(Cluster().SocketDir()));
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Иванов И.И.'"});
+
+  other.Execute(QStringLiteral("ROLLBACK"));
+  program.Click(program.Controls().Button1);
+  EXPECT_EQ(program.Messages.Boxes.size(), 1u);
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Сидоров С.С.'"});
+}
+
+// The server stops answering at all (a hung machine, here every process of the cluster
+// stopped): the desk gives the session up after TPgConnection::SilenceLimitSeconds (10 s) as a
+// broken connection, the save not made even once the server goes on, and connects again for
+// the next save.
+TEST_F(ServerWindowWait, ASaveToAServerThatStoppedAnsweringEndsAsALostConnectionAndKeepsTheTyping) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  program.TypeOver(program.Controls().DBEdit5, QStringLiteral("Сидоров С.С."));
+  std::optional<TStoppedServer> stopped(std::in_place, Cluster());
+  ExpectSaveEnds(program, 10000, 13000,
+                 QStringLiteral("Связь с базой данных (сервер %1:5432, база register) прервалась, "
+                                "действие не выполнено; набранное осталось на экране. Повторите "
+                                "действие: программа подключится снова.")
+                     .arg(Cluster().SocketDir()));
+  stopped.reset();
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Иванов И.И.'"});
+
+  program.Click(program.Controls().Button1);
+  EXPECT_EQ(program.Messages.Texts().size(), 1)
+      << program.Messages.Texts().join(u'\n').toStdString();
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"text 'Сидоров С.С.'"});
 }
 

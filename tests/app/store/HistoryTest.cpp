@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <functional>
 #include <memory>
@@ -272,6 +273,50 @@ TEST_P(History, TheAdministratorsCommandNamesTheBrokenRecordAndExitsAccordingly)
   EXPECT_EQ(check(registerArguments),
             std::pair(1, u"Журнал нарушен: запись № 1 изменена или переставлена."_qs));
   EXPECT_EQ(check({}).first, 2);
+}
+
+// The export of a date range: one CSV line per changed field, commas and quotes quoted, a record
+// without fields kept as one line; a range without changes has the header alone.
+TEST_P(History, TheExportListsEveryChangedFieldOfTheRangeAsCsv) {
+  const QStringList registerArguments =
+      GetParam().Server ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
+  const auto exported = [&](const QString& from, const QString& to) {
+    QProcess process;
+    process.start(QStringLiteral(HISTORY_CHECK),
+                  QStringList{u"--export"_qs, from, to} + registerArguments);
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+  };
+  // Today and tomorrow in UTC, so that changes made about midnight are in the range too.
+  const QDate today = QDateTime::currentDateTimeUtc().date();
+  const QString range[] = {today.toString(Qt::ISODate), today.addDays(1).toString(Qt::ISODate)};
+  AddBag({{Bag, u"С-1"_qs}, {Recipient, u"ООО \"Ёлка, и К\""_qs}, {Symbol, u"32"_qs}});
+  Table->Edit();
+  Table->SetFieldText(Recipient, u"ИП Ли"_qs);
+  Table->Post();
+  Tool(u"UPDATE \"Clients\" SET \"ФИО\" = NULL"_qs);
+  Table->Resync();
+  Table->Delete();
+  QString csv = exported(range[0], range[1]);
+  // The times are in the range, to the millisecond; the rest is literal.
+  const QRegularExpression time(u"^(\\d+),("_qs + range[0] + u"|"_qs + range[1] +
+                                    u") \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d,"_qs,
+                                QRegularExpression::MultilineOption);
+  csv.replace(time, u"\\1,T,"_qs);
+  const QString desk = Desk();
+  EXPECT_EQ(csv, u"Запись,Время (UTC),Кто,Изменение,Сумка,Поле,Было,Стало\r\n"
+                 "1,T,%1,добавление,1,Номер сумки,,С-1\r\n"
+                 "1,T,%1,добавление,1,Получатель,,\"ООО \"\"Ёлка, и К\"\"\"\r\n"
+                 "1,T,%1,добавление,1,Символ,,32\r\n"
+                 "2,T,%1,изменение,1,Получатель,\"ООО \"\"Ёлка, и К\"\"\",ИП Ли\r\n"
+                 "3,T,%2,изменение,1,,,\r\n"
+                 "4,T,%1,удаление,1,Номер сумки,С-1,\r\n"
+                 "4,T,%1,удаление,1,Получатель,ИП Ли,\r\n"
+                 "4,T,%1,удаление,1,Символ,32,\r\n"_qs.arg(desk, OtherTool()));
+  const QString later = today.addDays(2).toString(Qt::ISODate);
+  EXPECT_EQ(exported(later, later),
+            u"Запись,Время (UTC),Кто,Изменение,Сумка,Поле,Было,Стало\r\n"_qs);
 }
 
 INSTANTIATE_TEST_SUITE_P(

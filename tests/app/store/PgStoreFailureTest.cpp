@@ -70,6 +70,24 @@ TEST(PgStoreFailures, OpeningARegisterThatIsNotThereOrNotForThisDeskSaysWhyAndWh
        QStringLiteral("Не удалось подключиться к базе данных (%1): на сервере нет базы с таким "
                       "именем. Проверьте имя базы (dbname) в файле database.ini.")
            .arg(Server(QStringLiteral("registr")))},
+      {"a register in a database that keeps its text as SQL_ASCII, one bag with a bad byte",
+       [] {
+         Cluster().Psql(QStringLiteral("postgres"),
+                        QStringLiteral("CREATE DATABASE ascii ENCODING 'SQL_ASCII' "
+                                       "TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'"));
+         Cluster().RunScript(QStringLiteral("ascii"), QStringLiteral(POSTGRESQL_SCHEMA));
+         Cluster().Psql(QStringLiteral("ascii"),
+                        // Past the triggers, whose history of the change is UTF-8 text.
+                        QStringLiteral("SET session_replication_role = replica; "
+                                       "INSERT INTO \"Clients\" (\"Номер сумки\", \"ФИО\") "
+                                       "VALUES ('7', E'\\xff')"));
+       },
+       "ascii", "desk",
+       QStringLiteral("База данных (%1) хранит текст в кодировке SQL_ASCII, а не UTF8: русские "
+                      "буквы в ней могут испортиться, и программа с ней не работает. Попросите "
+                      "администратора создать базу с кодировкой UTF8 (createdb -E UTF8 -T "
+                      "template0) и перенести в неё сумки.")
+           .arg(Server(QStringLiteral("ascii")))},
       {"an unknown role", [] {}, "register", "nobody_here",
        QStringLiteral(
            "Не удалось подключиться к базе данных (%1): сервер не отвечает или не пускает это "

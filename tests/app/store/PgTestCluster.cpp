@@ -1,9 +1,11 @@
 #include "tests/app/store/PgTestCluster.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,6 +143,28 @@ void TPgTestCluster::RunAsOwner(const QString& program, const QStringList& argum
   } else {
     Run(program, arguments);
   }
+}
+
+TStoppedServer::TStoppedServer(const TPgTestCluster& cluster) {
+  QFile pidFile(cluster.SocketDir() + QStringLiteral("/data/postmaster.pid"));
+  if (!pidFile.open(QIODevice::ReadOnly)) throw std::runtime_error("no postmaster.pid");
+  const int server = pidFile.readLine().trimmed().toInt();
+  // The server first, so that it starts no process meanwhile; then its children, found by
+  // the parent each one's stat names (the fourth field, after the name in parentheses).
+  if (kill(server, SIGSTOP) != 0) throw std::runtime_error("cannot stop the test server");
+  FProcesses.push_back(server);
+  for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> after = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (after.size() > 1 && after[1].toInt() == server && kill(entry.toInt(), SIGSTOP) == 0)
+      FProcesses.push_back(entry.toInt());
+  }
+}
+
+TStoppedServer::~TStoppedServer() {
+  for (const int process : FProcesses) kill(process, SIGCONT);
 }
 
 void TPgTestEnvironment::SetUp() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 class QProcess;
 
@@ -53,6 +54,20 @@ private:
 
   QString FDir;
   std::unique_ptr<QProcess> FGuardian;
+};
+
+// The cluster's server and every session's process stopped (SIGSTOP) while the object lives, as
+// a hung machine holds them: connections stay open and nothing answers. They go on (SIGCONT)
+// when it goes, a failed test included.
+class TStoppedServer {
+public:
+  explicit TStoppedServer(const TPgTestCluster& cluster);
+  ~TStoppedServer();
+  TStoppedServer(const TStoppedServer&) = delete;
+  TStoppedServer& operator=(const TStoppedServer&) = delete;
+
+private:
+  std::vector<int> FProcesses;
 };
 
 // One cluster for the whole test program, holding the register database "register" with
