@@ -58,6 +58,22 @@ QByteArray HistoryContent(const THistoryRecord& record) {
   return out;
 }
 
+QDateTime HistoryTimeUtc(const QVariant& time) {
+  if (time.typeId() == QMetaType::QString) {
+    QDateTime utc = QDateTime::fromString(time.toString().left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    utc.setTimeSpec(Qt::UTC);
+    return utc;
+  }
+  return QDateTime::fromMSecsSinceEpoch(time.toLongLong() / 1000, Qt::UTC);
+}
+
+QString HistoryKindText(const QString& kind) {
+  if (kind == u"INSERT") return QStringLiteral("добавление");
+  if (kind == u"UPDATE") return QStringLiteral("изменение");
+  if (kind == u"DELETE") return QStringLiteral("удаление");
+  return kind;
+}
+
 QByteArray HistoryDigest(const QByteArray& previous, const THistoryRecord& record) {
   QCryptographicHash hash(QCryptographicHash::Sha256);
   hash.addData(previous);

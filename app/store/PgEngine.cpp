@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "app/store/PgChangeWatcher.h"
+#include "app/store/PgHistory.h"
 #include "app/store/PgTransaction.h"
 #include "app/store/SqlDialect.h"
 
@@ -266,21 +267,33 @@ std::vector<TStoredRow> TPgEngine::ReadRows(const TTableDef& table,
   });
 }
 
-bool TPgEngine::HasFeed() {
-  if (!FHasFeed) {
-    FHasFeed = Guarded([&] {
+int TPgEngine::SchemaVersion() {
+  if (!FSchemaVersion) {
+    FSchemaVersion = Guarded([&] {
       const TPgResult schema = FConnection->Execute(
           // A role that may not read the version works without the feed; its missing right
           // on the bags themselves is then told by the first read of them.
           QStringLiteral("SELECT coalesce(has_table_privilege(to_regclass('\"ClientsSchema\"'), "
                          "'SELECT'), false)"));
-      if (schema.Value(0, 0).toString() != QStringLiteral("t")) return false;
+      if (schema.Value(0, 0).toString() != QStringLiteral("t")) return 0;
       return FConnection->Execute(QStringLiteral("SELECT \"Version\" FROM \"ClientsSchema\""))
-                 .Value(0, 0)
-                 .toInt() >= 1;
+          .Value(0, 0)
+          .toInt();
     });
   }
-  return *FHasFeed;
+  return *FSchemaVersion;
+}
+
+bool TPgEngine::HasFeed() { return SchemaVersion() >= 1; }
+
+bool TPgEngine::HasHistory() { return SchemaVersion() >= 2; }
+
+std::vector<THistoryRecord> TPgEngine::ReadBagHistory(const QString& bagNumber) {
+  return Guarded([&] { return ReadPgBagHistory(*FConnection, bagNumber); });
+}
+
+THistoryCheck TPgEngine::CheckHistory() {
+  return Guarded([&] { return CheckPgHistory(*FConnection); });
 }
 
 TFeedCursor TPgEngine::FeedCursor() {

@@ -43,6 +43,10 @@ public:
                                    const std::vector<TRowKey>& keys) override;
   // Asked of the server once (the schema's version in "ClientsSchema").
   bool HasFeed() override;
+  // Asked with HasFeed.
+  bool HasHistory() override;
+  std::vector<THistoryRecord> ReadBagHistory(const QString& bagNumber) override;
+  THistoryCheck CheckHistory() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
@@ -78,6 +82,9 @@ private:
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;
-  std::optional<bool> FHasFeed;
+  // The schema's version, asked of the server once: 0 for a role that may not read it.
+  int SchemaVersion();
+
+  std::optional<int> FSchemaVersion;
   QString FName;
 };

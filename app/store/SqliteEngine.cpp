@@ -60,7 +60,15 @@ TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWa
 
 bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 
+// A file that keeps the history has every write name this desk and seal the history
+// (TSqliteDeskWrite).
 bool TSqliteEngine::HasHistory() { return Version() >= 2; }
+
+std::vector<THistoryRecord> TSqliteEngine::ReadBagHistory(const QString& bagNumber) {
+  return ReadSqliteBagHistory(FDb, bagNumber);
+}
+
+THistoryCheck TSqliteEngine::CheckHistory() { return CheckSqliteHistory(FDb); }
 
 int TSqliteEngine::Version() {
   if (FVersion) return *FVersion;
