@@ -129,6 +129,8 @@ protected:
   // No window of the office but the vouchers (titled "vedomost.xls …") is on the screen, and
   // the vouchers are.
   static void ExpectNoOfficeDialog() {
+    // Shown as the export's last step, the voucher maps a moment later on a loaded machine.
+    WaitFor([] { return !VisibleWindows("vedomost.xls").isEmpty(); }, 10000);
     int vouchers = 0;
     for (const QString& name : VisibleWindowNames()) {
       if (name.startsWith("vedomost.xls")) ++vouchers;
