@@ -21,6 +21,9 @@ THistoryForm::THistoryForm(TStoreEngine& engine, const QStringList& bagFields, Q
   const Ui::THistoryForm& ui = *FControls;
   ui.Grid1->setModel(FModel);
   ui.Grid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // The widths come from the newest changes: measuring every row of a long history would make
+  // the window slow to open.
+  ui.Grid1->horizontalHeader()->setResizeContentsPrecision(100);
   ui.Grid1->verticalHeader()->hide();
   connect(ui.Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
   connect(ui.Edit1, &QLineEdit::returnPressed, this,

@@ -64,9 +64,14 @@ std::vector<THistoryRecord> ReadPgBagHistory(TPgConnection& connection, const QS
           "h.\"Kind\", h.\"FeedSeq\", h.\"ID\", f.\"Field\", f.\"Before\", f.\"After\" "
           "FROM \"ClientsHistory\" AS h "
           "LEFT JOIN \"ClientsHistoryFields\" AS f ON f.\"Seq\" = h.\"Seq\" "
+          // Each way a bag is found by its own index: the history's numbers before and after
+          // a change (partial indexes), the register's bags.
           "WHERE h.\"ID\" IN (SELECT b.\"ID\" FROM \"ClientsHistoryFields\" AS n "
           "JOIN \"ClientsHistory\" AS b ON b.\"Seq\" = n.\"Seq\" "
-          "WHERE n.\"Field\" = 'Номер сумки' AND $1 IN (n.\"Before\", n.\"After\") "
+          "WHERE n.\"Field\" = 'Номер сумки' AND n.\"After\" = $1 "
+          "UNION SELECT b.\"ID\" FROM \"ClientsHistoryFields\" AS n "
+          "JOIN \"ClientsHistory\" AS b ON b.\"Seq\" = n.\"Seq\" "
+          "WHERE n.\"Field\" = 'Номер сумки' AND n.\"Before\" = $1 "
           "UNION SELECT \"ID\" FROM \"Clients\" WHERE \"Номер сумки\" = $1) "
           "ORDER BY h.\"Seq\" DESC, f.\"Field\" COLLATE \"C\""),
       {bagNumber});

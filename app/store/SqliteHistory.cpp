@@ -99,9 +99,14 @@ void SealSqliteHistory(TSqliteDatabase& db) {
 std::vector<THistoryRecord> ReadSqliteBagHistory(TSqliteDatabase& db, const QString& bagNumber) {
   TSqliteStatement rows(
       db, QStringLiteral(
-              "WITH bags AS (SELECT DISTINCT h.\"ID\" FROM \"ClientsHistoryFields\" AS f "
+              // Each way a bag is found by its own index: the history's numbers before and
+              // after a change (partial indexes), the register's bags.
+              "WITH bags AS (SELECT h.\"ID\" FROM \"ClientsHistoryFields\" AS f "
               "JOIN \"ClientsHistory\" AS h ON h.\"Seq\" = f.\"Seq\" "
-              "WHERE f.\"Field\" = 'Номер сумки' AND (f.\"Before\" = ?1 OR f.\"After\" = ?1) "
+              "WHERE f.\"Field\" = 'Номер сумки' AND f.\"After\" = ?1 "
+              "UNION SELECT h.\"ID\" FROM \"ClientsHistoryFields\" AS f "
+              "JOIN \"ClientsHistory\" AS h ON h.\"Seq\" = f.\"Seq\" "
+              "WHERE f.\"Field\" = 'Номер сумки' AND f.\"Before\" = ?1 "
               "UNION SELECT rowid FROM \"Clients\" WHERE \"Номер сумки\" = ?1) "
               "SELECT h.\"Seq\", h.\"Time\", h.\"Who\", h.\"Kind\", h.\"FeedSeq\", h.\"ID\", "
               "f.\"Field\", f.\"Before\", f.\"After\" FROM \"ClientsHistory\" AS h "

@@ -48,14 +48,16 @@ TEST(FileFeed, AWritableFileOfTheEarlierSchemaGetsTheFeedOnOpeningAndNothingElse
   TADOConnection connection(QStringLiteral("db.mdb"), 1000);
   TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
   table.Open();
-  EXPECT_EQ(QueryValue(db, QStringLiteral("PRAGMA user_version")), QVariant(qint64(2)));
+  EXPECT_EQ(QueryValue(db, QStringLiteral("PRAGMA user_version")), QVariant(qint64(3)));
   EXPECT_EQ(ReadBags(db), bags);
   QStringList after = SchemaOf(db);
   for (const QString& entry : before) EXPECT_TRUE(after.removeOne(entry)) << entry.toStdString();
   QStringList added;
   for (const QString& entry : after) added << entry.section(u':', 0, 0);
   EXPECT_EQ(added,
-            (QStringList{u"table ClientsDesk"_qs, u"table ClientsFeed"_qs,
+            (QStringList{u"index ClientsHistoryBags"_qs, u"index ClientsHistoryNumbersAfter"_qs,
+                         u"index ClientsHistoryNumbersBefore"_qs,
+                         u"table ClientsDesk"_qs, u"table ClientsFeed"_qs,
                          u"table ClientsHistory"_qs, u"table ClientsHistoryFields"_qs,
                          u"trigger clients_change_delete"_qs, u"trigger clients_change_insert"_qs,
                          u"trigger clients_change_update"_qs, u"trigger clients_feed_prune"_qs}));
@@ -67,7 +69,7 @@ TEST(FileFeed, AWritableFileOfTheEarlierSchemaGetsTheFeedOnOpeningAndNothingElse
   TADOConnection second(QStringLiteral("db.mdb"), 1000);
   TADOTable other(second, QStringLiteral("Clients"), ClientsFields());
   other.Open();
-  EXPECT_EQ(SchemaOf(db).size(), before.size() + 8);
+  EXPECT_EQ(SchemaOf(db).size(), before.size() + 11);
 }
 
 // A desk that cannot bring the file up to date now (another program holds the write lock
