@@ -2,13 +2,16 @@
 // the application object to the main window shown with the register's first rows, and the
 // peak resident memory of that process: from the file db.mdb and from a PostgreSQL server (a
 // throw-away cluster on this machine, reached through its Unix socket), each start-up in a
-// process of its own. The register grows from one size to the next. Peer, measured in the
-// same run: the command-line client (sqlite3, psql) fetching the first screen of rows, as a
-// process of its own too. Lines:
+// process of its own. The server's register grows from one size to the next; the file is made
+// anew for each. Peer, measured in the same run: the command-line client (sqlite3, psql)
+// fetching the first screen of rows, as a process of its own too. Lines:
 //   startup <N> bags, <file|server>: <ms> ms, peak <MB> MB; <client> first screen <ms> ms
-//   (<ratio>x) growth <N1> -> <N2> bags, <file|server>: time <ratio>x, peak memory <ratio>x
+//   (<ratio>x); all keys in after <ms> ms, peak <MB> MB
+//   growth <N1> -> <N2> bags, <file|server>: time <ratio>x, peak memory <ratio>x
+// The peak is taken when the window shows and again once the keys past the first slice, read
+// in the background, are all in.
 // --sizes N,N,... measures other sizes; --measure measures one start-up in the working
-// directory and prints "<ms> <MB>".
+// directory and prints "<ms> <MB> <ms> <MB>".
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,8 +26,10 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/DataModuleUnit.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "app/store/ADOTable.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/store/PgTestCluster.h"
 
@@ -56,19 +61,26 @@ int Measure(int argc, char** argv) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   QCoreApplication::processEvents();
   const auto shown = std::chrono::steady_clock::now();
-  std::printf("%.0f %.0f\n", std::chrono::duration<double, std::milli>(shown - start).count(),
-              PeakMegabytes());
+  const double shownPeak = PeakMegabytes();
+  while (forms.Form2->ADOTable1->Loading())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  const auto loaded = std::chrono::steady_clock::now();
+  std::printf("%.0f %.0f %.0f %.0f\n",
+              std::chrono::duration<double, std::milli>(shown - start).count(), shownPeak,
+              std::chrono::duration<double, std::milli>(loaded - start).count(), PeakMegabytes());
   return 0;
 }
 
 struct TFigure {
   double Ms = 0;
   double PeakMb = 0;
+  double LoadedMs = 0;
+  double LoadedPeakMb = 0;
 };
 
 // The best of Runs start-ups of this program with --measure in `dir`.
 TFigure StartUp(const TTempWorkDir& dir) {
-  TFigure best{1e12, 0};
+  TFigure best{1e12, 0, 1e12, 0};
   for (int run = 0; run < Runs; ++run) {
     QProcess measure;
     measure.setWorkingDirectory(dir.Path());
@@ -76,9 +88,11 @@ TFigure StartUp(const TTempWorkDir& dir) {
     measure.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure")});
     if (!measure.waitForFinished(600000) || measure.exitCode() != 0) return {};
     const QList<QByteArray> figures = measure.readAllStandardOutput().trimmed().split(' ');
-    if (figures.size() != 2) return {};
-    if (figures[0].toDouble() < best.Ms) best.Ms = figures[0].toDouble();
+    if (figures.size() != 4) return {};
+    best.Ms = std::min(best.Ms, figures[0].toDouble());
     best.PeakMb = std::max(best.PeakMb, figures[1].toDouble());
+    best.LoadedMs = std::min(best.LoadedMs, figures[2].toDouble());
+    best.LoadedPeakMb = std::max(best.LoadedPeakMb, figures[3].toDouble());
   }
   return best;
 }
@@ -110,9 +124,11 @@ void Report(int bags, const char* name, const TFigure& figure, const char* peerN
   if (figure.Ms == 0) {
     std::printf("startup %d bags, %s: failed\n", bags, name);
   } else {
-    std::printf("startup %d bags, %s: %.0f ms, peak %.0f MB; %s first screen %.0f ms (%.1fx)\n",
-                bags, name, figure.Ms, figure.PeakMb, peerName, peerMs,
-                peerMs > 0 ? figure.Ms / peerMs : 0.0);
+    std::printf(
+        "startup %d bags, %s: %.0f ms, peak %.0f MB; %s first screen %.0f ms (%.1fx); all keys in "
+        "after %.0f ms, peak %.0f MB\n",
+        bags, name, figure.Ms, figure.PeakMb, peerName, peerMs,
+        peerMs > 0 ? figure.Ms / peerMs : 0.0, figure.LoadedMs, figure.LoadedPeakMb);
   }
   std::fflush(stdout);
 }
@@ -140,7 +156,6 @@ int main(int argc, char** argv) {
 
   TTempWorkDir file;
   const QString db = file.Path(QStringLiteral("db.mdb"));
-  CreateClientsDatabase(db);
   const TPgTestCluster cluster;
   cluster.CreateRegister(QStringLiteral("register"), QStringLiteral("desk"));
   TTempWorkDir server;
@@ -151,8 +166,12 @@ int main(int argc, char** argv) {
   std::vector<TFigure> onServer;
   int held = 0;
   for (const int bags : sizes) {
-    InsertGeneratedBags(db, bags - held);
-    cluster.InsertGeneratedBags(QStringLiteral("register"), bags - held);
+    // Made anew: once opened, the file keeps a feed and a history, whose triggers would make
+    // the next bags cost minutes. Both registers hold their bags as one made before those.
+    QFile::remove(db);
+    CreateClientsDatabase(db);
+    InsertGeneratedBags(db, bags);
+    cluster.LoadGeneratedBags(QStringLiteral("register"), bags - held);
     held = bags;
     onFile.push_back(StartUp(file));
     Report(bags, "file", onFile.back(), "sqlite3",

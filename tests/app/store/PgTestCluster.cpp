@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -100,14 +101,32 @@ void TPgTestCluster::RunScript(const QString& dbname, const QString& path) const
                       ConnInfo(dbname, Superuser), QStringLiteral("-f"), path});
 }
 
+namespace {
+
+// The generated bags numbered first to last, as InsertGeneratedBags (AppTestSupport) makes them.
+QString GeneratedBagsInsert(int first, int last) {
+  return QStringLiteral(
+             "INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", "
+             "\"Счет\", \"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' "
+             "|| n, '407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
+             "'Иванов ' || n FROM generate_series(%1, %2) AS n;")
+      .arg(first)
+      .arg(last);
+}
+
+}  // namespace
+
 void TPgTestCluster::InsertGeneratedBags(const QString& dbname, int count) const {
-  Psql(dbname,
-       QStringLiteral(
-           "INSERT INTO \"Clients\" (\"Номер сумки\", \"Номер пакета\", \"Получатель\", \"Счет\", "
-           "\"Инн\", \"Символ\", \"ФИО\") SELECT 'bag-' || n, n, 'ООО Получатель ' || n, "
-           "'407028109' || lpad(n::text, 11, '0'), '77' || lpad(n::text, 8, '0'), 2, "
-           "'Иванов ' || n FROM generate_series(1, %1) AS n")
-           .arg(count));
+  Psql(dbname, GeneratedBagsInsert(1, count));
+  Psql(dbname, QStringLiteral("VACUUM ANALYZE \"Clients\""));
+}
+
+void TPgTestCluster::LoadGeneratedBags(const QString& dbname, int count) const {
+  // Each statement well inside psql's time limit on a loaded machine.
+  constexpr int Chunk = 500000;
+  for (int first = 1; first <= count; first += Chunk)
+    Psql(dbname, QStringLiteral("SET session_replication_role = replica; ") +
+                     GeneratedBagsInsert(first, std::min(count, first + Chunk - 1)));
   Psql(dbname, QStringLiteral("VACUUM ANALYZE \"Clients\""));
 }
 

@@ -40,6 +40,11 @@ public:
   // Inserts `count` generated bags into the register dbname, the same InsertGeneratedBags
   // (tests/app/AppTestSupport.h) writes into a file, and has the server analyse the table.
   void InsertGeneratedBags(const QString& dbname, int count) const;
+  // The same bags as a register made before its change feed and history holds them: written
+  // with the triggers left out (session_replication_role = replica), so that a benchmark's
+  // millions of bags take seconds instead of the history's minutes; nothing of them is in the
+  // feed or the history.
+  void LoadGeneratedBags(const QString& dbname, int count) const;
   // Runs SQL through psql as the superuser in dbname, stopping at the first error; throws
   // std::runtime_error with psql's output when it fails.
   void Psql(const QString& dbname, const QString& sql) const;
