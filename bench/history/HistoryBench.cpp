@@ -284,8 +284,7 @@ void ServerBench() {
       cluster.InsertGeneratedBags(QString::fromLatin1(name), Bags);
   }
   cluster.Psql(QStringLiteral("nohistory"),
-               QStringLiteral("DROP TRIGGER clients_history ON \"Clients\"; "
-                              "DROP TRIGGER clients_history_head ON \"Clients\";"));
+               QStringLiteral("DROP TRIGGER clients_history ON \"Clients\""));
   const auto desk = [&](const char* name) {
     return TADOConnection(
         TServerConnection{cluster.ConnInfo(QString::fromLatin1(name),
