@@ -80,13 +80,17 @@ BEGIN
   content := format('i%s;t%s:%st%s:%si%s;i%s;%s', (extract(epoch FROM moment) * 1000000)::bigint,
                     octet_length(session_user), session_user, octet_length(TG_OP), TG_OP,
                     feed, bag, fields);
-  UPDATE "ClientsHistoryHead"
-    SET "Seq" = "Seq" + 1,
-        "Digest" = sha256(coalesce("Digest", ''::bytea)
-                          || convert_to(format('i%s;%s', "Seq" + 1, content), 'UTF8'))
-    WHERE ctid = nullif(current_setting('inkassatsiya.history_head', true), '')::tid
-    RETURNING "Seq", "Digest", ctid INTO seq, digest, place;
-  IF NOT FOUND THEN
+  place := nullif(current_setting('inkassatsiya.history_head', true), '')::tid;
+  IF place IS NOT NULL THEN
+    UPDATE "ClientsHistoryHead"
+      SET "Seq" = "Seq" + 1,
+          "Digest" = sha256(coalesce("Digest", ''::bytea)
+                            || convert_to(format('i%s;%s', "Seq" + 1, content), 'UTF8'))
+      WHERE ctid = place
+      RETURNING "Seq", "Digest", ctid INTO seq, digest, place;
+  END IF;
+  -- The transaction's first change, or one that finds no head at the place it was given.
+  IF seq IS NULL THEN
     UPDATE "ClientsHistoryHead"
       SET "Seq" = "Seq" + 1,
           "Digest" = sha256(coalesce("Digest", ''::bytea)
