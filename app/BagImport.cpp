@@ -73,7 +73,7 @@ std::optional<TBagCells> ReadBagCells(QWidget& window, TAutomationServer& office
 QSet<QString> RegisterNumbers(TADOTable& dataSet) {
   const TTableDef numbers{QStringLiteral("Clients"), {ClientsFields()[int(TBagField::BagNumber)]}};
   QSet<QString> result;
-  for (const TStoredRow& row : dataSet.Connection().Engine().FetchAll(numbers))
+  for (const TStoredRow& row : dataSet.Connection().Engine().FetchAll(numbers, {}))
     if (row.Values[0].typeId() == QMetaType::QString) result.insert(row.Values[0].toString());
   return result;
 }

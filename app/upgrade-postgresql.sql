@@ -29,3 +29,8 @@ SELECT "Version" < 2 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-2-history.sql
 \endif
+
+SELECT "Version" < 3 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-3-search.sql
+\endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "app/store/DatabaseError.h"
 
@@ -27,7 +28,7 @@ int TADOTable::FieldIndex(const QString& name) const {
 std::vector<TADOTable::TRecord> TADOTable::FetchAll() {
   TStoreEngine& engine = FConnection.Engine();
   engine.CheckColumns(FTable);
-  std::vector<TRecord> rows = engine.FetchAll(FTable);
+  std::vector<TRecord> rows = engine.FetchAll(FTable, FFilter);
   ++FWholeReads;
   return rows;
 }
@@ -47,6 +48,49 @@ void TADOTable::Open() {
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
   Notify(TDataEvent::deRecordChange);
+}
+
+bool TADOTable::CanSearch() const { return FConnection.Engine().HasSearch(); }
+
+void TADOTable::SetFilter(const TRowFilter& filter) {
+  if (filter == FFilter) return;
+  CheckBrowseMode();
+  const TRowKey current = CurrentKey();
+  TStoreEngine& engine = FConnection.Engine();
+  const TRowFilter before = std::exchange(FFilter, filter);
+  try {
+    // Taken before the rows are read, as at Open.
+    std::optional<TFeedCursor> feed;
+    if (FFeed) feed = engine.FeedCursor();
+    FRecords = FetchAll();
+    if (feed) FFeed = std::move(feed);
+  } catch (...) {
+    FFilter = before;
+    throw;
+  }
+  FSpared = 0;
+  const int row = RowOf(current);
+  FRecNo = row >= 0 ? row : FRecords.empty() ? -1 : 0;
+  Notify(TDataEvent::deDataSetChange);
+  Notify(TDataEvent::deScroll, FRecNo);
+  Notify(TDataEvent::deUpdateState);
+  Notify(TDataEvent::deRecordChange);
+}
+
+TRowKey TADOTable::CurrentKey() const { return FRecNo < 0 ? 0 : FRecords[FRecNo].Key; }
+
+int TADOTable::RowOf(TRowKey key) const {
+  if (key == 0) return -1;
+  const auto found = std::find_if(FRecords.begin(), FRecords.end(),
+                                  [&](const TRecord& record) { return record.Key == key; });
+  return found == FRecords.end() ? -1 : int(found - FRecords.begin());
+}
+
+bool TADOTable::MoveToKey(TRowKey key) {
+  const int row = RowOf(key);
+  if (row < 0) return false;
+  MoveTo(row);
+  return true;
 }
 
 const QVariant& TADOTable::Value(int row, int field) const {
@@ -194,7 +238,7 @@ TResyncResult TADOTable::Resync() {
   else if (!changes.Keys.empty()) {
     // A table changed by hand is told as such, not as a failed read.
     engine.CheckColumns(FTable);
-    result = Merge(engine.ReadRows(FTable, changes.Keys), &changes.Keys);
+    result = Merge(engine.ReadRows(FTable, changes.Keys, FFilter), &changes.Keys);
   }
   // Only once the changes are in: a read that failed is made again from the same place.
   FFeed = std::move(changes.Next);

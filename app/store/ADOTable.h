@@ -135,9 +135,26 @@ public:
   // current record's shown values changed. Throws EDatabaseError when the table cannot be
   // read; nothing changes then, and the next Resync catches up with the same changes.
   TResyncResult Resync();
-  // How many times the whole table was read: at Open, and at each Resync that could not take
-  // the changes from the feed.
+  // How many times the whole table (or all the bags a filter finds) was read: at Open, at
+  // SetFilter, and at each Resync that could not take the changes from the feed.
   int WholeReads() const { return FWholeReads; }
+  // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
+  bool CanSearch() const;
+  // The bags the data set holds: those `filter` finds (TStoreEngine::FetchAll), every bag for
+  // an empty one. Open, Resync and RefreshRecord keep to it: a bag changed elsewhere so that
+  // the filter now finds it arrives as if added, one it no longer finds leaves as if deleted.
+  const TRowFilter& Filter() const { return FFilter; }
+  // After the browse-mode check, reads the bags `filter` finds; the current bag stays current
+  // when it is among them, otherwise the first one becomes current. Nothing happens for the
+  // filter the data set has. A filter that leaves bags out needs CanSearch(). Links hear
+  // deDataSetChange, deScroll, deUpdateState and deRecordChange. Throws EDatabaseError when
+  // the table cannot be read; the data set keeps its rows and filter then.
+  void SetFilter(const TRowFilter& filter);
+  // The key of the current record; 0 when the data set is empty or the record is new.
+  TRowKey CurrentKey() const;
+  // Makes the row of `key` current, as MoveTo; false (and nothing happens) when the data set
+  // does not hold it.
+  bool MoveToKey(TRowKey key);
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
   void CheckBrowseMode();
@@ -157,7 +174,10 @@ private:
   using TRecord = TStoredRow;
 
   void Notify(TDataEvent event, int info = 0);
-  // Every row of the table, in the order the database delivers it, after the column check.
+  // The row of the stored bag `key`; -1 when the data set does not hold it.
+  int RowOf(TRowKey key) const;
+  // Every row of the table that the filter finds, in the order the database delivers it,
+  // after the column check.
   std::vector<TRecord> FetchAll();
   // Resync's merge of the rows just read into the register: `stored` holds every row of the
   // table, or, with `scope`, the rows still stored among the keys of `scope`, and rows of
@@ -180,6 +200,7 @@ private:
   // record is back in browse mode.
   TRowKey FSpared = 0;
   int FWholeReads = 0;
+  TRowFilter FFilter;
   std::vector<TRecord> FRecords;
   std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
   std::vector<TDataLink*> FLinks;

@@ -33,16 +33,17 @@ public:
   // The table's columns and the key column "ID" are looked for, names compared exactly.
   void CheckColumns(const TTableDef& table) override;
   // Ordered by "ID": the order in which the rows were added.
-  std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
-  std::vector<TStoredRow> ReadRows(const TTableDef& table,
-                                   const std::vector<TRowKey>& keys) override;
-  // Asked of the server once (the schema's version in "ClientsSchema").
+  std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
+                                   const TRowFilter& filter) override;
+  // Both asked of the server once (the schema's version in "ClientsSchema").
   bool HasFeed() override;
+  bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
@@ -69,6 +70,8 @@ private:
   // made.
   template <typename TAction>
   auto Writing(TAction&& action);
+  // The register's schema version, asked of the server once.
+  int Version();
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;
@@ -78,6 +81,6 @@ private:
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;
-  std::optional<bool> FHasFeed;
+  std::optional<int> FVersion;
   QString FName;
 };

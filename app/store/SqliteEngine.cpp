@@ -48,6 +48,24 @@ std::vector<TStoredRow> StoredRows(TSqliteStatement& select, int fieldCount) {
   return rows;
 }
 
+// The search index's full-text query for a filter that leaves bags out
+// (app/upgrade-sqlite-3-search.sql): a phrase, that is the characters typed in a row; the
+// numbers' mark char(1) ties it to their start.
+QString SearchMatch(const TRowFilter& filter) {
+  const TBagSearch search = ParseBagSearch(filter);
+  QString phrase = search.Text;
+  phrase.replace(u'"', QStringLiteral("\"\""));
+  if (search.Kind == TSearchKind::skNumbers)
+    return QStringLiteral("{Starts}: \"%1%2\" OR {Numbers}: \"%2\"").arg(QChar(1), phrase);
+  return QStringLiteral("{Names}: \"%1\"").arg(phrase);
+}
+
+// The keys of the bags the search index finds for the query in parameter ?`parameter`.
+QString SearchKeys(int parameter) {
+  return QStringLiteral("SELECT rowid FROM \"ClientsSearch\" WHERE \"ClientsSearch\" MATCH ?%1")
+      .arg(parameter);
+}
+
 void BindValues(TSqliteStatement& statement, int firstParameter,
                 const std::vector<QVariant>& values) {
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
@@ -61,6 +79,8 @@ TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWa
 bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 
 bool TSqliteEngine::HasHistory() { return Version() >= 2; }
+
+bool TSqliteEngine::HasSearch() { return Version() >= 3; }
 
 int TSqliteEngine::Version() {
   if (FVersion) return *FVersion;
@@ -99,18 +119,23 @@ void TSqliteEngine::CheckColumns(const TTableDef& table) {
                            field.Name);
 }
 
-std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
+std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table, const TRowFilter& filter) {
+  const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
-      FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
+      FDb,
+      QStringLiteral("SELECT rowid,%1 FROM %2%3")
+          .arg(ColumnList(table), Quoted(table.Name),
+               filtered ? QStringLiteral(" WHERE rowid IN (%1) ORDER BY rowid").arg(SearchKeys(1))
+                        : QString()));
+  if (filtered) select.Bind(1, SearchMatch(filter));
   return StoredRows(select, int(table.Fields.size()));
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
   TSqliteDeskWrite transaction(FDb, HasHistory());
-  TSqliteStatement insert(FDb,
-                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(Quoted(table.Name), ColumnList(table),
-                                   ParameterList(Dialect, table, 1)));
+  TSqliteStatement insert(
+      FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+               .arg(Quoted(table.Name), ColumnList(table), ParameterList(Dialect, table, 1)));
   BindValues(insert, 1, values);
   insert.Step();
   const TRowKey key = FDb.LastInsertRowId();
@@ -124,10 +149,10 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
                                             const std::vector<QVariant>& values) {
   const int fieldCount = int(table.Fields.size());
   TSqliteDeskWrite transaction(FDb, HasHistory());
-  TSqliteStatement update(FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                   .arg(Quoted(table.Name),
-                                        Assignments(Dialect, table, QuotedColumns(table)),
-                                        Condition(table, fieldCount + 1)));
+  TSqliteStatement update(
+      FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+               .arg(Quoted(table.Name), Assignments(Dialect, table, QuotedColumns(table)),
+                    Condition(table, fieldCount + 1)));
   BindValues(update, 1, values);
   update.Bind(fieldCount + 1, fetched.Key);
   BindValues(update, fieldCount + 2, fetched.Values);
@@ -141,8 +166,7 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
 void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
   TSqliteDeskWrite transaction(FDb, HasHistory());
   TSqliteStatement remove(
-      FDb,
-      QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
+      FDb, QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
   remove.Bind(1, fetched.Key);
   BindValues(remove, 2, fetched.Values);
   remove.Step();
@@ -161,16 +185,23 @@ std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& tab
 }
 
 std::vector<TStoredRow> TSqliteEngine::ReadRows(const TTableDef& table,
-                                                const std::vector<TRowKey>& keys) {
+                                                const std::vector<TRowKey>& keys,
+                                                const TRowFilter& filter) {
   // carray() is not built into the library: the keys travel as one JSON array.
   QStringList list;
   for (const TRowKey key : keys) list << QString::number(key);
+  // Each key looked up in the index on its own: the few keys of a change, not every bag the
+  // search finds.
+  const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
       FDb,
-      QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (SELECT value FROM json_each(?1)) "
-                     "ORDER BY rowid")
-          .arg(ColumnList(table), Quoted(table.Name)));
+      QStringLiteral("SELECT rowid,%1 FROM %2 AS c WHERE rowid IN (SELECT value FROM json_each(?1))"
+                     "%3 ORDER BY rowid")
+          .arg(ColumnList(table), Quoted(table.Name),
+               filtered ? QStringLiteral(" AND EXISTS (%1 AND rowid = c.rowid)").arg(SearchKeys(2))
+                        : QString()));
   select.Bind(1, QString(u'[' + list.join(u',') + u']'));
+  if (filtered) select.Bind(2, SearchMatch(filter));
   return StoredRows(select, int(table.Fields.size()));
 }
 
@@ -244,9 +275,9 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
       remove.Step();
     }
   }
-  TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(tableName, ColumnList(table),
-                                        ParameterList(Dialect, table, 1)));
+  TSqliteStatement insert(FDb,
+                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(tableName, ColumnList(table), ParameterList(Dialect, table, 1)));
   const int count = int(rows.size());
   for (int i = 0; i < count; ++i) {
     if (!match.Matches[i] || existing == TImportExisting::ieReplace) {
@@ -256,8 +287,7 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
     }
     // A report costs more than a row: one every thousand rows, and at the end.
     const int done = i + 1;
-    if (progress && (done % 1000 == 0 || done == count) && !progress(done))
-      return std::nullopt;
+    if (progress && (done % 1000 == 0 || done == count) && !progress(done)) return std::nullopt;
   }
   transaction.Commit();
   return match.Counts;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/store/BagSearch.h"
 #include "app/store/ChangeWatcher.h"
 #include "app/store/DatabaseError.h"
 #include "app/store/Field.h"
@@ -93,8 +94,10 @@ public:
   // Checks that the table exists (dfNoTable) and has every field's column (dfNoColumn naming
   // the first missing one), names compared as the database compares them. Writes nothing.
   virtual void CheckColumns(const TTableDef& table) = 0;
-  // Every row, in the order the database delivers it.
-  virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
+  // Every row, in the order the database delivers it; with a `filter` that leaves bags out
+  // (FiltersBags), the bags it finds, by key, looked up in the register's search index.
+  // Precondition for such a filter: HasSearch().
+  virtual std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) = 0;
   // Adds a row with `values` (other columns take their defaults); returns its key and the
   // values as stored (a trigger may have changed them).
   virtual TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) = 0;
@@ -105,10 +108,14 @@ public:
   virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
   // The stored values of the row with `key`; none when the table no longer has it.
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
-  // The stored rows among `keys`, in the order the database delivers the whole table (by
-  // key); keys the table no longer has are left out.
-  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table,
-                                           const std::vector<TRowKey>& keys) = 0;
+  // The stored rows among `keys` that `filter` finds (as FetchAll), in the order the database
+  // delivers the whole table (by key); keys the table no longer has are left out.
+  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
+                                           const TRowFilter& filter) = 0;
+  // Whether the register keeps the search index (app/upgrade-*-3-search.sql), kept by the
+  // database on every change, whoever makes it. A register made by an earlier version has
+  // none until it is brought up to date, and cannot be searched until then.
+  virtual bool HasSearch() = 0;
 
   // Whether the register keeps a change feed: every insert, update and delete of a bag is
   // recorded in it by the database, whoever makes it (app/upgrade-*-1-feed.sql). A register
