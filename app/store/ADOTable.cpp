@@ -54,6 +54,10 @@ bool TADOTable::CanSearch() const { return FConnection.Engine().HasSearch(); }
 
 void TADOTable::SetFilter(const TRowFilter& filter) {
   if (filter == FFilter) return;
+  if (!FActive) {
+    FFilter = filter;  // Open reads with it
+    return;
+  }
   CheckBrowseMode();
   const TRowKey current = CurrentKey();
   TStoreEngine& engine = FConnection.Engine();

@@ -146,7 +146,8 @@ public:
   const TRowFilter& Filter() const { return FFilter; }
   // After the browse-mode check, reads the bags `filter` finds; the current bag stays current
   // when it is among them, otherwise the first one becomes current. Nothing happens for the
-  // filter the data set has. A filter that leaves bags out needs CanSearch(). Links hear
+  // filter the data set has; a closed data set only keeps it for Open. A filter that leaves
+  // bags out needs CanSearch(). Links hear
   // deDataSetChange, deScroll, deUpdateState and deRecordChange. Throws EDatabaseError when
   // the table cannot be read; the data set keeps its rows and filter then.
   void SetFilter(const TRowFilter& filter);

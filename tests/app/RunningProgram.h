@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/Startup.h"
@@ -34,6 +35,8 @@ public:
   // The window's controls by their designer names.
   const Ui::TForm1& Controls() const;
   TADOTable& Register() const;
+  // The bag numbers the register grid shows, top to bottom.
+  QStringList GridBags() const;
   QString Db() const { return Dir.Path(QStringLiteral("db.mdb")); }
 
   // Operator actions, through real mouse and key events.
