@@ -101,12 +101,15 @@ void TSearchField::ShowCount() {
   const TBagSearch search = ParseBagSearch({FEdit.text()});
   if (search.Kind == TSearchKind::skWaiting)
     FFound.setText(QStringLiteral("Наберите не меньше трёх знаков"));
-  else if (FDataSet && FiltersBags(FDataSet->Filter()))
-    FFound.setText(
-        QStringLiteral("Найдено: %1")
-            .arg(FDataSet->RecordCount() - (FDataSet->State() == TDataSetState::dsInsert ? 1 : 0)));
-  else
+  else if (FDataSet && FiltersBags(FDataSet->Filter())) {
+    const int found =
+        FDataSet->RecordCount() - (FDataSet->State() == TDataSetState::dsInsert ? 1 : 0);
+    FFound.setText(found > SearchLimit
+                       ? QStringLiteral("Найдено больше %1, уточните поиск").arg(SearchLimit)
+                       : QStringLiteral("Найдено: %1").arg(found));
+  } else {
     FFound.clear();
+  }
 }
 
 void TSearchField::DataEvent(TDataEvent event, int) {

@@ -13,7 +13,8 @@ class TADOTable;
 // The register's search field and the label beside it. What the operator types filters the
 // register (TADOTable::SetFilter) as soon as the keys already pressed are in: a search that
 // has not started yet gives way to the one of the text typed since. The label says "Найдено: N"
-// while the register shows only the bags found, and asks for a third character while fewer are
+// while the register shows only the bags found ("Найдено больше 1000, уточните поиск" when the
+// search stopped at SearchLimit), and asks for a third character while fewer are
 // typed (the register then shows every bag). Escape empties the field and makes the bag that
 // was current before the search current again. Return puts the cursor into the register.
 // A register that cannot be searched yet (TADOTable::CanSearch) leaves the field disabled,

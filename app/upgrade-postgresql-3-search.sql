@@ -59,6 +59,13 @@ CREATE INDEX "Clients_SearchNumbers" ON "Clients"
 CREATE INDEX "Clients_SearchNames" ON "Clients"
   USING gin (clients_search_latin(clients_search_names("Получатель", "ФИО")) gin_trgm_ops);
 
+-- The server learns how often the folded names hold a text (it does for the indexed
+-- expressions on its own): without it, it takes a word that every bag holds for a rare one and
+-- reads every bag that holds it before the first thousand by key, instead of stopping there.
+CREATE STATISTICS "Clients_SearchNamesFolded" ON (clients_search_names("Получатель", "ФИО"))
+  FROM "Clients";
+ANALYZE "Clients";
+
 UPDATE "ClientsSchema" SET "Version" = 3;
 
 COMMIT;

@@ -140,8 +140,8 @@ public:
   int WholeReads() const { return FWholeReads; }
   // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
   bool CanSearch() const;
-  // The bags the data set holds: those `filter` finds (TStoreEngine::FetchAll), every bag for
-  // an empty one. Open, Resync and RefreshRecord keep to it: a bag changed elsewhere so that
+  // The bags the data set holds: those `filter` finds (TStoreEngine::FetchAll: more than
+  // SearchLimit of them means that there are others), every bag for an empty one. Open, Resync and RefreshRecord keep to it: a bag changed elsewhere so that
   // the filter now finds it arrives as if added, one it no longer finds leaves as if deleted.
   const TRowFilter& Filter() const { return FFilter; }
   // After the browse-mode check, reads the bags `filter` finds; the current bag stays current

@@ -13,6 +13,11 @@ struct TRowFilter {
 // shorter one could only be answered by reading every bag.
 constexpr int SearchMinLength = 3;
 
+// A search reads at most this many bags and one more, the first by key: the one more says that
+// there are others, so that a word most bags hold costs a keystroke no more than a search that
+// finds a thousand, and the operator is asked to say more.
+constexpr int SearchLimit = 1000;
+
 // How the store matches a search.
 enum class TSearchKind {
   skEvery,    // nothing typed (or only blanks): every bag

@@ -222,9 +222,10 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table, const TRowFi
     std::vector<QVariant> parameters;
     if (filtered) parameters.push_back(SearchText(search));
     const TPgResult result = FConnection->Execute(
-        QStringLiteral("SELECT %1,%2 FROM %3%4 ORDER BY %1")
+        QStringLiteral("SELECT %1,%2 FROM %3%4 ORDER BY %1%5")
             .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name),
-                 filtered ? QStringLiteral(" WHERE ") + SearchCondition(search, 1) : QString()),
+                 filtered ? QStringLiteral(" WHERE ") + SearchCondition(search, 1) : QString(),
+                 filtered ? QStringLiteral(" LIMIT %1").arg(SearchLimit + 1) : QString()),
         parameters);
     return StoredRows(result, int(table.Fields.size()));
   });

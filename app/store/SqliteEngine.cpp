@@ -122,11 +122,13 @@ void TSqliteEngine::CheckColumns(const TTableDef& table) {
 std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table, const TRowFilter& filter) {
   const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
-      FDb,
-      QStringLiteral("SELECT rowid,%1 FROM %2%3")
-          .arg(ColumnList(table), Quoted(table.Name),
-               filtered ? QStringLiteral(" WHERE rowid IN (%1) ORDER BY rowid").arg(SearchKeys(1))
-                        : QString()));
+      FDb, QStringLiteral("SELECT rowid,%1 FROM %2%3")
+               .arg(ColumnList(table), Quoted(table.Name),
+                    filtered ? QStringLiteral(
+                                   " WHERE rowid IN (%1 ORDER BY rowid LIMIT %2) ORDER BY rowid")
+                                   .arg(SearchKeys(1))
+                                   .arg(SearchLimit + 1)
+                             : QString()));
   if (filtered) select.Bind(1, SearchMatch(filter));
   return StoredRows(select, int(table.Fields.size()));
 }

@@ -95,7 +95,8 @@ public:
   // the first missing one), names compared as the database compares them. Writes nothing.
   virtual void CheckColumns(const TTableDef& table) = 0;
   // Every row, in the order the database delivers it; with a `filter` that leaves bags out
-  // (FiltersBags), the bags it finds, by key, looked up in the register's search index.
+  // (FiltersBags), the first SearchLimit + 1 bags it finds, by key, looked up in the register's
+  // search index.
   // Precondition for such a filter: HasSearch().
   virtual std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) = 0;
   // Adds a row with `values` (other columns take their defaults); returns its key and the

@@ -104,4 +104,16 @@ TEST(SearchField, TheBagsFoundAreEditedSavedAndDeletedAndFollowAnotherDesk) {
   EXPECT_TRUE(program.Messages.Boxes.empty());
 }
 
+TEST(SearchField, AWordTooManyBagsHoldAsksForMore) {
+  TRunningProgram program({}, nullptr, SearchLimit + 1);
+  const Ui::TForm1& ui = program.Controls();
+  QTest::keyClick(ui.DBGrid1, Qt::Key_F, Qt::ControlModifier);
+  Type(ui.edSearch, u"иванов"_qs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.lblFound->text().isEmpty(); }, ArrivalMs));
+  EXPECT_EQ(ui.lblFound->text(), u"Найдено больше 1000, уточните поиск"_qs);
+  Type(ui.edSearch, u" 1001"_qs);
+  ASSERT_TRUE(Shows(program, {u"bag-1001"_qs}));
+  EXPECT_EQ(ui.lblFound->text(), u"Найдено: 1"_qs);
+}
+
 }  // namespace

@@ -128,6 +128,21 @@ TEST_P(Search, TheFilteredRegisterKeepsItsBagAndFollowsAnotherDesk) {
   EXPECT_EQ(Shown(), (QStringList{u"A-777"_qs, u"777"_qs}));
 }
 
+// A word most bags hold: the first bags by key and one more, which says there are others.
+TEST_P(Search, AWordManyBagsHoldReadsTheFirstOnesAndOneMore) {
+  Open();
+  Register->Execute(QString::fromUtf8(
+      Register->OnServer()
+          ? "INSERT INTO \"Clients\" (\"Номер сумки\", \"ФИО\") SELECT 'n' || x, 'Лимитов' FROM "
+            "generate_series(1, 1100) AS x"
+          : "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1100) "
+            "INSERT INTO Clients (\"Номер сумки\", \"ФИО\") SELECT 'n' || x, 'Лимитов' FROM n"));
+  Table->SetFilter({u"ЛИМИТ"_qs});
+  ASSERT_EQ(Table->RecordCount(), SearchLimit + 1);
+  EXPECT_EQ(FieldDisplayText(Table->Value(0, Bag)), u"n1"_qs);
+  EXPECT_EQ(FieldDisplayText(Table->Value(SearchLimit, Bag)), u"n1001"_qs);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Search, TestedEngines(), EngineName);
 
 }  // namespace
