@@ -296,6 +296,7 @@ void TForm1::PayloadRefresh() {
 
 void TForm1::RegisterResynced(const TResyncResult& result) {
   if (result.Current == TResyncCurrent::rcReloaded || result.Current == TResyncCurrent::rcDeleted ||
+      result.Current == TResyncCurrent::rcLeftSearch ||
       result.Current == TResyncCurrent::rcFirstArrived) {
     ReceiptNameUpdate();
     PayloadRefresh();

@@ -228,27 +228,6 @@ bool TADOTable::RefreshRecord() {
   return true;
 }
 
-TResyncResult TADOTable::Resync() {
-  if (!FActive) return {};
-  if (!FFeed) return Merge(FetchAll());
-  TStoreEngine& engine = FConnection.Engine();
-  TFeedChanges changes = engine.ReadFeed(*FFeed);
-  if (FSpared != 0 && changes.Complete &&
-      std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
-    changes.Keys.push_back(FSpared);
-  TResyncResult result;
-  if (!changes.Complete)
-    result = Merge(FetchAll());
-  else if (!changes.Keys.empty()) {
-    // A table changed by hand is told as such, not as a failed read.
-    engine.CheckColumns(FTable);
-    result = Merge(engine.ReadRows(FTable, changes.Keys, FFilter), &changes.Keys);
-  }
-  // Only once the changes are in: a read that failed is made again from the same place.
-  FFeed = std::move(changes.Next);
-  return result;
-}
-
 namespace {
 
 // Equal values of the same type: 2 and 2.0 compare equal but show differently.
@@ -259,6 +238,60 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
 }
 
 }  // namespace
+
+TResyncResult TADOTable::Resync() {
+  if (!FActive) return {};
+  if (!FFeed) return MergeFound(FetchAll(), nullptr);
+  TStoreEngine& engine = FConnection.Engine();
+  TFeedChanges changes = engine.ReadFeed(*FFeed);
+  if (FSpared != 0 && changes.Complete &&
+      std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
+    changes.Keys.push_back(FSpared);
+  TResyncResult result;
+  if (!changes.Complete)
+    result = MergeFound(FetchAll(), nullptr);
+  else if (!changes.Keys.empty()) {
+    // A table changed by hand is told as such, not as a failed read.
+    engine.CheckColumns(FTable);
+    result = MergeFound(engine.ReadRows(FTable, changes.Keys, FFilter), &changes.Keys);
+  }
+  // Only once the changes are in: a read that failed is made again from the same place.
+  FFeed = std::move(changes.Next);
+  return result;
+}
+
+TResyncResult TADOTable::MergeFound(std::vector<TRecord> stored,
+                                    const std::vector<TRowKey>* scope) {
+  if (!FiltersBags(FFilter)) return Merge(std::move(stored), scope);
+  std::unordered_set<TRowKey> delivered;
+  for (const TRecord& row : stored) delivered.insert(row.Key);
+  const std::unordered_set<TRowKey> inScope =
+      scope ? std::unordered_set<TRowKey>(scope->begin(), scope->end())
+            : std::unordered_set<TRowKey>();
+  std::unordered_map<TRowKey, int> held;  // key -> row, for the bags not delivered
+  std::vector<TRowKey> keys;
+  for (int row = 0; row < RecordCount(); ++row) {
+    const TRowKey key = FRecords[row].Key;
+    if (key == 0 || delivered.contains(key) || (scope && !inScope.contains(key))) continue;
+    held.emplace(key, row);
+    keys.push_back(key);
+  }
+  std::unordered_set<TRowKey> changedAway;
+  if (!keys.empty())
+    for (TRecord& row : FConnection.Engine().ReadRows(FTable, keys, {})) {
+      const int at = held.at(row.Key);
+      if ((at == FRecNo && FState == TDataSetState::dsEdit) ||
+          SameValues(row.Values, FRecords[at].Values))
+        stored.push_back(std::move(row));
+      else
+        changedAway.insert(row.Key);
+    }
+  const TRowKey current = CurrentKey();
+  TResyncResult result = Merge(std::move(stored), scope);
+  if (result.Current == TResyncCurrent::rcDeleted && changedAway.contains(current))
+    result.Current = TResyncCurrent::rcLeftSearch;
+  return result;
+}
 
 TResyncResult TADOTable::Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope) {
   const std::unordered_set<TRowKey> inScope =

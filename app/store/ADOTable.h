@@ -19,6 +19,8 @@ enum class TResyncCurrent {
   rcUnchanged,           // nothing happened to it elsewhere (or it is a new record)
   rcReloaded,            // browse mode: changed elsewhere; its stored values are shown now
   rcDeleted,             // browse mode: deleted elsewhere; its neighbour is current now
+  rcLeftSearch,          // browse mode: changed elsewhere so that the filter no longer finds it;
+                         // its neighbour is current now
   rcFirstArrived,        // the register was empty; the first row added elsewhere is current now
   rcChangedWhileEdited,  // edit mode: changed elsewhere; the edit goes on against the values
                          // read before, so that its post is refused (ERecordConflict)
@@ -132,8 +134,11 @@ public:
   // elsewhere current. Links hear deRowChanged per row, then deBeforeRowDelete/deRowDeleted
   // per row (or one deRowsReset when many rows went), deBeforeRowInsert/deRowInserted per
   // row, then deScroll when another record became current and deRecordChange when the
-  // current record's shown values changed. Throws EDatabaseError when the table cannot be
-  // read; nothing changes then, and the next Resync catches up with the same changes.
+  // current record's shown values changed. Under a filter, a bag the filter no longer finds
+  // leaves only when it was changed elsewhere (or deleted): one stored with the values this
+  // data set holds, as after its own save, stays until the filter changes, and so does the
+  // record being edited. Throws EDatabaseError when the table cannot be read; nothing changes
+  // then, and the next Resync catches up with the same changes.
   TResyncResult Resync();
   // How many times the whole table (or all the bags a filter finds) was read: at Open, at
   // SetFilter, and at each Resync that could not take the changes from the feed.
@@ -141,8 +146,9 @@ public:
   // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
   bool CanSearch() const;
   // The bags the data set holds: those `filter` finds (TStoreEngine::FetchAll: more than
-  // SearchLimit of them means that there are others), every bag for an empty one. Open, Resync and RefreshRecord keep to it: a bag changed elsewhere so that
-  // the filter now finds it arrives as if added, one it no longer finds leaves as if deleted.
+  // SearchLimit of them means that there are others), every bag for an empty one. Open, Resync and
+  // RefreshRecord keep to it: a bag changed elsewhere so that the filter now finds it arrives as if
+  // added, one it no longer finds leaves as if deleted.
   const TRowFilter& Filter() const { return FFilter; }
   // After the browse-mode check, reads the bags `filter` finds; the current bag stays current
   // when it is among them, otherwise the first one becomes current. Nothing happens for the
@@ -184,6 +190,11 @@ private:
   // table, or, with `scope`, the rows still stored among the keys of `scope`, and rows of
   // other keys are left as they are.
   TResyncResult Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope = nullptr);
+  // Merge, for rows read under the filter: first the bags the data set holds that the read of
+  // `scope` did not deliver are read again unfiltered; those still stored with the values held,
+  // and the record being edited, join `stored` and so stay. A current bag changed elsewhere out
+  // of the filter's reach is told as rcLeftSearch.
+  TResyncResult MergeFound(std::vector<TRecord> stored, const std::vector<TRowKey>* scope);
   void WriteRecord();
   void RemoveRow(int row);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the

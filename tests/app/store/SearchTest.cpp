@@ -11,7 +11,7 @@
 
 namespace {
 
-enum { Bag };
+enum { Bag, Recipient = 2 };
 
 const QVariant Null;
 
@@ -126,6 +126,26 @@ TEST_P(Search, TheFilteredRegisterKeepsItsBagAndFollowsAnotherDesk) {
   EXPECT_TRUE(Table->IsEmpty());
   Table->SetFilter({});
   EXPECT_EQ(Shown(), (QStringList{u"A-777"_qs, u"777"_qs}));
+}
+
+// A bag leaves the search when another desk changes it out of its reach, and the note says so;
+// one this desk saved out of it stays under the operator's hands until the search changes.
+TEST_P(Search, ABagLeavesTheSearchWhenChangedElsewhereNotWhenSavedHere) {
+  Open();
+  Table->SetFilter({u"берез"_qs});
+  ASSERT_EQ(Shown(), QStringList{u"12345"_qs});
+  Table->Edit();
+  Table->SetFieldText(Recipient, u"ООО Ромашка"_qs);
+  Table->Post();
+  Register->Execute(
+      QStringLiteral("UPDATE \"Clients\" SET \"Символ\" = 11 WHERE \"Номер сумки\" = '777'"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcUnchanged);
+  EXPECT_EQ(Shown(), QStringList{u"12345"_qs}) << "saved here";
+
+  Register->Execute(
+      QStringLiteral("UPDATE \"Clients\" SET \"ФИО\" = 'Ким' WHERE \"Номер сумки\" = '12345'"));
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcLeftSearch);
+  EXPECT_EQ(Shown(), QStringList());
 }
 
 // A word most bags hold: the first bags by key and one more, which says there are others.
