@@ -19,6 +19,8 @@
 #include "app/BankNumbers.h"
 #include "app/CashSymbols.h"
 #include "app/DenominationGrid.h"
+#include "app/HistoryForm.h"
+#include "app/HistoryTable.h"
 #include "app/Reg.h"
 #include "app/SaveChecks.h"
 #include "app/SearchField.h"
@@ -123,6 +125,8 @@ void TForm1::ConnectEvents() {
   connect(ui.N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
   connect(ui.N3, &QAction::triggered, this, [this] { Guarded([this] { N3Click(); }); });
   connect(ui.N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
+  connect(ui.N5, &QAction::triggered, this, [this] { Guarded([this] { N5Click(); }); });
+  connect(ui.N6, &QAction::triggered, this, [this] { Guarded([this] { N6Click(); }); });
   ui.pbPreview->OnPaint = [this](QPainter& canvas) { pbPreviewPaint(canvas); };
   SetUpKeys();
 }
@@ -147,6 +151,8 @@ void TForm1::SetUpKeys() {
   }
   ui.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   ui.N3->setToolTip(WithKey(ui.N3->text(), ui.N3->shortcut()));
+  ui.N5->setShortcut(QKeySequence(Qt::Key_F8));
+  ui.N5->setToolTip(WithKey(ui.N5->text(), ui.N5->shortcut()));
   auto* search = new QAction(this);  // the window owns it
   search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
   addAction(search);
@@ -367,6 +373,32 @@ void TForm1::N3Click() {
   }
   TWindowVoucherSource source(*this, *FFirmDialog, FDataSource->DataSet());
   ExportVoucher(*FOffice, source);
+}
+
+void TForm1::N5Click() {
+  const TADOTable& table = FDataSource->DataSet();
+  QStringList fields;
+  for (TBagField field : AllBagFields) fields << BagFieldName(field);
+  THistoryForm form(table.Connection().Engine(), fields, this);
+  form.Find(FieldDisplayText(table.FieldValue(int(TBagField::BagNumber))));
+  form.exec();
+}
+
+void TForm1::N6Click() {
+  TStoreEngine& engine = FDataSource->DataSet().Connection().Engine();
+  if (!engine.HasHistory()) {
+    ShowMessage(NoHistoryText());
+    return;
+  }
+  const THistoryCheck check = engine.CheckHistory();
+  if (check.Broken)
+    ShowMessageBox({TApplication::Title(),
+                    check.Text() + QStringLiteral(" Журнал менялся в обход программы: сообщите "
+                                                  "администратору (%1).")
+                                       .arg(engine.Name()),
+                    TMsgDlgType::mtError});
+  else
+    ShowMessageBox({TApplication::Title(), check.Text(), TMsgDlgType::mtInformation});
 }
 
 void TForm1::N4Click() {

@@ -32,7 +32,8 @@ class TForm1;
 // DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
 // Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
 // the register, edSearch the register's search field above it and lblFound its count
-// (TSearchField), N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…".
+// (TSearchField), N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…", N5 "История",
+// N6 "Проверить журнал".
 //
 // The data-aware controls show nothing until the data module attaches its data source
 // (SetDataSource); the firm dialog is handed over with SetFirmDialog. Both must outlive the
@@ -88,6 +89,12 @@ public:
   // Imports bags from a file into the register (ImportBags), once a typed change of the
   // current record is settled as on closing (FormCloseQuery; Отмена gives the import up).
   void N4Click();
+  // Opens the window "История" (THistoryForm) on the changes of the current bag's number as the
+  // register holds it, modally; the history is read only now.
+  void N5Click();
+  // Walks the whole history's chain (TStoreEngine::CheckHistory) and tells the operator that
+  // it is whole, with its record count, or which record breaks it.
+  void N6Click();
   void pbPreviewPaint(QPainter& canvas);
 
   // Rebuilds the QR symbol from the controls (BuildVoucherPayload), then shows its encoded
@@ -129,7 +136,7 @@ private:
   // Ctrl+S saves as "Сохранить" (SaveTyped), Ctrl+N adds a bag as "Добавить" with the cursor
   // in its bag number (AddFromKeyboard), Ctrl+E exports as N3, Ctrl+F puts the cursor into the
   // search field. They work wherever the focus is in the window; Ctrl+S and Ctrl+E leave it
-  // where it is.
+  // where it is. F8 opens the history as N5.
   void SetUpKeys();
   void AddFromKeyboard();
   // "Сохранить" as a click on it saves: the focused editor's text goes into the record first,

@@ -32,5 +32,10 @@ SELECT "Version" < 2 AS step FROM "ClientsSchema" \gset
 
 SELECT "Version" < 3 AS step FROM "ClientsSchema" \gset
 \if :step
-\ir upgrade-postgresql-3-search.sql
+\ir upgrade-postgresql-3-history-lookup.sql
+\endif
+
+SELECT "Version" < 4 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-4-search.sql
 \endif

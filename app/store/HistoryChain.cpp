@@ -58,6 +58,27 @@ QByteArray HistoryContent(const THistoryRecord& record) {
   return out;
 }
 
+QDateTime HistoryTimeUtc(const QVariant& time) {
+  if (time.typeId() == QMetaType::QString) {
+    // "YYYY-MM-DD HH:MM:SS.mmm", read by its fixed places: a window of a thousand changes
+    // would spend most of its time in a general parser.
+    const QString text = time.toString();
+    const auto number = [&](qsizetype from, qsizetype length) {
+      return QStringView(text).mid(from, length).toInt();
+    };
+    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),
+                     QTime(number(11, 2), number(14, 2), number(17, 2), number(20, 3)), Qt::UTC);
+  }
+  return QDateTime::fromMSecsSinceEpoch(time.toLongLong() / 1000, Qt::UTC);
+}
+
+QString HistoryKindText(const QString& kind) {
+  if (kind == u"INSERT") return QStringLiteral("добавление");
+  if (kind == u"UPDATE") return QStringLiteral("изменение");
+  if (kind == u"DELETE") return QStringLiteral("удаление");
+  return kind;
+}
+
 QByteArray HistoryDigest(const QByteArray& previous, const THistoryRecord& record) {
   QCryptographicHash hash(QCryptographicHash::Sha256);
   hash.addData(previous);

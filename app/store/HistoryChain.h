@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 
@@ -34,6 +35,12 @@ struct THistoryRecord {
   qint64 Id = 0;
   std::vector<THistoryField> Fields;
 };
+
+// A record's Time as a moment in UTC, to the millisecond (the server's microseconds are cut).
+QDateTime HistoryTimeUtc(const QVariant& time);
+// A record's Kind as the administrator and the operator read it: "добавление", "изменение",
+// "удаление"; an unknown kind as it is.
+QString HistoryKindText(const QString& kind);
 
 // The bytes a record's digest covers: each value in turn as "n;" (NULL), "i<decimal>;" (an
 // integer), "r<17 significant digits>;" (a real), "t<length>:<UTF-8 bytes>" (a text; a

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "app/store/HistoryChain.h"
 #include "app/store/PgTransaction.h"
 
 namespace {
@@ -16,13 +17,6 @@ QByteArray Cell(const QString& text) {
   return bytes;
 }
 
-QString KindText(const QString& kind) {
-  if (kind == u"INSERT") return QStringLiteral("добавление");
-  if (kind == u"UPDATE") return QStringLiteral("изменение");
-  if (kind == u"DELETE") return QStringLiteral("удаление");
-  return kind;
-}
-
 QByteArray Line(const QStringList& cells) {
   QByteArray line;
   for (qsizetype i = 0; i < cells.size(); ++i) line += (i > 0 ? "," : "") + Cell(cells[i]);
@@ -33,7 +27,7 @@ QByteArray Line(const QStringList& cells) {
 QByteArray Row(const std::vector<QVariant>& columns) {
   QStringList cells;
   for (const QVariant& column : columns) cells << (column.isNull() ? QString() : column.toString());
-  cells[3] = KindText(cells[3]);
+  cells[3] = HistoryKindText(cells[3]);
   return Line(cells);
 }
 

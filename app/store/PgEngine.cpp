@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "app/store/PgChangeWatcher.h"
+#include "app/store/PgHistory.h"
 #include "app/store/PgTransaction.h"
 #include "app/store/SqlDialect.h"
 
@@ -39,7 +40,7 @@ std::vector<TStoredRow> StoredRows(const TPgResult& result, int fieldCount) {
 }
 
 // The condition on a bag that a filter leaving bags out (FiltersBags) sets, its text in
-// parameter $`parameter`; written as the search indexes of app/upgrade-postgresql-3-search.sql
+// parameter $`parameter`; written as the search indexes of app/upgrade-postgresql-4-search.sql
 // are, so that the server reads those rather than every bag.
 QString SearchCondition(const TBagSearch& search, int parameter) {
   const QString typed = QStringLiteral("$%1::text").arg(parameter);
@@ -305,9 +306,9 @@ std::vector<TStoredRow> TPgEngine::ReadRows(const TTableDef& table,
   });
 }
 
-int TPgEngine::Version() {
-  if (!FVersion) {
-    FVersion = Guarded([&] {
+int TPgEngine::SchemaVersion() {
+  if (!FSchemaVersion) {
+    FSchemaVersion = Guarded([&] {
       const TPgResult schema = FConnection->Execute(
           // A role that may not read the version works as with the first schema; its missing
           // right on the bags themselves is then told by the first read of them.
@@ -319,12 +320,22 @@ int TPgEngine::Version() {
           .toInt();
     });
   }
-  return *FVersion;
+  return *FSchemaVersion;
 }
 
-bool TPgEngine::HasFeed() { return Version() >= 1; }
+bool TPgEngine::HasFeed() { return SchemaVersion() >= 1; }
 
-bool TPgEngine::HasSearch() { return Version() >= 3; }
+bool TPgEngine::HasHistory() { return SchemaVersion() >= 2; }
+
+std::vector<THistoryRecord> TPgEngine::ReadBagHistory(const QString& bagNumber) {
+  return Guarded([&] { return ReadPgBagHistory(*FConnection, bagNumber); });
+}
+
+THistoryCheck TPgEngine::CheckHistory() {
+  return Guarded([&] { return CheckPgHistory(*FConnection); });
+}
+
+bool TPgEngine::HasSearch() { return SchemaVersion() >= 4; }
 
 TFeedCursor TPgEngine::FeedCursor() {
   return Guarded([&] {

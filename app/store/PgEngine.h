@@ -43,6 +43,10 @@ public:
                                    const TRowFilter& filter) override;
   // Both asked of the server once (the schema's version in "ClientsSchema").
   bool HasFeed() override;
+  // Asked with HasFeed.
+  bool HasHistory() override;
+  std::vector<THistoryRecord> ReadBagHistory(const QString& bagNumber) override;
+  THistoryCheck CheckHistory() override;
   bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
@@ -70,8 +74,6 @@ private:
   // made.
   template <typename TAction>
   auto Writing(TAction&& action);
-  // The register's schema version, asked of the server once.
-  int Version();
   [[noreturn]] void Fail(const EDatabaseError& error) const;
   [[noreturn]] void FailConnecting(const EPgConnectFailed& error);
   QString ColumnList(const TTableDef& table) const;
@@ -81,6 +83,9 @@ private:
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;
-  std::optional<int> FVersion;
+  // The schema's version, asked of the server once: 0 for a role that may not read it.
+  int SchemaVersion();
+
+  std::optional<int> FSchemaVersion;
   QString FName;
 };

@@ -56,3 +56,35 @@ THistoryCheck CheckPgHistory(TPgConnection& connection) {
       connection.Execute(QStringLiteral("SELECT \"Seq\" FROM \"ClientsHistoryHead\""));
   return chain.Finish(head.RowCount() > 0 ? head.Value(0, 0).toLongLong() : 0);
 }
+
+std::vector<THistoryRecord> ReadPgBagHistory(TPgConnection& connection, const QString& bagNumber) {
+  const TPgResult rows = connection.Execute(
+      QStringLiteral(
+          "SELECT h.\"Seq\", (extract(epoch FROM h.\"Time\") * 1000000)::bigint, h.\"Who\", "
+          "h.\"Kind\", h.\"FeedSeq\", h.\"ID\", f.\"Field\", f.\"Before\", f.\"After\" "
+          "FROM \"ClientsHistory\" AS h "
+          "LEFT JOIN \"ClientsHistoryFields\" AS f ON f.\"Seq\" = h.\"Seq\" "
+          // Each way a bag is found by its own index: the history's numbers before and after
+          // a change (partial indexes), the register's bags.
+          "WHERE h.\"ID\" IN (SELECT b.\"ID\" FROM \"ClientsHistoryFields\" AS n "
+          "JOIN \"ClientsHistory\" AS b ON b.\"Seq\" = n.\"Seq\" "
+          "WHERE n.\"Field\" = 'Номер сумки' AND n.\"After\" = $1 "
+          "UNION SELECT b.\"ID\" FROM \"ClientsHistoryFields\" AS n "
+          "JOIN \"ClientsHistory\" AS b ON b.\"Seq\" = n.\"Seq\" "
+          "WHERE n.\"Field\" = 'Номер сумки' AND n.\"Before\" = $1 "
+          "UNION SELECT \"ID\" FROM \"Clients\" WHERE \"Номер сумки\" = $1) "
+          "ORDER BY h.\"Seq\" DESC, f.\"Field\" COLLATE \"C\""),
+      {bagNumber});
+  std::vector<THistoryRecord> records;
+  for (int row = 0; row < rows.RowCount(); ++row) {
+    const qint64 seq = rows.Value(row, 0).toLongLong();
+    if (records.empty() || records.back().Seq != seq)
+      records.push_back({seq, rows.Value(row, 1), rows.Value(row, 2).toString(),
+                         rows.Value(row, 3).toString(), rows.Value(row, 4).toLongLong(),
+                         rows.Value(row, 5).toLongLong(), {}});
+    if (!rows.Value(row, 6).isNull())
+      records.back().Fields.push_back(
+          {rows.Value(row, 6).toString(), rows.Value(row, 7), rows.Value(row, 8)});
+  }
+  return records;
+}

@@ -49,7 +49,7 @@ std::vector<TStoredRow> StoredRows(TSqliteStatement& select, int fieldCount) {
 }
 
 // The search index's full-text query for a filter that leaves bags out
-// (app/upgrade-sqlite-3-search.sql): a phrase, that is the characters typed in a row; the
+// (app/upgrade-sqlite-4-search.sql): a phrase, that is the characters typed in a row; the
 // numbers' mark char(1) ties it to their start.
 QString SearchMatch(const TRowFilter& filter) {
   const TBagSearch search = ParseBagSearch(filter);
@@ -78,9 +78,17 @@ TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWa
 
 bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 
+// A file that keeps the history has every write name this desk and seal the history
+// (TSqliteDeskWrite).
 bool TSqliteEngine::HasHistory() { return Version() >= 2; }
 
-bool TSqliteEngine::HasSearch() { return Version() >= 3; }
+bool TSqliteEngine::HasSearch() { return Version() >= 4; }
+
+std::vector<THistoryRecord> TSqliteEngine::ReadBagHistory(const QString& bagNumber) {
+  return ReadSqliteBagHistory(FDb, bagNumber);
+}
+
+THistoryCheck TSqliteEngine::CheckHistory() { return CheckSqliteHistory(FDb); }
 
 int TSqliteEngine::Version() {
   if (FVersion) return *FVersion;

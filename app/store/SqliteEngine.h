@@ -31,6 +31,12 @@ public:
   bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
+  // The same first call as HasFeed decides.
+  bool HasHistory() override;
+  std::vector<THistoryRecord> ReadBagHistory(const QString& bagNumber) override;
+  // Records changed by another program since the last desk's write are counted as not sealed
+  // yet (CheckSqliteHistory).
+  THistoryCheck CheckHistory() override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -42,9 +48,6 @@ private:
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
   // The file's schema version, brought up to date on the first call (UpgradeSqliteFile).
   int Version();
-  // True when the file keeps the bags' history: then every write names this desk and seals
-  // the history (TSqliteDeskWrite).
-  bool HasHistory();
 
   TSqliteDatabase FDb;
   std::optional<int> FVersion;

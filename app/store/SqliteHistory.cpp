@@ -96,6 +96,35 @@ void SealSqliteHistory(TSqliteDatabase& db) {
   }
 }
 
+std::vector<THistoryRecord> ReadSqliteBagHistory(TSqliteDatabase& db, const QString& bagNumber) {
+  TSqliteStatement rows(
+      db, QStringLiteral(
+              // Each way a bag is found by its own index: the history's numbers before and
+              // after a change (partial indexes), the register's bags.
+              "WITH bags AS (SELECT h.\"ID\" FROM \"ClientsHistoryFields\" AS f "
+              "JOIN \"ClientsHistory\" AS h ON h.\"Seq\" = f.\"Seq\" "
+              "WHERE f.\"Field\" = 'Номер сумки' AND f.\"After\" = ?1 "
+              "UNION SELECT h.\"ID\" FROM \"ClientsHistoryFields\" AS f "
+              "JOIN \"ClientsHistory\" AS h ON h.\"Seq\" = f.\"Seq\" "
+              "WHERE f.\"Field\" = 'Номер сумки' AND f.\"Before\" = ?1 "
+              "UNION SELECT rowid FROM \"Clients\" WHERE \"Номер сумки\" = ?1) "
+              "SELECT h.\"Seq\", h.\"Time\", h.\"Who\", h.\"Kind\", h.\"FeedSeq\", h.\"ID\", "
+              "f.\"Field\", f.\"Before\", f.\"After\" FROM \"ClientsHistory\" AS h "
+              "LEFT JOIN \"ClientsHistoryFields\" AS f ON f.\"Seq\" = h.\"Seq\" "
+              "WHERE h.\"ID\" IN bags ORDER BY h.\"Seq\" DESC, f.\"Field\""));
+  rows.Bind(1, bagNumber);
+  std::vector<THistoryRecord> records;
+  while (rows.Step()) {
+    const qint64 seq = rows.Column(0).toLongLong();
+    if (records.empty() || records.back().Seq != seq)
+      records.push_back({seq, rows.Column(1), rows.Column(2).toString(), rows.Column(3).toString(),
+                         rows.Column(4).toLongLong(), rows.Column(5).toLongLong(), {}});
+    if (!rows.Column(6).isNull())
+      records.back().Fields.push_back({rows.Column(6).toString(), rows.Column(7), rows.Column(8)});
+  }
+  return records;
+}
+
 THistoryCheck CheckSqliteHistory(TSqliteDatabase& db) {
   // One read transaction, so the records, their fields and the last number agree.
   struct TReading {

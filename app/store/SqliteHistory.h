@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 #include "app/store/HistoryChain.h"
 #include "app/store/Sqlite.h"
 
@@ -33,5 +35,10 @@ private:
 // Seals, in order of Seq, every record after the last sealed one, chaining from its digest.
 // Runs inside the caller's write transaction.
 void SealSqliteHistory(TSqliteDatabase& db);
+// Every record of the bags that bear or ever bore the number `bagNumber` (the register's
+// "Номер сумки", or the history's before or after a change, compared as text), deleted bags
+// included: newest first, each with its changed fields. One statement, so one read
+// transaction.
+std::vector<THistoryRecord> ReadSqliteBagHistory(TSqliteDatabase& db, const QString& bagNumber);
 // Walks the whole history of the file in one read transaction (THistoryChain).
 THistoryCheck CheckSqliteHistory(TSqliteDatabase& db);

@@ -13,6 +13,7 @@
 #include "app/store/BagSearch.h"
 #include "app/store/ChangeWatcher.h"
 #include "app/store/DatabaseError.h"
+#include "app/store/HistoryChain.h"
 #include "app/store/Field.h"
 
 // The table a data set works on: its name and the fields it reads and writes, in that order.
@@ -113,7 +114,7 @@ public:
   // delivers the whole table (by key); keys the table no longer has are left out.
   virtual std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
                                            const TRowFilter& filter) = 0;
-  // Whether the register keeps the search index (app/upgrade-*-3-search.sql), kept by the
+  // Whether the register keeps the search index (app/upgrade-*-4-search.sql), kept by the
   // database on every change, whoever makes it. A register made by an earlier version has
   // none until it is brought up to date, and cannot be searched until then.
   virtual bool HasSearch() = 0;
@@ -128,6 +129,18 @@ public:
   // The changes recorded since `cursor`, read in one small query; `cursor` itself is left as
   // it was. Precondition: HasFeed().
   virtual TFeedChanges ReadFeed(const TFeedCursor& cursor) = 0;
+  // Whether the register keeps the bags' history (app/upgrade-*-2-history.sql): every change
+  // recorded by the database with who, when and each changed field, chained by SHA-256. A
+  // register made by an earlier version has none until it is brought up to date.
+  virtual bool HasHistory() = 0;
+  // The history of the bags that bear or ever bore the number `bagNumber` (a bag unchanged
+  // since the register began its history is found by its number now), deleted ones included,
+  // newest record first, each with its changed fields. Nothing else reads the history: the
+  // register is never slowed by it. Precondition: HasHistory().
+  virtual std::vector<THistoryRecord> ReadBagHistory(const QString& bagNumber) = 0;
+  // Walks the whole chain of the history (THistoryChain) and says whether it is whole or
+  // which record breaks it. Precondition: HasHistory().
+  virtual THistoryCheck CheckHistory() = 0;
   // Adds `rows` (values in the table's field order) in one transaction: all of them, or
   // nothing when a write fails (raised) or `progress` gives the import up (nullopt). A row
   // whose field `matchField` (an index into the fields) holds the text of that field in rows

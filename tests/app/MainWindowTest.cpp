@@ -176,7 +176,10 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
   EXPECT_EQ(ui.N2->text(), QStringLiteral("Добавить фирму"));
   EXPECT_EQ(ui.N3->text(), QStringLiteral("Экспорт в эксель"));
   EXPECT_EQ(ui.N4->text(), QStringLiteral("Импорт сумок…"));
-  EXPECT_EQ(ui.MainMenu1->actions(), (QList<QAction*>{ui.N2, ui.N3, ui.N4}));
+  EXPECT_EQ(ui.N5->text(), QStringLiteral("История"));
+  EXPECT_EQ(ui.N5->shortcut(), QKeySequence(Qt::Key_F8));
+  EXPECT_EQ(ui.N6->text(), QStringLiteral("Проверить журнал"));
+  EXPECT_EQ(ui.MainMenu1->actions(), (QList<QAction*>{ui.N2, ui.N3, ui.N4, ui.N5, ui.N6}));
 
   EXPECT_EQ(ui.DBEdit1->toolTip(), QStringLiteral("Является уникальным "));
   EXPECT_EQ(ui.DBEdit3->toolTip(), QStringLiteral("20 цифр"));

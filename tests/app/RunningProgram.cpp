@@ -11,7 +11,10 @@
 #include "app/BagFields.h"
 #include "app/controls/DBGrid.h"
 #include "app/DataModuleUnit.h"
+#include "app/HistoryForm.h"
+#include "app/HistoryTable.h"
 #include "app/MainForm.h"
+#include "ui_HistoryForm.h"
 #include "ui_MainForm.h"
 
 TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags, std::unique_ptr<TOOCalc> office,
@@ -42,6 +45,47 @@ void TRunningProgram::Click(QWidget* widget) const { ::Click(widget); }
 void TRunningProgram::ClickRow(int row) const { ::ClickRow(Controls().DBGrid1, row); }
 
 void TRunningProgram::TypeOver(QWidget* edit, const QString& text) const { ::TypeOver(edit, text); }
+
+void WhileModal(const std::function<void()>& open, const std::function<void(QWidget*)>& look) {
+  bool looked = false;
+  // Started before `open` runs, so it fires inside the modal window's own event loop; it goes
+  // with this call when no window opened.
+  QTimer inside;
+  inside.setSingleShot(true);
+  QObject::connect(&inside, &QTimer::timeout, [&] {
+    looked = true;
+    QWidget* modal = QApplication::activeModalWidget();
+    look(modal);
+    if (modal) modal->close();
+  });
+  inside.start(0);
+  open();
+  if (!looked) look(nullptr);
+}
+
+TShownHistory ShownHistory(TRunningProgram& program,
+                           const std::function<void(THistoryForm&)>& act) {
+  TShownHistory shown{u"F8 opened no history window"_qs, {}, {}};
+  ShowActive(program.Window());
+  WhileModal([&] { QTest::keyClick(&program.Window(), Qt::Key_F8); },
+             [&](QWidget* modal) {
+               auto* form = qobject_cast<THistoryForm*>(modal);
+               if (!form) return;
+               if (act) act(*form);
+               shown.Found = form->Controls().Label2->text();
+               for (const THistoryRow& row : form->Model().Table().Rows) {
+                 QStringList cells{row.Kind};
+                 for (const THistoryCell& cell : row.Fields)
+                   cells << (cell.Changed ? u"*"_qs : QString()) + cell.Text;
+                 shown.Rows << cells.join(u'|');
+                 shown.Who << row.Who;
+               }
+             });
+  // The window the history window closed over is the active one again, as a window manager
+  // makes it.
+  ShowActive(program.Window());
+  return shown;
+}
 
 void ShowActive(TForm1& window) {
   window.show();

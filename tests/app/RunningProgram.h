@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 #include "app/Startup.h"
 #include "app/store/ADOConnection.h"
 #include "office/OpenOffice.h"
@@ -14,6 +16,7 @@ class QWidget;
 class TADOTable;
 class TDBGrid;
 class TForm1;
+class THistoryForm;
 class TOOCalc;
 
 namespace Ui {
@@ -61,6 +64,20 @@ void Click(QWidget* widget);
 void ClickRow(TDBGrid* grid, int row);
 // Clicks the edit, selects its text and types `text` over it (empty: Backspace).
 void TypeOver(QWidget* edit, const QString& text);
+// Runs `open`, which should open a modal window (a dialog's exec), and hands `look` that
+// window while it is open (null when none opened), then closes it.
+void WhileModal(const std::function<void()>& open, const std::function<void(QWidget*)>& look);
+// What the window "История" that F8 opens in `program` shows: its line of what was found
+// (Found), each row as the kind and then each field's cell ("*" before a changed one) joined
+// by "|" (Rows), and who made each change (Who). `act` may work the window first. Found says
+// so when F8 opened no history window.
+struct TShownHistory {
+  QString Found;
+  QStringList Rows;
+  QStringList Who;
+};
+TShownHistory ShownHistory(TRunningProgram& program,
+                           const std::function<void(THistoryForm&)>& act = {});
 // Shows the program's main window and makes it the active one, as start-up leaves it.
 void ShowActive(TForm1& window);
 

@@ -256,4 +256,39 @@ TEST(PostgresqlSchema, DeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) 
                          u"Символ integer"_qs, u"ФИО character varying(100)"_qs}));
 }
 
+// The server reads the history in its own SQL: a bag's changes after real saves, newest first,
+// the insert by the register's owner included; and the check names a record its owner changed.
+TEST_F(ServerWindow, TheHistoryWindowShowsTheBagsChangesAndTheCheckFindsATamperedRecord) {
+  TRunningProgram program(TServerConnection{RegisterConnInfo()});
+  const Ui::TForm1& ui = program.Controls();
+  program.TypeOver(ui.DBEdit5, QStringLiteral("Петров П.П."));
+  program.Click(ui.Button1);
+  program.TypeOver(ui.DBEdit1, QStringLiteral("1235"));
+  program.Click(ui.Button1);
+  const TShownHistory shown = ShownHistory(program);
+  EXPECT_EQ(shown.Found, QStringLiteral("Сумка № 1235: 3 изменения."));
+  EXPECT_EQ(shown.Rows,
+            (QStringList{
+                QStringLiteral("изменение|*1234 → 1235|5678|ООО Ромашка|40702810900000000001|"
+                               "7701234567|11|Петров П.П."),
+                QStringLiteral("изменение|1234|5678|ООО Ромашка|40702810900000000001|7701234567|"
+                               "11|*Иванов И.И. → Петров П.П."),
+                QStringLiteral("добавление|*— → 1234|*— → 5678|*— → ООО Ромашка|"
+                               "*— → 40702810900000000001|*— → 7701234567|*— → 11|"
+                               "*— → Иванов И.И.")}));
+  EXPECT_EQ(shown.Who, (QStringList{QStringLiteral("desk"), QStringLiteral("desk"),
+                                    QStringLiteral("postgres")}));
+
+  ui.N6->trigger();
+  Cluster().Psql(QStringLiteral("register"),
+                 QStringLiteral("UPDATE \"ClientsHistory\" SET \"Who\" = 'desk' WHERE \"Seq\" = 1"));
+  ui.N6->trigger();
+  EXPECT_EQ(program.Messages.Texts(),
+            (QStringList{QStringLiteral("Журнал цел: 3 записи."),
+                         QStringLiteral("Журнал нарушен: запись № 1 изменена или переставлена. "
+                                        "Журнал менялся в обход программы: сообщите "
+                                        "администратору (сервер %1:5432, база register).")
+                             .arg(Cluster().SocketDir())}));
+}
+
 }  // namespace

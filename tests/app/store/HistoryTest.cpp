@@ -1,16 +1,13 @@
 // The bags' history on both engines: every change recorded with who, when and what, by the
 // desk and by another tool (sqlite3, psql); the chain's check finds a changed, a removed and
-// two swapped records at the right number; and on the server a desk cannot rewrite the
-// history, divert it, or choose a bag's key.
+// two swapped records at the right number; the administrator's command checks and exports it.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QProcess>
 #include <QRegularExpression>
 
-#include <functional>
 #include <memory>
-#include <thread>
 
 #include "app/DataModuleUnit.h"
 #include "app/store/ADOTable.h"
@@ -34,16 +31,7 @@ QString RunTool(const QString& program, const QStringList& arguments) {
 
 QString AsText(const QVariant& value) { return value.isNull() ? u"NULL"_qs : value.toString(); }
 
-// What each engine's side of a case is.
-struct THistoryEngine {
-  const char* Name;
-  bool Server;
-  std::function<std::unique_ptr<TRegister>()> Make;
-};
-
-void PrintTo(const THistoryEngine& engine, std::ostream* out) { *out << engine.Name; }
-
-class History : public testing::TestWithParam<THistoryEngine> {
+class History : public testing::TestWithParam<TRegisterEngine> {
 protected:
   void SetUp() override {
     Table.reset();
@@ -56,14 +44,14 @@ protected:
   }
   // The desk's name in the history, and another tool's.
   QString Desk() const {
-    return GetParam().Server
+    return Register->OnServer()
                ? QString::fromLatin1(TPgTestEnvironment::DeskRole)
                : RunTool(u"id"_qs, {u"-un"_qs}) + u'@' + RunTool(u"hostname"_qs, {});
   }
-  QString OtherTool() const { return GetParam().Server ? u"postgres"_qs : u"другая программа"_qs; }
+  QString OtherTool() const { return Register->OnServer() ? u"postgres"_qs : u"другая программа"_qs; }
   // SQL run by the engine's own command-line tool, as the register's owner.
   void Tool(const QString& sql) {
-    if (GetParam().Server)
+    if (Register->OnServer())
       TPgTestEnvironment::Cluster().Psql(
           QString::fromLatin1(TPgTestEnvironment::RegisterDatabase), sql);
     else
@@ -78,7 +66,7 @@ protected:
   // Each record: "Seq Kind ID Who feed FeedSeq: Field before → after; …", in order.
   QStringList Records() {
     QStringList records;
-    if (GetParam().Server) {
+    if (Register->OnServer()) {
       TPgConnection owner(RegisterConnInfo(u"postgres"_qs));
       const TPgResult rows = owner.Execute(QStringLiteral(
           "SELECT h.\"Seq\", h.\"Kind\", h.\"ID\", h.\"Who\", h.\"FeedSeq\", coalesce(string_agg("
@@ -115,7 +103,7 @@ protected:
   // When each record was made, in milliseconds since 1970 UTC.
   std::vector<qint64> Times() {
     std::vector<qint64> times;
-    if (GetParam().Server) {
+    if (Register->OnServer()) {
       TPgConnection owner(RegisterConnInfo(u"postgres"_qs));
       const TPgResult rows = owner.Execute(QStringLiteral(
           "SELECT (extract(epoch FROM \"Time\") * 1000)::bigint FROM \"ClientsHistory\" "
@@ -134,7 +122,7 @@ protected:
     return times;
   }
   THistoryCheck Check() {
-    if (GetParam().Server) {
+    if (Register->OnServer()) {
       TPgConnection desk(RegisterConnInfo());
       return CheckPgHistory(desk);
     }
@@ -198,7 +186,7 @@ TEST_P(History, EveryChangeIsRecordedWithWhoWhenAndEachChangedFieldBeforeAndAfte
   EXPECT_LE(times.back(), end + 1);
   // On the file the last change is another program's, not sealed until a desk writes again.
   const THistoryCheck check = Check();
-  EXPECT_EQ(check.Text(), GetParam().Server
+  EXPECT_EQ(check.Text(), Register->OnServer()
                               ? u"Журнал цел: 13 записей."_qs
                               : u"Журнал цел: 13 записей, из них последние 1 ещё не запечатаны "
                                 "программой (изменения, сделанные другой программой после "
@@ -236,7 +224,7 @@ TEST_P(History, TheCheckNamesTheFirstRecordChangedRemovedOrMoved) {
        swap.arg(u"ClientsHistory"_qs) + swap.arg(u"ClientsHistoryFields"_qs),
        u"Журнал нарушен: запись № 2 изменена или переставлена."_qs},
   };
-  if (!GetParam().Server)
+  if (!Register->OnServer())
     cases.push_back({"a seal taken off",
                      u"UPDATE \"ClientsHistory\" SET \"Digest\" = NULL WHERE \"Seq\" = 4"_qs,
                      u"Журнал нарушен: запись № 4 лишилась печати, хотя следующие "
@@ -256,7 +244,7 @@ TEST_P(History, TheCheckNamesTheFirstRecordChangedRemovedOrMoved) {
 // (0) from a broken one (1) and from a register it cannot check (2).
 TEST_P(History, TheAdministratorsCommandNamesTheBrokenRecordAndExitsAccordingly) {
   const QStringList registerArguments =
-      GetParam().Server ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
+      Register->OnServer() ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
   const auto check = [](const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(HISTORY_CHECK), arguments);
@@ -279,7 +267,7 @@ TEST_P(History, TheAdministratorsCommandNamesTheBrokenRecordAndExitsAccordingly)
 // without fields kept as one line; a range without changes has the header alone.
 TEST_P(History, TheExportListsEveryChangedFieldOfTheRangeAsCsv) {
   const QStringList registerArguments =
-      GetParam().Server ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
+      Register->OnServer() ? QStringList{u"--server"_qs, RegisterConnInfo()} : QStringList{u"db.mdb"_qs};
   const auto exported = [&](const QString& from, const QString& to) {
     QProcess process;
     process.start(QStringLiteral(HISTORY_CHECK),
@@ -319,89 +307,6 @@ TEST_P(History, TheExportListsEveryChangedFieldOfTheRangeAsCsv) {
             u"Запись,Время (UTC),Кто,Изменение,Сумка,Поле,Было,Стало\r\n"_qs);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Engines, History,
-    testing::Values(
-        THistoryEngine{"SqliteFile", false, [] { return std::make_unique<TFileRegister>(); }},
-        THistoryEngine{"PostgresqlServer", true,
-                       [] { return std::make_unique<TServerRegister>(); }}),
-    [](const testing::TestParamInfo<THistoryEngine>& info) {
-      return std::string(info.param.Name);
-    });
-
-// The server's own: what a desk's role may not do to the history or to a bag's key, each
-// tried in a session of the desk's login role.
-class PgHistory : public PgRegisterTest {};
-
-TEST_F(PgHistory, ADeskMayReadTheHistoryButNeverRewriteItNorChooseABagsKey) {
-  TPgConnection desk(RegisterConnInfo());
-  desk.Execute(u"INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('1')"_qs);
-  const struct {
-    const char* Sql;
-    TFailure Refusal;
-  } attempts[] = {
-      {"INSERT INTO \"ClientsHistory\" VALUES (2, now(), 'desk', 'INSERT', 1, 1, '')",
-       {"42501", "ERROR:  permission denied for table ClientsHistory"}},
-      {"UPDATE \"ClientsHistory\" SET \"Who\" = 'кто-то'",
-       {"42501", "ERROR:  permission denied for table ClientsHistory"}},
-      {"DELETE FROM \"ClientsHistory\"",
-       {"42501", "ERROR:  permission denied for table ClientsHistory"}},
-      {"TRUNCATE \"ClientsHistory\"",
-       {"42501", "ERROR:  permission denied for table ClientsHistory"}},
-      {"ALTER TABLE \"ClientsHistory\" DROP COLUMN \"Who\"",
-       {"42501", "ERROR:  must be owner of table ClientsHistory"}},
-      {"DROP TABLE \"ClientsHistory\"",
-       {"42501", "ERROR:  must be owner of table ClientsHistory"}},
-      {"UPDATE \"ClientsHistoryFields\" SET \"After\" = '2'",
-       {"42501", "ERROR:  permission denied for table ClientsHistoryFields"}},
-      {"DELETE FROM \"ClientsHistoryFields\"",
-       {"42501", "ERROR:  permission denied for table ClientsHistoryFields"}},
-      {"TRUNCATE \"ClientsHistoryFields\"",
-       {"42501", "ERROR:  permission denied for table ClientsHistoryFields"}},
-      {"UPDATE \"ClientsHistoryHead\" SET \"Seq\" = 0",
-       {"42501", "ERROR:  permission denied for table ClientsHistoryHead"}},
-      {"ALTER TABLE \"Clients\" DISABLE TRIGGER clients_history",
-       {"42501", "ERROR:  must be owner of table Clients"}},
-      {"INSERT INTO \"Clients\" (\"ID\", \"Номер сумки\") OVERRIDING SYSTEM VALUE "
-       "VALUES (1000, 'подложная')",
-       {"42501", "ERROR:  permission denied for table Clients"}},
-      {"UPDATE \"Clients\" SET \"ID\" = DEFAULT",
-       {"42501", "ERROR:  permission denied for table Clients"}},
-  };
-  for (const auto& attempt : attempts) {
-    SCOPED_TRACE(attempt.Sql);
-    EXPECT_EQ(FailureOf([&] { desk.Execute(QString::fromUtf8(attempt.Sql)); }), attempt.Refusal);
-  }
-  // A session's own tables of the same names stand in for nothing: the triggers look in the
-  // register's schema only.
-  desk.Execute(u"CREATE TEMP TABLE \"ClientsHistory\" (LIKE \"ClientsHistory\")"_qs);
-  desk.Execute(u"CREATE TEMP TABLE \"ClientsHistoryHead\" (LIKE \"ClientsHistoryHead\")"_qs);
-  desk.Execute(u"CREATE TEMP TABLE \"ClientsFeed\" (LIKE \"ClientsFeed\")"_qs);
-  desk.Execute(u"UPDATE \"Clients\" SET \"ФИО\" = 'Ли'"_qs);
-  desk.Execute(u"DELETE FROM \"Clients\""_qs);
-  TPgConnection owner(RegisterConnInfo(u"postgres"_qs));
-  EXPECT_EQ(ShownRow(owner.Execute(u"SELECT string_agg(\"Kind\" || ' ' || \"Who\" || ' ' || "
-                                   "\"FeedSeq\", ', ' ORDER BY \"Seq\") FROM \"ClientsHistory\""_qs),
-                     0),
-            std::vector<std::string>{"text 'INSERT desk 1, UPDATE desk 2, DELETE desk 3'"});
-  EXPECT_EQ(CheckPgHistory(desk).Text(), u"Журнал цел: 3 записи."_qs);
-}
-
-// Desks that write at the same moment chain one after the other: no fork, no hole.
-TEST_F(PgHistory, ConcurrentWritersChainInTheOrderTheyCommit) {
-  constexpr int Writers = 4;
-  constexpr int Changes = 50;
-  std::vector<std::thread> writers;
-  for (int writer = 0; writer < Writers; ++writer)
-    writers.emplace_back([writer] {
-      TPgConnection desk(RegisterConnInfo());
-      for (int change = 0; change < Changes; ++change)
-        desk.Execute(u"INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ($1)"_qs,
-                     {QStringLiteral("%1-%2").arg(writer).arg(change)});
-    });
-  for (std::thread& writer : writers) writer.join();
-  TPgConnection desk(RegisterConnInfo());
-  EXPECT_EQ(CheckPgHistory(desk).Text(), u"Журнал цел: 200 записей."_qs);
-}
+INSTANTIATE_TEST_SUITE_P(Engines, History, TestedEngines(), EngineName);
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
           admin.Execute(QStringLiteral(
               "SELECT \"Version\", (SELECT count(*) FROM \"Clients\") FROM \"ClientsSchema\"")),
           0),
-      (std::vector<std::string>{"int 3", "int 2"}));
+      (std::vector<std::string>{"int 4", "int 2"}));
 
   TADOConnection after(TServerConnection{desk});
   std::unique_ptr<TADOTable> current = open(after);

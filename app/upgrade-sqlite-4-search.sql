@@ -1,4 +1,4 @@
--- Step 3 of the file register's schema (PRAGMA user_version 2 -> 3): the search index.
+-- Step 4 of the file register's schema (PRAGMA user_version 3 -> 4): the search index.
 --
 -- "ClientsSearch" holds, for every bag under its key, the texts the search field looks in,
 -- indexed by trigrams (three characters in a row), so that a search reads the index and never

@@ -1,4 +1,4 @@
--- Step 3 of the server register's schema (version 2 -> 3): the search index. Run through
+-- Step 4 of the server register's schema (version 3 -> 4): the search index. Run through
 -- upgrade-postgresql.sql by the database's owner: it adds the extension pg_trgm (shipped with
 -- the server) to the database, which a desk's role may not do.
 --
@@ -23,8 +23,8 @@ DO $$
 DECLARE
   version integer := (SELECT "Version" FROM "ClientsSchema" FOR UPDATE);
 BEGIN
-  IF version <> 2 THEN
-    RAISE EXCEPTION 'upgrade step 3 takes a register of version 2; this one is at version %',
+  IF version <> 3 THEN
+    RAISE EXCEPTION 'upgrade step 4 takes a register of version 3; this one is at version %',
       version;
   END IF;
 END
@@ -66,6 +66,6 @@ CREATE STATISTICS "Clients_SearchNamesFolded" ON (clients_search_names("Полу
   FROM "Clients";
 ANALYZE "Clients";
 
-UPDATE "ClientsSchema" SET "Version" = 3;
+UPDATE "ClientsSchema" SET "Version" = 4;
 
 COMMIT;

@@ -1,0 +1,29 @@
+-- Step 3 of the server register's schema (version 2 -> 3): finding a bag's history. Run
+-- through upgrade-postgresql.sql.
+--
+-- The window "История" asks for the records of the bags that bear or bore a bag number: the
+-- bags are found among the history's changes of "Номер сумки" (partial indexes, which hold only
+-- those: an insert, a delete or a new number of a bag), their records by the bag's key. Without
+-- them each look walked the whole history, whose size only grows.
+BEGIN;
+
+DO $$
+DECLARE
+  version integer := (SELECT "Version" FROM "ClientsSchema" FOR UPDATE);
+BEGIN
+  IF version <> 2 THEN
+    RAISE EXCEPTION 'upgrade step 3 takes a register of version 2; this one is at version %',
+      version;
+  END IF;
+END
+$$;
+
+CREATE INDEX "ClientsHistoryBags" ON "ClientsHistory" ("ID");
+CREATE INDEX "ClientsHistoryNumbersBefore" ON "ClientsHistoryFields" ("Before")
+  WHERE "Field" = 'Номер сумки';
+CREATE INDEX "ClientsHistoryNumbersAfter" ON "ClientsHistoryFields" ("After")
+  WHERE "Field" = 'Номер сумки';
+
+UPDATE "ClientsSchema" SET "Version" = 3;
+
+COMMIT;
