@@ -3,11 +3,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -70,7 +72,13 @@ void TOfficeProcess::KillGroup() {
   while (GroupHasLiveProcess(FPid) && timer.elapsed() < 5000) QThread::msleep(5);
 }
 
-bool TOfficeProcess::GroupHasLiveProcess(pid_t group) {
+namespace {
+
+// Calls found(directory, stat fields after the command) for every process that has not ended
+// (one that has ended but was not yet collected by its parent does not count) until it
+// returns true; returns whether it did.
+template <class F>
+bool FindLiveProcess(F found) {
   for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     bool isPid = false;
     entry.toInt(&isPid);
@@ -80,7 +88,24 @@ bool TOfficeProcess::GroupHasLiveProcess(pid_t group) {
     // "pid (command) state ppid pgrp ...": the command may hold blanks and parentheses.
     const QByteArray line = stat.readAll();
     const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z") return true;
+    if (fields.size() > 2 && fields[0] != "Z" && found("/proc/" + entry, fields)) return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool TOfficeProcess::GroupHasLiveProcess(pid_t group) {
+  return FindLiveProcess([group](const QString&, const QList<QByteArray>& fields) {
+    return fields[2].toLongLong() == group;
+  });
+}
+
+bool TOfficeProcess::UserHasLiveProcessWith(const QString& argument) {
+  const QByteArray wanted = argument.toLocal8Bit();
+  return FindLiveProcess([&wanted](const QString& directory, const QList<QByteArray>&) {
+    if (QFileInfo(directory).ownerId() != getuid()) return false;
+    QFile commandLine(directory + "/cmdline");
+    return commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().split('\0').contains(wanted);
+  });
 }

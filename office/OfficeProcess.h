@@ -28,6 +28,9 @@ public:
   // True while a process of the process group has not ended (one that has ended but was not
   // yet collected by its parent does not count).
   static bool GroupHasLiveProcess(pid_t group);
+  // True while a process of this user that was started with argument (say the accept string
+  // of the program's pipe) has not ended: whichever instance of the program started it.
+  static bool UserHasLiveProcessWith(const QString& argument);
 
 private:
   // SIGKILL to the process group; returns when every process of it has ended (at most 5 s).

@@ -32,7 +32,8 @@ void TOfficeWork::Wait() {
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, &loop, [this] { Watch(); });
   watch.start(WatchIntervalMs);
-  FServer.Resume();
+  FServer.BeginWork();
+  const std::shared_ptr<void> workEnds(nullptr, [this](void*) { FServer.EndWork(); });
   FLastAnswer = Now();
   FLoop = &loop;
   FThread = std::thread([this] {

@@ -20,6 +20,8 @@
 #include <typelib/typedescription.hxx>
 
 #include <algorithm>
+#include <future>
+#include <thread>
 
 using css::uno::Any;
 using css::uno::Reference;
@@ -190,11 +192,24 @@ TUnoSession::~TUnoSession() { Dispose(); }
 
 void TUnoSession::Dispose() {
   *FDisposed = true;
-  try {
-    if (Reference<css::lang::XComponent> bridge{FBridge, UNO_QUERY}; bridge.is()) bridge->dispose();
-  } catch (const css::uno::Exception&) {
-    // A bridge that is already gone needs no closing.
-  }
+  const Reference<css::lang::XComponent> bridge{FBridge, UNO_QUERY};
+  if (!bridge.is() || FBridgeClosing.exchange(true)) return;
+  // The bridge's dispose breaks off the calls waiting for the office at once, then waits until
+  // no call is in progress. An office that ends in the middle of its own calls to this process
+  // (the listeners' events as it closes) can leave that count standing, and the wait would
+  // never end: it is given a bound, past which the closing goes on by itself. Nothing of the
+  // connection is used any more by then.
+  auto closed = std::make_shared<std::promise<void>>();
+  std::future<void> done = closed->get_future();
+  std::thread([bridge, closed] {
+    try {
+      bridge->dispose();
+    } catch (const css::uno::Exception&) {
+      // A bridge that is already gone needs no closing.
+    }
+    closed->set_value();
+  }).detach();
+  done.wait_for(DisposeBound);
 }
 
 TVariant TUnoSession::ServiceManager() {

@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -72,8 +73,9 @@ public:
 
   bool IsAlive() const { return !*FDisposed; }
   // Ends the connection, from any thread: calls waiting for the office return with
-  // EOfficeGone, later calls raise it at once.
+  // EOfficeGone, later calls raise it at once. Returns within DisposeBound.
   void Dispose();
+  static constexpr std::chrono::seconds DisposeBound{5};
   const css::uno::Reference<css::uno::XComponentContext>& RemoteContext() const {
     return FRemoteContext;
   }
@@ -111,6 +113,7 @@ private:
   css::uno::Reference<css::script::XTypeConverter> FConverter;
   QHash<QString, std::vector<css::uno::Reference<css::reflection::XIdlMethod>>> FMethods;
   std::shared_ptr<std::atomic<bool>> FDisposed = std::make_shared<std::atomic<bool>>(false);
+  std::atomic<bool> FBridgeClosing{false};  // Dispose closes the bridge once
 };
 
 // A late-bound object of the office. Methods are called directly on the interface that declares

@@ -6,11 +6,49 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 
+#include "office/OfficeEnd.h"
 #include "office/OfficeProcess.h"
 #include "office/UnoBridge.h"
+
+namespace {
+
+// What the listeners this program leaves in the office reach: they live as long as the office
+// holds them, which may be longer than the server.
+struct TWatchState {
+  std::mutex Mutex;
+  std::condition_variable Wake;
+  int Working = 0;            // works between BeginWork and EndWork
+  bool ClosePending = false;  // a document was closed since the last look, outside a work
+  bool Stopping = false;
+
+  // A document of the office was closed. One a work closes (the hidden copy of an export that
+  // failed) leaves the office ready for the next export.
+  void Closed() {
+    {
+      std::lock_guard lock(Mutex);
+      if (Working > 0) return;
+      ClosePending = true;
+    }
+    Wake.notify_all();
+  }
+
+  bool Busy() {
+    std::lock_guard lock(Mutex);
+    return Working > 0;
+  }
+};
+
+// How long the office may take to end once it agreed to.
+constexpr int EndTimeoutMs = 10000;
+// How long a program that ends waits for the office it prepared to answer whether it is empty.
+constexpr auto UnusedOfficeAnswer = std::chrono::seconds(5);
+
+}  // namespace
 
 struct TUnoServer::TImpl {
   TOfficeLaunch Launch;
@@ -27,6 +65,15 @@ struct TUnoServer::TImpl {
   std::thread Preparing;
   std::atomic<bool> QuietlyStarted{false};  // Prepare started the office
   std::atomic<bool> Used{false};            // an export asked for the office
+  std::atomic<bool> Prepared{false};        // the background start has ended, well or not
+  std::shared_ptr<TWatchState> Watch = std::make_shared<TWatchState>();
+  // Ends the office once its last document has been closed; started with the first connection.
+  std::thread Watcher;
+
+  enum class TEnd { Ended, Kept, Unreachable };
+
+  // The argument that makes an office listen on the program's pipe.
+  QString AcceptArgument() const { return "--accept=pipe,name=" + Launch.PipeName + ";urp;"; }
 
   void ThrowIfAborted() const {
     std::lock_guard lock(Mutex);
@@ -71,11 +118,81 @@ struct TUnoServer::TImpl {
     }
     std::shared_ptr<TUnoSession> session = TryConnect();
     if (!session) session = StartAndConnect(quietly);
-    std::lock_guard lock(Mutex);
-    Session = session;
-    // Aborted while the connection was made: it must not outlive the abort.
-    if (Aborted) session->Dispose();
+    {
+      std::lock_guard lock(Mutex);
+      Session = session;
+      // Aborted while the connection was made: it must not outlive the abort.
+      if (Aborted) session->Dispose();
+    }
+    // Known as the session before its first calls, so that an abort breaks them off too.
+    Listen(*session);
     return session;
+  }
+
+  // Listens to the office of a new connection; with ConnectMutex held.
+  void Listen(TUnoSession& session) {
+    try {
+      WatchOffice(
+          session, [watch = Watch] { watch->Closed(); }, [watch = Watch] { return watch->Busy(); });
+    } catch (const EOffice&) {
+      // An office that is going away needs no watching; the work notices on its own.
+    }
+    if (!Watcher.joinable()) Watcher = std::thread([this] { WatchLoop(); });
+  }
+
+  void WatchLoop() {
+    std::unique_lock lock(Watch->Mutex);
+    for (;;) {
+      Watch->Wake.wait(lock, [this] {
+        return Watch->Stopping || (Watch->ClosePending && Watch->Working == 0);
+      });
+      if (Watch->Stopping) return;
+      Watch->ClosePending = false;
+      lock.unlock();
+      EndIfEmpty();
+      lock.lock();
+    }
+  }
+
+  void StopWatching() {
+    {
+      std::lock_guard lock(Watch->Mutex);
+      Watch->Stopping = true;
+    }
+    Watch->Wake.notify_all();
+    if (Watcher.joinable()) Watcher.join();
+  }
+
+  // Ends the office when it is the program's, holds no document and no work runs (here or,
+  // by its veto, in another instance of the program), and waits until it has ended. Holds
+  // ConnectMutex meanwhile: a work that begins now connects once the office has gone, and
+  // starts a new one.
+  TEnd EndIfEmpty() {
+    std::lock_guard connecting(ConnectMutex);
+    std::shared_ptr<TUnoSession> session;
+    {
+      std::lock_guard lock(Mutex);
+      session = Session;
+    }
+    if (!session || !session->IsAlive()) return TEnd::Unreachable;
+    if (Watch->Busy() || !TOfficeProcess::UserHasLiveProcessWith(AcceptArgument()))
+      return TEnd::Kept;
+    try {
+      if (OfficeHoldsDocument(*session) || !AskOfficeToEnd(*session)) return TEnd::Kept;
+    } catch (const EOffice&) {
+      return TEnd::Unreachable;
+    }
+    session->Dispose();
+    // Until it has ended, the office still answers on the pipe.
+    QElapsedTimer timer;
+    timer.start();
+    while (TOfficeProcess::UserHasLiveProcessWith(AcceptArgument()) &&
+           timer.elapsed() < EndTimeoutMs)
+      QThread::msleep(20);
+    std::lock_guard lock(Mutex);
+    Session.reset();
+    Process.IsRunning();  // collects the launcher
+    return TEnd::Ended;
   }
 
   std::shared_ptr<TUnoSession> StartAndConnect(bool quietly) {
@@ -84,7 +201,7 @@ struct TUnoServer::TImpl {
     // --language chooses the interface only while the profile has not chosen one: a fresh
     // profile speaks Russian, a user's own choice stays. --invisible: no window until the
     // program shows a voucher.
-    QStringList arguments{"--accept=pipe,name=" + Launch.PipeName + ";urp;", "--norestore",
+    QStringList arguments{AcceptArgument(), "--norestore",
                           "--nologo", "--nodefault", "--invisible", "--language=ru"};
     if (Launch.Headless)
       arguments << "--headless"
@@ -124,12 +241,25 @@ TUnoServer::TUnoServer(TOfficeLaunch launch) : FImpl(std::make_unique<TImpl>()) 
 
 TUnoServer::~TUnoServer() {
   if (FImpl->Preparing.joinable()) {
-    // An office still starting for an export that will never come is not waited for.
-    if (FImpl->Starting) Abort();
+    // An office still starting for an export that will never come is not waited for, nor one
+    // that does not answer its first calls.
+    QElapsedTimer clock;
+    clock.start();
+    while (!FImpl->Prepared && !FImpl->Starting &&
+           clock.elapsed() < std::chrono::milliseconds(UnusedOfficeAnswer).count())
+      QThread::msleep(10);
+    if (!FImpl->Prepared) Abort();
     FImpl->Preparing.join();
   }
-  // Started in the background and never used: it holds nothing of the operator's.
-  if (FImpl->QuietlyStarted && !FImpl->Used) TerminateOffice();
+  FImpl->StopWatching();
+  // Started in the background and never used here: ended unless another instance of the
+  // program has a document in it by now; by signal when it does not answer.
+  if (FImpl->QuietlyStarted && !FImpl->Used) {
+    std::future<TImpl::TEnd> ending =
+        std::async(std::launch::async, [impl = FImpl.get()] { return impl->EndIfEmpty(); });
+    if (ending.wait_for(UnusedOfficeAnswer) == std::future_status::timeout) Abort();
+    if (ending.get() == TImpl::TEnd::Unreachable) TerminateOffice();
+  }
 }
 
 TVariant TUnoServer::CreateServiceManager() {
@@ -146,6 +276,7 @@ void TUnoServer::Prepare() {
     } catch (const std::exception&) {
       // Nothing to report: the next export connects or starts the office itself.
     }
+    impl->Prepared = true;
   });
 }
 
@@ -175,9 +306,18 @@ void TUnoServer::Abort() {
   if (connecting) connecting->Dispose();
 }
 
-void TUnoServer::Resume() {
-  std::lock_guard lock(FImpl->Mutex);
-  FImpl->Aborted = false;
+void TUnoServer::BeginWork() {
+  {
+    std::lock_guard lock(FImpl->Mutex);
+    FImpl->Aborted = false;
+  }
+  std::lock_guard lock(FImpl->Watch->Mutex);
+  ++FImpl->Watch->Working;
+}
+
+void TUnoServer::EndWork() {
+  std::lock_guard lock(FImpl->Watch->Mutex);
+  --FImpl->Watch->Working;
 }
 
 std::chrono::milliseconds TUnoServer::AnswerTimeout() const { return FImpl->Launch.AnswerTimeout; }

@@ -35,6 +35,13 @@ struct TOfficeLaunch {
 // language), and waits at most StartTimeout. A second start hands the accept string to an
 // office already running on the same profile. The connection is kept while the office lives
 // and made again after it went away.
+//
+// An office of the program's (one started with the accept string of its pipe, by this instance
+// or another) ends once its last document has been closed: the operator is not left with an
+// empty office or its Start Center. It is not ended while a work with it runs (BeginWork to
+// EndWork, here or in another instance that connected to it: the office asks each) nor while
+// it holds another document, the operator's own say; an office the operator started keeps
+// running.
 class TUnoServer : public TAutomationServer {
 public:
   explicit TUnoServer(TOfficeLaunch launch = {});
@@ -47,7 +54,8 @@ public:
   // only: a second one to the same office is dropped by it at once, so a disposed connection
   // cannot be replaced while that office lives.
   void Abort() override;
-  void Resume() override;
+  void BeginWork() override;
+  void EndWork() override;
   std::chrono::milliseconds AnswerTimeout() const override;
   bool IsStarting() const override;
   // Connects on a thread of its own, and where nobody listens on the pipe starts the office
@@ -55,7 +63,8 @@ public:
   // the office keeps). Failures are kept to itself: an export that finds no office starts one
   // as usual. An export meanwhile waits for this start instead of making one of its own. An
   // office started so and never asked for by CreateServiceManager is ended with this server
-  // (also one still starting): it holds nothing of the operator's.
+  // (also one still starting) unless another instance of the program has a document in it
+  // meanwhile.
   void Prepare() override;
 
   // The id of the office process this server started, 0 when it started none.

@@ -109,7 +109,8 @@ public:
   }
   TVariant CreateInteractionHandler() override { return FServer->CreateInteractionHandler(); }
   void Abort() override { FServer->Abort(); }
-  void Resume() override { FServer->Resume(); }
+  void BeginWork() override { FServer->BeginWork(); }
+  void EndWork() override { FServer->EndWork(); }
   std::chrono::milliseconds AnswerTimeout() const override { return FServer->AnswerTimeout(); }
   bool IsStarting() const override { return FServer->IsStarting(); }
 

@@ -4,6 +4,9 @@
 // event loop runs in between:
 //   click <control>            a left click on the control of that designer name
 //   row <n>                    a click on row n of the register
+//   menu <action>              a click on the main menu's item of that designer name (an
+//                              export answers once it has ended)
+//   count <row> <text>         the text typed into the count cell of the denomination grid
 //   type <control> <text>      the text typed over the edit's text
 //   answer ok|cancel|yes|no    the answer to the next box (OK when none is queued)
 //   text <control>             -> the edit's text
@@ -14,6 +17,10 @@
 //   quit
 // Other commands answer "?", a command that fails "error: <what>". Line breaks in answers are
 // sent as "\n".
+// Arguments: --office-pipe NAME --office-profile URL give the program's export an office of
+// that pipe and profile (without a window), got ready in the background once the window shows,
+// as the program does; without them the export goes to the program's own.
+#include <QAction>
 #include <QDir>
 #include <QLineEdit>
 #include <QSocketNotifier>
@@ -28,6 +35,7 @@
 #include "app/MainForm.h"
 #include "app/controls/DBGrid.h"
 #include "app/store/ADOTable.h"
+#include "office/UnoServer.h"
 #include "tests/app/RunningProgram.h"
 #include "ui_MainForm.h"
 
@@ -55,6 +63,12 @@ public:
     TForm1& window = *FForms.Form1;
     if (command == u"click") {
       Click(Control(argument.section(u' ', 0, 0)));
+    } else if (command == u"menu") {
+      auto* item = FForms.Form1->findChild<QAction*>(argument);
+      if (!item) throw std::runtime_error("no menu item " + argument.toStdString());
+      ClickMenu(window, item);
+    } else if (command == u"count") {
+      TypeCount(window, argument.section(u' ', 0, 0).toInt(), argument.section(u' ', 1));
     } else if (command == u"row") {
       ClickRow(window.Controls().DBGrid1, argument.toInt());
     } else if (command == u"type") {
@@ -106,8 +120,21 @@ int main(int argc, char** argv) {
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   TApplication application(argc, argv);
   TMessageRecorder messages;
-  TForms forms = CreateForms(QDir::current().filePath(QStringLiteral("firmname.ini")));
+  const QStringList arguments = QCoreApplication::arguments();
+  std::unique_ptr<TOOCalc> office;
+  if (const qsizetype pipe = arguments.indexOf("--office-pipe"); pipe > 0) {
+    TOfficeLaunch launch;
+    launch.PipeName = arguments.value(pipe + 1);
+    launch.ProfileURL = arguments.value(arguments.indexOf("--office-profile") + 1);
+    launch.Headless = true;
+    launch.StartTimeout = std::chrono::seconds(60);
+    office = std::make_unique<TOOCalc>(std::make_shared<TUnoServer>(launch));
+  }
+  const bool prepare = office != nullptr;
+  TForms forms =
+      CreateForms(QDir::current().filePath(QStringLiteral("firmname.ini")), std::move(office));
   ShowActive(*forms.Form1);
+  if (prepare) forms.Form1->Office().AutomationServer().Prepare();
   TDriver driver(forms, messages);
 
   QByteArray pending;

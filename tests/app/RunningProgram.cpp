@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 
 #include <stdexcept>
@@ -11,6 +12,8 @@
 #include "app/BagFields.h"
 #include "app/controls/DBGrid.h"
 #include "app/DataModuleUnit.h"
+#include "app/DenominationGrid.h"
+#include "app/controls/StringGrid.h"
 #include "app/HistoryForm.h"
 #include "app/HistoryTable.h"
 #include "app/MainForm.h"
@@ -120,6 +123,19 @@ void Type(QWidget* widget, const QString& text) {
   for (const QChar c : text)
     QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
                         Qt::NoModifier);
+}
+
+void TypeCount(TForm1& window, int row, const QString& count) {
+  TStringGrid* grid = window.Controls().StringGrid1;
+  const QRect cell = grid->visualRect(grid->model()->index(row, DenominationCountCol));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  // The first key opens the cell's editor, which takes the keys that follow.
+  for (const QChar key : count) Type(QApplication::focusWidget(), QString(key));
+}
+
+void ClickMenu(TForm1& window, QAction* item) {
+  QMenuBar* menu = window.Controls().MainMenu1;
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "office/OpenOffice.h"
 #include "tests/app/AppTestSupport.h"
 
+class QAction;
 class QWidget;
 class TADOTable;
 class TDBGrid;
@@ -64,6 +65,11 @@ void Click(QWidget* widget);
 void ClickRow(TDBGrid* grid, int row);
 // Clicks the edit, selects its text and types `text` over it (empty: Backspace).
 void TypeOver(QWidget* edit, const QString& text);
+// Clicks the count cell of the denomination grid's row 1 <= row <= 15 and types `count` there
+// key by key.
+void TypeCount(TForm1& window, int row, const QString& count);
+// Clicks the item of the window's main menu.
+void ClickMenu(TForm1& window, QAction* item);
 // Runs `open`, which should open a modal window (a dialog's exec), and hands `look` that
 // window while it is open (null when none opened), then closes it.
 void WhileModal(const std::function<void()>& open, const std::function<void(QWidget*)>& look);

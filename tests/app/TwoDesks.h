@@ -14,45 +14,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tests/app/OtherDesk.h"
 #include "tests/app/RunningProgram.h"
 #include "tests/app/store/PgStoreTestSupport.h"
 #include "tests/app/store/TestRegisters.h"
-
-// The other desk: the program started in `folder`, asked one command at a time.
-class TOtherDesk {
-public:
-  explicit TOtherDesk(const QString& folder) {
-    FProcess.setWorkingDirectory(folder);
-    FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    FProcess.start(QStringLiteral(DESK_DRIVER), {});
-    if (!FProcess.waitForStarted(10000)) throw std::runtime_error("desk_driver did not start");
-  }
-  ~TOtherDesk() {
-    Ask(QStringLiteral("quit"));
-    if (!FProcess.waitForFinished(10000)) FProcess.kill();
-  }
-
-  QString Ask(const QString& command) {
-    FProcess.write(command.toUtf8() + '\n');
-    while (!FProcess.canReadLine())
-      if (!FProcess.waitForReadyRead(20000)) return QStringLiteral("(no answer)");
-    return QString::fromUtf8(FProcess.readLine()).chopped(1);
-  }
-  // Asks `command` until the answer is `expected`, at most `ms` long; the last answer.
-  QString AskUntil(const QString& command, const QString& expected, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    QString answer = Ask(command);
-    while (answer != expected && clock.elapsed() < ms) {
-      QTest::qSleep(20);
-      answer = Ask(command);
-    }
-    return answer;
-  }
-
-private:
-  QProcess FProcess;
-};
 
 // This desk's program over a new register on one engine, and the register as another client
 // reads it.

@@ -6,16 +6,20 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+
+#include "office/OfficeProcess.h"
 
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "app/controls/StringGrid.h"
 #include "tests/export/WindowExportFixture.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/XDesktop.h"
 
 namespace {
 
@@ -33,6 +37,24 @@ QStringList VisibleWindowNames() {
     names << QString::fromUtf8(name.readAllStandardOutput()).trimmed();
   }
   return names;
+}
+
+// The ids of the visible windows whose name starts with `name`.
+QStringList VisibleWindows(const QString& name) {
+  QProcess search;
+  search.start("xdotool",
+               {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)});
+  search.waitForFinished();
+  return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Serves events for up to ms milliseconds, until done() holds.
+template <class F>
+bool WaitFor(F done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < ms) QTest::qWait(50);
+  return done();
 }
 
 // The screen once the office has drawn it: two looks a quarter of a second apart agree.
@@ -62,6 +84,37 @@ class TDesktopExport : public TWindowExportTest {
 protected:
   TDesktopExport() { FVisibleOffice = true; }
 
+  // Closes the one voucher window as the operator does: its close button, then "Не сохранять"
+  // in the office's question (Alt+Н). On a loaded machine a window just mapped may not be
+  // managed yet, nor a question just shown take keys: as the operator would, each press is
+  // repeated until what it asks for shows, within a bound a working office never reaches.
+  static void CloseVoucher() {
+    const auto voucherShown = [] { return !VisibleWindows("vedomost.xls").isEmpty(); };
+    const auto questionShown = [] { return !VisibleWindows("Сохранить документ?").isEmpty(); };
+    ASSERT_TRUE(WaitFor(voucherShown, 10000));
+    const QStringList vouchers = VisibleWindows("vedomost.xls");
+    ASSERT_EQ(vouchers.size(), 1);
+    QElapsedTimer clock;
+    clock.start();
+    bool asked = false;
+    while (voucherShown() && clock.elapsed() < 60000) {
+      if (!questionShown()) {
+        ASSERT_TRUE(CloseWindowAsUser(vouchers[0].toULong()));
+        WaitFor(questionShown, 3000);
+        continue;
+      }
+      asked = true;
+      const QString question = VisibleWindows("Сохранить документ?").value(0);
+      QProcess::execute("xdotool", {"windowactivate", "--sync", question});
+      QProcess::execute("xdotool", {"key", "--window", question, "alt+Cyrillic_en"});
+      WaitFor([&] { return !voucherShown(); }, 1000);
+    }
+    // The voucher holds the program's unsaved work: closing it must ask.
+    EXPECT_TRUE(asked);
+    ASSERT_FALSE(voucherShown()) << "the voucher is still open after "
+                                 << clock.elapsed() / 1000 << " s";
+  }
+
   // Clicks "Экспорт в эксель" with a 20 ms timer running; returns how often it fired before
   // the export had ended.
   int ExportCountingTicks() {
@@ -76,6 +129,8 @@ protected:
   // No window of the office but the vouchers (titled "vedomost.xls …") is on the screen, and
   // the vouchers are.
   static void ExpectNoOfficeDialog() {
+    // Shown as the export's last step, the voucher maps a moment later on a loaded machine.
+    WaitFor([] { return !VisibleWindows("vedomost.xls").isEmpty(); }, 10000);
     int vouchers = 0;
     for (const QString& name : VisibleWindowNames()) {
       if (name.startsWith("vedomost.xls")) ++vouchers;
@@ -207,6 +262,43 @@ TEST_F(TDesktopExport, StaleLocksAndABrokenTemplateOpenNoOfficeDialog) {
                 "») не является таблицей Excel. Замените его шаблоном ведомости.");
   EXPECT_EQ(OpenVoucherCopies().size(), 1u);
   ExpectNoOfficeDialog();
+}
+
+// The office the program started ends once the operator has closed its last document (the
+// voucher's close button, then "Не сохранять"), leaving no office window behind, not even the
+// Start Center; while it holds the operator's own document, closing a voucher ends nothing.
+TEST_F(TDesktopExport, ClosingTheLastDocumentEndsTheOfficeTheProgramStarted) {
+  StartProgram({ExportBag});
+  EnterFirmName(ExportFirm);
+  TypeCount(2, "3");
+  ClickExport();
+  ASSERT_EQ(Program().Messages.Texts(), QStringList());
+  const pid_t office = FServer->OfficeProcessId();
+  ASSERT_NE(office, 0);
+  // The operator's own spreadsheet, opened in the same office ("Файл → Создать").
+  TVariant own = FServer->CreateServiceManager()
+                     .Call("CreateInstance", {"com.sun.star.frame.Desktop"})
+                     .Call("LoadComponentFromURL", {"private:factory/scalc", "_blank", 0,
+                                                    TVariant(TVariant::TArray{})});
+  ASSERT_TRUE(own.IsObject());
+
+  CloseVoucher();
+  QTest::qWait(2000);
+  EXPECT_TRUE(TOfficeProcess::GroupHasLiveProcess(office));
+  EXPECT_TRUE(own.Call("GetCurrentController").Call("GetFrame").Call("GetContainerWindow")
+                  .Call("IsVisible").ToBool());
+
+  // A voucher made meanwhile keeps the office when the operator's document closes.
+  ClickExport();
+  ASSERT_EQ(Program().Messages.Texts(), QStringList());
+  own.Call("Close", {true});
+  QTest::qWait(2000);
+  EXPECT_TRUE(TOfficeProcess::GroupHasLiveProcess(office));
+
+  CloseVoucher();
+  EXPECT_TRUE(WaitFor([&] { return !TOfficeProcess::GroupHasLiveProcess(office); }, 20000));
+  EXPECT_EQ(VisibleWindowNames().filter(QRegularExpression("^(?!" + TApplication::Title() + ")")),
+            QStringList());
 }
 
 }  // namespace

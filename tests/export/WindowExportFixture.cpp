@@ -56,10 +56,7 @@ void TWindowExportTest::StartProgram(const std::vector<TBagRow>& bags,
   ASSERT_TRUE(QFile::copy(VOUCHER_TEMPLATE, WorkFile("temp.xls")));
 }
 
-void TWindowExportTest::ClickMenu(QAction* item) const {
-  QMenuBar* menu = Window().Controls().MainMenu1;
-  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-}
+void TWindowExportTest::ClickMenu(QAction* item) const { ::ClickMenu(Window(), item); }
 
 void TWindowExportTest::ClickExport() const {
   ClickMenu(Window().Controls().N3);
@@ -81,10 +78,6 @@ void TWindowExportTest::EnterFirmName(const QString& name) const {
 }
 
 void TWindowExportTest::TypeCount(int row, const QString& count) const {
-  TStringGrid* grid = Window().Controls().StringGrid1;
-  const QRect cell = grid->visualRect(grid->model()->index(row, DenominationCountCol));
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-  // The first key opens the cell's editor, which takes the keys that follow.
-  for (const QChar key : count) Type(QApplication::focusWidget(), QString(key));
-  ASSERT_EQ(grid->Cells(DenominationCountCol, row), count);
+  ::TypeCount(Window(), row, count);
+  ASSERT_EQ(Window().Controls().StringGrid1->Cells(DenominationCountCol, row), count);
 }

@@ -434,7 +434,7 @@ TEST_F(TExportRulesTest, AnOfficeThatStopsAnsweringIsGivenUpAndACancelStopsTheEx
     source.OnClipboard = nullptr;
     ExportVoucher(office, source);
     EXPECT_EQ(world.Writes.back().Address, "DC20");
-    EXPECT_EQ(world.Calls.count("Resume"), 2);
+    EXPECT_EQ(world.Calls.count("BeginWork"), 2);
   }
 }
 

@@ -245,4 +245,4 @@ void TFakeWorld::HangUntilAborted() {
   throw EOfficeGone("Binary URP bridge disposed during call");
 }
 
-void TFakeServer::Resume() { FWorld.Calls << "Resume"; }
+void TFakeServer::BeginWork() { FWorld.Calls << "BeginWork"; }

@@ -119,9 +119,9 @@ public:
   TVariant CreateServiceManager() override;
   // An object with the property Kind = "silent".
   TVariant CreateInteractionHandler() override;
-  // Abort is recorded in the world (Aborts) and ends a hanging call; Resume is logged.
+  // Abort is recorded in the world (Aborts) and ends a hanging call; BeginWork is logged.
   void Abort() override;
-  void Resume() override;
+  void BeginWork() override;
   std::chrono::milliseconds AnswerTimeout() const override { return FWorld.AnswerTimeout; }
   bool IsStarting() const override { return false; }
 

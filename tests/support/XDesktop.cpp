@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <X11/Xlib.h>
+
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -62,4 +64,20 @@ TXDesktop::~TXDesktop() {
     qunsetenv("DISPLAY");
   else
     qputenv("DISPLAY", FPreviousDisplay);
+}
+
+bool CloseWindowAsUser(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = CurrentTime;
+  event.xclient.data.l[1] = 2;  // the source: the user's own action
+  XSendEvent(display, DefaultRootWindow(display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XCloseDisplay(display);
+  return true;
 }

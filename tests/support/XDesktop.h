@@ -25,3 +25,8 @@ private:
   QByteArray FPreviousDisplay;
   bool FStarted = false;
 };
+
+// Asks the window manager of DISPLAY to close the window with that id, as the window's close
+// button does (_NET_CLOSE_WINDOW): the window's program is asked in turn and may ask the user.
+// False when the display cannot be opened.
+bool CloseWindowAsUser(unsigned long window);
