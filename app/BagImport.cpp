@@ -69,13 +69,13 @@ std::optional<TBagCells> ReadBagCells(QWidget& window, TAutomationServer& office
   return TakeBagColumns(*sheet, path);
 }
 
-// The bag numbers the register holds now.
-QSet<QString> RegisterNumbers(TADOTable& dataSet) {
-  const TTableDef numbers{QStringLiteral("Clients"), {ClientsFields()[int(TBagField::BagNumber)]}};
-  QSet<QString> result;
-  for (const TStoredRow& row : dataSet.Connection().Engine().FetchAll(numbers, {}))
-    if (row.Values[0].typeId() == QMetaType::QString) result.insert(row.Values[0].toString());
-  return result;
+// The import's plan, its bags' numbers that the register holds now counted: the register is
+// asked for those numbers only, not for all of its own.
+TImportPlan PlanAgainstRegister(const TBagCells& cells, TADOTable& dataSet) {
+  const int number = int(TBagField::BagNumber);
+  return PlanImport(cells, dataSet.Connection().Engine().HeldTexts(
+                               {QStringLiteral("Clients"), ClientsFields()}, number,
+                               FieldTexts(PlanImport(cells, {}).Bags, number)));
 }
 
 // Asks how to treat the bags already there; nothing when the operator gives the import up.
@@ -112,7 +112,7 @@ void ImportBags(QWidget& window, TADOTable& dataSet, TAutomationServer& office,
   if (path.isEmpty()) return;
   const std::optional<TBagCells> cells = ReadBagCells(window, office, path);
   if (!cells) return;
-  const TImportPlan plan = PlanImport(*cells, RegisterNumbers(dataSet));
+  const TImportPlan plan = PlanAgainstRegister(*cells, dataSet);
   if (plan.Bags.empty()) {
     const TImportPreview preview = ImportPreviewText(path, plan);
     ShowMessageBox({Caption, preview.Text + QStringLiteral("\nВзять из файла нечего."),

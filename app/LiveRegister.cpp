@@ -28,6 +28,12 @@ TLiveRegister::TLiveRegister(TADOTable& table, std::unique_ptr<TChangeWatcher> w
 TLiveRegister::~TLiveRegister() { FTable.RemoveLink(this); }
 
 void TLiveRegister::DataEvent(TDataEvent event, int) {
+  if (event == TDataEvent::deRowsAppended && !FTable.Loading()) {
+    // The changes made meanwhile to bags whose keys were still coming are taken now.
+    FPending = true;
+    FLater.start(0);
+    return;
+  }
   if (event != TDataEvent::deUpdateState || !FSpared || FTable.State() != TDataSetState::dsBrowse)
     return;
   // Not from inside the data set's own notification: once it has finished.

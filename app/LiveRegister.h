@@ -15,7 +15,8 @@
 // a dialog or an export may wait in an event loop of its own in the middle of an action that
 // relies on the current record, see TGuardedApplication::ActionRunning) and no call into the
 // store is waiting for a lock (this resync's own included). A change that the
-// record being edited was spared is taken as soon as the record is back in browse mode.
+// record being edited was spared is taken as soon as the record is back in browse mode, and
+// the changes to bags whose keys were still loading as soon as the last keys are in.
 //
 // A resync that fails is tried again a second later; `failed` hears of each failure. Two
 // failures are not tried again on the clock: a lost connection is tried once more at once

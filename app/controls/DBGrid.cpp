@@ -134,6 +134,13 @@ void TDBGrid::DataEvent(TDataEvent event, int info) {
       FSyncing = true;
       FModel->BeginInsertRow(info);
       break;
+    case TDataEvent::deBeforeRowsAppend:
+      FSyncing = true;
+      FModel->BeginAppendRows(info);
+      break;
+    case TDataEvent::deRowsAppended:
+      if (info == 0) break;  // the last keys of a loading register brought no row
+      [[fallthrough]];
     case TDataEvent::deRowInserted:
       FModel->EndInsertRow();
       FSyncing = false;

@@ -24,6 +24,10 @@ public:
 
   // Brackets for the data set's row changes, called by the grid around them.
   void BeginInsertRow(int row) { beginInsertRows(QModelIndex(), row, row); }
+  // `count` (> 0) rows are about to come after the last; EndInsertRow closes.
+  void BeginAppendRows(int count) {
+    beginInsertRows(QModelIndex(), rowCount(), rowCount() + count - 1);
+  }
   void EndInsertRow() { endInsertRows(); }
   void BeginRemoveRow(int row) { beginRemoveRows(QModelIndex(), row, row); }
   void EndRemoveRow() { endRemoveRows(); }

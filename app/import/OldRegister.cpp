@@ -52,7 +52,7 @@ void WriteRegister(const QString& path, const std::vector<TBagValues>& bags) {
   TSqliteEngine engine(path, 0, {});
   const TTableDef table{QStringLiteral("Clients"), ClientsFields()};
   engine.Import(table, int(TBagField::BagNumber), bags, TImportExisting::ieSkip, {});
-  const std::vector<TStoredRow> stored = engine.FetchAll(table, {});
+  const std::vector<TStoredRow> stored = engine.FetchAll(table);
   if (stored.size() != bags.size())
     throw EBagImport(QStringLiteral("Новая база %1 не прошла проверку: в ней %2 сумок вместо %3.")
                          .arg(Native(path))

@@ -1,11 +1,15 @@
 #include "app/store/ADOTable.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
+#include <bitset>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "app/store/DatabaseError.h"
+#include "app/store/KeyLoader.h"
 
 namespace {
 
@@ -16,8 +20,20 @@ constexpr int RowsResetFrom = 32;
 
 }  // namespace
 
-TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields)
-    : FConnection(connection), FTable{std::move(tableName), std::move(fields)} {}
+TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields,
+                     int pageRows)
+    : FConnection(connection),
+      FTable{std::move(tableName), std::move(fields)},
+      FPageRows(std::max(pageRows, 1)) {}
+
+TADOTable::TStoreCall::TStoreCall(const TADOTable& table) : FTable(table) {
+  FTable.FInStore = true;
+}
+
+TADOTable::TStoreCall::~TStoreCall() {
+  FTable.FInStore = false;
+  FTable.TellMissedRows();
+}
 
 int TADOTable::FieldIndex(const QString& name) const {
   for (int i = 0; i < int(FTable.Fields.size()); ++i)
@@ -25,25 +41,90 @@ int TADOTable::FieldIndex(const QString& name) const {
   return -1;
 }
 
-std::vector<TADOTable::TRecord> TADOTable::FetchAll() {
+TADOTable::~TADOTable() = default;
+
+std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
+  StopLoading();
   TStoreEngine& engine = FConnection.Engine();
-  engine.CheckColumns(FTable);
-  std::vector<TRecord> rows = engine.FetchAll(FTable, FFilter);
-  ++FWholeReads;
-  return rows;
+  std::vector<TRowKey> keys;
+  {
+    const TStoreCall call(*this);
+    engine.CheckColumns(FTable);
+    ++FWholeReads;
+    FKeysMissing = false;
+    // A search finds few enough bags to be read at once.
+    if (FiltersBags(FFilter))
+      return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), SearchLimit + 1, FFilter);
+    // Without an event loop the rest could never come.
+    if (!inBackground || !QCoreApplication::instance()) return ReadAllKeys(engine, FTable);
+    keys = engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows, {});
+    if (int(keys.size()) < KeySliceRows) return keys;
+  }
+  std::unique_ptr<TStoreEngine> another;
+  {
+    const TStoreCall call(*this);
+    try {
+      another = engine.OpenAnother();
+    } catch (const EDatabaseError&) {
+      // No second connection: the rest is read here, as before there was a loader.
+      std::vector<TRowKey> rest = ReadAllKeys(engine, FTable, keys.back());
+      keys.insert(keys.end(), rest.begin(), rest.end());
+      return keys;
+    }
+  }
+  FLoading = true;
+  FLoadedTo = keys.back();
+  FLoader = std::make_unique<TKeyLoader>(
+      std::move(another), FTable, keys.back(),
+      [this](std::vector<TRowKey> slice, bool last) { KeysArrived(std::move(slice), last); },
+      [this](const EDatabaseError&) {
+        // What is in stays; the next resync reads every key again.
+        FLoading = false;
+        FLoadedTo = std::numeric_limits<TRowKey>::max();
+        FKeysMissing = true;
+        Notify(TDataEvent::deRowsAppended, 0);
+      });
+  return keys;
+}
+
+void TADOTable::KeysArrived(std::vector<TRowKey> keys, bool last) {
+  const TRowKey loadedTo = last || keys.empty() ? std::numeric_limits<TRowKey>::max() : keys.back();
+  std::erase_if(keys, [this](TRowKey key) {
+    return std::binary_search(FBeyond.begin(), FBeyond.end(), key);
+  });
+  std::erase_if(FBeyond, [loadedTo](TRowKey key) { return key <= loadedTo; });
+  FLoadedTo = loadedTo;
+  FLoading = !last;
+  if (!keys.empty()) Notify(TDataEvent::deBeforeRowsAppend, int(keys.size()));
+  FKeys.insert(FKeys.end(), keys.begin(), keys.end());
+  if (!keys.empty() || last) Notify(TDataEvent::deRowsAppended, int(keys.size()));
+}
+
+void TADOTable::StopLoading() {
+  FLoader.reset();
+  FLoading = false;
+  FLoadedTo = std::numeric_limits<TRowKey>::max();
+  FBeyond.clear();
+  // A whole read follows, which takes these too.
+  FPostponed.clear();
 }
 
 void TADOTable::Open() {
   if (FActive) return;
   FConnection.Open();
   TStoreEngine& engine = FConnection.Engine();
-  // A register that cannot be opened is left as it is, not brought up to date.
-  engine.CheckColumns(FTable);
-  // Taken before the rows are read: a change in between is read again, never missed.
-  if (engine.HasFeed()) FFeed = engine.FeedCursor();
-  FRecords = FetchAll();
+  {
+    const TStoreCall call(*this);
+    // A register that cannot be opened is left as it is, not brought up to date.
+    engine.CheckColumns(FTable);
+    // Taken before the keys are read: a change in between is read again, never missed.
+    if (engine.HasFeed()) FFeed = engine.FeedCursor();
+  }
+  FKeys = ReadKeys(true);
+  FCache.clear();
+  FRecNo = FKeys.empty() ? -1 : 0;
+  if (FRecNo == 0) Row(0);  // a table whose rows cannot be read fails here, not in the grid
   FActive = true;
-  FRecNo = FRecords.empty() ? -1 : 0;
   Notify(TDataEvent::deDataSetChange);
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
@@ -60,34 +141,37 @@ void TADOTable::SetFilter(const TRowFilter& filter) {
   }
   CheckBrowseMode();
   const TRowKey current = CurrentKey();
-  TStoreEngine& engine = FConnection.Engine();
   const TRowFilter before = std::exchange(FFilter, filter);
+  const bool wasLoading = FLoading;
+  std::vector<TRowKey> keys;
   try {
-    // Taken before the rows are read, as at Open.
-    std::optional<TFeedCursor> feed;
-    if (FFeed) feed = engine.FeedCursor();
-    FRecords = FetchAll();
-    if (feed) FFeed = std::move(feed);
-  } catch (...) {
+    keys = ReadKeys(true);
+  } catch (const EDatabaseError&) {
     FFilter = before;
+    // The loader stopped with the keys half read: the next resync reads them all.
+    if (wasLoading) {
+      FKeysMissing = true;
+      Notify(TDataEvent::deRowsAppended, 0);
+    }
     throw;
   }
-  FSpared = 0;
+  // The feed's cursor and the rows held stay: what changed elsewhere since the last resync is
+  // taken by the next one, whichever bags the filter finds.
+  FKeys = std::move(keys);
   const int row = RowOf(current);
-  FRecNo = row >= 0 ? row : FRecords.empty() ? -1 : 0;
+  FRecNo = row >= 0 ? row : FKeys.empty() ? -1 : 0;
   Notify(TDataEvent::deDataSetChange);
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
   Notify(TDataEvent::deRecordChange);
 }
 
-TRowKey TADOTable::CurrentKey() const { return FRecNo < 0 ? 0 : FRecords[FRecNo].Key; }
+TRowKey TADOTable::CurrentKey() const { return FRecNo < 0 ? 0 : FKeys[FRecNo]; }
 
 int TADOTable::RowOf(TRowKey key) const {
   if (key == 0) return -1;
-  const auto found = std::find_if(FRecords.begin(), FRecords.end(),
-                                  [&](const TRecord& record) { return record.Key == key; });
-  return found == FRecords.end() ? -1 : int(found - FRecords.begin());
+  const auto found = std::find(FKeys.begin(), FKeys.end(), key);
+  return found == FKeys.end() ? -1 : int(found - FKeys.begin());
 }
 
 bool TADOTable::MoveToKey(TRowKey key) {
@@ -97,9 +181,71 @@ bool TADOTable::MoveToKey(TRowKey key) {
   return true;
 }
 
-const QVariant& TADOTable::Value(int row, int field) const {
+std::vector<QVariant>& TADOTable::Row(int row) const {
+  const TRowKey key = FKeys[row];
+  auto found = FCache.find(key);
+  if (found == FCache.end()) {
+    if (FInStore) {
+      FMissed.push_back(key);
+      throw EDatabaseError(QStringLiteral("The row is read once the call into the store ends"));
+    }
+    ReadPage(row);
+    found = FCache.find(key);
+  }
+  found->second.LastUse = ++FUses;
+  return found->second.Values;
+}
+
+void TADOTable::ReadPage(int row) const {
+  const int first = row / FPageRows * FPageRows;
+  const int end = std::min(first + FPageRows, RecordCount());
+  std::vector<TRowKey> keys;
+  for (int i = first; i < end; ++i)
+    if (FKeys[i] != 0 && !FCache.contains(FKeys[i])) keys.push_back(FKeys[i]);
+  std::vector<TStoredRow> stored;
+  {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRows(FTable, keys, {});
+  }
+  MakeRoom(keys.size());
+  for (TStoredRow& read : stored) FCache[read.Key].Values = std::move(read.Values);
+  // Deleted elsewhere: NULLs until a resync takes the row away, and a post or delete of it is
+  // refused as one of a row deleted elsewhere.
+  for (const TRowKey key : keys)
+    if (!FCache.contains(key)) FCache[key].Values.assign(FTable.Fields.size(), QVariant());
+}
+
+void TADOTable::MakeRoom(std::size_t room) const {
+  const std::size_t capacity = std::size_t(CachePages) * FPageRows;
+  if (FCache.size() + room <= capacity) return;
+  const TRowKey current = FRecNo >= 0 ? FKeys[FRecNo] : 0;
+  std::vector<std::pair<quint64, TRowKey>> uses;
+  uses.reserve(FCache.size());
+  for (const auto& [key, row] : FCache)
+    if (key != current) uses.push_back({row.LastUse, key});
+  // Down to half the capacity, so that the next pages fit without another sort.
+  const std::size_t keep = std::min(uses.size(), capacity / 2);
+  const std::size_t drop = uses.size() - keep;
+  std::nth_element(uses.begin(), uses.begin() + drop, uses.end());
+  for (std::size_t i = 0; i < drop; ++i) FCache.erase(uses[i].second);
+}
+
+void TADOTable::TellMissedRows() const {
+  if (FMissed.empty()) return;
+  std::vector<TRowKey> missed = std::exchange(FMissed, {});
+  std::sort(missed.begin(), missed.end());
+  for (int row = 0; row < RecordCount(); ++row)
+    if (std::binary_search(missed.begin(), missed.end(), FKeys[row]))
+      Notify(TDataEvent::deRowChanged, row);
+}
+
+QVariant TADOTable::Value(int row, int field) const {
   if (row == FRecNo && FState != TDataSetState::dsBrowse) return FBuffer[field];
-  return FRecords[row].Values[field];
+  try {
+    return Row(row)[field];
+  } catch (const EDatabaseError&) {
+    return QVariant();  // shown again once it can be read
+  }
 }
 
 QVariant TADOTable::FieldValue(int field) const {
@@ -123,11 +269,11 @@ void TADOTable::SetFieldText(int field, const QString& text) {
 
 void TADOTable::Edit() {
   if (FState != TDataSetState::dsBrowse) return;
-  if (FRecords.empty()) {
+  if (FKeys.empty()) {
     Insert();
     return;
   }
-  FBuffer = FRecords[FRecNo].Values;
+  FBuffer = Row(FRecNo);
   FState = TDataSetState::dsEdit;
   FModified = false;
   Notify(TDataEvent::deUpdateState);
@@ -137,9 +283,7 @@ void TADOTable::Insert() {
   CheckBrowseMode();
   const int row = std::max(FRecNo, 0);
   Notify(TDataEvent::deBeforeRowInsert, row);
-  TRecord record;
-  record.Values.resize(FTable.Fields.size());
-  FRecords.insert(FRecords.begin() + row, std::move(record));
+  FKeys.insert(FKeys.begin() + row, 0);
   FBuffer.assign(FTable.Fields.size(), QVariant());
   FRecNo = row;
   FState = TDataSetState::dsInsert;
@@ -152,11 +296,25 @@ void TADOTable::Insert() {
 
 void TADOTable::WriteRecord() {
   TStoreEngine& engine = FConnection.Engine();
-  TRecord& record = FRecords[FRecNo];
-  if (FState == TDataSetState::dsInsert)
-    record = engine.Insert(FTable, FBuffer);
-  else
-    record.Values = engine.Update(FTable, record, FBuffer);
+  if (FState == TDataSetState::dsInsert) {
+    TStoredRow stored;
+    {
+      const TStoreCall call(*this);
+      stored = engine.Insert(FTable, FBuffer);
+    }
+    FKeys[FRecNo] = stored.Key;
+    if (stored.Key > FLoadedTo)
+      FBeyond.insert(std::upper_bound(FBeyond.begin(), FBeyond.end(), stored.Key), stored.Key);
+    FCache[stored.Key] = {std::move(stored.Values), ++FUses};
+    return;
+  }
+  std::vector<QVariant>& values = Row(FRecNo);
+  std::vector<QVariant> stored;
+  {
+    const TStoreCall call(*this);
+    stored = engine.Update(FTable, {FKeys[FRecNo], values}, FBuffer);
+  }
+  values = std::move(stored);
 }
 
 void TADOTable::Post() {
@@ -173,7 +331,8 @@ void TADOTable::Post() {
 
 void TADOTable::RemoveRow(int row) {
   Notify(TDataEvent::deBeforeRowDelete, row);
-  FRecords.erase(FRecords.begin() + row);
+  FCache.erase(FKeys[row]);
+  FKeys.erase(FKeys.begin() + row);
   if (row < FRecNo || FRecNo >= RecordCount()) --FRecNo;
   Notify(TDataEvent::deRowDeleted, row);
 }
@@ -198,9 +357,13 @@ void TADOTable::Delete() {
     Cancel();
     return;
   }
-  if (FRecords.empty())
+  if (FKeys.empty())
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-  FConnection.Engine().Delete(FTable, FRecords[FRecNo]);
+  const TStoredRow fetched{FKeys[FRecNo], Row(FRecNo)};
+  {
+    const TStoreCall call(*this);
+    FConnection.Engine().Delete(FTable, fetched);
+  }
   RemoveCurrentRow();
 }
 
@@ -215,17 +378,93 @@ void TADOTable::RemoveCurrentRow() {
 
 bool TADOTable::RefreshRecord() {
   Cancel();
-  if (FRecords.empty()) return true;
-  std::optional<std::vector<QVariant>> stored =
-      FConnection.Engine().ReadRow(FTable, FRecords[FRecNo].Key);
+  if (FKeys.empty()) return true;
+  const TRowKey key = FKeys[FRecNo];
+  std::optional<std::vector<QVariant>> stored;
+  {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRow(FTable, key);
+  }
   if (!stored) {
     RemoveCurrentRow();
     return false;
   }
-  FRecords[FRecNo].Values = std::move(*stored);
+  FCache[key] = {std::move(*stored), ++FUses};
   Notify(TDataEvent::deRowChanged, FRecNo);
   Notify(TDataEvent::deRecordChange);
   return true;
+}
+
+TResyncResult TADOTable::Resync() {
+  if (!FActive) return {};
+  TStoreEngine& engine = FConnection.Engine();
+  TFeedChanges changes;
+  if (FFeed) {
+    const TStoreCall call(*this);
+    // After a failed load every key is read again, from a cursor taken before.
+    if (FKeysMissing)
+      changes.Next = engine.FeedCursor();
+    else
+      changes = engine.ReadFeed(*FFeed);
+  }
+  TResyncResult result;
+  if (changes.Complete) {
+    if (FSpared != 0 &&
+        std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
+      changes.Keys.push_back(FSpared);
+    result = ResyncKeys(changes.Keys);
+  } else {
+    std::vector<TRowKey> keys = ReadKeys(false);
+    // The rows held are read again, so that what is shown catches up; the others are read
+    // when they are asked for.
+    std::vector<TRowKey> held;
+    held.reserve(FCache.size());
+    for (const auto& [key, row] : FCache) held.push_back(key);
+    std::vector<TStoredRow> stored;
+    {
+      const TStoreCall call(*this);
+      stored = engine.ReadRows(FTable, held, {});
+    }
+    std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
+    for (TStoredRow& row : stored) fresh.emplace(row.Key, std::move(row.Values));
+    result = MergeFound(std::move(keys), std::move(fresh), nullptr);
+  }
+  // Only once the changes are in: a read that failed is made again from the same place.
+  if (FFeed) FFeed = std::move(changes.Next);
+  return result;
+}
+
+TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
+  // Bags whose keys are not in yet wait for them; those put off before and now in are due.
+  std::vector<TRowKey> due;
+  std::vector<TRowKey> postponed;
+  std::vector<TRowKey> keys = FPostponed;
+  keys.insert(keys.end(), named.begin(), named.end());
+  for (const TRowKey key : keys)
+    (key > FLoadedTo && !std::binary_search(FBeyond.begin(), FBeyond.end(), key) ? postponed : due)
+        .push_back(key);
+  due = DistinctKeys(due);
+  TResyncResult result;
+  if (!due.empty()) {
+    std::vector<TStoredRow> stored;
+    {
+      const TStoreCall call(*this);
+      // A table changed by hand is told as such, not as a failed read.
+      FConnection.Engine().CheckColumns(FTable);
+      stored = FConnection.Engine().ReadRows(FTable, due, FFilter);
+    }
+    std::vector<TRowKey> arrived;
+    std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
+    for (TStoredRow& row : stored) {
+      arrived.push_back(row.Key);
+      fresh.emplace(row.Key, std::move(row.Values));
+    }
+    std::sort(arrived.begin(), arrived.end());
+    std::sort(due.begin(), due.end());
+    result = MergeFound(std::move(arrived), std::move(fresh), &due);
+  }
+  FPostponed = DistinctKeys(postponed);
+  return result;
 }
 
 namespace {
@@ -237,118 +476,121 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
       [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
 }
 
+// Whether an ascending list of keys holds `key`, asked for every row of a register: a filter
+// of one bit per key's low bits answers most rows without a search.
+class TKeySet {
+public:
+  explicit TKeySet(const std::vector<TRowKey>& sorted) : FSorted(sorted) {
+    for (const TRowKey key : sorted) FMaybe.set(std::size_t(key) % FMaybe.size());
+  }
+  bool Contains(TRowKey key) const {
+    return FMaybe.test(std::size_t(key) % FMaybe.size()) &&
+           std::binary_search(FSorted.begin(), FSorted.end(), key);
+  }
+
+private:
+  const std::vector<TRowKey>& FSorted;
+  std::bitset<1 << 16> FMaybe;
+};
+
 }  // namespace
 
-TResyncResult TADOTable::Resync() {
-  if (!FActive) return {};
-  if (!FFeed) return MergeFound(FetchAll(), nullptr);
-  TStoreEngine& engine = FConnection.Engine();
-  TFeedChanges changes = engine.ReadFeed(*FFeed);
-  if (FSpared != 0 && changes.Complete &&
-      std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
-    changes.Keys.push_back(FSpared);
-  TResyncResult result;
-  if (!changes.Complete)
-    result = MergeFound(FetchAll(), nullptr);
-  else if (!changes.Keys.empty()) {
-    // A table changed by hand is told as such, not as a failed read.
-    engine.CheckColumns(FTable);
-    result = MergeFound(engine.ReadRows(FTable, changes.Keys, FFilter), &changes.Keys);
-  }
-  // Only once the changes are in: a read that failed is made again from the same place.
-  FFeed = std::move(changes.Next);
-  return result;
-}
-
-TResyncResult TADOTable::MergeFound(std::vector<TRecord> stored,
+TResyncResult TADOTable::MergeFound(std::vector<TRowKey> arrived,
+                                    std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
                                     const std::vector<TRowKey>* scope) {
-  if (!FiltersBags(FFilter)) return Merge(std::move(stored), scope);
-  std::unordered_set<TRowKey> delivered;
-  for (const TRecord& row : stored) delivered.insert(row.Key);
-  const std::unordered_set<TRowKey> inScope =
-      scope ? std::unordered_set<TRowKey>(scope->begin(), scope->end())
-            : std::unordered_set<TRowKey>();
-  std::unordered_map<TRowKey, int> held;  // key -> row, for the bags not delivered
-  std::vector<TRowKey> keys;
-  for (int row = 0; row < RecordCount(); ++row) {
-    const TRowKey key = FRecords[row].Key;
-    if (key == 0 || delivered.contains(key) || (scope && !inScope.contains(key))) continue;
-    held.emplace(key, row);
-    keys.push_back(key);
+  if (!FiltersBags(FFilter)) return Merge(arrived, std::move(fresh), scope);
+  // Under a filter the data set holds few bags: each is looked for in the lists.
+  std::vector<TRowKey> missing;
+  for (const TRowKey key : FKeys)
+    if (key != 0 && !std::binary_search(arrived.begin(), arrived.end(), key) &&
+        (!scope || std::binary_search(scope->begin(), scope->end(), key)))
+      missing.push_back(key);
+  std::vector<TStoredRow> stored;
+  if (!missing.empty()) {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRows(FTable, missing, {});
   }
+  const TRowKey edited = FState == TDataSetState::dsEdit ? FKeys[FRecNo] : 0;
   std::unordered_set<TRowKey> changedAway;
-  if (!keys.empty())
-    for (TRecord& row : FConnection.Engine().ReadRows(FTable, keys, {})) {
-      const int at = held.at(row.Key);
-      if ((at == FRecNo && FState == TDataSetState::dsEdit) ||
-          SameValues(row.Values, FRecords[at].Values))
-        stored.push_back(std::move(row));
-      else
-        changedAway.insert(row.Key);
+  for (TStoredRow& row : stored) {
+    const auto held = FCache.find(row.Key);
+    if (row.Key == edited || (held != FCache.end() && SameValues(row.Values, held->second.Values))) {
+      arrived.push_back(row.Key);
+      fresh[row.Key] = std::move(row.Values);
+    } else {
+      changedAway.insert(row.Key);
     }
+  }
+  std::sort(arrived.begin(), arrived.end());
   const TRowKey current = CurrentKey();
-  TResyncResult result = Merge(std::move(stored), scope);
+  TResyncResult result = Merge(arrived, std::move(fresh), scope);
   if (result.Current == TResyncCurrent::rcDeleted && changedAway.contains(current))
     result.Current = TResyncCurrent::rcLeftSearch;
   return result;
 }
 
-TResyncResult TADOTable::Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope) {
-  const std::unordered_set<TRowKey> inScope =
-      scope ? std::unordered_set<TRowKey>(scope->begin(), scope->end())
-            : std::unordered_set<TRowKey>();
-  std::unordered_map<qint64, std::size_t> storedIndex;
-  for (std::size_t i = 0; i < stored.size(); ++i) storedIndex.emplace(stored[i].Key, i);
-  std::vector<bool> known(stored.size());
+TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
+                               std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                               const std::vector<TRowKey>* scope) {
+  const std::optional<TKeySet> inScope =
+      scope ? std::optional<TKeySet>(std::in_place, *scope) : std::nullopt;
+  std::vector<bool> known(arrived.size());
   TResyncResult result;
-  const auto noteCurrent = [&](TResyncCurrent what, const std::vector<QVariant>& values) {
+  const auto noteCurrent = [&](TResyncCurrent what, int row) {
     result.Current = what;
-    result.CurrentValues = values;
+    try {
+      result.CurrentValues = Row(row);
+    } catch (const EDatabaseError&) {
+      result.CurrentValues.assign(FTable.Fields.size(), QVariant());
+    }
   };
   FSpared = 0;
   std::vector<int> gone;  // ascending
   for (int row = 0; row < RecordCount(); ++row) {
+    const TRowKey key = FKeys[row];
+    if (key == 0) continue;  // the new record, not in the table yet
+    if (inScope && !inScope->Contains(key)) continue;
     const bool current = row == FRecNo;
-    if (current && FState == TDataSetState::dsInsert) continue;  // not in the table yet
-    TRecord& record = FRecords[row];
-    if (scope && !inScope.contains(record.Key)) continue;
     const bool edited = current && FState == TDataSetState::dsEdit;
-    const auto found = storedIndex.find(record.Key);
-    if (found == storedIndex.end()) {
+    const auto found = std::lower_bound(arrived.begin(), arrived.end(), key);
+    if (found == arrived.end() || *found != key) {
       ++result.Deleted;
       if (edited) {
-        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, record.Values);
-        FSpared = record.Key;
+        noteCurrent(TResyncCurrent::rcDeletedWhileEdited, row);
+        FSpared = key;
         continue;
       }
-      if (current) noteCurrent(TResyncCurrent::rcDeleted, record.Values);
+      if (current) noteCurrent(TResyncCurrent::rcDeleted, row);
       gone.push_back(row);
       continue;
     }
-    known[found->second] = true;
-    std::vector<QVariant>& values = stored[found->second].Values;
-    if (SameValues(values, record.Values)) continue;
+    known[found - arrived.begin()] = true;
+    const auto read = fresh.find(key);
+    if (read == fresh.end()) continue;  // not held and not read: it is read when asked for
+    const auto held = FCache.find(key);
+    if (held != FCache.end() && SameValues(read->second, held->second.Values)) continue;
     ++result.Changed;
     // The values an edit started from stay: they are what its post must still find.
     if (edited) {
-      noteCurrent(TResyncCurrent::rcChangedWhileEdited, record.Values);
-      FSpared = record.Key;
+      noteCurrent(TResyncCurrent::rcChangedWhileEdited, row);
+      FSpared = key;
       continue;
     }
-    if (current) noteCurrent(TResyncCurrent::rcReloaded, record.Values);
-    record.Values = std::move(values);
+    if (current) noteCurrent(TResyncCurrent::rcReloaded, row);
+    // A row not held is shown by a read when it is asked for again; only those held change.
+    if (held != FCache.end()) held->second.Values = std::move(read->second);
     Notify(TDataEvent::deRowChanged, row);
   }
   RemoveRows(gone);
-  for (std::size_t i = 0; i < stored.size(); ++i) {
+  for (std::size_t i = 0; i < arrived.size(); ++i) {
     if (known[i]) continue;
     const int row = RecordCount();
     Notify(TDataEvent::deBeforeRowInsert, row);
-    FRecords.push_back(std::move(stored[i]));
+    FKeys.push_back(arrived[i]);
     Notify(TDataEvent::deRowInserted, row);
     ++result.Added;
   }
-  if (FRecNo < 0 && !FRecords.empty()) {
+  if (FRecNo < 0 && !FKeys.empty()) {
     FRecNo = 0;
     if (result.Current == TResyncCurrent::rcUnchanged)
       result.Current = TResyncCurrent::rcFirstArrived;
@@ -369,18 +611,20 @@ void TADOTable::RemoveRows(const std::vector<int>& rows) {
     return;
   }
   // One pass; the current record, or the row after it when it went, keeps its place.
-  std::vector<TRecord> kept;
-  kept.reserve(FRecords.size() - rows.size());
+  std::vector<TRowKey> kept;
+  kept.reserve(FKeys.size() - rows.size());
   int recNo = 0;
   auto next = rows.begin();
   for (int row = 0; row < RecordCount(); ++row) {
     if (row == FRecNo) recNo = int(kept.size());
-    if (next != rows.end() && *next == row)
+    if (next != rows.end() && *next == row) {
       ++next;
-    else
-      kept.push_back(std::move(FRecords[row]));
+      FCache.erase(FKeys[row]);
+    } else {
+      kept.push_back(FKeys[row]);
+    }
   }
-  FRecords = std::move(kept);
+  FKeys = std::move(kept);
   FRecNo = std::min(recNo, RecordCount() - 1);
   Notify(TDataEvent::deRowsReset);
 }
@@ -402,6 +646,7 @@ void TADOTable::MoveTo(int row) {
   // The check may have dropped the new record that stood before the target.
   if (RecordCount() < count && row > newRow) --row;
   if (row < 0 || row >= RecordCount() || row == FRecNo) return;
+  Row(row);  // read before it becomes current: a failing read leaves the current row
   FRecNo = row;
   Notify(TDataEvent::deScroll, row);
   Notify(TDataEvent::deRecordChange);
@@ -416,7 +661,7 @@ void TADOTable::AddLink(TDataLink* link) { FLinks.push_back(link); }
 
 void TADOTable::RemoveLink(TDataLink* link) { std::erase(FLinks, link); }
 
-void TADOTable::Notify(TDataEvent event, int info) {
+void TADOTable::Notify(TDataEvent event, int info) const {
   const std::vector<TDataLink*> links = FLinks;
   for (TDataLink* link : links) link->DataEvent(event, info);
 }

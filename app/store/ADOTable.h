@@ -3,7 +3,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <limits>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "app/store/ADOConnection.h"
@@ -11,6 +14,8 @@
 #include "app/store/DataLink.h"
 #include "app/store/Field.h"
 #include "app/store/StoreEngine.h"
+
+class TKeyLoader;
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
@@ -41,14 +46,17 @@ struct TResyncResult {
 };
 
 // A table opened by name over either engine of the connection (a file or a server,
-// TStoreEngine): every row is fetched at Open, in the order the database delivers it; later
-// changes by other processes are taken by Resync (the rows the change feed names, or all) and
+// TStoreEngine). The data set does not hold the register: it keeps the key of every row, in
+// the order of their keys (the order in which the rows were added), and reads the rows
+// themselves as they are asked for, a page of neighbouring rows in one small query, into a
+// cache of a few pages; the current record's row stays while it is current. Later changes
+// by other processes are taken by Resync (the rows the change feed names, or all keys) and
 // RefreshRecord (the current one).
 // Optimistic locking: a post or delete touches the row only while it still holds exactly the
-// values this data set read (at Open, Resync or RefreshRecord) or last posted, compared as
-// the database holds them (text that is not UTF-8 included, see TStoredText); otherwise
-// ERecordConflict is raised, telling a row changed elsewhere from one deleted elsewhere, and
-// nothing changes on either side.
+// values this data set read (when its row was read, at Resync or RefreshRecord) or last
+// posted, compared as the database holds them (text that is not UTF-8 included, see
+// TStoredText); otherwise ERecordConflict is raised, telling a row changed elsewhere from one
+// deleted elsewhere, and nothing changes on either side.
 //
 // Invariants: 0 <= RecNo() < RecordCount(), or RecNo() == -1 exactly when RecordCount() == 0.
 // In dsInsert the current row is the new one, not yet in the table. Modified() is false in
@@ -56,35 +64,54 @@ struct TResyncResult {
 // before-row events, row events, deScroll, deUpdateState, deRecordChange.
 class TADOTable {
 public:
+  // How many neighbouring rows one read brings, unless told otherwise.
+  static constexpr int DefaultPageRows = 100;
+  // How many pages of rows the cache keeps at most, besides the current record's row.
+  static constexpr int CachePages = 20;
+
   // `fields` are the columns shown and written, in display order; other columns of the
   // table are neither read nor written (a new row leaves them to the table's defaults).
-  TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields);
+  // `pageRows` (>= 1) rows are read at a time.
+  TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields,
+            int pageRows = DefaultPageRows);
   // The connection the data set works through.
   TADOConnection& Connection() const { return FConnection; }
+  ~TADOTable();
   TADOTable(const TADOTable&) = delete;
   TADOTable& operator=(const TADOTable&) = delete;
 
   // Opens the connection if needed, checks that the table has every field's column (names
-  // compared as the database compares them) and fetches all rows; the first becomes current.
+  // compared as the database compares them), reads the rows' keys and the first page; the
+  // first row becomes current. With an application object, the keys past the first
+  // KeySliceRows are read on a thread of their own and come from the event loop (Loading()).
+
   // Throws EDatabaseError when the database or the table cannot be read (dfNoTable, or
   // dfNoColumn naming the first missing column); the database is not written then.
   void Open();
   bool Active() const { return FActive; }
+  // True while the keys of a large register are still coming after Open: each slice comes
+  // after the last row (deBeforeRowsAppend, deRowsAppended) and RecordCount() grows; the last
+  // one is told by deRowsAppended with Loading() false. Meanwhile a change elsewhere to a bag
+  // not yet in is taken by the first Resync after that.
+  bool Loading() const { return FLoading; }
 
   const std::vector<TFieldDef>& Fields() const { return FTable.Fields; }
   // Index of the field called `name`, -1 when there is none.
   int FieldIndex(const QString& name) const;
 
-  int RecordCount() const { return int(FRecords.size()); }
-  bool IsEmpty() const { return FRecords.empty(); }
+  int RecordCount() const { return int(FKeys.size()); }
+  bool IsEmpty() const { return FKeys.empty(); }
   int RecNo() const { return FRecNo; }
   TDataSetState State() const { return FState; }
   // True when a field of the current record was assigned since it entered edit or insert mode.
   bool Modified() const { return FModified; }
 
   // Value of `field` in row `row` as the grid shows it: the record buffer for the current row
-  // while it is edited or inserted. Preconditions: valid row and field indices.
-  const QVariant& Value(int row, int field) const;
+  // while it is edited or inserted. Preconditions: valid row and field indices. A row not in
+  // the cache is read with its page; while that cannot be done (the store fails, or a call
+  // into it is waiting) the row shows NULLs, and the links hear deRowChanged for it once the
+  // waiting call is over. A row deleted elsewhere and not yet resynced shows NULLs.
+  QVariant Value(int row, int field) const;
   // Value of `field` in the current record; NULL when the data set is empty.
   QVariant FieldValue(int field) const;
 
@@ -140,20 +167,22 @@ public:
   // record being edited. Throws EDatabaseError when the table cannot be read; nothing changes
   // then, and the next Resync catches up with the same changes.
   TResyncResult Resync();
-  // How many times the whole table (or all the bags a filter finds) was read: at Open, at
-  // SetFilter, and at each Resync that could not take the changes from the feed.
+  // How many times the whole table's keys (or all the keys a filter finds) were read: at Open,
+  // at SetFilter, and at each Resync that could not take the changes from the feed.
   int WholeReads() const { return FWholeReads; }
   // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
   bool CanSearch() const;
-  // The bags the data set holds: those `filter` finds (TStoreEngine::FetchAll: more than
-  // SearchLimit of them means that there are others), every bag for an empty one. Open, Resync and
-  // RefreshRecord keep to it: a bag changed elsewhere so that the filter now finds it arrives as if
-  // added, one it no longer finds leaves as if deleted.
+  // The bags the data set holds: those `filter` finds (at most SearchLimit + 1 of them, the
+  // first by key: one more than SearchLimit means that there are others; their keys are read
+  // at once, never in the background), every bag for an empty one. Open and Resync keep to
+  // it: a bag changed elsewhere so that the filter now finds it arrives as if added, one it no
+  // longer finds leaves as if deleted.
   const TRowFilter& Filter() const { return FFilter; }
-  // After the browse-mode check, reads the bags `filter` finds; the current bag stays current
-  // when it is among them, otherwise the first one becomes current. Nothing happens for the
-  // filter the data set has; a closed data set only keeps it for Open. A filter that leaves
-  // bags out needs CanSearch(). Links hear
+  // After the browse-mode check, reads the keys of the bags `filter` finds; the current bag
+  // stays current when it is among them, otherwise the first one becomes current. The rows
+  // held stay held, and the changes made elsewhere since the last Resync are still taken by
+  // the next one. Nothing happens for the filter the data set has; a closed data set only
+  // keeps it for Open. A filter that leaves bags out needs CanSearch(). Links hear
   // deDataSetChange, deScroll, deUpdateState and deRecordChange. Throws EDatabaseError when
   // the table cannot be read; the data set keeps its rows and filter then.
   void SetFilter(const TRowFilter& filter);
@@ -167,7 +196,8 @@ public:
   void CheckBrowseMode();
   // Makes row `row` (0 <= row < RecordCount()) current after the browse-mode check. The row
   // is the one that had that index before the check, even when the check dropped a new
-  // record before it. A failing check leaves the current row as it was.
+  // record before it. A failing check, or a failing read of the row, leaves the current row
+  // as it was.
   void MoveTo(int row);
   // Asks every link to store its pending change (TDataLink::UpdateData).
   void UpdateRecord();
@@ -177,24 +207,62 @@ public:
   void RemoveLink(TDataLink* link);
 
 private:
-  // Key 0 for the new record; Values as fetched or last posted.
-  using TRecord = TStoredRow;
+  // A row read from the store, with the time it was last asked for.
+  struct TCachedRow {
+    std::vector<QVariant> Values;
+    quint64 LastUse = 0;
+  };
+  // Marks a call into the store as running: a row asked for meanwhile (a repaint while the
+  // call waits) must not be read through the same connection; it shows as NULLs, and the
+  // links hear of it once the call is over.
+  class TStoreCall {
+  public:
+    explicit TStoreCall(const TADOTable& table);
+    ~TStoreCall();
+    TStoreCall(const TStoreCall&) = delete;
+    TStoreCall& operator=(const TStoreCall&) = delete;
 
-  void Notify(TDataEvent event, int info = 0);
+  private:
+    const TADOTable& FTable;
+  };
+
+  void Notify(TDataEvent event, int info = 0) const;
   // The row of the stored bag `key`; -1 when the data set does not hold it.
   int RowOf(TRowKey key) const;
-  // Every row of the table that the filter finds, in the order the database delivers it,
-  // after the column check.
-  std::vector<TRecord> FetchAll();
-  // Resync's merge of the rows just read into the register: `stored` holds every row of the
-  // table, or, with `scope`, the rows still stored among the keys of `scope`, and rows of
-  // other keys are left as they are.
-  TResyncResult Merge(std::vector<TRecord> stored, const std::vector<TRowKey>* scope = nullptr);
-  // Merge, for rows read under the filter: first the bags the data set holds that the read of
-  // `scope` did not deliver are read again unfiltered; those still stored with the values held,
-  // and the record being edited, join `stored` and so stay. A current bag changed elsewhere out
-  // of the filter's reach is told as rcLeftSearch.
-  TResyncResult MergeFound(std::vector<TRecord> stored, const std::vector<TRowKey>* scope);
+  // The keys of the table's rows that the filter finds, after the column check: all of them,
+  // or, without a filter, `inBackground` and with an event loop, the first slice while a
+  // loader reads the rest.
+  std::vector<TRowKey> ReadKeys(bool inBackground);
+  void KeysArrived(std::vector<TRowKey> keys, bool last);
+  void StopLoading();
+  // Resync's read of the bags the feed named (and those put off while loading) and their
+  // merge.
+  TResyncResult ResyncKeys(const std::vector<TRowKey>& named);
+  // The values of row `row` (not the new record) as read: from the cache, or read with its
+  // page. Throws EDatabaseError when the page cannot be read, or while a call into the store
+  // runs; the reference holds until the next read.
+  std::vector<QVariant>& Row(int row) const;
+  // Reads the rows of `row`'s page that the cache lacks; a row the table no longer has is
+  // cached as NULLs.
+  void ReadPage(int row) const;
+  // Drops the rows used longest ago until `room` more fit, never the current record's.
+  void MakeRoom(std::size_t room) const;
+  // Tells the links of the rows shown as NULLs while a call into the store ran.
+  void TellMissedRows() const;
+  // Resync's merge of what was read into the register. `arrived` holds the keys of every row
+  // of the table, ascending; or, with `scope` (ascending), those still stored among the keys
+  // of `scope`, and rows of other keys are left as they are. `fresh` holds the stored values
+  // of rows read again (any of `arrived`): a held row whose values differ takes them.
+  TResyncResult Merge(const std::vector<TRowKey>& arrived,
+                      std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                      const std::vector<TRowKey>* scope);
+  // Merge, for keys read under the filter: first the bags held (in `scope`, when given) that
+  // the read did not deliver are read again as stored; those still holding the values cached,
+  // and the record being edited, join `arrived` and `fresh` and so stay. A current bag changed
+  // elsewhere out of the filter's reach is told as rcLeftSearch.
+  TResyncResult MergeFound(std::vector<TRowKey> arrived,
+                           std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                           const std::vector<TRowKey>* scope);
   void WriteRecord();
   void RemoveRow(int row);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
@@ -205,6 +273,7 @@ private:
 
   TADOConnection& FConnection;
   TTableDef FTable;
+  const int FPageRows;
   // Where the table stands in the register's change feed; none without a feed.
   std::optional<TFeedCursor> FFeed;
   // The key of the record in edit mode whose change elsewhere the last merge spared, 0 for
@@ -213,7 +282,25 @@ private:
   TRowKey FSpared = 0;
   int FWholeReads = 0;
   TRowFilter FFilter;
-  std::vector<TRecord> FRecords;
+  // Reads the rest of the keys after Open; kept once done.
+  std::unique_ptr<TKeyLoader> FLoader;
+  bool FLoading = false;
+  // The keys up to this one are in FKeys; all of them when not loading.
+  TRowKey FLoadedTo = std::numeric_limits<TRowKey>::max();
+  // While loading: keys above FLoadedTo that FKeys already holds (bags this desk added),
+  // ascending; a slice that brings them again leaves them out.
+  std::vector<TRowKey> FBeyond;
+  // Bags the feed named whose keys were not in yet: read at the first Resync once they are.
+  std::vector<TRowKey> FPostponed;
+  // The loader failed: the next Resync reads every key again.
+  bool FKeysMissing = false;
+  // One key per row, in the register's order; 0 for the new record in insert mode.
+  std::vector<TRowKey> FKeys;
+  mutable std::unordered_map<TRowKey, TCachedRow> FCache;
+  mutable quint64 FUses = 0;
+  mutable bool FInStore = false;
+  // Rows shown as NULLs while a call into the store ran, to be shown again after it.
+  mutable std::vector<TRowKey> FMissed;
   std::vector<QVariant> FBuffer;  // the current record's values in edit and insert mode
   std::vector<TDataLink*> FLinks;
   int FRecNo = -1;

@@ -215,21 +215,39 @@ void TPgEngine::CheckColumns(const TTableDef& table) {
   });
 }
 
-std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table, const TRowFilter& filter) {
+std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
+  return Reading(table, [&] {
+    const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const TPgResult result = FConnection->Execute(
+        QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1")
+            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)));
+    return StoredRows(result, int(table.Fields.size()));
+  });
+}
+
+std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                         const TRowFilter& filter) {
   return Reading(table, [&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
     const bool filtered = FiltersBags(filter);
     const TBagSearch search = ParseBagSearch(filter);
-    std::vector<QVariant> parameters;
+    std::vector<QVariant> parameters{after, limit};
     if (filtered) parameters.push_back(SearchText(search));
     const TPgResult result = FConnection->Execute(
-        QStringLiteral("SELECT %1,%2 FROM %3%4 ORDER BY %1%5")
-            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name),
-                 filtered ? QStringLiteral(" WHERE ") + SearchCondition(search, 1) : QString(),
-                 filtered ? QStringLiteral(" LIMIT %1").arg(SearchLimit + 1) : QString()),
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint%3 ORDER BY %1 LIMIT $2")
+            .arg(key, FConnection->QuotedIdentifier(table.Name),
+                 filtered ? QStringLiteral(" AND ") + SearchCondition(search, 3) : QString()),
         parameters);
-    return StoredRows(result, int(table.Fields.size()));
+    std::vector<TRowKey> keys;
+    keys.reserve(result.RowCount());
+    for (int row = 0; row < result.RowCount(); ++row)
+      keys.push_back(result.Value(row, 0).toLongLong());
+    return keys;
   });
+}
+
+std::unique_ptr<TStoreEngine> TPgEngine::OpenAnother() const {
+  return std::make_unique<TPgEngine>(FConnInfo);
 }
 
 TStoredRow TPgEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
@@ -378,6 +396,22 @@ TFeedChanges TPgEngine::ReadFeed(const TFeedCursor& cursor) {
   });
 }
 
+QSet<QString> TPgEngine::HeldTexts(const TTableDef& table, int field, const QStringList& texts) {
+  return Reading(table, [&] { return Held(table, field, texts); });
+}
+
+QSet<QString> TPgEngine::Held(const TTableDef& table, int field, const QStringList& texts) {
+  const TPgResult found =
+      FConnection->Execute(QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IN (SELECT "
+                                          "json_array_elements_text($1::json))")
+                               .arg(FConnection->QuotedIdentifier(table.Fields[field].Name),
+                                    FConnection->QuotedIdentifier(table.Name)),
+                           {JsonTexts(texts)});
+  QSet<QString> held;
+  for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
+  return held;
+}
+
 std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int matchField,
                                                const std::vector<std::vector<QVariant>>& rows,
                                                TImportExisting existing,
@@ -388,14 +422,9 @@ std::optional<TImportCounts> TPgEngine::Import(const TTableDef& table, int match
     TPgTransaction transaction(*FConnection);
     // Other desks may read meanwhile, but their writes wait: no bag of a number this import
     // found free appears before it commits.
-    FConnection->Execute(
-        QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tableName));
-    QSet<QString> held;
-    const TPgResult found =
-        FConnection->Execute(QStringLiteral("SELECT DISTINCT %1::text FROM %2 WHERE %1 IS NOT NULL")
-                                 .arg(matchColumn, tableName));
-    for (int row = 0; row < found.RowCount(); ++row) held.insert(found.Value(row, 0).toString());
-    const TImportMatch match = MatchImport(rows, matchField, held, existing);
+    FConnection->Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(tableName));
+    const TImportMatch match = MatchImport(
+        rows, matchField, Held(table, matchField, FieldTexts(rows, matchField)), existing);
     // Several rows a statement: one round trip each would cost more than the writing. The
     // server takes at most 65535 parameters a statement.
     constexpr int BatchRows = 500;

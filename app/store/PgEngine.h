@@ -33,7 +33,10 @@ public:
   // The table's columns and the key column "ID" are looked for, names compared exactly.
   void CheckColumns(const TTableDef& table) override;
   // Ordered by "ID": the order in which the rows were added.
-  std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) override;
+  std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                const TRowFilter& filter) override;
+  std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
@@ -50,6 +53,7 @@ public:
   bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
+  QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -80,6 +84,8 @@ private:
   QStringList QuotedColumns(const TTableDef& table) const;
   QString Condition(const TTableDef& table, int firstParameter) const;
   ERecordConflict Conflict(const TTableDef& table, TRowKey key, bool deleting);
+  // HeldTexts on the session as it is (inside another call's transaction).
+  QSet<QString> Held(const TTableDef& table, int field, const QStringList& texts);
 
   QString FConnInfo;
   std::unique_ptr<TPgConnection> FConnection;

@@ -74,7 +74,7 @@ void BindValues(TSqliteStatement& statement, int firstParameter,
 }  // namespace
 
 TSqliteEngine::TSqliteEngine(const QString& fileName, int busyTimeoutMs, TBusyWait wait)
-    : FDb(fileName, busyTimeoutMs, std::move(wait)) {}
+    : FDb(fileName, busyTimeoutMs, std::move(wait)), FBusyTimeoutMs(busyTimeoutMs) {}
 
 bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 
@@ -127,18 +127,34 @@ void TSqliteEngine::CheckColumns(const TTableDef& table) {
                            field.Name);
 }
 
-std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table, const TRowFilter& filter) {
+std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
+  TSqliteStatement select(
+      FDb, QStringLiteral("SELECT rowid,%1 FROM %2").arg(ColumnList(table), Quoted(table.Name)));
+  return StoredRows(select, int(table.Fields.size()));
+}
+
+std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                             const TRowFilter& filter) {
+  // The index is asked for its first keys alone: the bags a common word finds are never all
+  // gathered to be cut down afterwards.
   const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
-      FDb, QStringLiteral("SELECT rowid,%1 FROM %2%3")
-               .arg(ColumnList(table), Quoted(table.Name),
-                    filtered ? QStringLiteral(
-                                   " WHERE rowid IN (%1 ORDER BY rowid LIMIT %2) ORDER BY rowid")
-                                   .arg(SearchKeys(1))
-                                   .arg(SearchLimit + 1)
-                             : QString()));
-  if (filtered) select.Bind(1, SearchMatch(filter));
-  return StoredRows(select, int(table.Fields.size()));
+      FDb, filtered ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2 AND rowid > ?1 "
+                                     "ORDER BY rowid LIMIT ?2) ORDER BY rowid")
+                          .arg(Quoted(table.Name), SearchKeys(3))
+                    : QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT ?2")
+                          .arg(Quoted(table.Name)));
+  select.Bind(1, after);
+  select.Bind(2, limit);
+  if (filtered) select.Bind(3, SearchMatch(filter));
+  std::vector<TRowKey> keys;
+  keys.reserve(limit);
+  while (select.Step()) keys.push_back(select.Column(0).toLongLong());
+  return keys;
+}
+
+std::unique_ptr<TStoreEngine> TSqliteEngine::OpenAnother() const {
+  return std::make_unique<TSqliteEngine>(FDb.FileName(), FBusyTimeoutMs, TBusyWait());
 }
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
@@ -260,6 +276,20 @@ TFeedChanges TSqliteEngine::ReadFeed(const TFeedCursor& cursor) {
   return changes;
 }
 
+QSet<QString> TSqliteEngine::HeldTexts(const TTableDef& table, int field,
+                                       const QStringList& texts) {
+  TSqliteStatement select(
+      FDb,
+      QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IN (SELECT value FROM json_each(?1))")
+          .arg(Quoted(table.Fields[field].Name), Quoted(table.Name)));
+  select.Bind(1, JsonTexts(texts));
+  QSet<QString> held;
+  while (select.Step())
+    if (const QVariant value = select.Column(0); value.typeId() == QMetaType::QString)
+      held.insert(value.toString());
+  return held;
+}
+
 std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int matchField,
                                                    const std::vector<std::vector<QVariant>>& rows,
                                                    TImportExisting existing,
@@ -267,15 +297,8 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
   TSqliteDeskWrite transaction(FDb, HasHistory());
   const QString tableName = Quoted(table.Name);
   const QString matchColumn = Quoted(table.Fields[matchField].Name);
-  QSet<QString> held;
-  {
-    TSqliteStatement select(FDb, QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
-                                     .arg(matchColumn, tableName));
-    while (select.Step())
-      if (const QVariant value = select.Column(0); value.typeId() == QMetaType::QString)
-        held.insert(value.toString());
-  }
-  const TImportMatch match = MatchImport(rows, matchField, held, existing);
+  const TImportMatch match = MatchImport(
+      rows, matchField, HeldTexts(table, matchField, FieldTexts(rows, matchField)), existing);
   if (!match.MatchedTexts.isEmpty()) {
     TSqliteStatement remove(
         FDb, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(tableName, matchColumn));

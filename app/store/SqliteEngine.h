@@ -16,7 +16,10 @@ public:
   // The file's name without its folder.
   QString Name() const override;
   void CheckColumns(const TTableDef& table) override;
-  std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) override;
+  std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                const TRowFilter& filter) override;
+  std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
@@ -37,6 +40,7 @@ public:
   // Records changed by another program since the last desk's write are counted as not sealed
   // yet (CheckSqliteHistory).
   THistoryCheck CheckHistory() override;
+  QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) override;
   std::optional<TImportCounts> Import(const TTableDef& table, int matchField,
                                       const std::vector<std::vector<QVariant>>& rows,
                                       TImportExisting existing,
@@ -50,5 +54,6 @@ private:
   int Version();
 
   TSqliteDatabase FDb;
+  int FBusyTimeoutMs;
   std::optional<int> FVersion;
 };

@@ -1,6 +1,19 @@
 #include "app/store/StoreEngine.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <unordered_set>
+
+std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table, TRowKey after) {
+  std::vector<TRowKey> keys;
+  for (;;) {
+    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, KeySliceRows, {});
+    keys.insert(keys.end(), slice.begin(), slice.end());
+    if (int(slice.size()) < KeySliceRows) return keys;
+    after = slice.back();
+  }
+}
 
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys) {
   std::unordered_set<TRowKey> seen;
@@ -26,6 +39,18 @@ ERecordConflict RowConflict(bool deleting, bool deleted, const QString& database
                 "Row cannot be located for updating. Some values may have been changed since it "
                 "was last read.");
   return ERecordConflict(failure, message, database, kind);
+}
+
+QStringList FieldTexts(const std::vector<std::vector<QVariant>>& rows, int field) {
+  QStringList texts;
+  for (const std::vector<QVariant>& row : rows)
+    if (row[field].isValid() && !row[field].isNull()) texts << row[field].toString();
+  return texts;
+}
+
+QString JsonTexts(const QStringList& texts) {
+  return QString::fromUtf8(
+      QJsonDocument(QJsonArray::fromStringList(texts)).toJson(QJsonDocument::Compact));
 }
 
 TImportMatch MatchImport(const std::vector<std::vector<QVariant>>& rows, int matchField,

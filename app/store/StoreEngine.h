@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -43,6 +44,10 @@ struct TFeedCursor {
   qint64 Position = 0;
   std::vector<qint64> Taken;
 };
+
+// How many keys a statement of ReadAllKeys reads at most: neither the statement's time nor
+// the memory of its answer grows with the register.
+constexpr int KeySliceRows = 100000;
 
 // Beyond this many changes since a cursor, reading the whole register again is the cheaper
 // way to catch up.
@@ -95,11 +100,17 @@ public:
   // Checks that the table exists (dfNoTable) and has every field's column (dfNoColumn naming
   // the first missing one), names compared as the database compares them. Writes nothing.
   virtual void CheckColumns(const TTableDef& table) = 0;
-  // Every row, in the order the database delivers it; with a `filter` that leaves bags out
-  // (FiltersBags), the first SearchLimit + 1 bags it finds, by key, looked up in the register's
-  // search index.
-  // Precondition for such a filter: HasSearch().
-  virtual std::vector<TStoredRow> FetchAll(const TTableDef& table, const TRowFilter& filter) = 0;
+  // Every row, in the order the database delivers it.
+  virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
+  // The keys above `after`, ascending (the order in which the register shows its rows), at
+  // most `limit` (> 0) of them: a slice of the register's keys read in one statement. With a
+  // `filter` that leaves bags out (FiltersBags), only the keys of the bags it finds, looked up
+  // in the register's search index. Precondition for such a filter: HasSearch().
+  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                        const TRowFilter& filter) = 0;
+  // Another engine on the same database, over a connection of its own, for another thread (a
+  // wait there is told to no one). Throws EDatabaseError as opening the database does.
+  virtual std::unique_ptr<TStoreEngine> OpenAnother() const = 0;
   // Adds a row with `values` (other columns take their defaults); returns its key and the
   // values as stored (a trigger may have changed them).
   virtual TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) = 0;
@@ -141,6 +152,9 @@ public:
   // Walks the whole chain of the history (THistoryChain) and says whether it is whole or
   // which record breaks it. Precondition: HasHistory().
   virtual THistoryCheck CheckHistory() = 0;
+  // The texts among `texts` that field `field` (an index into the fields) holds in some row,
+  // compared exactly (NULL never matches): one query, whatever the register's size.
+  virtual QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) = 0;
   // Adds `rows` (values in the table's field order) in one transaction: all of them, or
   // nothing when a write fails (raised) or `progress` gives the import up (nullopt). A row
   // whose field `matchField` (an index into the fields) holds the text of that field in rows
@@ -158,6 +172,11 @@ public:
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
 
+// The keys above `after`, ascending, read a slice (KeySliceRows) at a time; a change made
+// between two slices is caught by the change feed (take the cursor first).
+std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table,
+                                 TRowKey after = std::numeric_limits<TRowKey>::min());
+
 // `keys` without repeats, each at its first place.
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);
 // For the engines' Import: which of `rows` match, by their field `matchField`, a text of
@@ -170,6 +189,10 @@ struct TImportMatch {
 };
 TImportMatch MatchImport(const std::vector<std::vector<QVariant>>& rows, int matchField,
                          const QSet<QString>& held, TImportExisting existing);
+// The texts of field `field` among `rows`, as HeldTexts asks for them; NULLs left out.
+QStringList FieldTexts(const std::vector<std::vector<QVariant>>& rows, int field);
+// `texts` as one JSON array of strings: how the engines take a list in one parameter.
+QString JsonTexts(const QStringList& texts);
 
 // The refusal of an Update (deleting false) or Delete (true) that touched no row: `deleted`
 // tells whether the row is gone or holds other values. `database` and `kind` as in

@@ -1,19 +1,26 @@
-// bench-startup: the program's start-up with 100 000 bags in the register, from the
-// application object to the main window shown, and the resident memory then: once from the
-// file db.mdb, once from a PostgreSQL server (a throw-away cluster on this machine, reached
-// through its Unix socket), each in a process of its own. Runs without a display unless one
-// is given. Last two lines:
-//   startup 100000 bags, file: <ms> ms, <MB> MB
-//   startup 100000 bags, server: <ms> ms, <MB> MB
-// With --measure it measures one start-up in the working directory and prints "<ms> ms, <MB> MB".
+// bench-startup: the program's start-up with 10^5, 10^6 and 3·10^6 bags in the register, from
+// the application object to the main window shown with the register's first rows, and the
+// peak resident memory of that process: from the file db.mdb and from a PostgreSQL server (a
+// throw-away cluster on this machine, reached through its Unix socket), each start-up in a
+// process of its own. The register grows from one size to the next. Peer, measured in the
+// same run: the command-line client (sqlite3, psql) fetching the first screen of rows, as a
+// process of its own too. Lines:
+//   startup <N> bags, <file|server>: <ms> ms, peak <MB> MB; <client> first screen <ms> ms
+//   (<ratio>x) growth <N1> -> <N2> bags, <file|server>: time <ratio>x, peak memory <ratio>x
+// --sizes N,N,... measures other sizes; --measure measures one start-up in the working
+// directory and prints "<ms> <MB>".
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTableView>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/MainForm.h"
@@ -23,13 +30,16 @@
 
 namespace {
 
-constexpr int Bags = 100000;
+// Each start-up is measured this many times; the best one counts (the machine is shared).
+constexpr int Runs = 3;
+// The rows of a first screen of the register grid.
+constexpr int ScreenRows = 40;
 
-double ResidentMegabytes() {
+double PeakMegabytes() {
   QFile status(QStringLiteral("/proc/self/status"));
   if (!status.open(QIODevice::ReadOnly)) return 0;
   for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:"))
+    if (line.startsWith("VmHWM:"))
       return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
   return 0;
 }
@@ -40,28 +50,79 @@ int Measure(int argc, char** argv) {
   TApplication application(argc, argv);
   TForms forms = CreateForms(QStringLiteral("firmname.ini"));
   forms.Form1->show();
-  while (!forms.Form1->windowHandle() || !forms.Form1->windowHandle()->isExposed())
+  const QTableView* grid = forms.Form1->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+  while (!forms.Form1->windowHandle() || !forms.Form1->windowHandle()->isExposed() || !grid ||
+         !grid->model() || grid->model()->rowCount() == 0)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   QCoreApplication::processEvents();
   const auto shown = std::chrono::steady_clock::now();
-  std::printf("%.0f ms, %.0f MB\n",
-              std::chrono::duration<double, std::milli>(shown - start).count(),
-              ResidentMegabytes());
+  std::printf("%.0f %.0f\n", std::chrono::duration<double, std::milli>(shown - start).count(),
+              PeakMegabytes());
   return 0;
 }
 
-// Runs this program with --measure in `dir` and prints its figure as the series `name`.
-void Series(const TTempWorkDir& dir, const char* name) {
-  QProcess measure;
-  measure.setWorkingDirectory(dir.Path());
-  measure.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  measure.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure")});
-  if (!measure.waitForFinished(300000) || measure.exitCode() != 0) {
-    std::printf("startup %d bags, %s: failed\n", Bags, name);
-    return;
+struct TFigure {
+  double Ms = 0;
+  double PeakMb = 0;
+};
+
+// The best of Runs start-ups of this program with --measure in `dir`.
+TFigure StartUp(const TTempWorkDir& dir) {
+  TFigure best{1e12, 0};
+  for (int run = 0; run < Runs; ++run) {
+    QProcess measure;
+    measure.setWorkingDirectory(dir.Path());
+    measure.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    measure.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--measure")});
+    if (!measure.waitForFinished(600000) || measure.exitCode() != 0) return {};
+    const QList<QByteArray> figures = measure.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 2) return {};
+    if (figures[0].toDouble() < best.Ms) best.Ms = figures[0].toDouble();
+    best.PeakMb = std::max(best.PeakMb, figures[1].toDouble());
   }
-  std::printf("startup %d bags, %s: %s", Bags, name, measure.readAllStandardOutput().constData());
+  return best;
+}
+
+// The best of Runs runs of `program` with `arguments`, in ms.
+double Peer(const QString& program, const QStringList& arguments) {
+  double best = 1e12;
+  for (int run = 0; run < Runs; ++run) {
+    QElapsedTimer clock;
+    clock.start();
+    QProcess peer;
+    peer.start(program, arguments);
+    if (!peer.waitForFinished(60000) || peer.exitCode() != 0) return 0;
+    best = std::min(best, double(clock.nsecsElapsed()) / 1e6);
+  }
+  return best;
+}
+
+QString FirstScreen(const char* key) {
+  return QStringLiteral(
+             "SELECT \"%1\",\"Номер сумки\",\"Номер пакета\",\"Получатель\",\"Счет\","
+             "\"Инн\",\"Символ\",\"ФИО\" FROM \"Clients\" ORDER BY \"%1\" LIMIT %2")
+      .arg(QLatin1String(key))
+      .arg(ScreenRows);
+}
+
+void Report(int bags, const char* name, const TFigure& figure, const char* peerName,
+            double peerMs) {
+  if (figure.Ms == 0) {
+    std::printf("startup %d bags, %s: failed\n", bags, name);
+  } else {
+    std::printf("startup %d bags, %s: %.0f ms, peak %.0f MB; %s first screen %.0f ms (%.1fx)\n",
+                bags, name, figure.Ms, figure.PeakMb, peerName, peerMs,
+                peerMs > 0 ? figure.Ms / peerMs : 0.0);
+  }
   std::fflush(stdout);
+}
+
+void Growth(const std::vector<int>& sizes, const char* name, const std::vector<TFigure>& figures) {
+  for (std::size_t i = 1; i < sizes.size(); ++i)
+    if (figures[i - 1].Ms > 0 && figures[i].Ms > 0)
+      std::printf("growth %d -> %d bags, %s: time %.2fx, peak memory %.2fx\n", sizes[i - 1],
+                  sizes[i], name, figures[i].Ms / figures[i - 1].Ms,
+                  figures[i].PeakMb / figures[i - 1].PeakMb);
 }
 
 }  // namespace
@@ -71,19 +132,38 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--measure") == 0) return Measure(argc, argv);
 
   QCoreApplication application(argc, argv);
-  TTempWorkDir file;
-  CreateClientsDatabase(file.Path(QStringLiteral("db.mdb")));
-  InsertGeneratedBags(file.Path(QStringLiteral("db.mdb")), Bags);
+  std::vector<int> sizes{100000, 1000000, 3000000};
+  if (argc > 2 && std::strcmp(argv[1], "--sizes") == 0) {
+    sizes.clear();
+    for (const QByteArray& size : QByteArray(argv[2]).split(',')) sizes.push_back(size.toInt());
+  }
 
-  // The same bags on the server, generated there.
+  TTempWorkDir file;
+  const QString db = file.Path(QStringLiteral("db.mdb"));
+  CreateClientsDatabase(db);
   const TPgTestCluster cluster;
   cluster.CreateRegister(QStringLiteral("register"), QStringLiteral("desk"));
-  cluster.InsertGeneratedBags(QStringLiteral("register"), Bags);
   TTempWorkDir server;
-  WriteDatabaseIni(server.Path(),
-                   cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk")));
+  const QString conninfo = cluster.ConnInfo(QStringLiteral("register"), QStringLiteral("desk"));
+  WriteDatabaseIni(server.Path(), conninfo);
 
-  Series(file, "file");
-  Series(server, "server");
+  std::vector<TFigure> onFile;
+  std::vector<TFigure> onServer;
+  int held = 0;
+  for (const int bags : sizes) {
+    InsertGeneratedBags(db, bags - held);
+    cluster.InsertGeneratedBags(QStringLiteral("register"), bags - held);
+    held = bags;
+    onFile.push_back(StartUp(file));
+    Report(bags, "file", onFile.back(), "sqlite3",
+           Peer(QStringLiteral("sqlite3"), {db, FirstScreen("rowid")}));
+    onServer.push_back(StartUp(server));
+    Report(bags, "server", onServer.back(), "psql",
+           Peer(QStringLiteral("psql"),
+                {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), conninfo,
+                 QStringLiteral("-c"), FirstScreen("ID")}));
+  }
+  Growth(sizes, "file", onFile);
+  Growth(sizes, "server", onServer);
   return 0;
 }

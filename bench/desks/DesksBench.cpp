@@ -18,12 +18,19 @@
 // only), the CPU time of an idle desk, and one resync of a 100 000-bag register in the window,
 // after one change and after half of the bags were deleted at once.
 //
-// Options: --desks N (2), --posts M (200), --pause MS (50), --hot H (5), --register sqlite|server
-// (sqlite: db.mdb in a temporary folder; server: a throw-away PostgreSQL cluster of this
-// machine, started for the run as the tests start theirs, the desks pointed at it by
-// database.ini).
-// Last line: <sqlite|server>, desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost updates,
-// refresh p95 <ms> ms
+// Beside the posting desks one more desk only watches: it takes the same latency samples and
+// measures how long its event loop is held up (the lateness of a 1 ms timer), which is what
+// the operator of a desk sees as a frozen window while the other desks save. Its figures are
+// taken once its register is wholly loaded.
+//
+// Options: --desks N (2), --posts M (200), --pause MS (50), --hot H (5), --bags B (20: the
+// register's size before the run), --hogs K (0: processes that keep a core busy meanwhile),
+// --register sqlite|server (sqlite: db.mdb in a temporary folder; server: a throw-away
+// PostgreSQL cluster of this machine, started for the run as the tests start theirs, the desks
+// pointed at it by database.ini).
+// Last lines: <sqlite|server>, desks <N> x <M>: <saves/s> saves/s, <n> conflicts, <n> lost
+// updates, <n> refused, refresh p95 <ms> ms
+// watching desk, <B> bags: event loop held up p99 <ms> ms, max <ms> ms; refresh p95 <ms> ms
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -83,15 +90,21 @@ struct TOptions {
   int PauseMs = 50;
   int Hot = 5;
   QString Register = QStringLiteral("sqlite");
-  int Desk = -1;      // this process is desk number Desk
-  bool Cost = false;  // this process measures the live refresh's cost
+  int Bags = 20;
+  int Hogs = 0;
+  int Desk = -1;       // this process is desk number Desk
+  bool Watch = false;  // this desk only watches
+  bool Cost = false;   // this process measures the live refresh's cost
+  bool Hog = false;    // this process keeps a core busy
 };
 
 TOptions ParseOptions(const QStringList& args) {
   TOptions options;
   for (int i = 1; i < args.size(); i += 2) {
-    if (args[i] == u"--cost") {
-      options.Cost = true;
+    if (args[i] == u"--cost" || args[i] == u"--watch" || args[i] == u"--hog") {
+      (args[i] == u"--cost"    ? options.Cost
+       : args[i] == u"--watch" ? options.Watch
+                               : options.Hog) = true;
       --i;
       continue;
     }
@@ -106,6 +119,10 @@ TOptions ParseOptions(const QStringList& args) {
       options.PauseMs = value.toInt();
     else if (name == u"--hot")
       options.Hot = value.toInt();
+    else if (name == u"--bags")
+      options.Bags = value.toInt();
+    else if (name == u"--hogs")
+      options.Hogs = value.toInt();
     else if (name == u"--register")
       options.Register = value;
     else if (name == u"--desk")
@@ -216,6 +233,42 @@ private:
   std::set<QString> FSeen;
 };
 
+// The watching desk: until the file "stop" appears, the lateness of a 1 ms timer, and the
+// other desks' values as they arrive.
+int Watch(QCoreApplication& application, TArrivals& arrivals, TADOTable& table, int desk) {
+  std::printf("ready\n");
+  std::fflush(stdout);
+  char go[16];
+  if (!std::fgets(go, sizeof go, stdin)) return 1;
+  std::vector<double> late;
+  qint64 previous = NowNs();
+  QTimer tick;
+  tick.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const qint64 now = NowNs();
+    late.push_back(std::max(0.0, double(now - previous) / 1e6 - 1.0));
+    previous = now;
+  });
+  tick.start(1);
+  QTimer stop;
+  QObject::connect(&stop, &QTimer::timeout, [&] {
+    if (QFile::exists(QStringLiteral("stop"))) application.quit();
+  });
+  stop.start(100);
+  application.exec();
+  std::sort(late.begin(), late.end());
+  QFile out(QStringLiteral("desk-%1.txt").arg(desk));
+  if (!out.open(QIODevice::WriteOnly) || late.empty()) return 1;
+  out.write(QStringLiteral("heldp99\t%1\nheldmax\t%2\n")
+                .arg(late[std::size_t(0.99 * double(late.size()))], 0, 'f', 3)
+                .arg(late.back(), 0, 'f', 3)
+                .toUtf8());
+  for (double ms : arrivals.Samples)
+    out.write(QStringLiteral("latency\t%1\n").arg(ms, 0, 'f', 3).toUtf8());
+  table.RemoveLink(&arrivals);
+  return 0;
+}
+
 int RunDesk(const TOptions& options, int& argc, char** argv) {
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   TApplication application(argc, argv);
@@ -226,6 +279,8 @@ int RunDesk(const TOptions& options, int& argc, char** argv) {
   TADOTable& table = *forms.Form2->ADOTable1;
   TArrivals arrivals(table, options.Desk);
   table.AddLink(&arrivals);
+  while (table.Loading()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (options.Watch) return Watch(application, arrivals, table, options.Desk);
 
   std::printf("ready\n");
   std::fflush(stdout);
@@ -410,29 +465,44 @@ int LostUpdates(const std::vector<TAck>& acks, const std::map<QString, QString>&
 void RunDesks(const TOptions& options, const QString& program) {
   QTemporaryDir folder;
   std::unique_ptr<TBenchRegister> shared = MakeRegister(options, folder.path());
-  shared->Prepare(std::max(options.Hot, 20));
+  shared->Prepare(std::max(options.Hot, options.Bags));
+  std::vector<std::unique_ptr<QProcess>> hogs;
+  for (int hog = 0; hog < options.Hogs; ++hog) {
+    hogs.push_back(std::make_unique<QProcess>());
+    hogs.back()->start(program, {QStringLiteral("--hog")});
+  }
   std::vector<std::unique_ptr<QProcess>> desks;
-  for (int desk = 0; desk < options.Desks; ++desk) {
+  // The last one watches.
+  for (int desk = 0; desk <= options.Desks; ++desk) {
     auto process = std::make_unique<QProcess>();
     process->setWorkingDirectory(folder.path());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(program, {QStringLiteral("--desk"), QString::number(desk),
-                             QStringLiteral("--posts"), QString::number(options.Posts),
-                             QStringLiteral("--pause"), QString::number(options.PauseMs),
-                             QStringLiteral("--hot"), QString::number(options.Hot)});
+    QStringList arguments{QStringLiteral("--desk"),  QString::number(desk),
+                          QStringLiteral("--posts"), QString::number(options.Posts),
+                          QStringLiteral("--pause"), QString::number(options.PauseMs),
+                          QStringLiteral("--hot"),   QString::number(options.Hot)};
+    if (desk == options.Desks) arguments << QStringLiteral("--watch");
+    process->start(program, arguments);
     desks.push_back(std::move(process));
   }
   for (auto& desk : desks)
     while (!desk->canReadLine())
-      if (!desk->waitForReadyRead(30000)) throw std::runtime_error("a desk did not start");
+      if (!desk->waitForReadyRead(300000)) throw std::runtime_error("a desk did not start");
   // Written through at once, so that the desks start together.
   for (auto& desk : desks) {
     desk->write("go\n");
     desk->waitForBytesWritten(10000);
   }
-  for (auto& desk : desks)
-    if (!desk->waitForFinished(600000) || desk->exitCode() != 0)
+  for (int desk = 0; desk < options.Desks; ++desk)
+    if (!desks[desk]->waitForFinished(600000) || desks[desk]->exitCode() != 0)
       throw std::runtime_error("a desk failed");
+  QFile(QDir(folder.path()).filePath(QStringLiteral("stop"))).open(QIODevice::WriteOnly);
+  if (!desks.back()->waitForFinished(60000) || desks.back()->exitCode() != 0)
+    throw std::runtime_error("the watching desk failed");
+  for (auto& hog : hogs) {
+    hog->kill();
+    hog->waitForFinished();
+  }
 
   std::vector<TAck> acks;
   std::vector<double> latencies;
@@ -441,7 +511,10 @@ void RunDesks(const TOptions& options, const QString& program) {
   int errors = 0;
   qint64 first = std::numeric_limits<qint64>::max();
   qint64 last = 0;
-  for (int desk = 0; desk < options.Desks; ++desk) {
+  double heldP99 = 0;
+  double heldMax = 0;
+  std::vector<double> watched;
+  for (int desk = 0; desk <= options.Desks; ++desk) {
     QFile in(QDir(folder.path()).filePath(QStringLiteral("desk-%1.txt").arg(desk)));
     if (!in.open(QIODevice::ReadOnly)) throw std::runtime_error("a desk wrote no results");
     for (const QByteArray& line : in.readAll().split('\n')) {
@@ -449,7 +522,11 @@ void RunDesks(const TOptions& options, const QString& program) {
       if (f[0] == u"ack")
         acks.push_back({f[1], f[2], f[3]});
       else if (f[0] == u"latency")
-        latencies.push_back(f[1].toDouble());
+        (desk == options.Desks ? watched : latencies).push_back(f[1].toDouble());
+      else if (f[0] == u"heldp99")
+        heldP99 = f[1].toDouble();
+      else if (f[0] == u"heldmax")
+        heldMax = f[1].toDouble();
       else if (f[0] == u"made")
         made += f[1].toInt();
       else if (f[0] == u"conflicts")
@@ -478,9 +555,15 @@ void RunDesks(const TOptions& options, const QString& program) {
   if (!cost.waitForFinished(600000) || cost.exitCode() != 0)
     throw std::runtime_error("the cost run failed");
   std::printf(
-      "%s, desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, refresh p95 %.0f ms\n",
+      "%s, desks %d x %d: %.1f saves/s, %d conflicts, %d lost updates, %d refused, refresh p95 "
+      "%.0f ms\n",
       qPrintable(options.Register), options.Desks, options.Posts, double(acks.size()) / seconds,
-      conflicts, lost, Percentile(latencies, 0.95));
+      conflicts, lost, errors, Percentile(latencies, 0.95));
+  std::printf(
+      "watching desk, %d bags: event loop held up p99 %.1f ms, max %.1f ms; refresh p95 %.0f ms "
+      "(%zu samples)\n",
+      std::max(options.Hot, options.Bags), heldP99, heldMax, Percentile(watched, 0.95),
+      watched.size());
 }
 
 }  // namespace
@@ -492,6 +575,14 @@ int main(int argc, char** argv) {
   const TOptions options = ParseOptions(args);
   if (options.Desk >= 0) return RunDesk(options, argc, argv);
   if (options.Cost) return RunCost(options, argc, argv);
+  if (options.Hog) {
+    // Busy until killed, and never longer than a run can last.
+    const auto end = TClock::now() + std::chrono::minutes(30);
+    volatile unsigned spin = 0;
+    while (TClock::now() < end)
+      for (int i = 0; i < 1000000; ++i) spin = spin + 1;
+    return 0;
+  }
   QCoreApplication application(argc, argv);
   RunDesks(options, QCoreApplication::applicationFilePath());
   return 0;

@@ -47,8 +47,10 @@ protected:
     Register.reset();  // a file register's folder is the working directory until it goes
     Register = GetParam().Make();
     Register->Create(rows);
+    // Pages of two rows: every case reads across pages and, past 40 rows, drops rows from
+    // the cache and reads them again.
     Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"),
-                                        ClientsFields());
+                                        ClientsFields(), 2);
     Table->Open();
   }
   // The failure `action` raised: its kind, or dfDataSet with "no error".
@@ -525,6 +527,35 @@ TEST_P(DataSet, ManyRowsGoneAtOnceReachTheLinksAsOneResetWithTheCurrentRecordKep
   EXPECT_EQ(FieldDisplayText(Table->FieldValue(Bag)), QStringLiteral("7"))
       << "after the last, the previous";
   Table->RemoveLink(&log);
+}
+
+// The rows are read a page at a time into a cache that drops the rows read longest ago; the
+// bag being edited keeps the values its post is checked against however many rows the grid
+// reads meanwhile, and a dropped row read again shows what is stored now.
+TEST_P(DataSet, AnEditKeepsItsBaseWhileTheGridReadsEveryPageAndDroppedRowsComeBackAsStored) {
+  std::vector<TBagRow> rows;
+  for (int n = 0; n < 100; ++n) rows.push_back(Row(QString::number(n), n));
+  Open(rows);
+  Table->MoveTo(1);
+  Table->Edit();
+  Table->SetFieldText(FullName, QStringLiteral("Ким"));
+  Register->Execute(
+      QStringLiteral("UPDATE \"Clients\" SET \"Номер пакета\" = 1000 + "
+                     "\"Номер пакета\" WHERE \"Номер пакета\" < 2"));
+  QStringList expected;
+  for (int n = 0; n < 100; ++n) expected << QString::number(n);
+  EXPECT_EQ(Bags(), expected);
+  EXPECT_EQ(Table->Value(0, Package), QVariant(qint64(1000))) << "row 0 was dropped and read again";
+  EXPECT_EQ(Table->FieldValue(FullName), QVariant(u"Ким"_qs));
+  EXPECT_EQ(FailureOf([&] { Table->Post(); }), TDatabaseFailure::dfChangedOnPost);
+  Table->Cancel();
+  EXPECT_EQ(Table->FieldValue(Package), QVariant(qint64(1))) << "until the resync";
+  EXPECT_EQ(Table->Resync().Current, TResyncCurrent::rcReloaded);
+  EXPECT_EQ(Table->FieldValue(Package), QVariant(qint64(1001)));
+  Table->MoveTo(99);
+  Table->MoveTo(0);
+  EXPECT_EQ(Table->RecNo(), 0);
+  EXPECT_EQ(Shown(Bag), QStringLiteral("0"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DataSet, TestedEngines(), EngineName);

@@ -108,6 +108,18 @@ TEST_P(Import, GivenUpItWritesNothing) {
   EXPECT_EQ(Register->Rows().size(), 2501u);
 }
 
+// An import asks the register for its own bags' numbers only: exact texts, letters' case and
+// spaces as they are, quotes carried safely, NULL never.
+TEST_P(Import, HeldTextsAreTheNumbersAskedForThatTheRegisterHoldsExactly) {
+  TBagRow noNumber = Bag(u"x"_s, 4);
+  noNumber[0] = QVariant();
+  Create({Bag(u"0012"_s, 1), Bag(u"Ж-7"_s, 2), Bag(u"Ж-7"_s, 3), Bag(u"\"'"_s, 5), noNumber});
+  EXPECT_EQ(Register->Connection().Engine().HeldTexts(
+                {u"Clients"_s, ClientsFields()}, int(TBagField::BagNumber),
+                {u"12"_s, u"0012"_s, u"ж-7"_s, u"Ж-7"_s, u"Ж-7 "_s, u"\"'"_s, QString()}),
+            (QSet<QString>{u"0012"_s, u"Ж-7"_s, u"\"'"_s}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Import, TestedEngines(), EngineName);
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -28,6 +29,14 @@ TBagRow Row(const QString& bag, int package) {
           2,
           QStringLiteral("Иванов И.И.")};
 }
+
+// Records the events a link hears.
+class TEventLog : public TDataLink {
+public:
+  void DataEvent(TDataEvent event, int info) override { Events.push_back({event, info}); }
+  void UpdateData() override {}
+  std::vector<std::pair<TDataEvent, int>> Events;
+};
 
 // The bag numbers in register order, as the grid shows them.
 QStringList Bags(const TADOTable& table) {
@@ -67,6 +76,42 @@ TEST_F(ResyncTest, NothingChangesWhenTheTableCannotBeRead) {
   EXPECT_EQ(Bags(Table), QStringList{u"1"_qs});
   lock.Release();
   EXPECT_EQ(Table.Resync().Added, 1);
+}
+
+// A repaint while a call into the store waits asks for rows the cache does not hold: they
+// are not read through the waiting connection but shown empty, and the links hear of them
+// once the call is over.
+TEST_F(ResyncTest, ARowAskedForWhileTheStoreWaitsIsShownOnceTheWaitIsOver) {
+  std::vector<TBagRow> rows;
+  for (int n = 0; n < 300; ++n) rows.push_back(Row(QString::number(n), n));
+  CreateClientsDatabase(Db, rows);
+  std::vector<QVariant> seen;
+  TADOTable* waiting = nullptr;
+  TADOConnection connection(QStringLiteral("db.mdb"), 200, [&](bool wait) {
+    if (wait && waiting) seen.push_back(waiting->Value(250, Bag));
+  });
+  TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
+  table.Open();
+  TEventLog log;
+  table.AddLink(&log);
+  waiting = &table;
+  table.Edit();
+  table.SetFieldText(FullName, QStringLiteral("Ким"));
+  log.Events.clear();
+  {
+    TWriteLock lock(Db);
+    EXPECT_EQ(Failure([&] { table.Post(); }), TDatabaseFailure::dfLocked);
+  }
+  waiting = nullptr;
+  ASSERT_FALSE(seen.empty());
+  for (const QVariant& value : seen) EXPECT_FALSE(value.isValid());
+  EXPECT_NE(
+      std::find(log.Events.begin(), log.Events.end(), std::pair{TDataEvent::deRowChanged, 250}),
+      log.Events.end());
+  EXPECT_EQ(table.Value(250, Bag), QVariant(u"250"_qs));
+  table.Post();
+  EXPECT_EQ(ReadBags(Db)[0][FullName], QVariant(u"Ким"_qs));
+  table.RemoveLink(&log);
 }
 
 // The watcher over the file's data version: another connection's commit is told, this

@@ -31,8 +31,9 @@ protected:
   void Open() {
     Register = GetParam().Make();
     Register->Create(Bags);
+    // Pages of two rows, so that every case crosses a page.
     Table = std::make_unique<TADOTable>(Register->Connection(), QStringLiteral("Clients"),
-                                        ClientsFields());
+                                        ClientsFields(), 2);
     Table->Open();
   }
   // The bag numbers the register shows, in its order.
