@@ -37,5 +37,10 @@ SELECT "Version" < 3 AS step FROM "ClientsSchema" \gset
 
 SELECT "Version" < 4 AS step FROM "ClientsSchema" \gset
 \if :step
-\ir upgrade-postgresql-4-history-head.sql
+\ir upgrade-postgresql-4-search.sql
+\endif
+
+SELECT "Version" < 5 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-5-history-head.sql
 \endif

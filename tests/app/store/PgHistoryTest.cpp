@@ -93,7 +93,7 @@ TEST_F(PgHistory, ARegisterUpgradedWithEarlierRecordsGoesOnAsOneWholeChain) {
   const TPgTestCluster& cluster = TPgTestEnvironment::Cluster();
   const QString name = QStringLiteral("chained");
   ASSERT_NO_FATAL_FAILURE(CreateEarlierRegister(name));
-  ASSERT_NO_FATAL_FAILURE(UpgradeRegisterTo(name, 3));
+  ASSERT_NO_FATAL_FAILURE(UpgradeRegisterTo(name, 4));
   TPgConnection desk(cluster.ConnInfo(name, QString::fromLatin1(TPgTestEnvironment::DeskRole)));
   desk.Execute(u"BEGIN"_qs);
   desk.Execute(u"INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('1'), ('2')"_qs);

@@ -1,4 +1,4 @@
--- Step 4 of the server register's schema (version 3 -> 4): the history written by one trigger
+-- Step 5 of the server register's schema (version 4 -> 5): the history written by one trigger
 -- and fewer statements. Run through upgrade-postgresql.sql.
 --
 -- The records and their digests stay exactly as step 2 made them, so the check walks one chain
@@ -27,8 +27,8 @@ DO $$
 DECLARE
   version integer := (SELECT "Version" FROM "ClientsSchema" FOR UPDATE);
 BEGIN
-  IF version <> 3 THEN
-    RAISE EXCEPTION 'upgrade step 4 takes a register of version 3; this one is at version %',
+  IF version <> 4 THEN
+    RAISE EXCEPTION 'upgrade step 5 takes a register of version 4; this one is at version %',
       version;
   END IF;
 END
@@ -115,6 +115,6 @@ BEGIN
 END
 $$;
 
-UPDATE "ClientsSchema" SET "Version" = 4;
+UPDATE "ClientsSchema" SET "Version" = 5;
 
 COMMIT;
