@@ -5,7 +5,7 @@
 -- across records written before and after this step. What changes is how a change finds its
 -- place in the chain. Step 2 locked the head, looked up the last record, and moved the head in
 -- a second, deferred trigger as the transaction committed; each of those was a statement of
--- its own, and a save's history cost more than the save. Now one trigger does it all: the
+-- its own, and the history nearly doubled the time of a save. Now one trigger does it all: the
 -- change's content is made before any lock, then a single UPDATE of the head both waits for
 -- the writer before (its row lock) and, on the head's newest version, numbers the record and
 -- computes its digest from the previous one; the record and its fields are stored with what
@@ -16,8 +16,9 @@
 -- its versions pile up until the transaction ends, and each look would walk them all (an
 -- import of many bags would slow down with each bag). So the trigger keeps where the head's
 -- newest version is (its ctid) in a setting local to the transaction and updates it there
--- directly. The setting only chooses the way to the row: a desk that sets it to anything else
--- finds no row there, and the trigger then updates the head by looking for it.
+-- directly. The setting only chooses the way to the row: a desk that sets it to another place
+-- finds no head there, and the trigger then updates the head by looking for it (a value that
+-- is no place at all fails that desk's own change).
 --
 -- A record's time is taken as the change is made, before waiting for another writer; records
 -- are ordered by their number, which the chain fixes.
