@@ -34,3 +34,13 @@ SELECT "Version" < 3 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-3-history-lookup.sql
 \endif
+
+SELECT "Version" < 4 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-4-search.sql
+\endif
+
+SELECT "Version" < 5 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-5-history-head.sql
+\endif
