@@ -204,7 +204,8 @@ public:
   }
 
 private:
-  TPgTestCluster FCluster;
+  // Each commit synced, as a server in service does: a save's wait is what a desk waits.
+  TPgTestCluster FCluster{TPgTestCluster::TWrites::Synced};
 };
 
 std::unique_ptr<TBenchRegister> MakeRegister(const TOptions& options, const QString& folder) {
