@@ -4,12 +4,13 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
+
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -117,7 +118,11 @@ QString GeneratedBagsInsert(int first, int last) {
 }  // namespace
 
 void TPgTestCluster::InsertGeneratedBags(const QString& dbname, int count) const {
-  Psql(dbname, GeneratedBagsInsert(1, count));
+  // In slices: with the triggers and the search's indexes a million bags in one statement take
+  // longer than a psql call may.
+  constexpr int SliceBags = 100000;
+  for (int first = 1; first <= count; first += SliceBags)
+    Psql(dbname, GeneratedBagsInsert(first, std::min(count, first + SliceBags - 1)));
   Psql(dbname, QStringLiteral("VACUUM ANALYZE \"Clients\""));
 }
 
