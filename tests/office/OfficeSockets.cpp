@@ -6,9 +6,12 @@
 
 #include <unistd.h>
 
+QString OfficePipePath(const QString& pipeName) {
+  return QString("/tmp/OSL_PIPE_%1_").arg(getuid()) + pipeName;
+}
+
 void RemoveOfficeSockets(const TOfficeLaunch& launch) {
-  const QString prefix = QString("/tmp/OSL_PIPE_%1_").arg(getuid());
-  QFile::remove(prefix + launch.PipeName);
+  QFile::remove(OfficePipePath(launch.PipeName));
   if (launch.ProfileURL.isEmpty()) return;
   const QByteArray digest = QCryptographicHash::hash(
       QByteArrayView(reinterpret_cast<const char*>(launch.ProfileURL.utf16()),
@@ -16,5 +19,5 @@ void RemoveOfficeSockets(const TOfficeLaunch& launch) {
       QCryptographicHash::Md5);
   QString hash;
   for (const char byte : digest) hash += QString::number(static_cast<unsigned char>(byte), 16);
-  QFile::remove(prefix + "SingleOfficeIPC_" + hash);
+  QFile::remove(OfficePipePath("SingleOfficeIPC_" + hash));
 }

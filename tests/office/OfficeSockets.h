@@ -13,3 +13,6 @@
 // OSL_PIPE_<uid>_SingleOfficeIPC_<hash> for the profile, where hash is the MD5 of the
 // profile URL's UTF-16 code units, each byte in lower-case hex without its leading zero.
 void RemoveOfficeSockets(const TOfficeLaunch& launch);
+
+// The socket in /tmp of an office's pipe of that name.
+QString OfficePipePath(const QString& pipeName);
