@@ -1,11 +1,6 @@
 #include <QFile>
 #include <QUuid>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <future>
 #include <thread>
 
 #include "tests/office/OfficeFixture.h"
@@ -71,33 +66,12 @@ TEST(TOfficePipeTest, AWriteToAPeerThatReadsNoMoreRaisesOfficeGone) {
   TOfficeLaunch launch;
   launch.PipeName = "inkassatsiya_test_" + QUuid::createUuid().toString(QUuid::Id128);
   launch.Program = "/bin/false";  // nothing is started: somebody listens
-  const QByteArray path = OfficePipePath(launch.PipeName).toLocal8Bit();
-  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(static_cast<size_t>(path.size()), sizeof address.sun_path);
-  std::copy(path.begin(), path.end(), address.sun_path);
-  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 1), 0);
-  std::promise<void> tested;
-  std::thread peer([listener, done = tested.get_future()] {
-    const int connection = accept(listener, nullptr, nullptr);
-    shutdown(connection, SHUT_RD);
-    // Open and silent until the test has ended: the bridge learns of the end only from its
-    // writes.
-    done.wait_for(std::chrono::seconds(10));
-    close(connection);
-  });
-  const std::shared_ptr<void> cleanUp(nullptr, [&](void*) {
-    tested.set_value();
-    peer.join();
-    close(listener);
-    unlink(path.constData());
-  });
-
+  TSilentOfficePipe pipe(launch.PipeName);
+  ASSERT_TRUE(pipe.Listen());
+  std::thread peer([&pipe] { pipe.StopReading(); });
   TUnoServer server(launch);
   EXPECT_THROW(server.CreateServiceManager(), EOfficeGone);
+  peer.join();
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ TEST(OfficeProcess, TerminateEndsTheWholeGroupNotOnlyTheLauncher) {
 // The program ignores SIGPIPE (a write to a dead office must not end it); an ignored signal
 // stays ignored across exec, and the office must not start with it so.
 TEST(OfficeProcess, StartsTheProgramWithSigpipeAtItsDefault) {
-  struct sigaction ignore {}, previous {};
+  struct sigaction ignore = {};
+  struct sigaction previous = {};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(sigaction(SIGPIPE, &ignore, &previous), 0);
   const std::shared_ptr<void> restore(nullptr,
