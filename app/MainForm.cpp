@@ -23,6 +23,7 @@
 #include "app/HistoryTable.h"
 #include "app/Reg.h"
 #include "app/SaveChecks.h"
+#include "app/SearchField.h"
 #include "app/StatusNotes.h"
 #include "app/controls/Dialogs.h"
 #include "app/store/DataSource.h"
@@ -61,6 +62,9 @@ TForm1::TForm1(QWidget* parent, std::unique_ptr<TOOCalc> office)
   SetUpControls();
   FNotes = std::make_unique<TStatusNotes>(*FControls->StatusBar1);
   FDenominationGrid = std::make_unique<TDenominationGrid>(*FControls->StringGrid1);
+  // A search that makes another bag current shows it as a click in the register does.
+  FSearch = std::make_unique<TSearchField>(*FControls->edSearch, *FControls->lblFound,
+                                           *FControls->DBGrid1, [this] { DBGrid1CellClick(); });
   ConnectEvents();
   FormCreate();
 }
@@ -149,6 +153,11 @@ void TForm1::SetUpKeys() {
   ui.N3->setToolTip(WithKey(ui.N3->text(), ui.N3->shortcut()));
   ui.N5->setShortcut(QKeySequence(Qt::Key_F8));
   ui.N5->setToolTip(WithKey(ui.N5->text(), ui.N5->shortcut()));
+  auto* search = new QAction(this);  // the window owns it
+  search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  addAction(search);
+  connect(search, &QAction::triggered, this, [this] { FSearch->Enter(); });
+  ui.edSearch->setToolTip(WithKey(QStringLiteral("Найти сумку"), search->shortcut()));
 }
 
 void TForm1::AddFromKeyboard() {
@@ -160,10 +169,17 @@ void TForm1::AddFromKeyboard() {
 
 void TForm1::SetDataSource(TDataSource* source) {
   const Ui::TForm1& ui = *FControls;
-  if (FDataSource) FDataSource->RemoveLink(FNotes.get());
+  if (FDataSource) {
+    FDataSource->RemoveLink(FNotes.get());
+    FDataSource->RemoveLink(FSearch.get());
+  }
   FDataSource = source;
   FNotes->SetDataSet(source ? &source->DataSet() : nullptr);
-  if (source) source->AddLink(FNotes.get());
+  FSearch->SetDataSet(source ? &source->DataSet() : nullptr);
+  if (source) {
+    source->AddLink(FNotes.get());
+    source->AddLink(FSearch.get());
+  }
   // The package number and the cash symbol first: the refreshes that the bag, recipient and
   // account editors start as they receive their values then describe the whole record.
   ui.DBEdit6->SetDataSource(source);
@@ -286,6 +302,7 @@ void TForm1::PayloadRefresh() {
 
 void TForm1::RegisterResynced(const TResyncResult& result) {
   if (result.Current == TResyncCurrent::rcReloaded || result.Current == TResyncCurrent::rcDeleted ||
+      result.Current == TResyncCurrent::rcLeftSearch ||
       result.Current == TResyncCurrent::rcFirstArrived) {
     ReceiptNameUpdate();
     PayloadRefresh();

@@ -15,6 +15,7 @@ class TFieldDataLink;
 class TForm4;
 class TOOCalc;
 class TQRSymbol;
+class TSearchField;
 class TStatusNotes;
 struct TResyncResult;
 
@@ -30,7 +31,8 @@ class TForm1;
 // obvious ones: DBEdit1 bag number, DBEdit6 package number, DBEdit2 recipient, DBEdit3 account,
 // DBEdit4 INN, DBEdit5 full name, DBComboBox1 cash symbol, Button1 "Сохранить", Button2 "Удалить",
 // Button3 "Добавить", Label11 the hidden receipt name, StringGrid1 the denomination grid, DBGrid1
-// the register, N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…", N5 "История",
+// the register, edSearch the register's search field above it and lblFound its count
+// (TSearchField), N2 "Добавить фирму", N3 "Экспорт в эксель", N4 "Импорт сумок…", N5 "История",
 // N6 "Проверить журнал".
 //
 // The data-aware controls show nothing until the data module attaches its data source
@@ -132,8 +134,9 @@ private:
   void ConnectEvents();
   // The keys an operator uses all day, each named in its button's or menu item's tooltip:
   // Ctrl+S saves as "Сохранить" (SaveTyped), Ctrl+N adds a bag as "Добавить" with the cursor
-  // in its bag number (AddFromKeyboard), Ctrl+E exports as N3. They work wherever the focus is
-  // in the window; Ctrl+S and Ctrl+E leave it where it is. F8 opens the history as N5.
+  // in its bag number (AddFromKeyboard), Ctrl+E exports as N3, Ctrl+F puts the cursor into the
+  // search field. They work wherever the focus is in the window; Ctrl+S and Ctrl+E leave it
+  // where it is. F8 opens the history as N5.
   void SetUpKeys();
   void AddFromKeyboard();
   // "Сохранить" as a click on it saves: the focused editor's text goes into the record first,
@@ -151,4 +154,5 @@ private:
   TForm4* FFirmDialog = nullptr;
   TDataSource* FDataSource = nullptr;
   std::unique_ptr<TStatusNotes> FNotes;  // what StatusBar1 says
+  std::unique_ptr<TSearchField> FSearch;
 };

@@ -25,6 +25,9 @@ QString ResyncNote(const TResyncResult& result) {
              QStringLiteral(" изменили на другом рабочем месте: показаны её новые данные");
     case TResyncCurrent::rcDeleted:
       return Bag(result) + QStringLiteral(" удалили на другом рабочем месте");
+    case TResyncCurrent::rcLeftSearch:
+      return Bag(result) +
+             QStringLiteral(" изменили на другом рабочем месте, и поиск её больше не находит");
     case TResyncCurrent::rcChangedWhileEdited:
       return Bag(result) + QStringLiteral(
                                ", которую вы правите, изменили на другом рабочем месте: "

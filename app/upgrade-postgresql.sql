@@ -34,3 +34,8 @@ SELECT "Version" < 3 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-3-history-lookup.sql
 \endif
+
+SELECT "Version" < 4 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-4-search.sql
+\endif

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bitset>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "app/store/DatabaseError.h"
@@ -51,9 +52,12 @@ std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
     engine.CheckColumns(FTable);
     ++FWholeReads;
     FKeysMissing = false;
+    // A search finds few enough bags to be read at once.
+    if (FiltersBags(FFilter))
+      return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), SearchLimit + 1, FFilter);
     // Without an event loop the rest could never come.
     if (!inBackground || !QCoreApplication::instance()) return ReadAllKeys(engine, FTable);
-    keys = engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows);
+    keys = engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows, {});
     if (int(keys.size()) < KeySliceRows) return keys;
   }
   std::unique_ptr<TStoreEngine> another;
@@ -127,6 +131,56 @@ void TADOTable::Open() {
   Notify(TDataEvent::deRecordChange);
 }
 
+bool TADOTable::CanSearch() const { return FConnection.Engine().HasSearch(); }
+
+void TADOTable::SetFilter(const TRowFilter& filter) {
+  if (filter == FFilter) return;
+  if (!FActive) {
+    FFilter = filter;  // Open reads with it
+    return;
+  }
+  CheckBrowseMode();
+  const TRowKey current = CurrentKey();
+  const TRowFilter before = std::exchange(FFilter, filter);
+  const bool wasLoading = FLoading;
+  std::vector<TRowKey> keys;
+  try {
+    keys = ReadKeys(true);
+  } catch (const EDatabaseError&) {
+    FFilter = before;
+    // The loader stopped with the keys half read: the next resync reads them all.
+    if (wasLoading) {
+      FKeysMissing = true;
+      Notify(TDataEvent::deRowsAppended, 0);
+    }
+    throw;
+  }
+  // The feed's cursor and the rows held stay: what changed elsewhere since the last resync is
+  // taken by the next one, whichever bags the filter finds.
+  FKeys = std::move(keys);
+  const int row = RowOf(current);
+  FRecNo = row >= 0 ? row : FKeys.empty() ? -1 : 0;
+  Notify(TDataEvent::deDataSetChange);
+  Notify(TDataEvent::deScroll, FRecNo);
+  Notify(TDataEvent::deUpdateState);
+  Notify(TDataEvent::deRecordChange);
+}
+
+TRowKey TADOTable::CurrentKey() const { return FRecNo < 0 ? 0 : FKeys[FRecNo]; }
+
+int TADOTable::RowOf(TRowKey key) const {
+  if (key == 0) return -1;
+  const auto found = std::find(FKeys.begin(), FKeys.end(), key);
+  return found == FKeys.end() ? -1 : int(found - FKeys.begin());
+}
+
+bool TADOTable::MoveToKey(TRowKey key) {
+  const int row = RowOf(key);
+  if (row < 0) return false;
+  MoveTo(row);
+  return true;
+}
+
 std::vector<QVariant>& TADOTable::Row(int row) const {
   const TRowKey key = FKeys[row];
   auto found = FCache.find(key);
@@ -151,7 +205,7 @@ void TADOTable::ReadPage(int row) const {
   std::vector<TStoredRow> stored;
   {
     const TStoreCall call(*this);
-    stored = FConnection.Engine().ReadRows(FTable, keys);
+    stored = FConnection.Engine().ReadRows(FTable, keys, {});
   }
   MakeRoom(keys.size());
   for (TStoredRow& read : stored) FCache[read.Key].Values = std::move(read.Values);
@@ -369,11 +423,11 @@ TResyncResult TADOTable::Resync() {
     std::vector<TStoredRow> stored;
     {
       const TStoreCall call(*this);
-      stored = engine.ReadRows(FTable, held);
+      stored = engine.ReadRows(FTable, held, {});
     }
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
     for (TStoredRow& row : stored) fresh.emplace(row.Key, std::move(row.Values));
-    result = Merge(keys, std::move(fresh), nullptr);
+    result = MergeFound(std::move(keys), std::move(fresh), nullptr);
   }
   // Only once the changes are in: a read that failed is made again from the same place.
   if (FFeed) FFeed = std::move(changes.Next);
@@ -397,7 +451,7 @@ TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
       const TStoreCall call(*this);
       // A table changed by hand is told as such, not as a failed read.
       FConnection.Engine().CheckColumns(FTable);
-      stored = FConnection.Engine().ReadRows(FTable, due);
+      stored = FConnection.Engine().ReadRows(FTable, due, FFilter);
     }
     std::vector<TRowKey> arrived;
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
@@ -407,7 +461,7 @@ TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
     }
     std::sort(arrived.begin(), arrived.end());
     std::sort(due.begin(), due.end());
-    result = Merge(arrived, std::move(fresh), &due);
+    result = MergeFound(std::move(arrived), std::move(fresh), &due);
   }
   FPostponed = DistinctKeys(postponed);
   return result;
@@ -440,6 +494,40 @@ private:
 };
 
 }  // namespace
+
+TResyncResult TADOTable::MergeFound(std::vector<TRowKey> arrived,
+                                    std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                                    const std::vector<TRowKey>* scope) {
+  if (!FiltersBags(FFilter)) return Merge(arrived, std::move(fresh), scope);
+  // Under a filter the data set holds few bags: each is looked for in the lists.
+  std::vector<TRowKey> missing;
+  for (const TRowKey key : FKeys)
+    if (key != 0 && !std::binary_search(arrived.begin(), arrived.end(), key) &&
+        (!scope || std::binary_search(scope->begin(), scope->end(), key)))
+      missing.push_back(key);
+  std::vector<TStoredRow> stored;
+  if (!missing.empty()) {
+    const TStoreCall call(*this);
+    stored = FConnection.Engine().ReadRows(FTable, missing, {});
+  }
+  const TRowKey edited = FState == TDataSetState::dsEdit ? FKeys[FRecNo] : 0;
+  std::unordered_set<TRowKey> changedAway;
+  for (TStoredRow& row : stored) {
+    const auto held = FCache.find(row.Key);
+    if (row.Key == edited || (held != FCache.end() && SameValues(row.Values, held->second.Values))) {
+      arrived.push_back(row.Key);
+      fresh[row.Key] = std::move(row.Values);
+    } else {
+      changedAway.insert(row.Key);
+    }
+  }
+  std::sort(arrived.begin(), arrived.end());
+  const TRowKey current = CurrentKey();
+  TResyncResult result = Merge(arrived, std::move(fresh), scope);
+  if (result.Current == TResyncCurrent::rcDeleted && changedAway.contains(current))
+    result.Current = TResyncCurrent::rcLeftSearch;
+  return result;
+}
 
 TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
                                std::unordered_map<TRowKey, std::vector<QVariant>> fresh,

@@ -24,6 +24,8 @@ enum class TResyncCurrent {
   rcUnchanged,           // nothing happened to it elsewhere (or it is a new record)
   rcReloaded,            // browse mode: changed elsewhere; its stored values are shown now
   rcDeleted,             // browse mode: deleted elsewhere; its neighbour is current now
+  rcLeftSearch,          // browse mode: changed elsewhere so that the filter no longer finds it;
+                         // its neighbour is current now
   rcFirstArrived,        // the register was empty; the first row added elsewhere is current now
   rcChangedWhileEdited,  // edit mode: changed elsewhere; the edit goes on against the values
                          // read before, so that its post is refused (ERecordConflict)
@@ -159,12 +161,36 @@ public:
   // elsewhere current. Links hear deRowChanged per row, then deBeforeRowDelete/deRowDeleted
   // per row (or one deRowsReset when many rows went), deBeforeRowInsert/deRowInserted per
   // row, then deScroll when another record became current and deRecordChange when the
-  // current record's shown values changed. Throws EDatabaseError when the table cannot be
-  // read; nothing changes then, and the next Resync catches up with the same changes.
+  // current record's shown values changed. Under a filter, a bag the filter no longer finds
+  // leaves only when it was changed elsewhere (or deleted): one stored with the values this
+  // data set holds, as after its own save, stays until the filter changes, and so does the
+  // record being edited. Throws EDatabaseError when the table cannot be read; nothing changes
+  // then, and the next Resync catches up with the same changes.
   TResyncResult Resync();
-  // How many times the whole table's keys were read: at Open, and at each Resync that could
-  // not take the changes from the feed.
+  // How many times the whole table's keys (or all the keys a filter finds) were read: at Open,
+  // at SetFilter, and at each Resync that could not take the changes from the feed.
   int WholeReads() const { return FWholeReads; }
+  // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
+  bool CanSearch() const;
+  // The bags the data set holds: those `filter` finds (at most SearchLimit + 1 of them, the
+  // first by key: one more than SearchLimit means that there are others; their keys are read
+  // at once, never in the background), every bag for an empty one. Open and Resync keep to
+  // it: a bag changed elsewhere so that the filter now finds it arrives as if added, one it no
+  // longer finds leaves as if deleted.
+  const TRowFilter& Filter() const { return FFilter; }
+  // After the browse-mode check, reads the keys of the bags `filter` finds; the current bag
+  // stays current when it is among them, otherwise the first one becomes current. The rows
+  // held stay held, and the changes made elsewhere since the last Resync are still taken by
+  // the next one. Nothing happens for the filter the data set has; a closed data set only
+  // keeps it for Open. A filter that leaves bags out needs CanSearch(). Links hear
+  // deDataSetChange, deScroll, deUpdateState and deRecordChange. Throws EDatabaseError when
+  // the table cannot be read; the data set keeps its rows and filter then.
+  void SetFilter(const TRowFilter& filter);
+  // The key of the current record; 0 when the data set is empty or the record is new.
+  TRowKey CurrentKey() const;
+  // Makes the row of `key` current, as MoveTo; false (and nothing happens) when the data set
+  // does not hold it.
+  bool MoveToKey(TRowKey key);
   // In edit or insert mode: stores the links' pending changes, then posts when modified and
   // cancels otherwise.
   void CheckBrowseMode();
@@ -201,8 +227,11 @@ private:
   };
 
   void Notify(TDataEvent event, int info = 0) const;
-  // The keys of the table's rows after the column check: all of them, or, `inBackground` and
-  // with an event loop, the first slice while a loader reads the rest.
+  // The row of the stored bag `key`; -1 when the data set does not hold it.
+  int RowOf(TRowKey key) const;
+  // The keys of the table's rows that the filter finds, after the column check: all of them,
+  // or, without a filter, `inBackground` and with an event loop, the first slice while a
+  // loader reads the rest.
   std::vector<TRowKey> ReadKeys(bool inBackground);
   void KeysArrived(std::vector<TRowKey> keys, bool last);
   void StopLoading();
@@ -227,6 +256,13 @@ private:
   TResyncResult Merge(const std::vector<TRowKey>& arrived,
                       std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
                       const std::vector<TRowKey>* scope);
+  // Merge, for keys read under the filter: first the bags held (in `scope`, when given) that
+  // the read did not deliver are read again as stored; those still holding the values cached,
+  // and the record being edited, join `arrived` and `fresh` and so stay. A current bag changed
+  // elsewhere out of the filter's reach is told as rcLeftSearch.
+  TResyncResult MergeFound(std::vector<TRowKey> arrived,
+                           std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
+                           const std::vector<TRowKey>* scope);
   void WriteRecord();
   void RemoveRow(int row);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
@@ -245,6 +281,7 @@ private:
   // record is back in browse mode.
   TRowKey FSpared = 0;
   int FWholeReads = 0;
+  TRowFilter FFilter;
   // Reads the rest of the keys after Open; kept once done.
   std::unique_ptr<TKeyLoader> FLoader;
   bool FLoading = false;

@@ -18,7 +18,7 @@ TKeyLoader::~TKeyLoader() {
 void TKeyLoader::Read(std::stop_token stop, TRowKey after) {
   try {
     while (!stop.stop_requested()) {
-      std::vector<TRowKey> keys = FEngine->ReadKeys(FTable, after, KeySliceRows);
+      std::vector<TRowKey> keys = FEngine->ReadKeys(FTable, after, KeySliceRows, {});
       const bool last = int(keys.size()) < KeySliceRows;
       if (!last) after = keys.back();
       QMetaObject::invokeMethod(

@@ -39,6 +39,32 @@ std::vector<TStoredRow> StoredRows(const TPgResult& result, int fieldCount) {
   return rows;
 }
 
+// The condition on a bag that a filter leaving bags out (FiltersBags) sets, its text in
+// parameter $`parameter`; written as the search indexes of app/upgrade-postgresql-4-search.sql
+// are, so that the server reads those rather than every bag.
+QString SearchCondition(const TBagSearch& search, int parameter) {
+  const QString typed = QStringLiteral("$%1::text").arg(parameter);
+  if (search.Kind == TSearchKind::skNumbers)
+    return QStringLiteral(
+               "(\"Номер сумки\" LIKE %1 || '%' OR \"Номер пакета\"::text LIKE %1 || '%' OR "
+               "clients_search_numbers(\"Инн\", \"Счет\") LIKE '%' || %1 || '%')")
+        .arg(typed);
+  return QStringLiteral(
+             "(clients_search_latin(clients_search_names(\"Получатель\", \"ФИО\")) LIKE '%' || "
+             "clients_search_latin(%1) || '%' AND "
+             "clients_search_names(\"Получатель\", \"ФИО\") LIKE '%' || %1 || '%')")
+      .arg(typed);
+}
+
+// The search's text as a LIKE pattern's part: its own '%', '_' and '\\' taken literally.
+QString SearchText(const TBagSearch& search) {
+  QString text = search.Text;
+  text.replace(u'\\', QStringLiteral("\\\\"));
+  text.replace(u'%', QStringLiteral("\\%"));
+  text.replace(u'_', QStringLiteral("\\_"));
+  return text;
+}
+
 // What a failure the server reported by its SQLSTATE means for the register.
 TDatabaseFailure ServerFailure(const QString& sqlState) {
   const QString errorClass = sqlState.left(2);
@@ -199,13 +225,19 @@ std::vector<TStoredRow> TPgEngine::FetchAll(const TTableDef& table) {
   });
 }
 
-std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit) {
+std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                         const TRowFilter& filter) {
   return Reading(table, [&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const bool filtered = FiltersBags(filter);
+    const TBagSearch search = ParseBagSearch(filter);
+    std::vector<QVariant> parameters{after, limit};
+    if (filtered) parameters.push_back(SearchText(search));
     const TPgResult result = FConnection->Execute(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint ORDER BY %1 LIMIT $2")
-            .arg(key, FConnection->QuotedIdentifier(table.Name)),
-        {after, limit});
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint%3 ORDER BY %1 LIMIT $2")
+            .arg(key, FConnection->QuotedIdentifier(table.Name),
+                 filtered ? QStringLiteral(" AND ") + SearchCondition(search, 3) : QString()),
+        parameters);
     std::vector<TRowKey> keys;
     keys.reserve(result.RowCount());
     for (int row = 0; row < result.RowCount(); ++row)
@@ -237,12 +269,12 @@ std::vector<QVariant> TPgEngine::Update(const TTableDef& table, const TStoredRow
     std::vector<QVariant> parameters = values;
     parameters.push_back(fetched.Key);
     parameters.insert(parameters.end(), fetched.Values.begin(), fetched.Values.end());
-    const TPgResult result = FConnection->Execute(
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3 RETURNING %4")
-            .arg(FConnection->QuotedIdentifier(table.Name),
-                 Assignments(Dialect, table, QuotedColumns(table)),
-                 Condition(table, fieldCount + 1), ColumnList(table)),
-        parameters);
+    const TPgResult result =
+        FConnection->Execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3 RETURNING %4")
+                                 .arg(FConnection->QuotedIdentifier(table.Name),
+                                      Assignments(Dialect, table, QuotedColumns(table)),
+                                      Condition(table, fieldCount + 1), ColumnList(table)),
+                             parameters);
     if (result.RowCount() == 0) throw Conflict(table, fetched.Key, false);
     return RowValues(result, 0, 0, fieldCount);
   });
@@ -273,15 +305,21 @@ std::optional<std::vector<QVariant>> TPgEngine::ReadRow(const TTableDef& table, 
 }
 
 std::vector<TStoredRow> TPgEngine::ReadRows(const TTableDef& table,
-                                            const std::vector<TRowKey>& keys) {
+                                            const std::vector<TRowKey>& keys,
+                                            const TRowFilter& filter) {
   return Guarded([&] {
     QStringList list;
     for (const TRowKey key : keys) list << QString::number(key);
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
+    const bool filtered = FiltersBags(filter);
+    const TBagSearch search = ParseBagSearch(filter);
+    std::vector<QVariant> parameters{QString(u'{' + list.join(u',') + u'}')};
+    if (filtered) parameters.push_back(SearchText(search));
     const TPgResult result = FConnection->Execute(
-        QStringLiteral("SELECT %1,%2 FROM %3 WHERE %1 = ANY($1::integer[]) ORDER BY %1")
-            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name)),
-        {QString(u'{' + list.join(u',') + u'}')});
+        QStringLiteral("SELECT %1,%2 FROM %3 WHERE %1 = ANY($1::integer[])%4 ORDER BY %1")
+            .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name),
+                 filtered ? QStringLiteral(" AND ") + SearchCondition(search, 2) : QString()),
+        parameters);
     return StoredRows(result, int(table.Fields.size()));
   });
 }
@@ -290,8 +328,8 @@ int TPgEngine::SchemaVersion() {
   if (!FSchemaVersion) {
     FSchemaVersion = Guarded([&] {
       const TPgResult schema = FConnection->Execute(
-          // A role that may not read the version works without the feed; its missing right
-          // on the bags themselves is then told by the first read of them.
+          // A role that may not read the version works as with the first schema; its missing
+          // right on the bags themselves is then told by the first read of them.
           QStringLiteral("SELECT coalesce(has_table_privilege(to_regclass('\"ClientsSchema\"'), "
                          "'SELECT'), false)"));
       if (schema.Value(0, 0).toString() != QStringLiteral("t")) return 0;
@@ -314,6 +352,8 @@ std::vector<THistoryRecord> TPgEngine::ReadBagHistory(const QString& bagNumber) 
 THistoryCheck TPgEngine::CheckHistory() {
   return Guarded([&] { return CheckPgHistory(*FConnection); });
 }
+
+bool TPgEngine::HasSearch() { return SchemaVersion() >= 4; }
 
 TFeedCursor TPgEngine::FeedCursor() {
   return Guarded([&] {

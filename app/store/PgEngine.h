@@ -34,21 +34,23 @@ public:
   void CheckColumns(const TTableDef& table) override;
   // Ordered by "ID": the order in which the rows were added.
   std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
-  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                const TRowFilter& filter) override;
   std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
-  std::vector<TStoredRow> ReadRows(const TTableDef& table,
-                                   const std::vector<TRowKey>& keys) override;
-  // Asked of the server once (the schema's version in "ClientsSchema").
+  std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
+                                   const TRowFilter& filter) override;
+  // Both asked of the server once (the schema's version in "ClientsSchema").
   bool HasFeed() override;
   // Asked with HasFeed.
   bool HasHistory() override;
   std::vector<THistoryRecord> ReadBagHistory(const QString& bagNumber) override;
   THistoryCheck CheckHistory() override;
+  bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   QSet<QString> HeldTexts(const TTableDef& table, int field, const QStringList& texts) override;

@@ -80,6 +80,9 @@ TSqliteDatabase::TSqliteDatabase(const QString& fileName, int busyTimeoutMs, TBu
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Connection settings only: the file itself is not written here.
   Execute(QStringLiteral("PRAGMA synchronous = FULL"));
+  // The search index's triggers give every row a statement journal: in temporary files they
+  // made a statement of 10^5 rows take 25 times as long (78 s instead of 3 s).
+  Execute(QStringLiteral("PRAGMA temp_store = MEMORY"));
 }
 
 int TSqliteDatabase::BusyHandler(void* self, int) {

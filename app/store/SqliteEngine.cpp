@@ -48,6 +48,24 @@ std::vector<TStoredRow> StoredRows(TSqliteStatement& select, int fieldCount) {
   return rows;
 }
 
+// The search index's full-text query for a filter that leaves bags out
+// (app/upgrade-sqlite-4-search.sql): a phrase, that is the characters typed in a row; the
+// numbers' mark char(1) ties it to their start.
+QString SearchMatch(const TRowFilter& filter) {
+  const TBagSearch search = ParseBagSearch(filter);
+  QString phrase = search.Text;
+  phrase.replace(u'"', QStringLiteral("\"\""));
+  if (search.Kind == TSearchKind::skNumbers)
+    return QStringLiteral("{Starts}: \"%1%2\" OR {Numbers}: \"%2\"").arg(QChar(1), phrase);
+  return QStringLiteral("{Names}: \"%1\"").arg(phrase);
+}
+
+// The keys of the bags the search index finds for the query in parameter ?`parameter`.
+QString SearchKeys(int parameter) {
+  return QStringLiteral("SELECT rowid FROM \"ClientsSearch\" WHERE \"ClientsSearch\" MATCH ?%1")
+      .arg(parameter);
+}
+
 void BindValues(TSqliteStatement& statement, int firstParameter,
                 const std::vector<QVariant>& values) {
   for (int i = 0; i < int(values.size()); ++i) statement.Bind(firstParameter + i, values[i]);
@@ -63,6 +81,8 @@ bool TSqliteEngine::HasFeed() { return Version() >= 1; }
 // A file that keeps the history has every write name this desk and seal the history
 // (TSqliteDeskWrite).
 bool TSqliteEngine::HasHistory() { return Version() >= 2; }
+
+bool TSqliteEngine::HasSearch() { return Version() >= 4; }
 
 std::vector<THistoryRecord> TSqliteEngine::ReadBagHistory(const QString& bagNumber) {
   return ReadSqliteBagHistory(FDb, bagNumber);
@@ -113,12 +133,20 @@ std::vector<TStoredRow> TSqliteEngine::FetchAll(const TTableDef& table) {
   return StoredRows(select, int(table.Fields.size()));
 }
 
-std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit) {
+std::vector<TRowKey> TSqliteEngine::ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                             const TRowFilter& filter) {
+  // The index is asked for its first keys alone: the bags a common word finds are never all
+  // gathered to be cut down afterwards.
+  const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
-      FDb, QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT ?2")
-               .arg(Quoted(table.Name)));
+      FDb, filtered ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2 AND rowid > ?1 "
+                                     "ORDER BY rowid LIMIT ?2) ORDER BY rowid")
+                          .arg(Quoted(table.Name), SearchKeys(3))
+                    : QStringLiteral("SELECT rowid FROM %1 WHERE rowid > ?1 ORDER BY rowid LIMIT ?2")
+                          .arg(Quoted(table.Name)));
   select.Bind(1, after);
   select.Bind(2, limit);
+  if (filtered) select.Bind(3, SearchMatch(filter));
   std::vector<TRowKey> keys;
   keys.reserve(limit);
   while (select.Step()) keys.push_back(select.Column(0).toLongLong());
@@ -131,10 +159,9 @@ std::unique_ptr<TStoreEngine> TSqliteEngine::OpenAnother() const {
 
 TStoredRow TSqliteEngine::Insert(const TTableDef& table, const std::vector<QVariant>& values) {
   TSqliteDeskWrite transaction(FDb, HasHistory());
-  TSqliteStatement insert(FDb,
-                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(Quoted(table.Name), ColumnList(table),
-                                   ParameterList(Dialect, table, 1)));
+  TSqliteStatement insert(
+      FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+               .arg(Quoted(table.Name), ColumnList(table), ParameterList(Dialect, table, 1)));
   BindValues(insert, 1, values);
   insert.Step();
   const TRowKey key = FDb.LastInsertRowId();
@@ -148,10 +175,10 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
                                             const std::vector<QVariant>& values) {
   const int fieldCount = int(table.Fields.size());
   TSqliteDeskWrite transaction(FDb, HasHistory());
-  TSqliteStatement update(FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                   .arg(Quoted(table.Name),
-                                        Assignments(Dialect, table, QuotedColumns(table)),
-                                        Condition(table, fieldCount + 1)));
+  TSqliteStatement update(
+      FDb, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+               .arg(Quoted(table.Name), Assignments(Dialect, table, QuotedColumns(table)),
+                    Condition(table, fieldCount + 1)));
   BindValues(update, 1, values);
   update.Bind(fieldCount + 1, fetched.Key);
   BindValues(update, fieldCount + 2, fetched.Values);
@@ -165,8 +192,7 @@ std::vector<QVariant> TSqliteEngine::Update(const TTableDef& table, const TStore
 void TSqliteEngine::Delete(const TTableDef& table, const TStoredRow& fetched) {
   TSqliteDeskWrite transaction(FDb, HasHistory());
   TSqliteStatement remove(
-      FDb,
-      QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
+      FDb, QStringLiteral("DELETE FROM %1 WHERE %2").arg(Quoted(table.Name), Condition(table, 1)));
   remove.Bind(1, fetched.Key);
   BindValues(remove, 2, fetched.Values);
   remove.Step();
@@ -185,16 +211,23 @@ std::optional<std::vector<QVariant>> TSqliteEngine::ReadRow(const TTableDef& tab
 }
 
 std::vector<TStoredRow> TSqliteEngine::ReadRows(const TTableDef& table,
-                                                const std::vector<TRowKey>& keys) {
+                                                const std::vector<TRowKey>& keys,
+                                                const TRowFilter& filter) {
   // carray() is not built into the library: the keys travel as one JSON array.
   QStringList list;
   for (const TRowKey key : keys) list << QString::number(key);
+  // Each key looked up in the index on its own: the few keys of a change, not every bag the
+  // search finds.
+  const bool filtered = FiltersBags(filter);
   TSqliteStatement select(
       FDb,
-      QStringLiteral("SELECT rowid,%1 FROM %2 WHERE rowid IN (SELECT value FROM json_each(?1)) "
-                     "ORDER BY rowid")
-          .arg(ColumnList(table), Quoted(table.Name)));
+      QStringLiteral("SELECT rowid,%1 FROM %2 AS c WHERE rowid IN (SELECT value FROM json_each(?1))"
+                     "%3 ORDER BY rowid")
+          .arg(ColumnList(table), Quoted(table.Name),
+               filtered ? QStringLiteral(" AND EXISTS (%1 AND rowid = c.rowid)").arg(SearchKeys(2))
+                        : QString()));
   select.Bind(1, QString(u'[' + list.join(u',') + u']'));
+  if (filtered) select.Bind(2, SearchMatch(filter));
   return StoredRows(select, int(table.Fields.size()));
 }
 
@@ -275,9 +308,9 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
       remove.Step();
     }
   }
-  TSqliteStatement insert(FDb, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(tableName, ColumnList(table),
-                                        ParameterList(Dialect, table, 1)));
+  TSqliteStatement insert(FDb,
+                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(tableName, ColumnList(table), ParameterList(Dialect, table, 1)));
   const int count = int(rows.size());
   for (int i = 0; i < count; ++i) {
     if (!match.Matches[i] || existing == TImportExisting::ieReplace) {
@@ -287,8 +320,7 @@ std::optional<TImportCounts> TSqliteEngine::Import(const TTableDef& table, int m
     }
     // A report costs more than a row: one every thousand rows, and at the end.
     const int done = i + 1;
-    if (progress && (done % 1000 == 0 || done == count) && !progress(done))
-      return std::nullopt;
+    if (progress && (done % 1000 == 0 || done == count) && !progress(done)) return std::nullopt;
   }
   transaction.Commit();
   return match.Counts;

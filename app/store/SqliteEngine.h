@@ -17,19 +17,21 @@ public:
   QString Name() const override;
   void CheckColumns(const TTableDef& table) override;
   std::vector<TStoredRow> FetchAll(const TTableDef& table) override;
-  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) override;
+  std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                const TRowFilter& filter) override;
   std::unique_ptr<TStoreEngine> OpenAnother() const override;
   TStoredRow Insert(const TTableDef& table, const std::vector<QVariant>& values) override;
   std::vector<QVariant> Update(const TTableDef& table, const TStoredRow& fetched,
                                const std::vector<QVariant>& values) override;
   void Delete(const TTableDef& table, const TStoredRow& fetched) override;
   std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) override;
-  std::vector<TStoredRow> ReadRows(const TTableDef& table,
-                                   const std::vector<TRowKey>& keys) override;
+  std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
+                                   const TRowFilter& filter) override;
   // The first call brings a writable file of an earlier schema up to date
   // (UpgradeSqliteFile); a read-only file, or one another program keeps locked for longer
   // than the busy time-out, is worked with as it is, without a feed.
   bool HasFeed() override;
+  bool HasSearch() override;
   TFeedCursor FeedCursor() override;
   TFeedChanges ReadFeed(const TFeedCursor& cursor) override;
   // The same first call as HasFeed decides.

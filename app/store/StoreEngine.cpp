@@ -8,7 +8,7 @@
 std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table, TRowKey after) {
   std::vector<TRowKey> keys;
   for (;;) {
-    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, KeySliceRows);
+    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, KeySliceRows, {});
     keys.insert(keys.end(), slice.begin(), slice.end());
     if (int(slice.size()) < KeySliceRows) return keys;
     after = slice.back();

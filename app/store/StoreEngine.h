@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/store/BagSearch.h"
 #include "app/store/ChangeWatcher.h"
 #include "app/store/DatabaseError.h"
 #include "app/store/HistoryChain.h"
@@ -102,8 +103,11 @@ public:
   // Every row, in the order the database delivers it.
   virtual std::vector<TStoredRow> FetchAll(const TTableDef& table) = 0;
   // The keys above `after`, ascending (the order in which the register shows its rows), at
-  // most `limit` (> 0) of them: a slice of the register's keys read in one statement.
-  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit) = 0;
+  // most `limit` (> 0) of them: a slice of the register's keys read in one statement. With a
+  // `filter` that leaves bags out (FiltersBags), only the keys of the bags it finds, looked up
+  // in the register's search index. Precondition for such a filter: HasSearch().
+  virtual std::vector<TRowKey> ReadKeys(const TTableDef& table, TRowKey after, int limit,
+                                        const TRowFilter& filter) = 0;
   // Another engine on the same database, over a connection of its own, for another thread (a
   // wait there is told to no one). Throws EDatabaseError as opening the database does.
   virtual std::unique_ptr<TStoreEngine> OpenAnother() const = 0;
@@ -117,10 +121,14 @@ public:
   virtual void Delete(const TTableDef& table, const TStoredRow& fetched) = 0;
   // The stored values of the row with `key`; none when the table no longer has it.
   virtual std::optional<std::vector<QVariant>> ReadRow(const TTableDef& table, TRowKey key) = 0;
-  // The stored rows among `keys`, in the order the database delivers the whole table (by
-  // key); keys the table no longer has are left out.
-  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table,
-                                           const std::vector<TRowKey>& keys) = 0;
+  // The stored rows among `keys` that `filter` finds (as FetchAll), in the order the database
+  // delivers the whole table (by key); keys the table no longer has are left out.
+  virtual std::vector<TStoredRow> ReadRows(const TTableDef& table, const std::vector<TRowKey>& keys,
+                                           const TRowFilter& filter) = 0;
+  // Whether the register keeps the search index (app/upgrade-*-4-search.sql), kept by the
+  // database on every change, whoever makes it. A register made by an earlier version has
+  // none until it is brought up to date, and cannot be searched until then.
+  virtual bool HasSearch() = 0;
 
   // Whether the register keeps a change feed: every insert, update and delete of a bag is
   // recorded in it by the database, whoever makes it (app/upgrade-*-1-feed.sql). A register

@@ -29,14 +29,6 @@ namespace {
 // Generous: what is measured here is that the change comes by itself, not how fast.
 constexpr int ArrivalMs = 5000;
 
-QStringList GridBags(const TRunningProgram& program) {
-  const QAbstractItemModel* grid = program.Controls().DBGrid1->model();
-  QStringList bags;
-  for (int row = 0; row < grid->rowCount(); ++row)
-    bags << grid->index(row, int(TBagField::BagNumber)).data().toString();
-  return bags;
-}
-
 QString Note(const TRunningProgram& program) {
   return program.Controls().StatusBar1->currentMessage();
 }
@@ -51,9 +43,9 @@ TEST(LiveRegister, BagsAddedChangedAndDeletedElsewhereShowWhileTheBagShownStays)
                             "UPDATE Clients SET \"ФИО\" = 'Сидоров' WHERE \"Номер сумки\" = '9';"
                             "DELETE FROM Clients WHERE \"Номер сумки\" = '1234'"));
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
+      [&] { return program.GridBags().size() == 3 && program.GridBags()[2] == u"555"_qs; },
       ArrivalMs));
-  EXPECT_EQ(GridBags(program), (QStringList{u"77"_qs, u"9"_qs, u"555"_qs}));
+  EXPECT_EQ(program.GridBags(), (QStringList{u"77"_qs, u"9"_qs, u"555"_qs}));
   EXPECT_EQ(ui.DBGrid1->model()->index(1, int(TBagField::FullName)).data().toString(),
             QStringLiteral("Сидоров"));
   EXPECT_EQ(ui.DBGrid1->currentIndex().row(), 0);
@@ -168,8 +160,9 @@ TEST(LiveRegister, ANoteGoesWhenItIsNoLongerTrue) {
   program.Click(ui.DBEdit1);
   ui.DBEdit1->selectAll();
   QTest::keyClick(ui.DBEdit1, Qt::Key_Insert, Qt::ShiftModifier);
-  EXPECT_EQ(Note(program), u"Вставлено не всё: поле «Номер сумки» вмещает 50 символов, не "
-                           "поместилось: 10 символов."_qs);
+  EXPECT_EQ(Note(program),
+            u"Вставлено не всё: поле «Номер сумки» вмещает 50 символов, не "
+            "поместилось: 10 символов."_qs);
   ui.StatusBar1->clearMessage();  // as the passing note's time running out does
   EXPECT_EQ(Note(program), changedWhileEdited);
   QTest::keyClick(ui.DBEdit1, Qt::Key_Escape);
@@ -192,7 +185,7 @@ TEST(LiveRegister, ANoteGoesWhenItIsNoLongerTrue) {
 
   // The bag shown changed elsewhere: told while it is shown, gone once another one is.
   ExecuteSql(program.Db(), QStringLiteral("INSERT INTO Clients (\"Номер сумки\") VALUES ('1234')"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return GridBags(program).size() == 2; }, ArrivalMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return program.GridBags().size() == 2; }, ArrivalMs));
   program.ClickRow(1);
   ExecuteSql(program.Db(), QStringLiteral("UPDATE Clients SET \"Номер пакета\" = 1 WHERE "
                                           "\"Номер сумки\" = '1234'"));
@@ -220,14 +213,14 @@ TEST(LiveRegister, ABagBeingEditedThatIsDeletedElsewhereStaysUntilTheOperatorLet
   EXPECT_EQ(Note(program),
             QStringLiteral("Сумку 1234, которую вы правите, удалили на другом рабочем месте: "
                            "сохранить правку не выйдет"));
-  EXPECT_EQ(GridBags(program), (QStringList{u"1234"_qs, u"77"_qs}));
+  EXPECT_EQ(program.GridBags(), (QStringList{u"1234"_qs, u"77"_qs}));
   EXPECT_EQ(ui.DBEdit5->text(), QStringLiteral("Ким"));
 
   // "Нет" to saving on closing drops the edit; the window stays open here, its bag leaves.
   program.Messages.Answers = {TModalResult::mrNo};
   EXPECT_TRUE(program.Window().FormCloseQuery());
   ASSERT_TRUE(
-      QTest::qWaitFor([&] { return GridBags(program) == QStringList{u"77"_qs}; }, ArrivalMs));
+      QTest::qWaitFor([&] { return program.GridBags() == QStringList{u"77"_qs}; }, ArrivalMs));
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("77"));
   EXPECT_EQ(Note(program), QStringLiteral("Сумку 1234 удалили на другом рабочем месте"));
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
@@ -242,9 +235,9 @@ TEST(LiveRegister, ANewBagBeingTypedStaysWhereItIsWithItsTyping) {
   ExecuteSql(program.Db(), QStringLiteral("DELETE FROM Clients WHERE \"Номер сумки\" = '1234';"
                                           "INSERT INTO Clients (\"Номер сумки\") VALUES ('555')"));
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return GridBags(program).size() == 3 && GridBags(program)[2] == u"555"_qs; },
+      [&] { return program.GridBags().size() == 3 && program.GridBags()[2] == u"555"_qs; },
       ArrivalMs));
-  EXPECT_EQ(GridBags(program), (QStringList{QString(), u"77"_qs, u"555"_qs}))
+  EXPECT_EQ(program.GridBags(), (QStringList{QString(), u"77"_qs, u"555"_qs}))
       << "typed, not yet stored";
   EXPECT_EQ(ui.DBEdit1->text(), QStringLiteral("900"));
   EXPECT_EQ(program.Register().State(), TDataSetState::dsInsert);
@@ -312,7 +305,7 @@ TEST(LiveRegister, NothingChangesUnderAnOpenBox) {
   EXPECT_EQ(program.Messages.Boxes[1].Text,
             QStringLiteral("Эту сумку уже удалили на другом рабочем месте."));
   EXPECT_EQ(ReadBags(program.Db()), std::vector<TBagRow>{Bag77});
-  EXPECT_EQ(GridBags(program), QStringList{u"77"_qs});
+  EXPECT_EQ(program.GridBags(), QStringList{u"77"_qs});
 }
 
 // The table changed under the program (a column renamed by hand) and a bag added: the status

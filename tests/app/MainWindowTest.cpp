@@ -143,7 +143,9 @@ TEST(MainWindow, LayoutCaptionsAndFocusOrderAreTheDesignedOnes) {
       {"Button3", ui.Button3, ui.Panel1, {184, 304, 65, 33}},
       {"pgcQRDetails", ui.pgcQRDetails, ui.Panel1, {264, 24, 233, 294}},
       {"StringGrid1", ui.StringGrid1, client, {505, 0, 273, 361}},
-      {"DBGrid1", ui.DBGrid1, client, {0, 361, 777, 185}},
+      {"edSearch", ui.edSearch, client, {0, 362, 385, 22}},
+      {"lblFound", ui.lblFound, client, {393, 362, 384, 22}},
+      {"DBGrid1", ui.DBGrid1, client, {0, 385, 777, 161}},
       {"Label4", ui.Label4, ui.Panel1, {32, 128, 105, 41}},
   };
   for (const TPlace& place : places) {

@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 
+#include "app/BagFields.h"
 #include "app/controls/DBGrid.h"
 #include "app/DataModuleUnit.h"
 #include "app/DenominationGrid.h"
@@ -19,8 +20,8 @@
 #include "ui_HistoryForm.h"
 #include "ui_MainForm.h"
 
-TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags,
-                                 std::unique_ptr<TOOCalc> office, int generated) {
+TRunningProgram::TRunningProgram(const std::vector<TBagRow>& bags, std::unique_ptr<TOOCalc> office,
+                                 int generated) {
   CreateClientsDatabase(Db(), bags);
   if (generated > 0) InsertGeneratedBags(Db(), generated);
   Start(std::move(office));
@@ -159,4 +160,12 @@ TWaitWatch::TWaitWatch(QWidget* painted) : FPainted(painted) {
 bool TWaitWatch::eventFilter(QObject* watched, QEvent* event) {
   if (watched == FPainted && event->type() == QEvent::Paint && WaitCursorShown()) ++FPaints;
   return false;
+}
+
+QStringList TRunningProgram::GridBags() const {
+  const QAbstractItemModel* grid = Controls().DBGrid1->model();
+  QStringList bags;
+  for (int row = 0; row < grid->rowCount(); ++row)
+    bags << grid->index(row, int(TBagField::BagNumber)).data().toString();
+  return bags;
 }

@@ -39,6 +39,8 @@ public:
   // The window's controls by their designer names.
   const Ui::TForm1& Controls() const;
   TADOTable& Register() const;
+  // The bag numbers the register grid shows, top to bottom.
+  QStringList GridBags() const;
   QString Db() const { return Dir.Path(QStringLiteral("db.mdb")); }
 
   // Operator actions, through real mouse and key events.

@@ -48,19 +48,33 @@ TEST(FileFeed, AWritableFileOfTheEarlierSchemaGetsTheFeedOnOpeningAndNothingElse
   TADOConnection connection(QStringLiteral("db.mdb"), 1000);
   TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
   table.Open();
-  EXPECT_EQ(QueryValue(db, QStringLiteral("PRAGMA user_version")), QVariant(qint64(3)));
+  EXPECT_EQ(QueryValue(db, QStringLiteral("PRAGMA user_version")), QVariant(qint64(4)));
   EXPECT_EQ(ReadBags(db), bags);
   QStringList after = SchemaOf(db);
   for (const QString& entry : before) EXPECT_TRUE(after.removeOne(entry)) << entry.toStdString();
   QStringList added;
   for (const QString& entry : after) added << entry.section(u':', 0, 0);
-  EXPECT_EQ(added,
-            (QStringList{u"index ClientsHistoryBags"_qs, u"index ClientsHistoryNumbersAfter"_qs,
-                         u"index ClientsHistoryNumbersBefore"_qs,
-                         u"table ClientsDesk"_qs, u"table ClientsFeed"_qs,
-                         u"table ClientsHistory"_qs, u"table ClientsHistoryFields"_qs,
-                         u"trigger clients_change_delete"_qs, u"trigger clients_change_insert"_qs,
-                         u"trigger clients_change_update"_qs, u"trigger clients_feed_prune"_qs}));
+  EXPECT_EQ(added, (QStringList{u"index ClientsHistoryBags"_qs,
+                                u"index ClientsHistoryNumbersAfter"_qs,
+                                u"index ClientsHistoryNumbersBefore"_qs,
+                                u"table ClientsDesk"_qs,
+                                u"table ClientsFeed"_qs,
+                                u"table ClientsHistory"_qs,
+                                u"table ClientsHistoryFields"_qs,
+                                u"table ClientsSearch"_qs,
+                                u"table ClientsSearch_config"_qs,
+                                u"table ClientsSearch_content"_qs,
+                                u"table ClientsSearch_data"_qs,
+                                u"table ClientsSearch_docsize"_qs,
+                                u"table ClientsSearch_idx"_qs,
+                                u"trigger clients_change_delete"_qs,
+                                u"trigger clients_change_insert"_qs,
+                                u"trigger clients_change_update"_qs,
+                                u"trigger clients_feed_prune"_qs,
+                                u"trigger clients_search_delete"_qs,
+                                u"trigger clients_search_insert"_qs,
+                                u"trigger clients_search_update"_qs,
+                                u"view ClientsSearchText"_qs}));
 
   ExecuteSql(db, QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Ким' WHERE rowid = 1"));
   EXPECT_EQ(table.Resync().Changed, 1);
@@ -69,7 +83,10 @@ TEST(FileFeed, AWritableFileOfTheEarlierSchemaGetsTheFeedOnOpeningAndNothingElse
   TADOConnection second(QStringLiteral("db.mdb"), 1000);
   TADOTable other(second, QStringLiteral("Clients"), ClientsFields());
   other.Open();
-  EXPECT_EQ(SchemaOf(db).size(), before.size() + 11);
+  EXPECT_EQ(SchemaOf(db).size(), before.size() + 21);
+  // The bags held before are in the search index.
+  table.SetFilter({u"407"_qs});
+  EXPECT_EQ(table.RecordCount(), 1);
 }
 
 // A desk that cannot bring the file up to date now (another program holds the write lock

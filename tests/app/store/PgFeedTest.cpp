@@ -121,7 +121,7 @@ TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
           admin.Execute(QStringLiteral(
               "SELECT \"Version\", (SELECT count(*) FROM \"Clients\") FROM \"ClientsSchema\"")),
           0),
-      (std::vector<std::string>{"int 3", "int 2"}));
+      (std::vector<std::string>{"int 4", "int 2"}));
 
   TADOConnection after(TServerConnection{desk});
   std::unique_ptr<TADOTable> current = open(after);
@@ -133,6 +133,12 @@ TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
   // The desk opened before the upgrade goes on as before.
   EXPECT_EQ(old->Resync().Deleted, 1);
   EXPECT_EQ(old->WholeReads(), 3);
+  // Only the upgraded register can be searched.
+  EXPECT_FALSE(old->CanSearch());
+  ASSERT_TRUE(current->CanSearch());
+  cluster.Psql(name, QStringLiteral("INSERT INTO \"Clients\" (\"ФИО\") VALUES ('Ёлкина')"));
+  current->SetFilter({QStringLiteral("ЛКИН")});
+  EXPECT_EQ(current->RecordCount(), 1);
 }
 
 }  // namespace
