@@ -39,3 +39,8 @@ SELECT "Version" < 4 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-4-search.sql
 \endif
+
+SELECT "Version" < 5 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-5-history-head.sql
+\endif

@@ -11,8 +11,8 @@
 // The bags' history as a chain: each record carries SHA-256 over the previous record's digest
 // (nothing for the first record) and its own content, so that a record changed, removed or
 // moved after it was chained breaks the chain at that record. Both engines' histories are
-// walked by THistoryChain; the server's triggers compute the same content in SQL
-// (app/upgrade-postgresql-2-history.sql), the file's records are sealed by the desk
+// walked by THistoryChain; the server's trigger computes the same content in SQL
+// (app/upgrade-postgresql-5-history-head.sql), the file's records are sealed by the desk
 // (SqliteHistory.h).
 
 // One field a change touched: its name and the values before and after (NULL where the bag

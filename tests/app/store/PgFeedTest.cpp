@@ -3,10 +3,6 @@
 // administrator's script.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -79,21 +75,7 @@ TEST_F(PgFeed, ALateCommitIsNeverSkippedAndARolledBackNumberIsNeverWaitedFor) {
 TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
   const TPgTestCluster& cluster = TPgTestEnvironment::Cluster();
   const QString name = QStringLiteral("earlier");
-  QFile schema(QStringLiteral(POSTGRESQL_SCHEMA));
-  ASSERT_TRUE(schema.open(QIODevice::ReadOnly));
-  // The earlier schema is the current one without its upgrade steps.
-  const QByteArray text = schema.readAll();
-  const qsizetype steps = text.indexOf("\\ir upgrade-postgresql.sql");
-  ASSERT_GT(steps, 0);
-  QTemporaryDir dir;
-  QFile earlier(dir.filePath(QStringLiteral("schema-earlier.sql")));
-  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write(text.left(steps)) == steps);
-  earlier.close();
-  QFile::setPermissions(dir.path(),
-                        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-  QFile::setPermissions(earlier.fileName(), QFile::ReadOwner | QFile::ReadOther);
-  cluster.Psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE earlier"));
-  cluster.RunScript(name, earlier.fileName());
+  ASSERT_NO_FATAL_FAILURE(CreateEarlierRegister(name));
   cluster.Psql(name, QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"ФИО\") "
                                     "VALUES ('1', 'Ёлкин'), ('2', NULL)"));
   const QString desk = cluster.ConnInfo(name, QString::fromLatin1(TPgTestEnvironment::DeskRole));
@@ -110,9 +92,7 @@ TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
   EXPECT_EQ(old->Resync().Changed, 1);
   EXPECT_EQ(old->WholeReads(), 2);
 
-  const QString upgrade = QFileInfo(QStringLiteral(POSTGRESQL_SCHEMA))
-                              .dir()
-                              .filePath(QStringLiteral("upgrade-postgresql.sql"));
+  const QString upgrade = ServerSqlFile(QStringLiteral("upgrade-postgresql.sql"));
   cluster.RunScript(name, upgrade);
   cluster.RunScript(name, upgrade);
   TPgConnection admin(cluster.ConnInfo(name, QStringLiteral("postgres")));
@@ -121,7 +101,7 @@ TEST_F(PgFeed, AnUpgradedDatabaseKeepsItsBagsAndFeedsTheDesksStartedAfter) {
           admin.Execute(QStringLiteral(
               "SELECT \"Version\", (SELECT count(*) FROM \"Clients\") FROM \"ClientsSchema\"")),
           0),
-      (std::vector<std::string>{"int 4", "int 2"}));
+      (std::vector<std::string>{"int 5", "int 2"}));
 
   TADOConnection after(TServerConnection{desk});
   std::unique_ptr<TADOTable> current = open(after);

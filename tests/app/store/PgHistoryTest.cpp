@@ -85,4 +85,54 @@ TEST_F(PgHistory, ConcurrentWritersChainInTheOrderTheyCommit) {
   EXPECT_EQ(CheckPgHistory(desk).Text(), u"Журнал цел: 200 записей."_qs);
 }
 
+// A register that holds records of the earlier triggers, one transaction's among them, goes on
+// with the single trigger as one chain: its records after the upgrade follow on, whether a
+// change comes alone, after a rolled-back savepoint or in a long transaction, from a desk or
+// from psql.
+TEST_F(PgHistory, ARegisterUpgradedWithEarlierRecordsGoesOnAsOneWholeChain) {
+  const TPgTestCluster& cluster = TPgTestEnvironment::Cluster();
+  const QString name = QStringLiteral("chained");
+  ASSERT_NO_FATAL_FAILURE(CreateEarlierRegister(name));
+  ASSERT_NO_FATAL_FAILURE(UpgradeRegisterTo(name, 4));
+  TPgConnection desk(cluster.ConnInfo(name, QString::fromLatin1(TPgTestEnvironment::DeskRole)));
+  desk.Execute(u"BEGIN"_qs);
+  desk.Execute(u"INSERT INTO \"Clients\" (\"Номер сумки\") VALUES ('1'), ('2')"_qs);
+  desk.Execute(u"UPDATE \"Clients\" SET \"ФИО\" = 'Ёлкин' WHERE \"ID\" = 1"_qs);
+  desk.Execute(u"COMMIT"_qs);
+  cluster.Psql(name, u"UPDATE \"Clients\" SET \"Символ\" = 7 WHERE \"ID\" = 2"_qs);
+
+  cluster.RunScript(name, ServerSqlFile(u"upgrade-postgresql.sql"_qs));
+  desk.Execute(u"UPDATE \"Clients\" SET \"Номер пакета\" = 5, \"ФИО\" = NULL WHERE \"ID\" = 1"_qs);
+  desk.Execute(u"BEGIN"_qs);
+  desk.Execute(u"INSERT INTO \"Clients\" (\"Получатель\") SELECT 'ООО ' || n "
+               "FROM generate_series(1, 300) AS n"_qs);
+  // The head names the last record as soon as it is written, the transaction's own included.
+  EXPECT_EQ(ShownRow(desk.Execute(u"SELECT \"Seq\" FROM \"ClientsHistoryHead\""_qs), 0),
+            std::vector<std::string>{"int 305"});
+  desk.Execute(u"SAVEPOINT before"_qs);
+  desk.Execute(u"DELETE FROM \"Clients\" WHERE \"ID\" = 2"_qs);
+  desk.Execute(u"ROLLBACK TO SAVEPOINT before"_qs);
+  desk.Execute(u"UPDATE \"Clients\" SET \"Счет\" = '40702' WHERE \"ID\" = 2"_qs);
+  desk.Execute(u"COMMIT"_qs);
+  cluster.Psql(name, u"DELETE FROM \"Clients\" WHERE \"ID\" = 1"_qs);
+
+  EXPECT_EQ(CheckPgHistory(desk).Text(), u"Журнал цел: 307 записей."_qs);
+  EXPECT_EQ(
+      ShownRow(desk.Execute(u"SELECT string_agg(h.\"Seq\" || ' ' || h.\"Kind\" || ' ' || h.\"Who\" "
+                            "|| ' ' || h.\"ID\" || coalesce(' ' || f.\"Field\" || ' ' || "
+                            "coalesce(f.\"Before\", '-') || ' ' || coalesce(f.\"After\", '-'), ''), "
+                            "', ' ORDER BY h.\"Seq\", f.\"Field\" COLLATE \"C\") "
+                            "FROM \"ClientsHistory\" AS h LEFT JOIN \"ClientsHistoryFields\" AS f "
+                            "USING (\"Seq\") WHERE h.\"Seq\" NOT BETWEEN 7 AND 305"_qs),
+               0),
+      std::vector<std::string>{
+          "text '1 INSERT desk 1 Номер сумки - 1, 2 INSERT desk 2 Номер сумки - 2, "
+          "3 UPDATE desk 1 ФИО - Ёлкин, 4 UPDATE postgres 2 Символ - 7, "
+          "5 UPDATE desk 1 Номер пакета - 5, 5 UPDATE desk 1 ФИО Ёлкин -, "
+          "6 INSERT desk 3 Получатель - ООО 1, 306 UPDATE desk 2 Счет - 40702, "
+          "307 DELETE postgres 1 Номер пакета 5 -, 307 DELETE postgres 1 Номер сумки 1 -'"});
+  EXPECT_EQ(ShownRow(desk.Execute(u"SELECT \"Seq\" FROM \"ClientsHistoryHead\""_qs), 0),
+            std::vector<std::string>{"int 307"});
+}
+
 }  // namespace

@@ -38,6 +38,15 @@ TFailure FailureOf(TAction&& action) {
 // The register database of the test cluster as the login role `role`.
 QString RegisterConnInfo(const QString& role = QString::fromLatin1(TPgTestEnvironment::DeskRole));
 
+// The path of the program's SQL file `name` beside app/schema-postgresql.sql.
+QString ServerSqlFile(const QString& name);
+// Creates the database dbname in the test cluster with the register as the program's first
+// version made it: app/schema-postgresql.sql without its upgrade steps.
+void CreateEarlierRegister(const QString& dbname);
+// Brings the register dbname to schema version `version` (>= 1) with the steps of
+// app/upgrade-postgresql.sql up to that one, as a program of that version left it.
+void UpgradeRegisterTo(const QString& dbname, int version);
+
 // Empties the register through a session of its owner: no bags, no feed, no history, every number from 1 again.
 void EmptyRegister(TPgConnection& owner);
 

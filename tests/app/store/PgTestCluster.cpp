@@ -39,7 +39,7 @@ std::unique_ptr<TPgTestCluster> TheCluster;
 
 }  // namespace
 
-TPgTestCluster::TPgTestCluster() {
+TPgTestCluster::TPgTestCluster(TWrites writes) {
   // Under /tmp rather than $TMPDIR: the socket's path must stay below 108 bytes.
   QByteArray pattern("/tmp/pg-test-XXXXXX");
   if (!mkdtemp(pattern.data()))
@@ -71,11 +71,11 @@ TPgTestCluster::TPgTestCluster() {
              {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-U"), Superuser,
               QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"),
               QStringLiteral("UTF8"), QStringLiteral("--locale=C"), QStringLiteral("--no-sync")});
-  // Nothing here must survive a crash of the machine, so the server need not sync either.
   RunAsOwner(PgBin("pg_ctl"),
              {QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-l"),
               FDir + QStringLiteral("/log"), QStringLiteral("-o"),
-              QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(FDir),
+              QStringLiteral("-k %1 -c listen_addresses=''").arg(FDir) +
+                  (writes == TWrites::Fast ? QStringLiteral(" -c fsync=off") : QString()),
               QStringLiteral("-w"), QStringLiteral("start")});
 }
 

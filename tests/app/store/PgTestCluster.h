@@ -19,8 +19,12 @@ class QProcess;
 // destruction and also when the process dies without unwinding (a crash, a kill).
 class TPgTestCluster {
 public:
+  // How the server writes: Fast skips every sync (nothing here must survive a crash of the
+  // machine); Synced syncs each commit as a server in service does (fsync and
+  // synchronous_commit on, the defaults), for benchmarks of what an operator waits for.
+  enum class TWrites { Fast, Synced };
   // initdb and start; throws std::runtime_error with the failing tool's output.
-  TPgTestCluster();
+  explicit TPgTestCluster(TWrites writes = TWrites::Fast);
   ~TPgTestCluster();
   TPgTestCluster(const TPgTestCluster&) = delete;
   TPgTestCluster& operator=(const TPgTestCluster&) = delete;
