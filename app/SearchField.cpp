@@ -44,6 +44,7 @@ TSearchField::TSearchField(QLineEdit& edit, QLabel& found, QWidget& registerView
 
 void TSearchField::SetDataSet(TADOTable* dataSet) {
   FDataSet = dataSet;
+  FBackTo = 0;
   const bool searchable = dataSet && dataSet->Active() && dataSet->CanSearch();
   FEdit.setEnabled(searchable);
   if (dataSet && !searchable)
@@ -63,6 +64,7 @@ void TSearchField::Typed() {
   const bool searching = !FEdit.text().isEmpty();
   if (searching && !FSearching && FDataSet) FBefore = FDataSet->CurrentKey();
   FSearching = searching;
+  FBackTo = 0;
   // Zero: after the key events already queued, so that fast typing searches once.
   FPending.start(0);
 }
@@ -91,10 +93,26 @@ void TSearchField::Escape() {
   const TRowKey current = FDataSet->CurrentKey();
   Guarded([&] {
     FDataSet->SetFilter({});
-    FDataSet->MoveToKey(before);
+    if (!FDataSet->MoveToKey(before) && FDataSet->Loading()) {
+      FBackTo = before;
+      FBackFrom = FDataSet->CurrentKey();
+    }
   });
   if (FDataSet->CurrentKey() != current) FMoved();
   ShowCount();
+}
+
+void TSearchField::GoBack() {
+  if (!FDataSet || FBackTo == 0) return;
+  // An operator who went to another bag, or began to edit this one, has moved on.
+  if (FDataSet->CurrentKey() != FBackFrom || FDataSet->State() != TDataSetState::dsBrowse) {
+    FBackTo = 0;
+    return;
+  }
+  bool moved = false;
+  Guarded([&] { moved = FDataSet->MoveToKey(FBackTo); });
+  if (moved) FMoved();
+  if (moved || !FDataSet->Loading() || FDataSet->CurrentKey() != FBackFrom) FBackTo = 0;
 }
 
 void TSearchField::ShowCount() {
@@ -120,6 +138,10 @@ void TSearchField::DataEvent(TDataEvent event, int) {
     case TDataEvent::deRowsReset:
     case TDataEvent::deUpdateState:
       ShowCount();
+      break;
+    case TDataEvent::deRowsAppended:
+      // After every link has taken the new rows in.
+      if (FBackTo != 0) QTimer::singleShot(0, this, [this] { GoBack(); });
       break;
     default:
       break;

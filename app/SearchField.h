@@ -16,7 +16,9 @@ class TADOTable;
 // while the register shows only the bags found ("Найдено больше 1000, уточните поиск" when the
 // search stopped at SearchLimit), and asks for a third character while fewer are
 // typed (the register then shows every bag). Escape empties the field and makes the bag that
-// was current before the search current again. Return puts the cursor into the register.
+// was current before the search current again; in a large register whose keys are still
+// coming (TADOTable::Loading) it becomes current once its key is in, unless the operator went
+// to another bag meanwhile. Return puts the cursor into the register.
 // A register that cannot be searched yet (TADOTable::CanSearch) leaves the field disabled,
 // its tooltip saying why.
 //
@@ -41,6 +43,8 @@ private:
   void Search();
   void Escape();
   void ShowCount();
+  // After Escape, once more keys are in: the bag to go back to, when it is among them.
+  void GoBack();
 
   QLineEdit& FEdit;
   QLabel& FFound;
@@ -51,4 +55,8 @@ private:
   // Whether the field holds text, and the bag current when it began to: Escape goes back to it.
   bool FSearching = false;
   TRowKey FBefore = 0;
+  // After Escape in a register still loading: the bag to go back to once its key is in (0 for
+  // none), and the bag current meanwhile (another one means the operator has moved on).
+  TRowKey FBackTo = 0;
+  TRowKey FBackFrom = 0;
 };

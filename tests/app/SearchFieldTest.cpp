@@ -116,4 +116,26 @@ TEST(SearchField, AWordTooManyBagsHoldAsksForMore) {
   EXPECT_EQ(ui.lblFound->text(), u"Найдено: 1"_qs);
 }
 
+// Escape in a register larger than one slice of keys: the keys past it come in the background
+// again, and the bag that was current becomes current once its key is in.
+TEST(SearchField, EscapeGoesBackToABagWhoseKeyIsStillComing) {
+  TRunningProgram program({Bag1234}, nullptr, KeySliceRows + 10);
+  const Ui::TForm1& ui = program.Controls();
+  const TADOTable& bags = program.Register();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bags.Loading(); }, ArrivalMs));
+  program.ClickRow(0);
+  QTest::keyClick(ui.DBGrid1, Qt::Key_End, Qt::ControlModifier);
+  ASSERT_EQ(ui.DBEdit1->text(), u"bag-100010"_qs);
+
+  QTest::keyClick(ui.DBGrid1, Qt::Key_F, Qt::ControlModifier);
+  Type(ui.edSearch, u"Иванов 100010"_qs);
+  ASSERT_TRUE(Shows(program, {u"bag-100010"_qs}));
+  QTest::keyClick(ui.edSearch, Qt::Key_Escape);
+  EXPECT_TRUE(bags.Loading()) << "the keys past the first slice are read again";
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return ui.DBEdit1->text() == u"bag-100010"_qs; }, ArrivalMs));
+  EXPECT_EQ(bags.RecNo(), bags.RecordCount() - 1);
+  EXPECT_TRUE(program.Messages.Boxes.empty());
+}
+
 }  // namespace
