@@ -26,7 +26,13 @@ bool TOfficeProcess::Start(const QString& program, const QStringList& arguments)
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // Its own session: a terminal's Ctrl+C meant for this program must not reach the office.
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  // SIGPIPE at its default: this program ignores it (LocalContext), and an ignored signal
+  // stays ignored across exec.
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);

@@ -10,8 +10,9 @@
 // running (it is the user's office from then on); only Terminate ends it.
 class TOfficeProcess {
 public:
-  // Starts program (looked up on PATH when it has no slash) with arguments. Returns false when
-  // it cannot be started at all (missing, not executable); the process id is then 0.
+  // Starts program (looked up on PATH when it has no slash) with arguments, SIGPIPE at its
+  // default whatever this process does with it. Returns false when it cannot be started at all
+  // (missing, not executable); the process id is then 0.
   bool Start(const QString& program, const QStringList& arguments);
   // The id of the started process, 0 before a successful Start.
   pid_t Pid() const { return FPid; }

@@ -20,6 +20,7 @@
 #include <typelib/typedescription.hxx>
 
 #include <algorithm>
+#include <csignal>
 #include <future>
 #include <thread>
 
@@ -149,8 +150,23 @@ void RethrowUnoException(const css::reflection::InvocationTargetException& error
   throw EOffice(MessageOf(error, Any(error)));
 }
 
+namespace {
+
+// The bridge writes to the office's socket from threads of its own; the office may die between
+// two writes. The default action of SIGPIPE would then end this whole process, unsaved work of
+// the operator included; ignored, the write fails with EPIPE and the bridge reports the office
+// gone. A handler the host program installed itself is left alone.
+void IgnoreBrokenPipes() {
+  struct sigaction current {};
+  sigaction(SIGPIPE, nullptr, &current);
+  if (current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
 Reference<css::uno::XComponentContext> LocalContext() {
   static const Reference<css::uno::XComponentContext> context = [] {
+    IgnoreBrokenPipes();
     // A client outside the office's program folder must name the office's bootstrap file;
     // without it the connection succeeds and the first typed call fails.
     rtl::Bootstrap::set("URE_BOOTSTRAP",

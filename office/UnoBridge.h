@@ -32,7 +32,10 @@ rtl::OUString ToOUString(const QString& text);
 QString FromOUString(const rtl::OUString& text);
 
 // The UNO runtime of this process (type library, reflection, local Invocation), created on
-// first use; raises EOffice when the office's runtime is not installed.
+// first use; raises EOffice when the office's runtime is not installed. From then on SIGPIPE is
+// ignored by the whole process (unless it had a handler of its own): a write to an office that
+// has died fails instead of ending the process. TOfficeProcess starts the office with it at its
+// default again.
 css::uno::Reference<css::uno::XComponentContext> LocalContext();
 
 // Runs f and turns every UNO exception it raises into EOffice with the suite's message: an

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -43,6 +44,37 @@ struct TWatchState {
   }
 };
 
+// Runs action on a thread of its own once time has passed, unless it is destroyed first.
+class TDeadline {
+public:
+  TDeadline(std::chrono::milliseconds time, std::function<void()> action)
+      : FThread([this, time, action = std::move(action)] {
+          std::unique_lock lock(FMutex);
+          if (FWake.wait_for(lock, time, [this] { return FEnded; })) return;
+          FPassed = true;
+          lock.unlock();
+          action();
+        }) {}
+  ~TDeadline() {
+    {
+      std::lock_guard lock(FMutex);
+      FEnded = true;
+    }
+    FWake.notify_all();
+    FThread.join();
+  }
+  TDeadline(const TDeadline&) = delete;
+  TDeadline& operator=(const TDeadline&) = delete;
+  bool Passed() const { return FPassed; }
+
+private:
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  bool FEnded = false;
+  std::atomic<bool> FPassed{false};
+  std::thread FThread;  // last: it uses the members above
+};
+
 // How long the office may take to end once it agreed to.
 constexpr int EndTimeoutMs = 10000;
 // How long a program that ends waits for the office it prepared to answer whether it is empty.
@@ -58,6 +90,7 @@ struct TUnoServer::TImpl {
   std::shared_ptr<TUnoSession> Session;     // the connection in use
   std::shared_ptr<TUnoSession> Connecting;  // one being made, until it answers
   bool Aborted = false;
+  bool StartOverdue = false;  // the time of the start under way is up, until it has ended
   std::atomic<bool> Starting{false};
   // Held while a connection is being made or an office started: by the export's thread or by
   // the background start, never by both.
@@ -93,7 +126,7 @@ struct TUnoServer::TImpl {
           TUnoSession::Connect(Launch.PipeName, [this](const std::shared_ptr<TUnoSession>& opened) {
             std::lock_guard lock(Mutex);
             Connecting = opened;
-            if (Aborted) opened->Dispose();
+            if (Aborted || StartOverdue) opened->Dispose();
           });
       ForgetConnecting();
       return session;
@@ -143,9 +176,8 @@ struct TUnoServer::TImpl {
   void WatchLoop() {
     std::unique_lock lock(Watch->Mutex);
     for (;;) {
-      Watch->Wake.wait(lock, [this] {
-        return Watch->Stopping || (Watch->ClosePending && Watch->Working == 0);
-      });
+      Watch->Wake.wait(
+          lock, [this] { return Watch->Stopping || (Watch->ClosePending && Watch->Working == 0); });
       if (Watch->Stopping) return;
       Watch->ClosePending = false;
       lock.unlock();
@@ -201,8 +233,8 @@ struct TUnoServer::TImpl {
     // --language chooses the interface only while the profile has not chosen one: a fresh
     // profile speaks Russian, a user's own choice stays. --invisible: no window until the
     // program shows a voucher.
-    QStringList arguments{AcceptArgument(), "--norestore",
-                          "--nologo", "--nodefault", "--invisible", "--language=ru"};
+    QStringList arguments{AcceptArgument(), "--norestore", "--nologo",
+                          "--nodefault",    "--invisible", "--language=ru"};
     if (Launch.Headless)
       arguments << "--headless"
                 << "--invisible";
@@ -218,20 +250,44 @@ struct TUnoServer::TImpl {
         throw EOffice("The office suite " + Launch.Program + " cannot be started");
       if (quietly) QuietlyStarted = true;
     }
-    QElapsedTimer timer;
-    timer.start();
+    const std::shared_ptr<void> overdueEnds(nullptr, [this](void*) {
+      std::lock_guard lock(Mutex);
+      StartOverdue = false;
+    });
+    // An office can take the connection and then not answer (hung while it starts): the
+    // start's time bounds that wait too, by breaking the connection off.
+    const TDeadline deadline(Launch.StartTimeout, [this] { BreakOffStart(); });
     for (;;) {
-      if (std::shared_ptr<TUnoSession> session = TryConnect()) return session;
+      try {
+        if (std::shared_ptr<TUnoSession> session = TryConnect()) return session;
+      } catch (const EOffice&) {
+        if (!deadline.Passed()) throw;
+        // It took the connection and did not answer: ended as a hung office is, or the next
+        // export would wait for it again.
+        std::lock_guard lock(Mutex);
+        if (Process.IsRunning()) Process.Kill();
+        throw EOffice("The office suite did not answer in time");
+      }
       {
         std::lock_guard lock(Mutex);
         // The launcher ends at once with 0 when it handed the pipe to an office already running.
         if (!Process.IsRunning() && Process.ExitCode() != 0)
           throw EOffice("The office suite ended before it answered");
       }
-      if (timer.elapsed() >= Launch.StartTimeout.count())
-        throw EOffice("The office suite did not answer in time");
+      if (deadline.Passed()) throw EOffice("The office suite did not answer in time");
       QThread::msleep(50);
     }
+  }
+
+  // The start's time is up: a connection being made is broken off, and so is one made later.
+  void BreakOffStart() {
+    std::shared_ptr<TUnoSession> connecting;
+    {
+      std::lock_guard lock(Mutex);
+      StartOverdue = true;
+      connecting = Connecting;
+    }
+    if (connecting) connecting->Dispose();
   }
 };
 

@@ -23,7 +23,8 @@ struct TOfficeLaunch {
   // The program that lowers the priority of a background start, looked up on PATH.
   QString Nice = "nice";
   // How long a started office may take until its pipe answers (a first start on a new profile
-  // takes 12-14 s on a 2-core machine).
+  // takes 12-14 s on a 2-core machine). An office that took the connection and has not
+  // answered by then is taken for hung and ended.
   std::chrono::milliseconds StartTimeout{30000};
   // How long one call may go unanswered before the export gives the office up.
   std::chrono::milliseconds AnswerTimeout{30000};
@@ -32,9 +33,9 @@ struct TOfficeLaunch {
 // The service manager of LibreOffice over UNO. The first request connects to the pipe; when
 // nobody listens there it starts the office with an accept string for that pipe, no restore
 // dialog, no Start Center and a Russian interface (unless its profile already chose a
-// language), and waits at most StartTimeout. A second start hands the accept string to an
-// office already running on the same profile. The connection is kept while the office lives
-// and made again after it went away.
+// language), and waits at most StartTimeout, also for an office that took the connection and
+// is silent. A second start hands the accept string to an office already running on the same
+// profile. The connection is kept while the office lives and made again after it went away.
 //
 // An office of the program's (one started with the accept string of its pipe, by this instance
 // or another) ends once its last document has been closed: the operator is not left with an

@@ -12,6 +12,7 @@
 #include "office/OfficeProcess.h"
 #include "office/VoucherExport.h"
 #include "tests/office/OfficeFixture.h"
+#include "tests/office/OfficeSockets.h"
 #include "tests/office/TestVoucherSource.h"
 
 namespace {
@@ -146,6 +147,10 @@ TEST_F(TExportIntegrationTest, WorksInAFolderWithCyrillicHashAndPercent) {
   EXPECT_TRUE(ShapeNamed(documents[0], 2, "Graphic1").Get("Graphic").IsObject());
 }
 
+const QString NoConnect =
+    "Не удалось запустить LibreOffice. Проверьте, что LibreOffice Calc установлен и запускается "
+    "командой soffice, и повторите экспорт.\nнет связи с LibreOffice (no connect)";
+
 struct TMissingSuiteCase {
   const char* Name;
   QString Program;
@@ -162,10 +167,7 @@ TEST_P(TMissingSuiteTest, SaysNoConnectAfterWritingThePictureAndTheCopy) {
   TOOCalc office(std::make_shared<TUnoServer>(launch));
   TTestVoucherSource source;
   ExportVoucher(office, source);
-  EXPECT_EQ(source.Messages,
-            std::vector<QString>{"Не удалось запустить LibreOffice. Проверьте, что LibreOffice "
-                                 "Calc установлен и запускается командой soffice, и повторите "
-                                 "экспорт.\nнет связи с LibreOffice (no connect)"});
+  EXPECT_EQ(source.Messages, std::vector<QString>{NoConnect});
   EXPECT_FALSE(office.IsConnected());
   EXPECT_TRUE(QFile::exists(FWork.filePath("QR.bmp")));
   EXPECT_TRUE(QFile::exists(FWork.filePath("temp1.xls")));
@@ -177,6 +179,44 @@ INSTANTIATE_TEST_SUITE_P(Suites, TMissingSuiteTest,
                                            TMissingSuiteCase{"FailsToStart", "/bin/false"},
                                            TMissingSuiteCase{"NeverAnswers", "/bin/true"}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// An office that takes the connection on its pipe once it has been started and never answers
+// (hung while it starts): the start is given up when its own time is up, as one that never
+// listens is, and the hung process is ended.
+TEST_F(TExportIntegrationTest, AStartedOfficeThatTakesTheConnectionButNeverAnswersIsGivenUp) {
+  const QString program = FWork.filePath("hung-office");
+  {
+    QFile script(program);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexec sleep 60\n");
+  }
+  ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+  TOfficeLaunch launch = Launch();
+  launch.Program = program;
+  launch.StartTimeout = std::chrono::seconds(2);
+  launch.AnswerTimeout = std::chrono::seconds(2);
+  FOffice.reset();
+  FServer = std::make_shared<TUnoServer>(launch);
+  FOffice = std::make_unique<TOOCalc>(FServer);
+  // The pipe listens only once the "office" runs, and nobody ever reads from it.
+  TSilentOfficePipe pipe(launch.PipeName);
+  QTimer listen;
+  QObject::connect(&listen, &QTimer::timeout, [&] {
+    if (FServer->OfficeProcessId() == 0) return;
+    listen.stop();
+    EXPECT_TRUE(pipe.Listen());
+  });
+  listen.start(10);
+
+  QElapsedTimer clock;
+  clock.start();
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_LT(clock.elapsed(), 5000);
+  EXPECT_EQ(FSource.Messages, std::vector<QString>{NoConnect});
+  const pid_t hung = FServer->OfficeProcessId();
+  ASSERT_NE(hung, 0);
+  EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(hung));
+}
 
 TEST_F(TExportIntegrationTest, SuiteKilledDuringTheExportRaisesAndTheNextExportWorks) {
   FSource.OnClipboard = [this] {

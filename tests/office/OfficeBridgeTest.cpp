@@ -1,6 +1,10 @@
 #include <QFile>
+#include <QUuid>
+
+#include <thread>
 
 #include "tests/office/OfficeFixture.h"
+#include "tests/office/OfficeSockets.h"
 
 namespace {
 
@@ -49,6 +53,25 @@ TEST_F(TOfficeBridgeTest, UnknownNamesAndRefusalsOfTheSuiteRaise) {
   EXPECT_THROW(FOffice->Sheets().SheetByIndex(7), EOffice);
   FOffice->Sheets().SheetByIndex(0).CellByName("A1").SetText("still fine");
   EXPECT_EQ(CellText(document, 0, "A1"), "still fine");
+}
+
+}  // namespace
+
+namespace {
+
+// A peer on the office's pipe that takes the connection and reads nothing from it, as an
+// office that has just died: each write the bridge makes to it fails (EPIPE). That ends the
+// connection as the office's death does, and must not end this process by SIGPIPE.
+TEST(TOfficePipeTest, AWriteToAPeerThatReadsNoMoreRaisesOfficeGone) {
+  TOfficeLaunch launch;
+  launch.PipeName = "inkassatsiya_test_" + QUuid::createUuid().toString(QUuid::Id128);
+  launch.Program = "/bin/false";  // nothing is started: somebody listens
+  TSilentOfficePipe pipe(launch.PipeName);
+  ASSERT_TRUE(pipe.Listen());
+  std::thread peer([&pipe] { pipe.StopReading(); });
+  TUnoServer server(launch);
+  EXPECT_THROW(server.CreateServiceManager(), EOfficeGone);
+  peer.join();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 
 #include "office/OfficeProcess.h"
 
@@ -32,6 +33,30 @@ TEST(OfficeProcess, TerminateEndsTheWholeGroupNotOnlyTheLauncher) {
   if (left) kill(-group, SIGKILL);
   EXPECT_FALSE(left);
   EXPECT_FALSE(process.IsRunning());
+}
+
+// The program ignores SIGPIPE (a write to a dead office must not end it); an ignored signal
+// stays ignored across exec, and the office must not start with it so.
+TEST(OfficeProcess, StartsTheProgramWithSigpipeAtItsDefault) {
+  struct sigaction ignore = {};
+  struct sigaction previous = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGPIPE, &ignore, &previous), 0);
+  const std::shared_ptr<void> restore(nullptr,
+                                      [&](void*) { sigaction(SIGPIPE, &previous, nullptr); });
+  TOfficeProcess process;
+  ASSERT_TRUE(process.Start("sleep", {"30"}));
+  QFile status(QString("/proc/%1/status").arg(process.Pid()));
+  ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+  const QByteArray text = status.readAll();
+  process.Kill();
+  const qsizetype at = text.indexOf("SigIgn:");
+  ASSERT_GE(at, 0);
+  bool parsed = false;
+  const qulonglong ignored =
+      text.mid(at + 7, text.indexOf('\n', at) - at - 7).trimmed().toULongLong(&parsed, 16);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(ignored & (1ull << (SIGPIPE - 1)), 0u) << text.constData();
 }
 
 }  // namespace

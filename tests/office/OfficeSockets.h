@@ -13,3 +13,29 @@
 // OSL_PIPE_<uid>_SingleOfficeIPC_<hash> for the profile, where hash is the MD5 of the
 // profile URL's UTF-16 code units, each byte in lower-case hex without its leading zero.
 void RemoveOfficeSockets(const TOfficeLaunch& launch);
+
+// The socket in /tmp of an office's pipe of that name.
+QString OfficePipePath(const QString& pipeName);
+
+// A stand-in for an office on its pipe that never answers. Once Listen has run, a client's
+// connection to the pipe succeeds and nothing is ever read from it; with StopReading, every
+// write to the connection taken fails (EPIPE), as to an office that has just died. The
+// destructor closes the socket and removes it.
+class TSilentOfficePipe {
+public:
+  explicit TSilentOfficePipe(const QString& pipeName);
+  ~TSilentOfficePipe();
+  TSilentOfficePipe(const TSilentOfficePipe&) = delete;
+  TSilentOfficePipe& operator=(const TSilentOfficePipe&) = delete;
+
+  // Listens on the pipe; false when the socket cannot be made.
+  bool Listen();
+  bool IsListening() const { return FListener >= 0; }
+  // Waits for the next connection and shuts its reading side (it stays open).
+  void StopReading();
+
+private:
+  QByteArray FPath;
+  int FListener = -1;
+  int FConnection = -1;
+};
