@@ -79,7 +79,16 @@ case "${1:-run}" in
   test)
     install_packages
     build_all
-    (cd "$build" && ctest --output-on-failure -j2)
+    # The office and desktop tests drive real processes under a window manager; on a loaded
+    # machine one of them now and then misses a bound. A test that fails is run once more alone
+    # and named here, so a flaky test stays visible in the log while a real fault still fails.
+    (cd "$build" && {
+      ctest --output-on-failure -j2 || {
+        echo "Failed at the first attempt, run again alone:"
+        cat Testing/Temporary/LastTestsFailed.log
+        ctest --output-on-failure --rerun-failed
+      }
+    })
     sanitized_tests
     ;;
   *)
