@@ -80,21 +80,42 @@ void TOfficeProcess::KillGroup() {
 
 namespace {
 
+// The fields of a stat file after the command: "pid (command) state ppid pgrp ...", where the
+// command may hold blanks and parentheses. Empty when the file is gone.
+QList<QByteArray> StatFields(const QString& path) {
+  QFile stat(path);
+  if (!stat.open(QIODevice::ReadOnly)) return {};
+  const QByteArray line = stat.readAll();
+  return line.mid(line.lastIndexOf(')') + 2).split(' ');
+}
+
+// The directory of a thread of the process in directory that has not ended, empty when none
+// has. The main thread of a process whose other threads are still ending (a killed office's,
+// on a loaded machine) already shows as a zombie, with no command line, while the process still
+// holds its files, its listening pipe among them.
+QString LiveThread(const QString& directory) {
+  for (const QString& task : QDir(directory + "/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QString thread = directory + "/task/" + task;
+    const QList<QByteArray> fields = StatFields(thread + "/stat");
+    if (!fields.isEmpty() && fields[0] != "Z" && fields[0] != "X") return thread;
+  }
+  return {};
+}
+
 // Calls found(directory, stat fields after the command) for every process that has not ended
-// (one that has ended but was not yet collected by its parent does not count) until it
-// returns true; returns whether it did.
+// until it returns true; returns whether it did. A process counts until all its threads have
+// ended (collected by its parent or not); directory is then that of a thread still running.
 template <class F>
 bool FindLiveProcess(F found) {
   for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     bool isPid = false;
     entry.toInt(&isPid);
     if (!isPid) continue;
-    QFile stat("/proc/" + entry + "/stat");
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    // "pid (command) state ppid pgrp ...": the command may hold blanks and parentheses.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() > 2 && fields[0] != "Z" && found("/proc/" + entry, fields)) return true;
+    QString directory = "/proc/" + entry;
+    const QList<QByteArray> fields = StatFields(directory + "/stat");
+    if (fields.size() <= 2) continue;
+    if (fields[0] == "Z" && (directory = LiveThread(directory)).isEmpty()) continue;
+    if (found(directory, fields)) return true;
   }
   return false;
 }

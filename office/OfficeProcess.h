@@ -26,11 +26,12 @@ public:
   // Ends the process group at once by SIGKILL (also a stopped one), collects the process and
   // waits up to 5 s until every process of the group has ended.
   void Kill();
-  // True while a process of the process group has not ended (one that has ended but was not
-  // yet collected by its parent does not count).
+  // True while a process of the process group has not ended: one of its threads still runs
+  // (a process whose threads have all ended counts as ended, collected by its parent or not).
   static bool GroupHasLiveProcess(pid_t group);
   // True while a process of this user that was started with argument (say the accept string
-  // of the program's pipe) has not ended: whichever instance of the program started it.
+  // of the program's pipe) has not ended, as GroupHasLiveProcess counts it: whichever instance
+  // of the program started it.
   static bool UserHasLiveProcessWith(const QString& argument);
 
 private:

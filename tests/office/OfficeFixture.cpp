@@ -13,6 +13,7 @@
 #include "tests/office/OfficeSockets.h"
 
 void TOfficeFixture::SetUp() {
+  FPreviousTemp = qgetenv("TMPDIR");
   ASSERT_TRUE(FWork.isValid());
   ASSERT_TRUE(FProfile.isValid());
   FPipeName = "inkassatsiya_test_" + QUuid::createUuid().toString(QUuid::Id128);
@@ -32,6 +33,12 @@ void TOfficeFixture::TearDown() {
   FServer->TerminateOffice();
   RemoveOfficeSockets(Launch());
   QDir::setCurrent(FPreviousFolder);
+  // The folder named there goes with this test: the next test of the same program makes its
+  // own folders where it began.
+  if (FPreviousTemp.isNull())
+    qunsetenv("TMPDIR");
+  else
+    qputenv("TMPDIR", FPreviousTemp);
 }
 
 TOfficeLaunch TOfficeFixture::Launch() const {

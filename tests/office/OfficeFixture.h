@@ -53,6 +53,7 @@ protected:
 
 private:
   QString FPreviousFolder;
+  QByteArray FPreviousTemp;  // TMPDIR before the test, null when unset
 };
 
 // Converts file with an office process of its own (a throwaway profile, headless) through the

@@ -8,6 +8,11 @@
 #include <csignal>
 #include <memory>
 
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "office/OfficeProcess.h"
 
 namespace {
@@ -57,6 +62,43 @@ TEST(OfficeProcess, StartsTheProgramWithSigpipeAtItsDefault) {
       text.mid(at + 7, text.indexOf('\n', at) - at - 7).trimmed().toULongLong(&parsed, 16);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(ignored & (1ull << (SIGPIPE - 1)), 0u) << text.constData();
+}
+
+// A killed office's main thread may show as ended (a zombie) while its other threads, which
+// still hold its listening pipe, are ending: the process counts until every thread has ended,
+// whether its parent has collected it or not. Here a process of a group of its own whose main
+// thread has ended while another one runs.
+TEST(OfficeProcess, AProcessCountsUntilItsLastThreadHasEnded) {
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    setpgid(0, 0);
+    pthread_t thread;
+    pthread_create(&thread, nullptr, [](void*) -> void* { pause(); return nullptr; }, nullptr);
+    syscall(SYS_exit, 0);  // ends this thread alone, without unwinding the test's frames
+  }
+  const std::shared_ptr<void> collect(nullptr, [child](void*) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  });
+  const auto mainThreadEnded = [child] {
+    QFile stat(QString("/proc/%1/stat").arg(child));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2).startsWith("Z ");
+  };
+  QElapsedTimer timer;
+  timer.start();
+  while (!(mainThreadEnded() && getpgid(child) == child) && timer.elapsed() < 10000)
+    QThread::msleep(5);
+  ASSERT_TRUE(mainThreadEnded());
+  EXPECT_TRUE(TOfficeProcess::GroupHasLiveProcess(child));
+
+  // Ended, not yet collected: nothing of it runs.
+  kill(child, SIGKILL);
+  timer.restart();
+  while (TOfficeProcess::GroupHasLiveProcess(child) && timer.elapsed() < 10000) QThread::msleep(5);
+  EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(child));
 }
 
 }  // namespace
