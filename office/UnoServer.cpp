@@ -77,8 +77,9 @@ private:
 
 // How long the office may take to end once it agreed to.
 constexpr int EndTimeoutMs = 10000;
-// How long a program that ends waits for the office it prepared to answer whether it is empty.
-constexpr auto UnusedOfficeAnswer = std::chrono::seconds(5);
+// How long a program that ends waits for its office to answer: whether the office it prepared
+// is empty, or a look into an emptied office that is under way.
+constexpr auto ProgramEndAnswer = std::chrono::seconds(5);
 
 }  // namespace
 
@@ -102,6 +103,7 @@ struct TUnoServer::TImpl {
   std::shared_ptr<TWatchState> Watch = std::make_shared<TWatchState>();
   // Ends the office once its last document has been closed; started with the first connection.
   std::thread Watcher;
+  bool WatcherEnded = false;  // guarded by Watch->Mutex
 
   enum class TEnd { Ended, Kept, Unreachable };
 
@@ -178,27 +180,63 @@ struct TUnoServer::TImpl {
     for (;;) {
       Watch->Wake.wait(
           lock, [this] { return Watch->Stopping || (Watch->ClosePending && Watch->Working == 0); });
-      if (Watch->Stopping) return;
+      if (Watch->Stopping) break;
       Watch->ClosePending = false;
       lock.unlock();
       EndIfEmpty();
       lock.lock();
     }
+    WatcherEnded = true;
+    Watch->Wake.notify_all();
   }
 
+  // Stops the watcher; one in the middle of a look into an office that does not answer within
+  // ProgramEndAnswer has the office given up (Abort), so that its call returns.
   void StopWatching() {
+    if (!Watcher.joinable()) return;
+    bool ended = false;
     {
-      std::lock_guard lock(Watch->Mutex);
+      std::unique_lock lock(Watch->Mutex);
       Watch->Stopping = true;
+      Watch->Wake.notify_all();
+      ended = Watch->Wake.wait_for(lock, ProgramEndAnswer, [this] { return WatcherEnded; });
     }
-    Watch->Wake.notify_all();
-    if (Watcher.joinable()) Watcher.join();
+    if (!ended) Abort();
+    Watcher.join();
+  }
+
+  // Ends the office this server started (also a stopped one) and breaks off its connections.
+  void Abort() {
+    std::shared_ptr<TUnoSession> session;
+    std::shared_ptr<TUnoSession> connecting;
+    {
+      std::lock_guard lock(Mutex);
+      Aborted = true;
+      session = Session;
+      connecting = Connecting;
+      // The hung office is ended first: its connection then breaks by itself. Its sockets in
+      // /tmp stay behind; the next office on the same pipe and profile takes them over.
+      if (Process.IsRunning()) Process.Kill();
+    }
+    if (session) session->Dispose();
+    if (connecting) connecting->Dispose();
+  }
+
+  // The watcher's calls found the office of session silent for the time an export allows: it
+  // is ended as a hung office is (when this server started it) and the connection broken off,
+  // so that the calls return and the next export starts a new office.
+  void GiveUp(const std::shared_ptr<TUnoSession>& session) {
+    {
+      std::lock_guard lock(Mutex);
+      if (session == Session && Process.IsRunning()) Process.Kill();
+    }
+    session->Dispose();
   }
 
   // Ends the office when it is the program's, holds no document and no work runs (here or,
   // by its veto, in another instance of the program), and waits until it has ended. Holds
   // ConnectMutex meanwhile: a work that begins now connects once the office has gone, and
-  // starts a new one.
+  // starts a new one. An office that does not answer within AnswerTimeout is given up.
   TEnd EndIfEmpty() {
     std::lock_guard connecting(ConnectMutex);
     std::shared_ptr<TUnoSession> session;
@@ -210,6 +248,7 @@ struct TUnoServer::TImpl {
     if (Watch->Busy() || !TOfficeProcess::UserHasLiveProcessWith(AcceptArgument()))
       return TEnd::Kept;
     try {
+      const TDeadline answer(Launch.AnswerTimeout, [this, session] { GiveUp(session); });
       if (OfficeHoldsDocument(*session) || !AskOfficeToEnd(*session)) return TEnd::Kept;
     } catch (const EOffice&) {
       return TEnd::Unreachable;
@@ -302,7 +341,7 @@ TUnoServer::~TUnoServer() {
     QElapsedTimer clock;
     clock.start();
     while (!FImpl->Prepared && !FImpl->Starting &&
-           clock.elapsed() < std::chrono::milliseconds(UnusedOfficeAnswer).count())
+           clock.elapsed() < std::chrono::milliseconds(ProgramEndAnswer).count())
       QThread::msleep(10);
     if (!FImpl->Prepared) Abort();
     FImpl->Preparing.join();
@@ -313,7 +352,7 @@ TUnoServer::~TUnoServer() {
   if (FImpl->QuietlyStarted && !FImpl->Used) {
     std::future<TImpl::TEnd> ending =
         std::async(std::launch::async, [impl = FImpl.get()] { return impl->EndIfEmpty(); });
-    if (ending.wait_for(UnusedOfficeAnswer) == std::future_status::timeout) Abort();
+    if (ending.wait_for(ProgramEndAnswer) == std::future_status::timeout) Abort();
     if (ending.get() == TImpl::TEnd::Unreachable) TerminateOffice();
   }
 }
@@ -346,21 +385,7 @@ TVariant TUnoServer::CreateInteractionHandler() {
   return NewSilentInteractionHandler(session);
 }
 
-void TUnoServer::Abort() {
-  std::shared_ptr<TUnoSession> session;
-  std::shared_ptr<TUnoSession> connecting;
-  {
-    std::lock_guard lock(FImpl->Mutex);
-    FImpl->Aborted = true;
-    session = FImpl->Session;
-    connecting = FImpl->Connecting;
-    // The hung office is ended first: its connection then breaks by itself. Its sockets in
-    // /tmp stay behind; the next office on the same pipe and profile takes them over.
-    if (FImpl->Process.IsRunning()) FImpl->Process.Kill();
-  }
-  if (session) session->Dispose();
-  if (connecting) connecting->Dispose();
-}
+void TUnoServer::Abort() { FImpl->Abort(); }
 
 void TUnoServer::BeginWork() {
   {

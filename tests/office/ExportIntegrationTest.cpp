@@ -6,10 +6,17 @@
 #include <QThread>
 #include <QTimer>
 
+#include <com/sun/star/frame/XDesktop.hpp>
+#include <com/sun/star/frame/XTerminateListener.hpp>
+#include <cppuhelper/implbase1.hxx>
+
+#include <atomic>
 #include <csignal>
+#include <future>
 
 #include "office/AutomationValues.h"
 #include "office/OfficeProcess.h"
+#include "office/UnoBridge.h"
 #include "office/VoucherExport.h"
 #include "tests/office/OfficeFixture.h"
 #include "tests/office/OfficeSockets.h"
@@ -335,13 +342,20 @@ TEST_P(THungOfficeTest, IsEndedOnTimeOutOrCancel) {
 
   TOfficeWork* waiting = nullptr;
   FSource.OnWait = [&](TOfficeWork& work) { waiting = &work; };
+  // The operator's cancel, 2.5 s after the office stopped: meant for the export under way
+  // then, never for a later one.
+  QTimer cancel;
+  cancel.setSingleShot(true);
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (waiting) waiting->Cancel();
+  });
   pid_t stopped = 0;
   QElapsedTimer sinceStop;
   const auto stop = [&] {
     sinceStop.start();
     stopped = FServer->OfficeProcessId();
     kill(-stopped, SIGSTOP);
-    if (c.OperatorCancels) QTimer::singleShot(2500, [&] { waiting->Cancel(); });
+    if (c.OperatorCancels) cancel.start(2500);
   };
   if (c.StoppedWhileIdle) {
     ExportVoucher(*FOffice, FSource);
@@ -358,6 +372,8 @@ TEST_P(THungOfficeTest, IsEndedOnTimeOutOrCancel) {
   } catch (const EOffice& error) {
     EXPECT_EQ(error.Message(), c.Message);
   }
+  cancel.stop();
+  waiting = nullptr;
   // The operator's own choice is no error; either way the unfinished voucher never shows
   // and its copy (and the ended office's lock of it) is gone.
   EXPECT_EQ(FSource.Information, c.OperatorCancels ? std::vector<QString>{"Экспорт отменён."}
@@ -373,9 +389,13 @@ TEST_P(THungOfficeTest, IsEndedOnTimeOutOrCancel) {
 
   FSource.OnClipboard = nullptr;
   FSource.OnWait = nullptr;
+  FSource.Messages.clear();
   ExportVoucher(*FOffice, FSource);
+  EXPECT_EQ(FSource.Messages, std::vector<QString>{});
   EXPECT_NE(FServer->OfficeProcessId(), stopped);
-  EXPECT_EQ(CellText(OpenVoucherCopies().back(), 3, "DC20"), FSource.TotalText);
+  const std::vector<TVariant> copies = OpenVoucherCopies();
+  ASSERT_FALSE(copies.empty());
+  EXPECT_EQ(CellText(copies.back(), 3, "DC20"), FSource.TotalText);
 }
 
 const QString NoAnswer =
@@ -387,5 +407,102 @@ INSTANTIATE_TEST_SUITE_P(
                       THungCase{"FrozenWhileIdle", true, false, NoAnswer},
                       THungCase{"OperatorCancels", false, true, ""}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
+
+namespace {
+
+// A listener of the test's own in the office: asked, as every listener is, whether the office
+// may end, it stops the office (SIGSTOP) there and then. The office hangs in the middle of the
+// program's request that it end.
+class TStopOnTermination : public cppu::WeakImplHelper1<css::frame::XTerminateListener> {
+public:
+  TStopOnTermination(pid_t office, std::shared_ptr<std::atomic<bool>> stopped)
+      : FOffice(office), FStopped(std::move(stopped)) {}
+  void SAL_CALL queryTermination(const css::lang::EventObject&) override {
+    kill(-FOffice, SIGSTOP);
+    *FStopped = true;
+  }
+  void SAL_CALL notifyTermination(const css::lang::EventObject&) override {}
+  void SAL_CALL disposing(const css::lang::EventObject&) override {}
+
+private:
+  pid_t FOffice;
+  std::shared_ptr<std::atomic<bool>> FStopped;
+};
+
+// The operator closes the last voucher and the program asks its emptied office to end; the
+// office hangs right then. Neither the program going on (its next export) nor the program
+// ending waits for it beyond a bound: the time an export gives an office to answer, and the
+// few seconds a program that ends gives it; the hung office is ended either way.
+struct TEmptiedHangsCase {
+  const char* Name;
+  bool ProgramEnds;
+};
+void PrintTo(const TEmptiedHangsCase& c, std::ostream* out) { *out << c.Name; }
+
+class TEmptiedOfficeHangsTest : public TExportIntegrationTest,
+                                public ::testing::WithParamInterface<TEmptiedHangsCase> {};
+
+TEST_P(TEmptiedOfficeHangsTest, IsEndedWithinTheBound) {
+  const TEmptiedHangsCase& c = GetParam();
+  FOffice.reset();
+  TOfficeLaunch launch = Launch();
+  launch.AnswerTimeout = std::chrono::seconds(c.ProgramEnds ? 600 : 2);
+  FServer = std::make_shared<TUnoServer>(launch);
+  FOffice = std::make_unique<TOOCalc>(FServer);
+  ExportVoucher(*FOffice, FSource);
+  ASSERT_EQ(FSource.Messages, std::vector<QString>{});
+  const pid_t office = FServer->OfficeProcessId();
+  ASSERT_NE(office, 0);
+
+  const TVariant desktop =
+      FServer->CreateServiceManager().Call("CreateInstance", {"com.sun.star.frame.Desktop"});
+  const auto* remote = dynamic_cast<const TUnoObject*>(&desktop.ToObject());
+  ASSERT_NE(remote, nullptr);
+  const auto stopped = std::make_shared<std::atomic<bool>>(false);
+  css::uno::Reference<css::frame::XDesktop>(remote->Object(), css::uno::UNO_QUERY_THROW)
+      ->addTerminateListener(new TStopOnTermination(office, stopped));
+  const std::vector<TVariant> vouchers = OpenVoucherCopies();
+  ASSERT_EQ(vouchers.size(), 1u);
+  vouchers[0].Call("Close", {true});  // outside a work, as the operator's close button does
+  QElapsedTimer clock;
+  clock.start();
+  while (!*stopped && clock.elapsed() < 20000) QThread::msleep(10);
+  ASSERT_TRUE(*stopped) << "the program never asked the emptied office to end";
+  // Whatever the outcome, nothing of the stopped office outlives the test.
+  const std::shared_ptr<void> ended(nullptr, [office](void*) { kill(-office, SIGKILL); });
+
+  clock.restart();
+  if (c.ProgramEnds) {
+    FOffice.reset();
+    std::future<void> destroyed =
+        std::async(std::launch::async, [server = std::move(FServer)]() mutable { server.reset(); });
+    const bool returned = destroyed.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!returned) kill(-office, SIGKILL);  // lets the destructor return, and the test end
+    destroyed.get();
+    ASSERT_TRUE(returned) << "the program did not end while its office hung";
+    // The 5 s it waits for an answer, and the few seconds ending the office may take.
+    EXPECT_LT(clock.elapsed(), 12000);
+    EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(office));
+    FServer = std::make_shared<TUnoServer>(Launch());
+    FOffice = std::make_unique<TOOCalc>(FServer);
+    return;
+  }
+  // The 2 s an export gives the office to answer, and the few seconds ending it may take.
+  while (TOfficeProcess::GroupHasLiveProcess(office) && clock.elapsed() < 15000)
+    QThread::msleep(20);
+  EXPECT_FALSE(TOfficeProcess::GroupHasLiveProcess(office));
+  EXPECT_LT(clock.elapsed(), 9000);
+  ExportVoucher(*FOffice, FSource);
+  EXPECT_EQ(FSource.Messages, std::vector<QString>{});
+  EXPECT_NE(FServer->OfficeProcessId(), office);
+  EXPECT_EQ(OpenVoucherCopies().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TEmptiedOfficeHangsTest,
+                         ::testing::Values(TEmptiedHangsCase{"ProgramGoesOn", false},
+                                           TEmptiedHangsCase{"ProgramEnds", true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
