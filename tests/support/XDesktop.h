@@ -14,7 +14,8 @@ public:
   ~TXDesktop();
   TXDesktop(const TXDesktop&) = delete;
   TXDesktop& operator=(const TXDesktop&) = delete;
-  // False when Xvfb or openbox could not be started.
+  // False when Xvfb or openbox could not be started, or openbox did not take the display over
+  // within 30 s.
   bool Started() const { return FStarted; }
   QString Display() const { return FDisplay; }
 
