@@ -29,24 +29,11 @@ void TPgChangeWatcher::TLaterDeleter::operator()(QSocketNotifier* notifier) cons
 TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid,
                                    int checkMs)
     : FConnInfo(conninfo), FOwnBackendPid(std::move(ownBackendPid)), FCheckMs(checkMs) {
-  const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
-  FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
-  if (PQstatus(FConnection.get()) != CONNECTION_OK)
-    throw PgError(ConnectionMessage(FConnection.get()));
-  const std::unique_ptr<PGresult, decltype(&PQclear)> listening(
-      PQexec(FConnection.get(), ListenStatement), PQclear);
-  if (PQresultStatus(listening.get()) != PGRES_COMMAND_OK) {
-    throw PgError(listening ? QString::fromUtf8(PQresultErrorMessage(listening.get())).trimmed()
-                            : ConnectionMessage(FConnection.get()),
-                  QString::fromUtf8(PQresultErrorField(listening.get(), PG_DIAG_SQLSTATE)));
-  }
-  // From now on a send that the socket cannot take at once fails instead of waiting, and so
-  // does the goodbye PQfinish sends to a server that went silent.
-  PQsetnonblocking(FConnection.get(), 1);
-
   FRetry.setSingleShot(true);
   FRetry.setInterval(RetryMs);
-  QObject::connect(&FRetry, &QTimer::timeout, &FRetry, [this] { Connect(); });
+  QObject::connect(&FRetry, &QTimer::timeout, &FRetry, [this] {
+    if (!Connect()) Lose();
+  });
   FGiveUp.setSingleShot(true);
   FGiveUp.setInterval(2 * FCheckMs);
   QObject::connect(&FGiveUp, &QTimer::timeout, &FGiveUp, [this] { Lose(); });
@@ -54,29 +41,34 @@ TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()>
   QObject::connect(&FCheck, &QTimer::timeout, &FCheck, [this] { Check(); });
   FTell.setSingleShot(true);
   FTell.setInterval(CoalesceMs);
-  QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] { FChanged(); });
+  QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] {
+    // An event loop may turn before Start (a wait inside the data set's first read).
+    if (FChanged)
+      FChanged();
+    else
+      FToldBeforeStart = true;
+  });
+  if (!Connect()) throw PgError(ConnectionMessage(FConnection.get()));
 }
 
 void TPgChangeWatcher::Start(std::function<void()> changed) {
   FChanged = std::move(changed);
   FCheck.start();
-  Watch(QSocketNotifier::Read);
-  // What arrived with the answer to LISTEN is already read off the socket.
-  Read();
+  if (FToldBeforeStart) Tell();
 }
 
-void TPgChangeWatcher::Connect() {
+bool TPgChangeWatcher::Connect() {
   const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
   FConnection.reset(PQconnectStartParams(parameters.Keywords(), parameters.Values(), 1));
-  if (PQstatus(FConnection.get()) == CONNECTION_BAD) {
-    Lose();
-    return;
-  }
+  if (PQstatus(FConnection.get()) == CONNECTION_BAD) return false;
+  // From now on a send that the socket cannot take at once fails instead of waiting, and so
+  // does the goodbye PQfinish sends to a server that went silent.
   PQsetnonblocking(FConnection.get(), 1);
   FState = TState::sConnecting;
   FGiveUp.start();
   // libpq's first step waits for the socket to take data.
   Watch(QSocketNotifier::Write);
+  return true;
 }
 
 void TPgChangeWatcher::Advance() {
