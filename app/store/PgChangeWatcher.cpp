@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include <utility>
+
 #include "app/store/PgConnectParameters.h"
 #include "app/store/PgConnection.h"
 #include "app/store/PgError.h"
@@ -42,11 +44,9 @@ TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()>
   FTell.setSingleShot(true);
   FTell.setInterval(CoalesceMs);
   QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] {
-    // An event loop may turn before Start (a wait inside the data set's first read).
-    if (FChanged)
-      FChanged();
-    else
-      FToldBeforeStart = true;
+    if (!std::exchange(FTellAtEnd, false)) return;
+    FTell.start();
+    Call();
   });
   if (!Connect()) throw PgError(ConnectionMessage(FConnection.get()));
 }
@@ -54,7 +54,11 @@ TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()>
 void TPgChangeWatcher::Start(std::function<void()> changed) {
   FChanged = std::move(changed);
   FCheck.start();
-  if (FToldBeforeStart) Tell();
+  // From the event loop, not from inside the caller's Start.
+  if (std::exchange(FToldBeforeStart, false)) {
+    FTellAtEnd = true;
+    if (!FTell.isActive()) FTell.start();
+  }
 }
 
 bool TPgChangeWatcher::Connect() {
@@ -102,6 +106,7 @@ void TPgChangeWatcher::Read() {
     Lose();
     return;
   }
+  bool told = false;
   while (FAwaitingAnswer && !PQisBusy(connection)) {
     const std::unique_ptr<PGresult, decltype(&PQclear)> result(PQgetResult(connection), PQclear);
     if (!result) {
@@ -109,7 +114,7 @@ void TPgChangeWatcher::Read() {
       if (FState == TState::sSubscribing) {
         FState = TState::sListening;
         FGiveUp.stop();
-        Tell();
+        told = true;
       }
     } else if (const ExecStatusType status = PQresultStatus(result.get());
                status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY) {
@@ -119,9 +124,11 @@ void TPgChangeWatcher::Read() {
   }
   while (PGnotify* raw = PQnotifies(connection)) {
     const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);
-    if (FState == TState::sListening && notification->be_pid != FOwnBackendPid()) Tell();
+    if (FState == TState::sListening && notification->be_pid != FOwnBackendPid()) told = true;
   }
   if (PQstatus(connection) != CONNECTION_OK) Lose();
+  // Last: the call may turn an event loop that comes back here.
+  if (told) Tell();
 }
 
 void TPgChangeWatcher::Check() {
@@ -155,7 +162,19 @@ void TPgChangeWatcher::Watch(QSocketNotifier::Type type) {
 }
 
 void TPgChangeWatcher::Tell() {
-  if (!FTell.isActive()) FTell.start();
+  if (FTell.isActive()) {
+    FTellAtEnd = true;
+    return;
+  }
+  FTell.start();
+  Call();
+}
+
+void TPgChangeWatcher::Call() {
+  if (FChanged)
+    FChanged();
+  else
+    FToldBeforeStart = true;
 }
 
 void TPgChangeWatcher::Lose() {

@@ -17,9 +17,10 @@ struct pg_conn;
 //
 // What is told: each notification sent by a session other than the data set's own (whose
 // server process `ownBackendPid` names) makes one call of `changed`, and so does every
-// notification when `ownBackendPid` returns 0 (not known). The notifications read within
-// CoalesceMs of the first untold one make that same one call, so a burst of changes costs one
-// resync, not one per row. A desk's own posts are not told: its data set knows them already.
+// notification when `ownBackendPid` returns 0 (not known). The first is told at once; those
+// read in the CoalesceMs after a call make one more call at its end (and so on while they
+// come), so a burst of changes costs a resync per CoalesceMs, not one per row, and a lone
+// change waits for nothing. A desk's own posts are not told: its data set knows them already.
 //
 // The session is made in the background: the constructor only starts it, so that a desk's
 // start-up does not wait for a second session and its LISTEN. Once it listens, the watcher
@@ -91,7 +92,11 @@ private:
   bool Send(const char* sql);
   // Watches the session's socket for `type` from now on.
   void Watch(QSocketNotifier::Type type);
+  // Calls `changed` now, or at the end of the CoalesceMs that follow the last call.
   void Tell();
+  // Calls `changed`; one made before Start is made at Start (an event loop may turn before
+  // it, in a wait inside the data set's first read).
+  void Call();
   void Lose();
 
   QString FConnInfo;
@@ -107,5 +112,6 @@ private:
   QTimer FRetry;                 // the next try to connect
   QTimer FGiveUp;                // the end of a try to connect
   QTimer FCheck;                 // the next check of a listening session
-  QTimer FTell;                  // the end of a burst
+  QTimer FTell;                  // runs for CoalesceMs after each call
+  bool FTellAtEnd = false;       // told while FTell ran: a call is due when it ends
 };
