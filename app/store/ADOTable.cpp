@@ -43,21 +43,42 @@ int TADOTable::FieldIndex(const QString& name) const {
 
 TADOTable::~TADOTable() = default;
 
+template <typename TRead>
+auto TADOTable::Checked(TRead&& read) {
+  try {
+    return read();
+  } catch (const EDatabaseError&) {
+    try {
+      FConnection.Engine().CheckColumns(FTable);
+    } catch (const EDatabaseError& e) {
+      if (e.Failure() == TDatabaseFailure::dfNoTable ||
+          e.Failure() == TDatabaseFailure::dfNoColumn)
+        throw;
+    }
+    throw;
+  }
+}
+
 std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
   StopLoading();
   TStoreEngine& engine = FConnection.Engine();
   std::vector<TRowKey> keys;
   {
     const TStoreCall call(*this);
-    engine.CheckColumns(FTable);
     ++FWholeReads;
     FKeysMissing = false;
     // A search finds few enough bags to be read at once.
     if (FiltersBags(FFilter))
-      return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), SearchLimit + 1, FFilter);
+      return Checked([&] {
+        return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), SearchLimit + 1,
+                               FFilter);
+      });
     // Without an event loop the rest could never come.
-    if (!inBackground || !QCoreApplication::instance()) return ReadAllKeys(engine, FTable);
-    keys = engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows, {});
+    if (!inBackground || !QCoreApplication::instance())
+      return Checked([&] { return ReadAllKeys(engine, FTable); });
+    keys = Checked([&] {
+      return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows, {});
+    });
     if (int(keys.size()) < KeySliceRows) return keys;
   }
   std::unique_ptr<TStoreEngine> another;
@@ -449,9 +470,7 @@ TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
     std::vector<TStoredRow> stored;
     {
       const TStoreCall call(*this);
-      // A table changed by hand is told as such, not as a failed read.
-      FConnection.Engine().CheckColumns(FTable);
-      stored = FConnection.Engine().ReadRows(FTable, due, FFilter);
+      stored = Checked([&] { return FConnection.Engine().ReadRows(FTable, due, FFilter); });
     }
     std::vector<TRowKey> arrived;
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
