@@ -23,36 +23,29 @@
 
 namespace {
 
-// What xdotool prints for arguments. A window that goes away while xdotool walks the windows
-// or asks one for its name ends it with an X error (BadWindow) and a partial answer or none:
-// the question is asked again until it is answered whole. Null when the window asked about is
-// gone for good.
-QString Xdotool(const QStringList& arguments) {
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    QProcess xdotool;
-    xdotool.start("xdotool", arguments);
-    xdotool.waitForFinished();
-    if (!xdotool.readAllStandardError().contains("X Error"))
-      return QString::fromUtf8(xdotool.readAllStandardOutput());
-  }
-  return QString();
-}
-
 // The names of the visible windows of the display.
 QStringList VisibleWindowNames() {
+  QProcess search;
+  search.start("xdotool", {"search", "--onlyvisible", "--name", "."});
+  search.waitForFinished();
   QStringList names;
-  for (const QString& id : Xdotool({"search", "--onlyvisible", "--name", "."})
-                               .split('\n', Qt::SkipEmptyParts)) {
-    const QString name = Xdotool({"getwindowname", id});
-    if (!name.isNull()) names << name.trimmed();  // one closed meanwhile is not on the screen
+  for (const QByteArray& id : search.readAllStandardOutput().split('\n')) {
+    if (id.isEmpty()) continue;
+    QProcess name;
+    name.start("xdotool", {"getwindowname", QString::fromLatin1(id)});
+    name.waitForFinished();
+    names << QString::fromUtf8(name.readAllStandardOutput()).trimmed();
   }
   return names;
 }
 
 // The ids of the visible windows whose name starts with `name`.
 QStringList VisibleWindows(const QString& name) {
-  return Xdotool({"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)})
-      .split('\n', Qt::SkipEmptyParts);
+  QProcess search;
+  search.start("xdotool",
+               {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name)});
+  search.waitForFinished();
+  return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
 // Serves events for up to ms milliseconds, until done() holds.
