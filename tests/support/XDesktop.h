@@ -14,8 +14,7 @@ public:
   ~TXDesktop();
   TXDesktop(const TXDesktop&) = delete;
   TXDesktop& operator=(const TXDesktop&) = delete;
-  // False when Xvfb or openbox could not be started, or openbox did not take the display over
-  // within 30 s.
+  // False when Xvfb or openbox could not be started.
   bool Started() const { return FStarted; }
   QString Display() const { return FDisplay; }
 
