@@ -44,3 +44,8 @@ SELECT "Version" < 5 AS step FROM "ClientsSchema" \gset
 \if :step
 \ir upgrade-postgresql-5-history-head.sql
 \endif
+
+SELECT "Version" < 6 AS step FROM "ClientsSchema" \gset
+\if :step
+\ir upgrade-postgresql-6-search-columns.sql
+\endif

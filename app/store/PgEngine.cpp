@@ -7,6 +7,7 @@
 
 #include "app/store/PgChangeWatcher.h"
 #include "app/store/PgHistory.h"
+#include "app/store/PgSearch.h"
 #include "app/store/PgTransaction.h"
 #include "app/store/SqlDialect.h"
 
@@ -37,32 +38,6 @@ std::vector<TStoredRow> StoredRows(const TPgResult& result, int fieldCount) {
   for (int row = 0; row < result.RowCount(); ++row)
     rows.push_back({result.Value(row, 0).toLongLong(), RowValues(result, row, 1, fieldCount)});
   return rows;
-}
-
-// The condition on a bag that a filter leaving bags out (FiltersBags) sets, its text in
-// parameter $`parameter`; written as the search indexes of app/upgrade-postgresql-4-search.sql
-// are, so that the server reads those rather than every bag.
-QString SearchCondition(const TBagSearch& search, int parameter) {
-  const QString typed = QStringLiteral("$%1::text").arg(parameter);
-  if (search.Kind == TSearchKind::skNumbers)
-    return QStringLiteral(
-               "(\"Номер сумки\" LIKE %1 || '%' OR \"Номер пакета\"::text LIKE %1 || '%' OR "
-               "clients_search_numbers(\"Инн\", \"Счет\") LIKE '%' || %1 || '%')")
-        .arg(typed);
-  return QStringLiteral(
-             "(clients_search_latin(clients_search_names(\"Получатель\", \"ФИО\")) LIKE '%' || "
-             "clients_search_latin(%1) || '%' AND "
-             "clients_search_names(\"Получатель\", \"ФИО\") LIKE '%' || %1 || '%')")
-      .arg(typed);
-}
-
-// The search's text as a LIKE pattern's part: its own '%', '_' and '\\' taken literally.
-QString SearchText(const TBagSearch& search) {
-  QString text = search.Text;
-  text.replace(u'\\', QStringLiteral("\\\\"));
-  text.replace(u'%', QStringLiteral("\\%"));
-  text.replace(u'_', QStringLiteral("\\_"));
-  return text;
 }
 
 // What a failure the server reported by its SQLSTATE means for the register.
@@ -229,20 +204,14 @@ std::vector<TRowKey> TPgEngine::ReadKeys(const TTableDef& table, TRowKey after, 
                                          const TRowFilter& filter) {
   return Reading(table, [&] {
     const QString key = FConnection->QuotedIdentifier(KeyColumn);
-    const bool filtered = FiltersBags(filter);
-    const TBagSearch search = ParseBagSearch(filter);
-    std::vector<QVariant> parameters{after, limit};
-    if (filtered) parameters.push_back(SearchText(search));
-    const TPgResult result = FConnection->Execute(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint%3 ORDER BY %1 LIMIT $2")
-            .arg(key, FConnection->QuotedIdentifier(table.Name),
-                 filtered ? QStringLiteral(" AND ") + SearchCondition(search, 3) : QString()),
-        parameters);
-    std::vector<TRowKey> keys;
-    keys.reserve(result.RowCount());
-    for (int row = 0; row < result.RowCount(); ++row)
-      keys.push_back(result.Value(row, 0).toLongLong());
-    return keys;
+    const QString tableName = FConnection->QuotedIdentifier(table.Name);
+    if (FiltersBags(filter))
+      return ReadPgSearchKeys(*FConnection, tableName, key, TPgSearchColumns(SchemaVersion()),
+                              ParseBagSearch(filter), after, limit);
+    return ResultKeys(FConnection->Execute(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1::bigint ORDER BY %1 LIMIT $2")
+            .arg(key, tableName),
+        {after, limit}));
   });
 }
 
@@ -314,11 +283,14 @@ std::vector<TStoredRow> TPgEngine::ReadRows(const TTableDef& table,
     const bool filtered = FiltersBags(filter);
     const TBagSearch search = ParseBagSearch(filter);
     std::vector<QVariant> parameters{QString(u'{' + list.join(u',') + u'}')};
-    if (filtered) parameters.push_back(SearchText(search));
+    if (filtered) parameters.push_back(PgSearchText(search));
+    // The keys choose the rows: each is tested as it is read, no index of the search needed.
     const TPgResult result = FConnection->Execute(
         QStringLiteral("SELECT %1,%2 FROM %3 WHERE %1 = ANY($1::integer[])%4 ORDER BY %1")
             .arg(key, ColumnList(table), FConnection->QuotedIdentifier(table.Name),
-                 filtered ? QStringLiteral(" AND ") + SearchCondition(search, 2) : QString()),
+                 filtered ? QStringLiteral(" AND ") +
+                                PgRowSearchCondition(TPgSearchColumns(SchemaVersion()), search, 2)
+                          : QString()),
         parameters);
     return StoredRows(result, int(table.Fields.size()));
   });

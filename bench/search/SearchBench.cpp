@@ -1,6 +1,7 @@
 // bench-search: finding a bag as the operator types, in a register of 1 000 000 generated bags
 // (InsertGeneratedBags; --bags N for another size), on the file db.mdb and on a PostgreSQL
-// server (a throw-away cluster on this machine, reached through its Unix socket).
+// server (a throw-away cluster on this machine, reached through its Unix socket); --only file
+// or --only server measures one of them.
 //
 // The operator types the numbers of 20 bags chosen at random (e.g. "424242": the package
 // number from its start, the INN and account anywhere), then, five times, a word every bag
@@ -213,9 +214,12 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is measured
   int bags = 1000000;
-  for (int i = 1; i + 1 < argc; ++i)
+  const char* only = "";
+  for (int i = 1; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--bags") == 0) bags = std::atoi(argv[i + 1]);
-  OnFile(bags);
-  OnServer(bags);
+    if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
+  }
+  if (std::strcmp(only, "server") != 0) OnFile(bags);
+  if (std::strcmp(only, "file") != 0) OnServer(bags);
   return 0;
 }

@@ -240,12 +240,12 @@ TEST_F(ServerWindow, OtmenaUnderTheImportsProgressBarWritesNothing) {
 }
 
 // app/schema-postgresql.sql declares the program's fields in their order, type and size,
-// after the key.
+// after the key; the search's folded names follow, computed by the server alone.
 TEST(PostgresqlSchema, DeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) {
   TPgConnection admin(RegisterConnInfo(QStringLiteral("postgres")));
   const TPgResult columns = admin.Execute(QStringLiteral(
       "SELECT column_name || ' ' || data_type || coalesce('(' || character_maximum_length || ')', "
-      "'') "
+      "'') || CASE WHEN is_generated = 'ALWAYS' THEN ' generated' ELSE '' END "
       "FROM information_schema.columns WHERE table_name = 'Clients' ORDER BY ordinal_position"));
   QStringList actual;
   for (int row = 0; row < columns.RowCount(); ++row) actual << columns.Value(row, 0).toString();
@@ -253,7 +253,8 @@ TEST(PostgresqlSchema, DeclaresTheFieldsTheProgramReadsInTheirOrderTypeAndSize) 
             QStringList({u"ID integer"_qs, u"Номер сумки character varying(50)"_qs,
                          u"Номер пакета integer"_qs, u"Получатель character varying(255)"_qs,
                          u"Счет character varying(255)"_qs, u"Инн character varying(255)"_qs,
-                         u"Символ integer"_qs, u"ФИО character varying(100)"_qs}));
+                         u"Символ integer"_qs, u"ФИО character varying(100)"_qs,
+                         u"SearchNames text generated"_qs, u"SearchLatin text generated"_qs}));
 }
 
 // The server reads the history in its own SQL: a bag's changes after real saves, newest first,

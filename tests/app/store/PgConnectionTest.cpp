@@ -204,8 +204,9 @@ TEST_F(PgConnection, RoundTripsNullsCyrillicAndLongValuesThroughParameters) {
        "text '" + Repeated("Ж", 255) + "'", "text '" + Repeated("9", 255) + "'",
        "text '" + Repeated("0", 255) + "'", "int 32", "text '" + Repeated("Я", 100) + "'"},
   };
-  const TPgResult stored =
-      desk.Execute(QStringLiteral("SELECT * FROM \"Clients\" ORDER BY \"ID\""));
+  const TPgResult stored = desk.Execute(
+      QStringLiteral("SELECT \"ID\", \"Номер сумки\", \"Номер пакета\", \"Получатель\", "
+                     "\"Счет\", \"Инн\", \"Символ\", \"ФИО\" FROM \"Clients\" ORDER BY \"ID\""));
   ASSERT_EQ(stored.RowCount(), 4);
   EXPECT_EQ(stored.ColumnName(2).toStdString(), "Номер пакета");
   for (int i = 0; i < 4; ++i) EXPECT_EQ(ShownRow(stored, i), expected[i]) << "bag " << i + 1;

@@ -164,6 +164,32 @@ TEST_P(Search, AWordManyBagsHoldReadsTheFirstOnesAndOneMore) {
   EXPECT_EQ(FieldDisplayText(Table->Value(SearchLimit, Bag)), u"n1001"_qs);
 }
 
+// Matches spread thinly over many bags, a name and numbers alike: still the first by key and
+// one more, however far apart they lie.
+TEST_P(Search, ThinlySpreadMatchesAreFoundInKeyOrderUpToTheLimit) {
+  Open();
+  // Of the bags r1 to r8000, every seventh holds the word "Редкостный" and the digits "987".
+  const QString fill = QStringLiteral(
+      "'r' || x, CASE WHEN x % 7 = 0 THEN 'Редкостный' ELSE 'Обычный' END, "
+      "CASE WHEN x % 7 = 0 THEN '9876' ELSE '1111' END");
+  Register->Execute(
+      Register->OnServer()
+          ? QStringLiteral("INSERT INTO \"Clients\" (\"Номер сумки\", \"ФИО\", \"Инн\") "
+                           "SELECT %1 FROM generate_series(1, 8000) AS x")
+                .arg(fill)
+          : QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE "
+                           "x < 8000) INSERT INTO Clients (\"Номер сумки\", \"ФИО\", \"Инн\") "
+                           "SELECT %1 FROM n")
+                .arg(fill));
+  for (const char* typed : {"РЕДКОСТН", "987"}) {
+    SCOPED_TRACE(typed);
+    Table->SetFilter({QString::fromUtf8(typed)});
+    ASSERT_EQ(Table->RecordCount(), SearchLimit + 1);
+    EXPECT_EQ(FieldDisplayText(Table->Value(0, Bag)), u"r7"_qs);
+    EXPECT_EQ(FieldDisplayText(Table->Value(SearchLimit, Bag)), u"r7007"_qs);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Search, TestedEngines(), EngineName);
 
 }  // namespace
