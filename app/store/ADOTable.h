@@ -170,8 +170,9 @@ public:
   // row (the previous one after the last); an empty register makes the first row added
   // elsewhere current. Links hear deRowChanged per row, then deBeforeRowDelete/deRowDeleted
   // per row (or one deRowsReset when many rows went), deBeforeRowInsert/deRowInserted per
-  // row (or deBeforeRowsAppend/deRowsAppended when many came), then deScroll when another record became current and deRecordChange when the
-  // current record's shown values changed. Under a filter, a bag the filter no longer finds
+  // row (or deBeforeRowsAppend/deRowsAppended when many came), then deScroll when another
+  // record became current and deRecordChange when the current record's shown values changed.
+  // Under a filter, a bag the filter no longer finds
   // leaves only when it was changed elsewhere (or deleted): one stored with the values this
   // data set holds, as after its own save, stays until the filter changes, and so does the
   // record being edited. Throws EDatabaseError when the table cannot be read, or the
