@@ -58,6 +58,22 @@ int TADOTable::FieldIndex(const QString& name) const {
 
 TADOTable::~TADOTable() = default;
 
+template <typename TRead>
+auto TADOTable::Checked(TRead&& read) {
+  try {
+    return read();
+  } catch (const EDatabaseError&) {
+    try {
+      FConnection.Engine().CheckColumns(FTable);
+    } catch (const EDatabaseError& e) {
+      if (e.Failure() == TDatabaseFailure::dfNoTable ||
+          e.Failure() == TDatabaseFailure::dfNoColumn)
+        throw;
+    }
+    throw;
+  }
+}
+
 std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
   // Keys read again leave the rows held as they were: a re-read dropped still owes them.
   FKeysMissing = StopLoading();
@@ -65,17 +81,16 @@ std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
   std::vector<TRowKey> keys;
   {
     const TStoreCall call(*this);
-    engine.CheckColumns(FTable);
     ++FWholeReads;
     constexpr TRowKey first = std::numeric_limits<TRowKey>::min();
     // A search finds few enough bags to be read at once.
     if (FiltersBags(FFilter))
-      keys = engine.ReadKeys(FTable, first, SearchLimit + 1, FFilter);
+      keys = Checked([&] { return engine.ReadKeys(FTable, first, SearchLimit + 1, FFilter); });
     // Without an event loop the rest could never come.
     else if (!inBackground || !QCoreApplication::instance())
-      keys = ReadAllKeys(engine, FTable, first, FKeySliceRows);
+      keys = Checked([&] { return ReadAllKeys(engine, FTable, first, FKeySliceRows); });
     else
-      keys = engine.ReadKeys(FTable, first, FKeySliceRows, {});
+      keys = Checked([&] { return engine.ReadKeys(FTable, first, FKeySliceRows, {}); });
     FKeysReadHere += qint64(keys.size());
     if (FiltersBags(FFilter) || !inBackground || int(keys.size()) < FKeySliceRows) return keys;
   }
@@ -145,7 +160,6 @@ bool TADOTable::StartReread(const TFeedCursor& cursor) {
   std::unique_ptr<TStoreEngine> another;
   {
     const TStoreCall call(*this);
-    engine.CheckColumns(FTable);
     try {
       another = engine.OpenAnother();
     } catch (const EDatabaseError&) {
@@ -526,7 +540,9 @@ TResyncResult TADOTable::Resync() {
       // The next resync reads every key again.
       FKeysMissing = true;
       const EDatabaseError error = *std::exchange(FRereadFailure, std::nullopt);
-      throw error;
+      // A table changed by hand is told as such, not as a failed read.
+      const TStoreCall call(*this);
+      Checked([&] { throw error; });
     }
     // The changes since it began follow it.
     if (FFeed) FFeed = FRereadCursor;
@@ -620,9 +636,7 @@ TResyncResult TADOTable::ResyncKeys(const std::vector<TRowKey>& named) {
     std::vector<TStoredRow> stored;
     {
       const TStoreCall call(*this);
-      // A table changed by hand is told as such, not as a failed read.
-      FConnection.Engine().CheckColumns(FTable);
-      stored = FConnection.Engine().ReadRows(FTable, due, FFilter);
+      stored = Checked([&] { return FConnection.Engine().ReadRows(FTable, due, FFilter); });
     }
     std::vector<TRowKey> arrived;
     std::unordered_map<TRowKey, std::vector<QVariant>> fresh;

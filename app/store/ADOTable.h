@@ -242,9 +242,16 @@ private:
   };
 
   void Notify(TDataEvent event, int info = 0) const;
+  // Runs `read`, a read of the table's keys or rows. A read that failed because the table was
+  // changed by hand (the table or a column gone) is told as such, CheckColumns' failure,
+  // instead of as a failed read; any other failure goes on as it came. The columns are not
+  // checked before each read: on a server that would be two more round trips for every
+  // change another desk makes.
+  template <typename TRead>
+  auto Checked(TRead&& read);
   // The row of the stored bag `key`; -1 when the data set does not hold it.
   int RowOf(TRowKey key) const;
-  // The keys of the table's rows that the filter finds, after the column check: all of them,
+  // The keys of the table's rows that the filter finds: all of them,
   // or, without a filter, `inBackground` and with an event loop, the first slice while a
   // loader reads the rest.
   std::vector<TRowKey> ReadKeys(bool inBackground);

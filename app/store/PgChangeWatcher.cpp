@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include <utility>
+
 #include "app/store/PgConnectParameters.h"
 #include "app/store/PgConnection.h"
 #include "app/store/PgError.h"
@@ -29,24 +31,11 @@ void TPgChangeWatcher::TLaterDeleter::operator()(QSocketNotifier* notifier) cons
 TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()> ownBackendPid,
                                    int checkMs)
     : FConnInfo(conninfo), FOwnBackendPid(std::move(ownBackendPid)), FCheckMs(checkMs) {
-  const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
-  FConnection.reset(PQconnectdbParams(parameters.Keywords(), parameters.Values(), 1));
-  if (PQstatus(FConnection.get()) != CONNECTION_OK)
-    throw PgError(ConnectionMessage(FConnection.get()));
-  const std::unique_ptr<PGresult, decltype(&PQclear)> listening(
-      PQexec(FConnection.get(), ListenStatement), PQclear);
-  if (PQresultStatus(listening.get()) != PGRES_COMMAND_OK) {
-    throw PgError(listening ? QString::fromUtf8(PQresultErrorMessage(listening.get())).trimmed()
-                            : ConnectionMessage(FConnection.get()),
-                  QString::fromUtf8(PQresultErrorField(listening.get(), PG_DIAG_SQLSTATE)));
-  }
-  // From now on a send that the socket cannot take at once fails instead of waiting, and so
-  // does the goodbye PQfinish sends to a server that went silent.
-  PQsetnonblocking(FConnection.get(), 1);
-
   FRetry.setSingleShot(true);
   FRetry.setInterval(RetryMs);
-  QObject::connect(&FRetry, &QTimer::timeout, &FRetry, [this] { Connect(); });
+  QObject::connect(&FRetry, &QTimer::timeout, &FRetry, [this] {
+    if (!Connect()) Lose();
+  });
   FGiveUp.setSingleShot(true);
   FGiveUp.setInterval(2 * FCheckMs);
   QObject::connect(&FGiveUp, &QTimer::timeout, &FGiveUp, [this] { Lose(); });
@@ -54,29 +43,36 @@ TPgChangeWatcher::TPgChangeWatcher(const QString& conninfo, std::function<int()>
   QObject::connect(&FCheck, &QTimer::timeout, &FCheck, [this] { Check(); });
   FTell.setSingleShot(true);
   FTell.setInterval(CoalesceMs);
-  QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] { FChanged(); });
+  QObject::connect(&FTell, &QTimer::timeout, &FTell, [this] {
+    if (!std::exchange(FTellAtEnd, false)) return;
+    FTell.start();
+    Call();
+  });
+  if (!Connect()) throw PgError(ConnectionMessage(FConnection.get()));
 }
 
 void TPgChangeWatcher::Start(std::function<void()> changed) {
   FChanged = std::move(changed);
   FCheck.start();
-  Watch(QSocketNotifier::Read);
-  // What arrived with the answer to LISTEN is already read off the socket.
-  Read();
+  // From the event loop, not from inside the caller's Start.
+  if (std::exchange(FToldBeforeStart, false)) {
+    FTellAtEnd = true;
+    if (!FTell.isActive()) FTell.start();
+  }
 }
 
-void TPgChangeWatcher::Connect() {
+bool TPgChangeWatcher::Connect() {
   const TPgConnectParameters parameters(FConnInfo, TPgConnection::DefaultConnectTimeoutSeconds);
   FConnection.reset(PQconnectStartParams(parameters.Keywords(), parameters.Values(), 1));
-  if (PQstatus(FConnection.get()) == CONNECTION_BAD) {
-    Lose();
-    return;
-  }
+  if (PQstatus(FConnection.get()) == CONNECTION_BAD) return false;
+  // From now on a send that the socket cannot take at once fails instead of waiting, and so
+  // does the goodbye PQfinish sends to a server that went silent.
   PQsetnonblocking(FConnection.get(), 1);
   FState = TState::sConnecting;
   FGiveUp.start();
   // libpq's first step waits for the socket to take data.
   Watch(QSocketNotifier::Write);
+  return true;
 }
 
 void TPgChangeWatcher::Advance() {
@@ -110,6 +106,7 @@ void TPgChangeWatcher::Read() {
     Lose();
     return;
   }
+  bool told = false;
   while (FAwaitingAnswer && !PQisBusy(connection)) {
     const std::unique_ptr<PGresult, decltype(&PQclear)> result(PQgetResult(connection), PQclear);
     if (!result) {
@@ -117,7 +114,7 @@ void TPgChangeWatcher::Read() {
       if (FState == TState::sSubscribing) {
         FState = TState::sListening;
         FGiveUp.stop();
-        Tell();
+        told = true;
       }
     } else if (const ExecStatusType status = PQresultStatus(result.get());
                status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY) {
@@ -127,9 +124,11 @@ void TPgChangeWatcher::Read() {
   }
   while (PGnotify* raw = PQnotifies(connection)) {
     const std::unique_ptr<PGnotify, decltype(&PQfreemem)> notification(raw, PQfreemem);
-    if (FState == TState::sListening && notification->be_pid != FOwnBackendPid()) Tell();
+    if (FState == TState::sListening && notification->be_pid != FOwnBackendPid()) told = true;
   }
   if (PQstatus(connection) != CONNECTION_OK) Lose();
+  // Last: the call may turn an event loop that comes back here.
+  if (told) Tell();
 }
 
 void TPgChangeWatcher::Check() {
@@ -163,7 +162,19 @@ void TPgChangeWatcher::Watch(QSocketNotifier::Type type) {
 }
 
 void TPgChangeWatcher::Tell() {
-  if (!FTell.isActive()) FTell.start();
+  if (FTell.isActive()) {
+    FTellAtEnd = true;
+    return;
+  }
+  FTell.start();
+  Call();
+}
+
+void TPgChangeWatcher::Call() {
+  if (FChanged)
+    FChanged();
+  else
+    FToldBeforeStart = true;
 }
 
 void TPgChangeWatcher::Lose() {

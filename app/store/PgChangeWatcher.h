@@ -17,20 +17,25 @@ struct pg_conn;
 //
 // What is told: each notification sent by a session other than the data set's own (whose
 // server process `ownBackendPid` names) makes one call of `changed`, and so does every
-// notification when `ownBackendPid` returns 0 (not known). The notifications read within
-// CoalesceMs of the first untold one make that same one call, so a burst of changes costs one
-// resync, not one per row. A desk's own posts are not told: its data set knows them already.
+// notification when `ownBackendPid` returns 0 (not known). The first is told at once; those
+// read in the CoalesceMs after a call make one more call at its end (and so on while they
+// come), so a burst of changes costs a resync per CoalesceMs, not one per row, and a lone
+// change waits for nothing. A desk's own posts are not told: its data set knows them already.
+//
+// The session is made in the background: the constructor only starts it, so that a desk's
+// start-up does not wait for a second session and its LISTEN. Once it listens, the watcher
+// makes one call of `changed`, since what was committed before is not told otherwise; so
+// does it each time it listens again after a lost session.
 //
 // A lost session (a server restart, a broken network) shows as the socket's end, or, for a
 // connection that went silent without an end (a dropped TCP connection, a hung server), as a
 // check that goes unanswered: every `checkMs` the idle session sends the server an empty
 // statement, which must be answered before the next check. Nothing else is relied on: no
 // TCP keepalive settings (libpq's own stay as the connection string sets them). The watcher
-// then connects again by itself, a try every RetryMs, each try given up after 2 × `checkMs`;
-// once it listens again it makes one call of `changed`, since what was sent in between
-// is lost and a resync catches up.
+// then connects again by itself, a try every RetryMs, each try given up after 2 × `checkMs`,
+// and so does it when the first session cannot be made (a server full of sessions, say).
 //
-// Nothing here waits for the server once constructed: connecting, listening and reading are
+// Nothing here waits for the server: connecting, listening and reading are
 // driven by the socket's readiness from the event loop (libpq's non-blocking calls), so a
 // dead or hung server never holds up the thread. The one exception is libpq's own: a host
 // given by name is looked up by the system's resolver within the call that starts a
@@ -45,11 +50,11 @@ public:
   static constexpr int DefaultCheckMs = 5000;
   static constexpr int CoalesceMs = 50;
 
-  // Connects with the data set's connection string `conninfo` (libpq's string or URI, as
-  // TPgConnection takes it) and listens before returning, so that no change committed after
-  // the construction goes untold. Waits for the server as TPgConnection does: at most the
-  // string's connect_timeout, or else TPgConnection::DefaultConnectTimeoutSeconds. Throws
-  // EDatabaseError with libpq's or the server's message when it cannot connect or listen.
+  // Starts connecting with the data set's connection string `conninfo` (libpq's string or
+  // URI, as TPgConnection takes it); the session and its LISTEN are made from the event loop,
+  // and the first call of `changed` tells that it listens, so that no change committed after
+  // the construction goes untold. Throws EDatabaseError with libpq's message when libpq
+  // refuses at once (a string it cannot read, a socket that is not there).
   // `ownBackendPid` returns the server process of the data set's session as it is at the time
   // of the call (it changes when that session connects again), 0 when not known; it must not
   // throw. `checkMs` > 0.
@@ -58,7 +63,7 @@ public:
   TPgChangeWatcher(const TPgChangeWatcher&) = delete;
   TPgChangeWatcher& operator=(const TPgChangeWatcher&) = delete;
 
-  // Called once.
+  // Called once, soon after the construction.
   void Start(std::function<void()> changed) override;
 
 private:
@@ -77,7 +82,8 @@ private:
     void operator()(QSocketNotifier* notifier) const;
   };
 
-  void Connect();
+  // Starts a session; false when libpq refused it at once.
+  bool Connect();
   void Advance();
   void SocketActive();
   void Read();
@@ -86,7 +92,11 @@ private:
   bool Send(const char* sql);
   // Watches the session's socket for `type` from now on.
   void Watch(QSocketNotifier::Type type);
+  // Calls `changed` now, or at the end of the CoalesceMs that follow the last call.
   void Tell();
+  // Calls `changed`; one made before Start is made at Start (an event loop may turn before
+  // it, in a wait inside the data set's first read).
+  void Call();
   void Lose();
 
   QString FConnInfo;
@@ -96,10 +106,12 @@ private:
   std::unique_ptr<pg_conn, TFinisher> FConnection;
   // Declared after the session, so that it goes before the session closes the socket.
   std::unique_ptr<QSocketNotifier, TLaterDeleter> FNotifier;
-  TState FState = TState::sListening;
+  TState FState = TState::sDown;
+  bool FToldBeforeStart = false;
   bool FAwaitingAnswer = false;  // a statement was sent and its answer is not all read
   QTimer FRetry;                 // the next try to connect
   QTimer FGiveUp;                // the end of a try to connect
   QTimer FCheck;                 // the next check of a listening session
-  QTimer FTell;                  // the end of a burst
+  QTimer FTell;                  // runs for CoalesceMs after each call
+  bool FTellAtEnd = false;       // told while FTell ran: a call is due when it ends
 };

@@ -60,6 +60,7 @@
 #include "app/Startup.h"
 #include "app/controls/DBGrid.h"
 #include "app/controls/GuardedApplication.h"
+#include "app/store/ADOConnection.h"
 #include "app/store/ADOTable.h"
 #include "app/store/DataLink.h"
 #include "app/store/PgConnection.h"
@@ -167,6 +168,12 @@ public:
     QFile::remove(FDb);
     CreateClientsDatabase(FDb);
     InsertGeneratedBags(FDb, bags);
+    // Brought to the program's schema before the desks start: the first desk to open an older
+    // file upgrades it in one transaction, which at 10^6 bags outlasts the others' busy
+    // time-out, and they would start with "database is locked".
+    TADOConnection upgrade(FDb, 600000);
+    upgrade.Open();
+    upgrade.Engine().HasSearch();
   }
   void Execute(const QString& sql) override { ExecuteSql(FDb, sql); }
   QString Key() const override { return QStringLiteral("rowid"); }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <future>
+#include <optional>
 
 #include "app/store/PgChangeWatcher.h"
 #include "tests/app/store/PgStoreTestSupport.h"
@@ -19,7 +20,8 @@ const TPgTestCluster& Cluster() { return TPgTestEnvironment::Cluster(); }
 
 const QString InsertBag = QStringLiteral("INSERT INTO \"Clients\" (\"ФИО\") VALUES ('Иванов')");
 
-// A started watcher of the test register, counting its calls as the event loop turns.
+// A started watcher of the test register, counting its calls as the event loop turns from the
+// one that tells that it listens (not counted).
 class TWatched {
 public:
   explicit TWatched(
@@ -30,6 +32,8 @@ public:
       ++FCalls;
       if (FWaiting) FWaiting->quit();
     });
+    EXPECT_TRUE(WaitCall(5000)) << "listening";
+    FCalls = 0;
   }
   int Calls() const { return FCalls; }
   // Turns the event loop until the next call, at most timeoutMs; true when the call came.
@@ -209,6 +213,34 @@ TEST_F(PgChangeWatcher, ASilentServerIsNoticedAndNeverHoldsUpTheEventLoop) {
   desk.Execute(InsertBag);
   EXPECT_TRUE(watched.WaitCall(1000));
   EXPECT_EQ(watched.Calls(), 2);
+}
+
+// The session is made from the event loop: a server that does not answer yet holds up neither
+// the construction (a desk's start-up) nor the event loop; once it answers, the watcher
+// listens and tells once, for what may have been committed meanwhile.
+TEST_F(PgChangeWatcher, ItConnectsInTheBackgroundAndTellsOnceItListens) {
+  int calls = 0;
+  const auto Turn = [](int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+  };
+  std::optional<TPgChangeWatcher> watcher;
+  {
+    const TStopped stopped({Postmaster()});
+    QElapsedTimer clock;
+    clock.start();
+    watcher.emplace(RegisterConnInfo(), [] { return 0; });
+    watcher->Start([&] { ++calls; });
+    EXPECT_LT(clock.elapsed(), 500);
+    TTickGaps gaps;
+    Turn(1000);
+    EXPECT_EQ(calls, 0);
+    EXPECT_LT(gaps.LongestMs(), 200);
+  }
+  for (int turn = 0; turn < 50 && calls == 0; ++turn) Turn(100);
+  Turn(300);
+  EXPECT_EQ(calls, 1);
 }
 
 TEST_F(PgChangeWatcher, AnUnreachableServerAtConstructionThrowsAtOnce) {

@@ -154,4 +154,33 @@ TEST_F(ResyncTest, TheWatcherTellsOtherConnectionsCommitsWithoutEverWaiting) {
   EXPECT_EQ(told, 2);
 }
 
+// With an interval far beyond the test, only the system's word that the file changed can wake
+// the watcher: another connection's commit is told at once, with a rollback journal (the
+// program's) and in WAL mode (a file an administrator switched).
+TEST_F(ResyncTest, TheWatcherWakesAtAnotherConnectionsCommitWithoutWaitingForItsInterval) {
+  int argc = 0;
+  QCoreApplication application(argc, nullptr);
+  for (const char* mode : {"DELETE", "WAL"}) {
+    SCOPED_TRACE(mode);
+    const QString name = QStringLiteral("%1.mdb").arg(QLatin1String(mode));
+    const QString db = Dir.Path(name);
+    CreateClientsDatabase(db, {Row(u"1"_qs, 1)});
+    ExecuteSql(db, QStringLiteral("PRAGMA journal_mode = %1").arg(QLatin1String(mode)));
+    TADOConnection connection(name, 200);
+    TADOTable table(connection, QStringLiteral("Clients"), ClientsFields());
+    connection.Open();
+    std::unique_ptr<TChangeWatcher> watcher = connection.Engine().MakeChangeWatcher(600000);
+    table.Open();
+    int told = 0;
+    watcher->Start([&] { ++told; });
+    ExecuteSql(db, QStringLiteral("UPDATE Clients SET \"ФИО\" = 'Петров'"));
+    QElapsedTimer clock;
+    clock.start();
+    while (told == 0 && clock.elapsed() < 5000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(told, 1);
+    EXPECT_LT(clock.elapsed(), 2000);
+  }
+}
+
 }  // namespace
