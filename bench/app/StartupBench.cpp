@@ -129,10 +129,14 @@ int MeasureReread(int argc, char** argv, const QString& admin) {
                QStringLiteral("BEGIN; UPDATE Clients SET \"ФИО\" = 'после разрыва' WHERE rowid = "
                               "1; DELETE FROM ClientsFeed; COMMIT"));
   } else {
-    TPgConnection(admin).Execute(QStringLiteral(
-        "BEGIN; UPDATE \"Clients\" SET \"ФИО\" = 'после разрыва' WHERE \"ID\" = 1; WITH "
-        "dropped AS (DELETE FROM \"ClientsFeed\") UPDATE \"ClientsFeedState\" SET "
-        "\"PrunedBelow\" = (pg_current_xact_id()::text::numeric + 1)::text::xid8; COMMIT"));
+    TPgConnection server(admin);
+    server.Execute(QStringLiteral("BEGIN"));
+    server.Execute(QStringLiteral(
+        "UPDATE \"Clients\" SET \"ФИО\" = 'после разрыва' WHERE \"ID\" = 1"));
+    server.Execute(QStringLiteral(
+        "WITH dropped AS (DELETE FROM \"ClientsFeed\") UPDATE \"ClientsFeedState\" SET "
+        "\"PrunedBelow\" = (pg_current_xact_id()::text::numeric + 1)::text::xid8"));
+    server.Execute(QStringLiteral("COMMIT"));
   }
   heldUp.Start();
   QElapsedTimer clock;
