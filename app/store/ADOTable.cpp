@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <bitset>
+#include <numeric>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "app/store/DatabaseError.h"
 #include "app/store/KeyLoader.h"
+#include "app/store/KeyReread.h"
 
 namespace {
 
@@ -18,13 +19,27 @@ namespace {
 // 100 000 bags removed one by one took 13 s, in one pass a fraction of a second).
 constexpr int RowsResetFrom = 32;
 
+// What two merges of one resync found together: the later one tells of the current record,
+// unless nothing happened to it there.
+TResyncResult Combined(const TResyncResult& first, TResyncResult second) {
+  second.Added += first.Added;
+  second.Changed += first.Changed;
+  second.Deleted += first.Deleted;
+  if (second.Current == TResyncCurrent::rcUnchanged) {
+    second.Current = first.Current;
+    second.CurrentValues = first.CurrentValues;
+  }
+  return second;
+}
+
 }  // namespace
 
 TADOTable::TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields,
-                     int pageRows)
+                     int pageRows, int keySliceRows)
     : FConnection(connection),
       FTable{std::move(tableName), std::move(fields)},
-      FPageRows(std::max(pageRows, 1)) {}
+      FPageRows(std::max(pageRows, 1)),
+      FKeySliceRows(std::max(keySliceRows, 1)) {}
 
 TADOTable::TStoreCall::TStoreCall(const TADOTable& table) : FTable(table) {
   FTable.FInStore = true;
@@ -60,26 +75,24 @@ auto TADOTable::Checked(TRead&& read) {
 }
 
 std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
-  StopLoading();
+  // Keys read again leave the rows held as they were: a re-read dropped still owes them.
+  FKeysMissing = StopLoading();
   TStoreEngine& engine = FConnection.Engine();
   std::vector<TRowKey> keys;
   {
     const TStoreCall call(*this);
     ++FWholeReads;
-    FKeysMissing = false;
+    constexpr TRowKey first = std::numeric_limits<TRowKey>::min();
     // A search finds few enough bags to be read at once.
     if (FiltersBags(FFilter))
-      return Checked([&] {
-        return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), SearchLimit + 1,
-                               FFilter);
-      });
+      keys = Checked([&] { return engine.ReadKeys(FTable, first, SearchLimit + 1, FFilter); });
     // Without an event loop the rest could never come.
-    if (!inBackground || !QCoreApplication::instance())
-      return Checked([&] { return ReadAllKeys(engine, FTable); });
-    keys = Checked([&] {
-      return engine.ReadKeys(FTable, std::numeric_limits<TRowKey>::min(), KeySliceRows, {});
-    });
-    if (int(keys.size()) < KeySliceRows) return keys;
+    else if (!inBackground || !QCoreApplication::instance())
+      keys = Checked([&] { return ReadAllKeys(engine, FTable, first, FKeySliceRows); });
+    else
+      keys = Checked([&] { return engine.ReadKeys(FTable, first, FKeySliceRows, {}); });
+    FKeysReadHere += qint64(keys.size());
+    if (FiltersBags(FFilter) || !inBackground || int(keys.size()) < FKeySliceRows) return keys;
   }
   std::unique_ptr<TStoreEngine> another;
   {
@@ -88,7 +101,8 @@ std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
       another = engine.OpenAnother();
     } catch (const EDatabaseError&) {
       // No second connection: the rest is read here, as before there was a loader.
-      std::vector<TRowKey> rest = ReadAllKeys(engine, FTable, keys.back());
+      std::vector<TRowKey> rest = ReadAllKeys(engine, FTable, keys.back(), FKeySliceRows);
+      FKeysReadHere += qint64(rest.size());
       keys.insert(keys.end(), rest.begin(), rest.end());
       return keys;
     }
@@ -96,7 +110,7 @@ std::vector<TRowKey> TADOTable::ReadKeys(bool inBackground) {
   FLoading = true;
   FLoadedTo = keys.back();
   FLoader = std::make_unique<TKeyLoader>(
-      std::move(another), FTable, keys.back(),
+      std::move(another), FTable, FKeySliceRows, keys.back(),
       [this](std::vector<TRowKey> slice, bool last) { KeysArrived(std::move(slice), last); },
       [this](const EDatabaseError&) {
         // What is in stays; the next resync reads every key again.
@@ -117,17 +131,65 @@ void TADOTable::KeysArrived(std::vector<TRowKey> keys, bool last) {
   FLoadedTo = loadedTo;
   FLoading = !last;
   if (!keys.empty()) Notify(TDataEvent::deBeforeRowsAppend, int(keys.size()));
+  const int from = RecordCount();
   FKeys.insert(FKeys.end(), keys.begin(), keys.end());
+  PlaceAppended(from);
   if (!keys.empty() || last) Notify(TDataEvent::deRowsAppended, int(keys.size()));
 }
 
-void TADOTable::StopLoading() {
+bool TADOTable::StopLoading() {
   FLoader.reset();
   FLoading = false;
   FLoadedTo = std::numeric_limits<TRowKey>::max();
   FBeyond.clear();
   // A whole read follows, which takes these too.
   FPostponed.clear();
+  const bool dropped = FReread || FRereadFound;
+  FReread.reset();
+  FRereading = false;
+  FRereadFound.reset();
+  FRereadFailure.reset();
+  FGoneMeanwhile.clear();
+  return dropped;
+}
+
+bool TADOTable::StartReread(const TFeedCursor& cursor) {
+  if (FiltersBags(FFilter) || !QCoreApplication::instance() || RecordCount() < FKeySliceRows)
+    return false;
+  TStoreEngine& engine = FConnection.Engine();
+  std::unique_ptr<TStoreEngine> another;
+  {
+    const TStoreCall call(*this);
+    try {
+      another = engine.OpenAnother();
+    } catch (const EDatabaseError&) {
+      return false;  // read here, as before there was a re-read in the background
+    }
+  }
+  // The re-read brings the keys still loading too.
+  StopLoading();
+  ++FWholeReads;
+  FKeysMissing = false;
+  FRereadAgain = false;
+  FRereadCursor = cursor;
+  std::vector<TRowKey> cached;
+  cached.reserve(FCache.size());
+  for (const auto& [key, row] : FCache) cached.push_back(key);
+  std::sort(cached.begin(), cached.end());
+  FRereading = true;
+  FReread = std::make_unique<TKeyReread>(
+      std::move(another), FTable, FKeySliceRows, FKeys, std::move(cached),
+      [this](TKeyDifference found) {
+        FRereading = false;
+        FRereadFound = std::make_unique<TKeyDifference>(std::move(found));
+        Notify(TDataEvent::deRowsAppended, 0);
+      },
+      [this](const EDatabaseError& error) {
+        FRereading = false;
+        FRereadFailure = error;
+        Notify(TDataEvent::deRowsAppended, 0);
+      });
+  return true;
 }
 
 void TADOTable::Open() {
@@ -142,6 +204,7 @@ void TADOTable::Open() {
     if (engine.HasFeed()) FFeed = engine.FeedCursor();
   }
   FKeys = ReadKeys(true);
+  FOutOfOrder.clear();
   FCache.clear();
   FRecNo = FKeys.empty() ? -1 : 0;
   if (FRecNo == 0) Row(0);  // a table whose rows cannot be read fails here, not in the grid
@@ -163,7 +226,7 @@ void TADOTable::SetFilter(const TRowFilter& filter) {
   CheckBrowseMode();
   const TRowKey current = CurrentKey();
   const TRowFilter before = std::exchange(FFilter, filter);
-  const bool wasLoading = FLoading;
+  const bool wasLoading = Loading() || FRereadFound;
   std::vector<TRowKey> keys;
   try {
     keys = ReadKeys(true);
@@ -179,20 +242,66 @@ void TADOTable::SetFilter(const TRowFilter& filter) {
   // The feed's cursor and the rows held stay: what changed elsewhere since the last resync is
   // taken by the next one, whichever bags the filter finds.
   FKeys = std::move(keys);
+  FOutOfOrder.clear();
   const int row = RowOf(current);
   FRecNo = row >= 0 ? row : FKeys.empty() ? -1 : 0;
   Notify(TDataEvent::deDataSetChange);
   Notify(TDataEvent::deScroll, FRecNo);
   Notify(TDataEvent::deUpdateState);
   Notify(TDataEvent::deRecordChange);
+  // A re-read dropped for the filter's keys is made again by the next resync.
+  if (FKeysMissing && !Loading()) Notify(TDataEvent::deRowsAppended, 0);
 }
 
 TRowKey TADOTable::CurrentKey() const { return FRecNo < 0 ? 0 : FKeys[FRecNo]; }
 
+bool TADOTable::Misplaced(int row) const {
+  return FKeys[row] == 0 || (!FOutOfOrder.empty() && FOutOfOrder.contains(FKeys[row]));
+}
+
 int TADOTable::RowOf(TRowKey key) const {
   if (key == 0) return -1;
-  const auto found = std::find(FKeys.begin(), FKeys.end(), key);
-  return found == FKeys.end() ? -1 : int(found - FKeys.begin());
+  if (FOutOfOrder.contains(key)) {
+    const auto found = std::find(FKeys.begin(), FKeys.end(), key);
+    return found == FKeys.end() ? -1 : int(found - FKeys.begin());
+  }
+  // A binary search over the keys in order: a probe that meets a misplaced key takes the first
+  // key in order after it instead.
+  int low = 0;
+  int high = RecordCount();
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    int probe = middle;
+    while (probe < high && Misplaced(probe)) ++probe;
+    if (probe < high && FKeys[probe] == key) return probe;
+    if (probe < high && FKeys[probe] < key)
+      low = probe + 1;
+    else
+      high = middle;
+  }
+  return -1;
+}
+
+void TADOTable::PlaceKey(int row) {
+  const TRowKey key = FKeys[row];
+  int before = row - 1;
+  while (before >= 0 && Misplaced(before)) --before;
+  int after = row + 1;
+  while (after < RecordCount() && Misplaced(after)) ++after;
+  if ((before >= 0 && FKeys[before] >= key) || (after < RecordCount() && FKeys[after] <= key))
+    FOutOfOrder.insert(key);
+}
+
+void TADOTable::PlaceAppended(int row) {
+  int last = row - 1;
+  while (last >= 0 && Misplaced(last)) --last;
+  TRowKey top = last >= 0 ? FKeys[last] : std::numeric_limits<TRowKey>::min();
+  for (; row < RecordCount(); ++row) {
+    if (FKeys[row] > top)
+      top = FKeys[row];
+    else
+      FOutOfOrder.insert(FKeys[row]);
+  }
 }
 
 bool TADOTable::MoveToKey(TRowKey key) {
@@ -253,11 +362,11 @@ void TADOTable::MakeRoom(std::size_t room) const {
 
 void TADOTable::TellMissedRows() const {
   if (FMissed.empty()) return;
-  std::vector<TRowKey> missed = std::exchange(FMissed, {});
-  std::sort(missed.begin(), missed.end());
-  for (int row = 0; row < RecordCount(); ++row)
-    if (std::binary_search(missed.begin(), missed.end(), FKeys[row]))
-      Notify(TDataEvent::deRowChanged, row);
+  std::vector<int> rows;
+  for (const TRowKey key : DistinctKeys(std::exchange(FMissed, {})))
+    if (const int row = RowOf(key); row >= 0) rows.push_back(row);
+  std::sort(rows.begin(), rows.end());
+  for (const int row : rows) Notify(TDataEvent::deRowChanged, row);
 }
 
 QVariant TADOTable::Value(int row, int field) const {
@@ -324,6 +433,7 @@ void TADOTable::WriteRecord() {
       stored = engine.Insert(FTable, FBuffer);
     }
     FKeys[FRecNo] = stored.Key;
+    PlaceKey(FRecNo);
     if (stored.Key > FLoadedTo)
       FBeyond.insert(std::upper_bound(FBeyond.begin(), FBeyond.end(), stored.Key), stored.Key);
     FCache[stored.Key] = {std::move(stored.Values), ++FUses};
@@ -352,10 +462,16 @@ void TADOTable::Post() {
 
 void TADOTable::RemoveRow(int row) {
   Notify(TDataEvent::deBeforeRowDelete, row);
-  FCache.erase(FKeys[row]);
+  Forget(FKeys[row]);
   FKeys.erase(FKeys.begin() + row);
   if (row < FRecNo || FRecNo >= RecordCount()) --FRecNo;
   Notify(TDataEvent::deRowDeleted, row);
+}
+
+void TADOTable::Forget(TRowKey key) {
+  FCache.erase(key);
+  FOutOfOrder.erase(key);
+  if (key != 0 && (FReread || FRereadFound)) FGoneMeanwhile.insert(key);
 }
 
 void TADOTable::Cancel() {
@@ -418,6 +534,19 @@ bool TADOTable::RefreshRecord() {
 
 TResyncResult TADOTable::Resync() {
   if (!FActive) return {};
+  if (FReread && !FRereading) {
+    FReread.reset();  // its thread is done
+    if (FRereadFailure) {
+      // The next resync reads every key again.
+      FKeysMissing = true;
+      const EDatabaseError error = *std::exchange(FRereadFailure, std::nullopt);
+      // A table changed by hand is told as such, not as a failed read.
+      const TStoreCall call(*this);
+      Checked([&] { throw error; });
+    }
+    // The changes since it began follow it.
+    if (FFeed) FFeed = FRereadCursor;
+  }
   TStoreEngine& engine = FConnection.Engine();
   TFeedChanges changes;
   if (FFeed) {
@@ -428,13 +557,21 @@ TResyncResult TADOTable::Resync() {
     else
       changes = engine.ReadFeed(*FFeed);
   }
+  const bool took = FRereadFound != nullptr;
+  const TResyncResult swapped = took ? TakeReread(changes) : TResyncResult();
   TResyncResult result;
   if (changes.Complete) {
     if (FSpared != 0 &&
         std::find(changes.Keys.begin(), changes.Keys.end(), FSpared) == changes.Keys.end())
       changes.Keys.push_back(FSpared);
     result = ResyncKeys(changes.Keys);
-  } else {
+  } else if (FReread) {
+    // One re-read at a time: the feed's changes since it began follow it; without a feed
+    // another one follows, since this change may have come after it read its keys.
+    FRereadAgain = true;
+  } else if (took && !FFeed && !std::exchange(FRereadAgain, false)) {
+    // The re-read just taken was this catch-up.
+  } else if (!StartReread(changes.Next)) {
     std::vector<TRowKey> keys = ReadKeys(false);
     // The rows held are read again, so that what is shown catches up; the others are read
     // when they are asked for.
@@ -452,6 +589,35 @@ TResyncResult TADOTable::Resync() {
   }
   // Only once the changes are in: a read that failed is made again from the same place.
   if (FFeed) FFeed = std::move(changes.Next);
+  return Combined(swapped, std::move(result));
+}
+
+TResyncResult TADOTable::TakeReread(const TFeedChanges& changes) {
+  const std::unique_ptr<TKeyDifference> found = std::move(FRereadFound);
+  // Bags that left the register since it began were read before they went.
+  const std::unordered_set<TRowKey> gone = std::exchange(FGoneMeanwhile, {});
+  std::erase_if(found->Added, [&](TRowKey key) { return gone.contains(key); });
+  std::erase_if(found->Held, [&](const TStoredRow& row) { return gone.contains(row.Key); });
+  std::vector<TRowKey> named = changes.Keys;
+  std::sort(named.begin(), named.end());
+  std::vector<TRowKey> held;
+  std::unordered_map<TRowKey, std::vector<QVariant>> fresh;
+  for (TStoredRow& row : found->Held) {
+    held.push_back(row.Key);
+    if (!std::binary_search(named.begin(), named.end(), row.Key))
+      fresh.emplace(row.Key, std::move(row.Values));
+  }
+  // Each list ascends, and no key is in two of them.
+  std::vector<TRowKey> arrived;
+  std::merge(found->Added.begin(), found->Added.end(), held.begin(), held.end(),
+             std::back_inserter(arrived));
+  std::vector<TRowKey> scope;
+  std::merge(arrived.begin(), arrived.end(), found->Removed.begin(), found->Removed.end(),
+             std::back_inserter(scope));
+  // A change the record being edited was spared before is still owed to it.
+  const TRowKey spared = FSpared;
+  TResyncResult result = Merge(arrived, std::move(fresh), &scope);
+  if (FSpared == 0) FSpared = spared;
   return result;
 }
 
@@ -495,23 +661,6 @@ bool SameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) 
       [](const QVariant& x, const QVariant& y) { return x.metaType() == y.metaType() && x == y; });
 }
 
-// Whether an ascending list of keys holds `key`, asked for every row of a register: a filter
-// of one bit per key's low bits answers most rows without a search.
-class TKeySet {
-public:
-  explicit TKeySet(const std::vector<TRowKey>& sorted) : FSorted(sorted) {
-    for (const TRowKey key : sorted) FMaybe.set(std::size_t(key) % FMaybe.size());
-  }
-  bool Contains(TRowKey key) const {
-    return FMaybe.test(std::size_t(key) % FMaybe.size()) &&
-           std::binary_search(FSorted.begin(), FSorted.end(), key);
-  }
-
-private:
-  const std::vector<TRowKey>& FSorted;
-  std::bitset<1 << 16> FMaybe;
-};
-
 }  // namespace
 
 TResyncResult TADOTable::MergeFound(std::vector<TRowKey> arrived,
@@ -551,8 +700,17 @@ TResyncResult TADOTable::MergeFound(std::vector<TRowKey> arrived,
 TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
                                std::unordered_map<TRowKey, std::vector<QVariant>> fresh,
                                const std::vector<TRowKey>* scope) {
-  const std::optional<TKeySet> inScope =
-      scope ? std::optional<TKeySet>(std::in_place, *scope) : std::nullopt;
+  // The rows to look at: with a scope only those of its keys, found each by a search, so that
+  // a few changes cost what they are, not what the register is.
+  std::vector<int> rows;
+  if (scope) {
+    for (const TRowKey key : *scope)
+      if (const int row = RowOf(key); row >= 0) rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+  } else {
+    rows.resize(FKeys.size());
+    std::iota(rows.begin(), rows.end(), 0);
+  }
   std::vector<bool> known(arrived.size());
   TResyncResult result;
   const auto noteCurrent = [&](TResyncCurrent what, int row) {
@@ -565,10 +723,9 @@ TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
   };
   FSpared = 0;
   std::vector<int> gone;  // ascending
-  for (int row = 0; row < RecordCount(); ++row) {
+  for (const int row : rows) {
     const TRowKey key = FKeys[row];
     if (key == 0) continue;  // the new record, not in the table yet
-    if (inScope && !inScope->Contains(key)) continue;
     const bool current = row == FRecNo;
     const bool edited = current && FState == TDataSetState::dsEdit;
     const auto found = std::lower_bound(arrived.begin(), arrived.end(), key);
@@ -601,14 +758,22 @@ TResyncResult TADOTable::Merge(const std::vector<TRowKey>& arrived,
     Notify(TDataEvent::deRowChanged, row);
   }
   RemoveRows(gone);
-  for (std::size_t i = 0; i < arrived.size(); ++i) {
-    if (known[i]) continue;
+  std::vector<TRowKey> added;
+  for (std::size_t i = 0; i < arrived.size(); ++i)
+    if (!known[i]) added.push_back(arrived[i]);
+  // Many rows come as one append, which a view takes in one step.
+  const bool many = int(added.size()) > RowsResetFrom;
+  const int from = RecordCount();
+  if (many) Notify(TDataEvent::deBeforeRowsAppend, int(added.size()));
+  for (const TRowKey key : added) {
     const int row = RecordCount();
-    Notify(TDataEvent::deBeforeRowInsert, row);
-    FKeys.push_back(arrived[i]);
-    Notify(TDataEvent::deRowInserted, row);
-    ++result.Added;
+    if (!many) Notify(TDataEvent::deBeforeRowInsert, row);
+    FKeys.push_back(key);
+    if (!many) Notify(TDataEvent::deRowInserted, row);
   }
+  PlaceAppended(from);
+  if (many) Notify(TDataEvent::deRowsAppended, int(added.size()));
+  result.Added += int(added.size());
   if (FRecNo < 0 && !FKeys.empty()) {
     FRecNo = 0;
     if (result.Current == TResyncCurrent::rcUnchanged)
@@ -638,7 +803,7 @@ void TADOTable::RemoveRows(const std::vector<int>& rows) {
     if (row == FRecNo) recNo = int(kept.size());
     if (next != rows.end() && *next == row) {
       ++next;
-      FCache.erase(FKeys[row]);
+      Forget(FKeys[row]);
     } else {
       kept.push_back(FKeys[row]);
     }

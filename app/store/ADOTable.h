@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/store/ADOConnection.h"
@@ -16,6 +17,8 @@
 #include "app/store/StoreEngine.h"
 
 class TKeyLoader;
+class TKeyReread;
+struct TKeyDifference;
 
 enum class TDataSetState { dsBrowse, dsEdit, dsInsert };
 
@@ -71,9 +74,10 @@ public:
 
   // `fields` are the columns shown and written, in display order; other columns of the
   // table are neither read nor written (a new row leaves them to the table's defaults).
-  // `pageRows` (>= 1) rows are read at a time.
+  // `pageRows` (>= 1) rows are read at a time, and `keySliceRows` (>= 1) keys in one
+  // statement.
   TADOTable(TADOConnection& connection, QString tableName, std::vector<TFieldDef> fields,
-            int pageRows = DefaultPageRows);
+            int pageRows = DefaultPageRows, int keySliceRows = KeySliceRows);
   // The connection the data set works through.
   TADOConnection& Connection() const { return FConnection; }
   ~TADOTable();
@@ -82,8 +86,8 @@ public:
 
   // Opens the connection if needed, checks that the table has every field's column (names
   // compared as the database compares them), reads the rows' keys and the first page; the
-  // first row becomes current. With an application object, the keys past the first
-  // KeySliceRows are read on a thread of their own and come from the event loop (Loading()).
+  // first row becomes current. With an application object, the keys past the first slice are
+  // read on a thread of their own and come from the event loop (Loading()).
 
   // Throws EDatabaseError when the database or the table cannot be read (dfNoTable, or
   // dfNoColumn naming the first missing column); the database is not written then.
@@ -92,8 +96,10 @@ public:
   // True while the keys of a large register are still coming after Open: each slice comes
   // after the last row (deBeforeRowsAppend, deRowsAppended) and RecordCount() grows; the last
   // one is told by deRowsAppended with Loading() false. Meanwhile a change elsewhere to a bag
-  // not yet in is taken by the first Resync after that.
-  bool Loading() const { return FLoading; }
+  // not yet in is taken by the first Resync after that. Also true while a whole re-read that
+  // Resync began runs in the background; deRowsAppended (0 rows) with Loading() false tells that
+  // its keys are in, and the next Resync takes them.
+  bool Loading() const { return FLoading || FRereading; }
 
   const std::vector<TFieldDef>& Fields() const { return FTable.Fields; }
   // Index of the field called `name`, -1 when there is none.
@@ -150,7 +156,11 @@ public:
   // disturbing the operator. A register that keeps a change feed (TStoreEngine::HasFeed) has
   // only the bags changed since the last catch-up read again; one without, or whose feed
   // cannot tell every change since then (rows dropped, a gap, too many), has every row read
-  // again. Rows deleted elsewhere leave the register, rows changed elsewhere show their stored
+  // again: a register of more than one slice of keys, with an application object, has its keys
+  // and the rows held read on a thread of their own (Loading()) while it shows what it held, and
+  // the Resync after they are in takes them at once, with the changes the feed recorded since
+  // the read began (one re-read at a time: a gap meanwhile is covered by the one running).
+  // Rows deleted elsewhere leave the register, rows changed elsewhere show their stored
   // values, rows added elsewhere are appended in the order the database delivers them; the
   // other rows keep their places. The current record stays current wherever its row moves. A
   // record being edited or inserted keeps its mode, its buffer and the modified flag, and an
@@ -160,16 +170,21 @@ public:
   // row (the previous one after the last); an empty register makes the first row added
   // elsewhere current. Links hear deRowChanged per row, then deBeforeRowDelete/deRowDeleted
   // per row (or one deRowsReset when many rows went), deBeforeRowInsert/deRowInserted per
-  // row, then deScroll when another record became current and deRecordChange when the
-  // current record's shown values changed. Under a filter, a bag the filter no longer finds
+  // row (or deBeforeRowsAppend/deRowsAppended when many came), then deScroll when another
+  // record became current and deRecordChange when the current record's shown values changed.
+  // Under a filter, a bag the filter no longer finds
   // leaves only when it was changed elsewhere (or deleted): one stored with the values this
   // data set holds, as after its own save, stays until the filter changes, and so does the
-  // record being edited. Throws EDatabaseError when the table cannot be read; nothing changes
-  // then, and the next Resync catches up with the same changes.
+  // record being edited. Throws EDatabaseError when the table cannot be read, or the
+  // background re-read failed; nothing changes then, and the next Resync catches up with the
+  // same changes.
   TResyncResult Resync();
   // How many times the whole table's keys (or all the keys a filter finds) were read: at Open,
   // at SetFilter, and at each Resync that could not take the changes from the feed.
   int WholeReads() const { return FWholeReads; }
+  // How many keys the data set read on its own thread, as against those its loader and its
+  // re-read read on theirs.
+  qint64 KeysReadHere() const { return FKeysReadHere; }
   // Whether the register can be searched (TStoreEngine::HasSearch). Precondition: Active().
   bool CanSearch() const;
   // The bags the data set holds: those `filter` finds (at most SearchLimit + 1 of them, the
@@ -241,7 +256,16 @@ private:
   // loader reads the rest.
   std::vector<TRowKey> ReadKeys(bool inBackground);
   void KeysArrived(std::vector<TRowKey> keys, bool last);
-  void StopLoading();
+  // Stops the loader, and drops a re-read not yet taken: then true, and the rows held may be
+  // older than the feed's cursor.
+  bool StopLoading();
+  // Starts Resync's whole read in the background, the feed standing at `cursor`, unless it is
+  // cheap or cannot be had there: a register within one slice, a filter, no event loop, no
+  // second connection (then false, and nothing started).
+  bool StartReread(const TFeedCursor& cursor);
+  // Merges what the re-read found (FRereadFound). The rows of the bags `changes` names were
+  // changed since it began: they keep what the data set holds, for the feed's read to follow.
+  TResyncResult TakeReread(const TFeedChanges& changes);
   // Resync's read of the bags the feed named (and those put off while loading) and their
   // merge.
   TResyncResult ResyncKeys(const std::vector<TRowKey>& named);
@@ -252,6 +276,13 @@ private:
   // Reads the rows of `row`'s page that the cache lacks; a row the table no longer has is
   // cached as NULLs.
   void ReadPage(int row) const;
+  // Whether the key at `row` stands outside the ascending order the other keys keep: the new
+  // record's 0, or a key in FOutOfOrder.
+  bool Misplaced(int row) const;
+  // Adds the key at `row`, just set, to FOutOfOrder when it breaks the order of the others.
+  void PlaceKey(int row);
+  // The same for the keys appended from `row` on, in one pass.
+  void PlaceAppended(int row);
   // Drops the rows used longest ago until `room` more fit, never the current record's.
   void MakeRoom(std::size_t room) const;
   // Tells the links of the rows shown as NULLs while a call into the store ran.
@@ -272,6 +303,8 @@ private:
                            const std::vector<TRowKey>* scope);
   void WriteRecord();
   void RemoveRow(int row);
+  // Drops what the data set keeps of a bag whose row goes.
+  void Forget(TRowKey key);
   // Removes the rows at `rows` (ascending indices, the current one only in browse mode); the
   // current record stays current, or the row after it (before it, after the last) when it
   // went.
@@ -281,6 +314,7 @@ private:
   TADOConnection& FConnection;
   TTableDef FTable;
   const int FPageRows;
+  const int FKeySliceRows;
   // Where the table stands in the register's change feed; none without a feed.
   std::optional<TFeedCursor> FFeed;
   // The key of the record in edit mode whose change elsewhere the last merge spared, 0 for
@@ -299,10 +333,29 @@ private:
   std::vector<TRowKey> FBeyond;
   // Bags the feed named whose keys were not in yet: read at the first Resync once they are.
   std::vector<TRowKey> FPostponed;
-  // The loader failed: the next Resync reads every key again.
+  // The loader failed, or a re-read was dropped or failed: the next Resync reads every key
+  // again.
   bool FKeysMissing = false;
-  // One key per row, in the register's order; 0 for the new record in insert mode.
+  qint64 FKeysReadHere = 0;
+  // Resync's whole read in the background, from its start until the Resync that takes it.
+  std::unique_ptr<TKeyReread> FReread;
+  bool FRereading = false;  // its keys are still coming
+  std::unique_ptr<TKeyDifference> FRereadFound;
+  std::optional<EDatabaseError> FRereadFailure;
+  // Bags whose rows went while a re-read ran or waited to be taken.
+  std::unordered_set<TRowKey> FGoneMeanwhile;
+  // A change came while a re-read ran on a register without a feed: another one follows.
+  bool FRereadAgain = false;
+  // Where the feed stood before the re-read began: the changes since are taken after it.
+  TFeedCursor FRereadCursor;
+  // One key per row, in the register's order; 0 for the new record in insert mode. Apart from
+  // the new record and the keys in FOutOfOrder the keys ascend, so that a row is found by a
+  // binary search.
   std::vector<TRowKey> FKeys;
+  // Keys that may stand outside that order, each found by a walk: a bag this desk added stays
+  // where it was inserted, a bag arriving under a filter after the last. A key may stay here
+  // after its neighbours went; it is dropped with its row.
+  std::unordered_set<TRowKey> FOutOfOrder;
   mutable std::unordered_map<TRowKey, TCachedRow> FCache;
   mutable quint64 FUses = 0;
   mutable bool FInStore = false;

@@ -2,10 +2,13 @@
 
 #include <QMetaObject>
 
-TKeyLoader::TKeyLoader(std::unique_ptr<TStoreEngine> engine, TTableDef table, TRowKey after,
-                       TDelivered delivered, TFailed failed)
+#include <algorithm>
+
+TKeyLoader::TKeyLoader(std::unique_ptr<TStoreEngine> engine, TTableDef table, int sliceRows,
+                       TRowKey after, TDelivered delivered, TFailed failed)
     : FEngine(std::move(engine)),
       FTable(std::move(table)),
+      FSliceRows(std::max(sliceRows, 1)),
       FDelivered(std::move(delivered)),
       FFailed(std::move(failed)),
       FThread([this, after](std::stop_token stop) { Read(stop, after); }) {}
@@ -18,8 +21,8 @@ TKeyLoader::~TKeyLoader() {
 void TKeyLoader::Read(std::stop_token stop, TRowKey after) {
   try {
     while (!stop.stop_requested()) {
-      std::vector<TRowKey> keys = FEngine->ReadKeys(FTable, after, KeySliceRows, {});
-      const bool last = int(keys.size()) < KeySliceRows;
+      std::vector<TRowKey> keys = FEngine->ReadKeys(FTable, after, FSliceRows, {});
+      const bool last = int(keys.size()) < FSliceRows;
       if (!last) after = keys.back();
       QMetaObject::invokeMethod(
           &FReceiver,

@@ -11,7 +11,7 @@
 #include "app/store/StoreEngine.h"
 
 // Reads the keys of a table above a boundary on a thread of its own, over an engine of its
-// own (TStoreEngine::OpenAnother), a slice (KeySliceRows) at a time, and hands each slice on
+// own (TStoreEngine::OpenAnother), `sliceRows` (>= 1) at a time, and hands each slice on
 // to `delivered` on the thread that made the loader, from that thread's event loop: in order,
 // the last one (shorter than a slice, maybe empty) with `last` true. A failure goes to
 // `failed` instead and ends the reading. Destroying the loader stops the thread (after the
@@ -21,8 +21,8 @@ public:
   using TDelivered = std::function<void(std::vector<TRowKey> keys, bool last)>;
   using TFailed = std::function<void(const EDatabaseError& error)>;
 
-  TKeyLoader(std::unique_ptr<TStoreEngine> engine, TTableDef table, TRowKey after,
-             TDelivered delivered, TFailed failed);
+  TKeyLoader(std::unique_ptr<TStoreEngine> engine, TTableDef table, int sliceRows,
+             TRowKey after, TDelivered delivered, TFailed failed);
   ~TKeyLoader();
   TKeyLoader(const TKeyLoader&) = delete;
   TKeyLoader& operator=(const TKeyLoader&) = delete;
@@ -32,6 +32,7 @@ private:
 
   std::unique_ptr<TStoreEngine> FEngine;
   const TTableDef FTable;
+  const int FSliceRows;
   TDelivered FDelivered;
   TFailed FFailed;
   // Lives on the making thread: what the reading thread hands on runs there, and goes with it.

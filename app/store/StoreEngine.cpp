@@ -5,14 +5,16 @@
 
 #include <unordered_set>
 
-std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table, TRowKey after) {
+std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table, TRowKey after,
+                                 int sliceRows, std::stop_token stop) {
   std::vector<TRowKey> keys;
-  for (;;) {
-    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, KeySliceRows, {});
+  while (!stop.stop_requested()) {
+    const std::vector<TRowKey> slice = engine.ReadKeys(table, after, sliceRows, {});
     keys.insert(keys.end(), slice.begin(), slice.end());
-    if (int(slice.size()) < KeySliceRows) return keys;
+    if (int(slice.size()) < sliceRows) break;
     after = slice.back();
   }
+  return keys;
 }
 
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys) {

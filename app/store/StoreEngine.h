@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "app/store/BagSearch.h"
@@ -172,10 +173,12 @@ public:
   virtual std::unique_ptr<TChangeWatcher> MakeChangeWatcher(int pollMs) = 0;
 };
 
-// The keys above `after`, ascending, read a slice (KeySliceRows) at a time; a change made
-// between two slices is caught by the change feed (take the cursor first).
+// The keys above `after`, ascending, read `sliceRows` (>= 1) at a time; a change made between
+// two slices is caught by the change feed (take the cursor first). Once `stop` is requested
+// no other slice is read, and what was read is returned.
 std::vector<TRowKey> ReadAllKeys(TStoreEngine& engine, const TTableDef& table,
-                                 TRowKey after = std::numeric_limits<TRowKey>::min());
+                                 TRowKey after = std::numeric_limits<TRowKey>::min(),
+                                 int sliceRows = KeySliceRows, std::stop_token stop = {});
 
 // `keys` without repeats, each at its first place.
 std::vector<TRowKey> DistinctKeys(const std::vector<TRowKey>& keys);

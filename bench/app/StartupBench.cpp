@@ -12,11 +12,18 @@
 // in the background, are all in.
 // --sizes N,N,... measures other sizes; --measure measures one start-up in the working
 // directory and prints "<ms> <MB> <ms> <MB>".
+// --reread N (10^6): once every key of N bags is in, a change arrives with the feed's rows
+// dropped (a gap), so that the window reads the whole register again; measured until the
+// window shows the change, and the longest the window's event loop was held up meanwhile (the
+// lateness of a 1 ms timer), beside the same held up in a second of the idle window before:
+//   reread <N> bags, <file|server>: shown after <ms> ms, event loop held up max <ms> ms
+//   (idle <ms> ms), keys read on the UI thread <n>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTableView>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -30,6 +37,7 @@
 #include "app/MainForm.h"
 #include "app/Startup.h"
 #include "app/store/ADOTable.h"
+#include "app/store/PgConnection.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/store/PgTestCluster.h"
 
@@ -69,6 +77,97 @@ int Measure(int argc, char** argv) {
               std::chrono::duration<double, std::milli>(shown - start).count(), shownPeak,
               std::chrono::duration<double, std::milli>(loaded - start).count(), PeakMegabytes());
   return 0;
+}
+
+// The longest gap between two ticks of a 1 ms timer, beyond its millisecond, while it runs.
+class THeldUp {
+public:
+  THeldUp() {
+    FTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&FTimer, &QTimer::timeout, [this] {
+      const qint64 now = FClock.nsecsElapsed();
+      FMaxMs = std::max(FMaxMs, double(now - FLast) / 1e6 - 1);
+      FLast = now;
+    });
+  }
+  void Start() {
+    FMaxMs = 0;
+    FClock.start();
+    FLast = 0;
+    FTimer.start(1);
+  }
+  double MaxMs() const { return FMaxMs; }
+
+private:
+  QTimer FTimer;
+  QElapsedTimer FClock;
+  qint64 FLast = 0;
+  double FMaxMs = 0;
+};
+
+// The window of the working directory's register, started and wholly loaded; then a gap in the
+// feed with one bag changed, made through `admin` (a server's connection string) or the file.
+int MeasureReread(int argc, char** argv, const QString& admin) {
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  TApplication application(argc, argv);
+  TForms forms = CreateForms(QStringLiteral("firmname.ini"));
+  forms.Form1->show();
+  TADOTable& table = *forms.Form2->ADOTable1;
+  while (table.Loading() || !forms.Form1->windowHandle() ||
+         !forms.Form1->windowHandle()->isExposed())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  THeldUp heldUp;
+  heldUp.Start();
+  QElapsedTimer idle;
+  idle.start();
+  while (idle.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  const double idleMs = heldUp.MaxMs();
+  const qint64 keysHere = table.KeysReadHere();
+  const int fullName = table.FieldIndex(QStringLiteral("ФИО"));
+  if (admin.isEmpty()) {
+    ExecuteSql(QStringLiteral("db.mdb"),
+               QStringLiteral("BEGIN; UPDATE Clients SET \"ФИО\" = 'после разрыва' WHERE rowid = "
+                              "1; DELETE FROM ClientsFeed; COMMIT"));
+  } else {
+    TPgConnection server(admin);
+    server.Execute(QStringLiteral("BEGIN"));
+    server.Execute(QStringLiteral(
+        "UPDATE \"Clients\" SET \"ФИО\" = 'после разрыва' WHERE \"ID\" = 1"));
+    server.Execute(QStringLiteral(
+        "WITH dropped AS (DELETE FROM \"ClientsFeed\") UPDATE \"ClientsFeedState\" SET "
+        "\"PrunedBelow\" = (pg_current_xact_id()::text::numeric + 1)::text::xid8"));
+    server.Execute(QStringLiteral("COMMIT"));
+  }
+  heldUp.Start();
+  QElapsedTimer clock;
+  clock.start();
+  while (table.Value(0, fullName).toString() != u"после разрыва" && clock.elapsed() < 600000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  std::printf("%.0f %.1f %.1f %lld\n", double(clock.nsecsElapsed()) / 1e6, heldUp.MaxMs(), idleMs,
+              static_cast<long long>(table.KeysReadHere() - keysHere));
+  return 0;
+}
+
+// Runs MeasureReread in `dir` and reports it.
+void Reread(const TTempWorkDir& dir, int bags, const char* name, const QString& admin) {
+  QProcess measure;
+  measure.setWorkingDirectory(dir.Path());
+  measure.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  measure.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--measure-reread"), admin});
+  const QList<QByteArray> figures = measure.waitForFinished(900000) && measure.exitCode() == 0
+                                        ? measure.readAllStandardOutput().trimmed().split(' ')
+                                        : QList<QByteArray>();
+  if (figures.size() != 4) {
+    std::printf("reread %d bags, %s: failed\n", bags, name);
+    return;
+  }
+  std::printf(
+      "reread %d bags, %s: shown after %s ms, event loop held up max %s ms (idle %s ms), keys "
+      "read on the UI thread %s\n",
+      bags, name, figures[0].constData(), figures[1].constData(), figures[2].constData(),
+      figures[3].constData());
+  std::fflush(stdout);
 }
 
 struct TFigure {
@@ -146,6 +245,8 @@ void Growth(const std::vector<int>& sizes, const char* name, const std::vector<T
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (argc > 1 && std::strcmp(argv[1], "--measure") == 0) return Measure(argc, argv);
+  if (argc > 2 && std::strcmp(argv[1], "--measure-reread") == 0)
+    return MeasureReread(argc, argv, QString::fromUtf8(argv[2]));
 
   QCoreApplication application(argc, argv);
   std::vector<int> sizes{100000, 1000000, 3000000};
@@ -153,6 +254,8 @@ int main(int argc, char** argv) {
     sizes.clear();
     for (const QByteArray& size : QByteArray(argv[2]).split(',')) sizes.push_back(size.toInt());
   }
+  const bool reread = argc > 1 && std::strcmp(argv[1], "--reread") == 0;
+  if (reread) sizes = {argc > 2 ? QByteArray(argv[2]).toInt() : 1000000};
 
   TTempWorkDir file;
   const QString db = file.Path(QStringLiteral("db.mdb"));
@@ -173,6 +276,12 @@ int main(int argc, char** argv) {
     InsertGeneratedBags(db, bags);
     cluster.LoadGeneratedBags(QStringLiteral("register"), bags - held);
     held = bags;
+    if (reread) {
+      Reread(file, bags, "file", {});
+      Reread(server, bags, "server", cluster.ConnInfo(QStringLiteral("register"),
+                                                      QStringLiteral("postgres")));
+      return 0;
+    }
     onFile.push_back(StartUp(file));
     Report(bags, "file", onFile.back(), "sqlite3",
            Peer(QStringLiteral("sqlite3"), {db, FirstScreen("rowid")}));
